@@ -1,0 +1,32 @@
+# Sources are picked by suffix: Name.cpp is portable, Name.win32.cpp and
+# Name.posix.cpp are the two sides of the platform seam.
+function(launcher_collect_sources out platform)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${dir}/*.cpp)
+    foreach(f IN LISTS files)
+      if(f MATCHES "\\.(win32|posix)\\.cpp$" AND NOT f MATCHES "\\.${platform}\\.cpp$")
+        continue()
+      endif()
+      # The entry point belongs to the executable, not to the library.
+      if(f MATCHES "/Main\\.[a-z0-9]+\\.cpp$")
+        continue()
+      endif()
+      list(APPEND result ${f})
+    endforeach()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Test sources of one folder, with the same suffix rule.
+function(launcher_collect_test_sources out platform dir)
+  file(GLOB files CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(result)
+  foreach(f IN LISTS files)
+    if(f MATCHES "\\.(win32|posix)\\.cpp$" AND NOT f MATCHES "\\.${platform}\\.cpp$")
+      continue()
+    endif()
+    list(APPEND result ${f})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()

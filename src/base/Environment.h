@@ -1,0 +1,44 @@
+#pragma once
+// Process environment: reading variables whole, and expanding %NAME%
+// references the way the platform's ExpandEnvironmentStrings does.
+
+#include "base/Text.h"
+
+#include <optional>
+
+namespace launcher {
+
+// The variable's value, however long; nothing when it is not set.
+std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name);
+bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value);
+
+// Replaces every %NAME% whose variable is defined (names compared without
+// regard to case) with its value; undefined references and lone percent
+// signs stay as written; values are not expanded again.
+void expandEnvironment(std::u16string& text);
+std::u16string expandEnvironmentCopy(std::u16string_view text);
+
+// The expansion rule itself, over a lookup function; what both targets use.
+template <typename Lookup>
+std::u16string expandReferences(std::u16string_view text, Lookup lookup) {
+    std::u16string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t close = text[i] == u'%' ? text.find(u'%', i + 1) : std::u16string_view::npos;
+        if (close == std::u16string_view::npos) {
+            out.push_back(text[i]);
+            ++i;
+            continue;
+        }
+        std::u16string_view name = text.substr(i + 1, close - i - 1);
+        std::optional<std::u16string> value;
+        if (!name.empty()) value = lookup(name);
+        // An undefined reference is copied whole, both percent signs
+        // included, and the scan goes on after it.
+        out.append(value ? std::u16string_view(*value) : text.substr(i, close - i + 1));
+        i = close + 1;
+    }
+    return out;
+}
+
+} // namespace launcher

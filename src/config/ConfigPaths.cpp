@@ -1,0 +1,98 @@
+#include "config/ConfigPaths.h"
+#include "base/FolderChain.h"
+#include "base/Platform.h"
+
+namespace launcher {
+
+std::optional<std::u16string> windowsIniPathFor(std::u16string_view executable) {
+    size_t dot = executable.rfind(u'.');
+    if (dot == std::u16string_view::npos) return std::nullopt;
+    std::u16string path(executable.substr(0, dot + 1));
+    path.append(u"ini");
+    return path;
+}
+
+std::optional<std::u16string> posixIniPathFor(std::u16string_view executable) {
+    if (executable.empty()) return std::nullopt;
+    size_t slash = executable.rfind(u'/');
+    size_t nameStart = slash == std::u16string_view::npos ? 0 : slash + 1;
+    size_t dot = executable.rfind(u'.');
+    // A dot that starts the file name (a hidden file) is no extension.
+    if (dot == std::u16string_view::npos || dot <= nameStart) {
+        std::u16string path(executable);
+        path.append(u".ini");
+        return path;
+    }
+    return windowsIniPathFor(executable);
+}
+
+std::optional<std::u16string> iniPathForExecutable(std::u16string_view executable) {
+    return kWindows ? windowsIniPathFor(executable) : posixIniPathFor(executable);
+}
+
+std::u16string folderNameOfProduct(std::u16string_view productName) {
+    static constexpr std::u16string_view kInvalid = u"\\?\"|><:/*";
+    std::u16string name;
+    name.reserve(productName.size());
+    for (char16_t c : productName) {
+        if (kInvalid.find(c) == std::u16string_view::npos) name.push_back(c);
+    }
+    return name;
+}
+
+namespace {
+
+std::u16string userIniFileName(std::u16string_view programPath) {
+    std::u16string name = fileNameOf(programPath);
+    size_t dot = name.rfind(u'.');
+    if (dot != std::u16string::npos) name.resize(dot);
+    name.append(u".ini");
+    return name;
+}
+
+} // namespace
+
+namespace {
+
+// The two folders of the per-user path, in creation order.
+struct UserIniFolders {
+    std::u16string product;
+    std::u16string code;
+};
+
+UserIniFolders userIniFolders(std::u16string_view appDataFolder, std::u16string_view productName,
+                              std::u16string_view productCode) {
+    UserIniFolders folders;
+    folders.product.assign(appDataFolder);
+    folders.product.push_back(kPathSeparator);
+    folders.product.append(folderNameOfProduct(productName));
+    folders.code = folders.product;
+    folders.code.push_back(kPathSeparator);
+    folders.code.append(productCode);
+    return folders;
+}
+
+} // namespace
+
+std::u16string userIniPathFor(std::u16string_view programPath, std::u16string_view appDataFolder,
+                              std::u16string_view productName, std::u16string_view productCode) {
+    std::u16string path = userIniFolders(appDataFolder, productName, productCode).code;
+    path.push_back(kPathSeparator);
+    path.append(userIniFileName(programPath));
+    return path;
+}
+
+std::u16string buildUserIniPath(std::u16string_view programPath, std::u16string_view productName,
+                                std::u16string_view productCode, bool createFolders) {
+    std::u16string appData = getAppDataFolder();
+    if (createFolders) {
+        // Either folder may exist already; a failure shows only as a missing
+        // file on the next start.
+        UserIniFolders folders = userIniFolders(appData, productName, productCode);
+        createFolder(folders.product);
+        createFolder(folders.code);
+    }
+    return userIniPathFor(programPath, appData, productName, productCode);
+}
+
+} // namespace launcher

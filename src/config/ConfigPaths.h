@@ -1,0 +1,38 @@
+#pragma once
+// Where the configuration files are: the launcher INI beside the
+// executable, the per-user INI under the user's application-data folder,
+// and the same two files of a paired launcher.
+
+#include "base/PathText.h"
+#include "base/Text.h"
+
+#include <optional>
+
+namespace launcher {
+
+// The INI path of an executable. Windows: everything up to and including
+// the last "." of the full path, then "ini"; nothing when the path has no
+// ".". Linux, where executables rarely carry an extension: the last "." of
+// the file name, or the whole path followed by ".ini".
+std::optional<std::u16string> iniPathForExecutable(std::u16string_view executable);
+std::optional<std::u16string> windowsIniPathFor(std::u16string_view executable);
+std::optional<std::u16string> posixIniPathFor(std::u16string_view executable);
+
+// "Product Name" without the characters a folder name cannot hold.
+std::u16string folderNameOfProduct(std::u16string_view productName);
+
+// The per-user INI path of a program: application-data folder, product
+// folder, product code folder, program file name with ".ini". Pure.
+std::u16string userIniPathFor(std::u16string_view programPath, std::u16string_view appDataFolder,
+                              std::u16string_view productName, std::u16string_view productCode);
+
+// The same path, creating the two folders when asked (results ignored: they
+// may exist already).
+std::u16string buildUserIniPath(std::u16string_view programPath, std::u16string_view productName,
+                                std::u16string_view productCode, bool createFolders);
+
+// The user's application-data folder: APPDATA on Windows; on Linux
+// $XDG_CONFIG_HOME, else $HOME/.config. Empty when unknown.
+std::u16string getAppDataFolder();
+
+} // namespace launcher

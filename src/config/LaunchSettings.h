@@ -1,0 +1,51 @@
+#pragma once
+// The settings the launcher holds after reading its configuration.
+
+#include "base/Text.h"
+#include "jre/VersionNumber.h"
+
+#include <cstdint>
+
+namespace launcher {
+
+enum class JvmTypeCode : int32_t { Any = 0, Server = 1, FavorServer = 2 };
+
+struct VendorFlags {
+    bool jrockitSearched = false;
+    bool jrockitPreferred = false;
+    bool sunSearched = true;
+    bool sunPreferred = true;
+    bool ibmSearched = false;
+    bool ibmPreferred = false;
+    friend bool operator==(const VendorFlags&, const VendorFlags&) = default;
+};
+
+struct LaunchSettings {
+    // "Product Information"
+    std::u16string productName;
+    std::u16string productCode;
+    std::u16string upgradeCode;
+
+    // "Java Runtime Environment"
+    VersionNumber minimumVersion;
+    VersionNumber maximumVersion;
+    TextList preferredVersions;
+    std::u16string jrePath; // absolute once read
+    JvmTypeCode jvmType = JvmTypeCode::Any;
+    bool favourKinds = true;
+    bool jdkKind = false;
+    bool jreKind = false;
+    VendorFlags vendors;
+    std::u16string mainClass; // "/" as package separator
+    std::u16string systemPath;
+    std::u16string libraryPath;
+
+    // "Application"
+    bool serviceMode = false;
+    bool failureCheck = false;
+    bool overrideWorkingDirectory = false;
+    std::u16string pairProduct;
+    bool waitForPair = false;
+};
+
+} // namespace launcher

@@ -1,0 +1,130 @@
+#include "config/SettingsReader.h"
+#include "base/FileFinder.h"
+#include "base/Messages.h"
+#include "base/PathText.h"
+#include "config/ConfigPaths.h"
+#include "config/EmbeddedSettings.h"
+#include "config/LayeredIniFile.h"
+
+namespace launcher {
+
+bool isYes(std::u16string_view value) {
+    return equalsIgnoreCase(value, u"Yes");
+}
+
+VersionNumber minimumVersionFrom(std::u16string_view value) {
+    if (value == u"any") return makeVersion(0, 0, 0, 0);
+    return parseVersion(value, kVersionFillLow).version;
+}
+
+VersionNumber maximumVersionFrom(std::u16string_view value) {
+    constexpr int32_t top = kVersionFillHigh;
+    if (value == u"any") return makeVersion(top, top, top, top);
+    ParsedVersion parsed = parseVersion(value, top);
+    // Read literally, a maximum that failed to parse would be 0.0.0.0 and
+    // admit no runtime at all; nobody writes a bound meaning that.
+    if (!parsed.ok) return makeVersion(top, top, top, top, 0);
+    return parsed.version;
+}
+
+JvmTypeCode jvmTypeFrom(std::u16string_view value) {
+    if (value == u"server") return JvmTypeCode::Server;
+    if (value == u"favor_server") return JvmTypeCode::FavorServer;
+    return JvmTypeCode::Any;
+}
+
+void applyJvmSource(std::u16string_view value, LaunchSettings& settings) {
+    if (!value.empty()) settings.favourKinds = value == u"favor_JRE" || value == u"favor_JDK";
+    settings.jdkKind = value == u"favor_JDK" || value == u"only_JDK" || value.empty();
+    settings.jreKind = value == u"favor_JRE" || value == u"only_JRE" || value.empty();
+}
+
+VendorFlags vendorFlagsFrom(std::u16string_view value, const VendorFlags& current) {
+    struct Row {
+        std::u16string_view name;
+        VendorFlags flags;
+    };
+    // jrockit searched/preferred, sun searched/preferred, ibm searched/preferred
+    static const Row kRows[] = {
+        {u"", {false, false, true, true, false, false}},
+        {u"jrockit", {true, true, false, false, false, false}},
+        {u"ibm", {false, false, false, false, true, true}},
+        {u"favor_sun", {true, false, true, true, true, false}},
+        {u"favor_jrockit", {true, true, true, false, true, false}},
+        {u"favor_ibm", {true, false, true, false, true, true}},
+        {u"any", {true, false, true, false, true, false}},
+    };
+    if (value.empty()) return current;
+    for (const Row& row : kRows) {
+        if (equalsIgnoreCase(row.name, value)) return row.flags;
+    }
+    return current;
+}
+
+std::u16string absoluteJrePath(std::u16string_view value, std::u16string_view modulePath) {
+    if (value.empty() || isAbsolutePath(value)) return std::u16string(value);
+    std::u16string path = folderOf(modulePath);
+    path.push_back(kPathSeparator);
+    path.append(value);
+    return path;
+}
+
+std::u16string mainClassFrom(std::u16string_view value) {
+    std::u16string name(value);
+    replaceAll(name, u'.', u'/');
+    return name;
+}
+
+namespace {
+
+// "JRE Path" comes from the per-user INI alone when that file exists (the
+// user's own choice wins), except for a service, which has no user.
+std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePath, const LaunchSettings& settings) {
+    if (!settings.serviceMode) {
+        std::u16string userIni = buildUserIniPath(modulePath, settings.productName, settings.productCode, false);
+        FileFinder finder;
+        if (finder.findFirst(userIni)) return IniFile(userIni).read(kJreSection, kJrePathKey);
+    }
+    return layered.read(kJreSection, kJrePathKey);
+}
+
+} // namespace
+
+bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
+                        LaunchSettings& settings) {
+    // Product information first: the per-user INI path and the embedded
+    // configuration depend on it.
+    IniFile plain{std::u16string(iniPath)};
+    settings.productCode = plain.read(kProductSection, u"Product Code");
+    settings.upgradeCode = plain.read(kProductSection, u"Upgrade Code");
+    settings.productName = plain.read(kProductSection, u"Product Name");
+
+    LayeredIniFile layered{std::u16string(iniPath)};
+    layered.overlay().loadFromText(readEmbeddedSettingsText(settings.upgradeCode));
+
+    settings.minimumVersion = minimumVersionFrom(layered.read(kJreSection, u"Minimum Version"));
+    settings.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
+    settings.serviceMode = layered.read(kApplicationSection, u"Application Type") == u"service";
+    settings.preferredVersions = splitString(layered.read(kJreSection, u"Preferred versions"), u";");
+    settings.jrePath = absoluteJrePath(readJrePath(layered, modulePath, settings), modulePath);
+    settings.jvmType = jvmTypeFrom(layered.read(kJreSection, u"JVM Type"));
+    applyJvmSource(layered.read(kJreSection, u"JVM Source"), settings);
+    settings.vendors = vendorFlagsFrom(layered.read(kJreSection, u"VM Provider"), settings.vendors);
+
+    std::u16string mainClass = layered.read(kJreSection, u"Main Class");
+    if (mainClass.empty()) {
+        showError(owner, MessageId::MainClassMissing);
+        return false;
+    }
+    settings.mainClass = mainClassFrom(mainClass);
+
+    settings.failureCheck = isYes(layered.read(kApplicationSection, u"Failure Check"));
+    settings.overrideWorkingDirectory = isYes(layered.read(kApplicationSection, u"Override WorkingDir"));
+    settings.systemPath = layered.read(kJreSection, u"System Path");
+    settings.libraryPath = layered.read(kJreSection, u"Library Path");
+    settings.pairProduct = layered.read(kApplicationSection, u"Pair Product");
+    settings.waitForPair = isYes(layered.read(kApplicationSection, u"Pair Return Code"));
+    return true;
+}
+
+} // namespace launcher

@@ -1,0 +1,55 @@
+#pragma once
+// The one launch object: it owns all launch state for the life of the
+// process and runs the two phases, init and run.
+
+#include "base/Platform.h"
+#include "base/Text.h"
+#include "config/LaunchSettings.h"
+
+#include <cstdint>
+#include <string>
+
+namespace launcher {
+
+class Launcher {
+public:
+    Launcher() = default;
+    ~Launcher() = default;
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // True when run follows.
+    bool init();
+    // The process exit code.
+    int run();
+
+    // The launcher's own executable path; shows the module-path message and
+    // returns false when it cannot be read.
+    bool getModulePath(std::u16string& path);
+    bool getIniPath(std::u16string& path);
+    bool getPairIniPath(std::u16string& path) const;
+    std::u16string getUserIniPath(bool createFolders);
+    std::u16string getPairUserIniPath() const;
+    std::u16string getEmbeddedSettingsText() const;
+
+    void readCommandLine();
+    bool readSettings();
+
+    // The owner of every message box: the splash window while one exists.
+    WindowHandle messageOwner() const { return messageOwner_; }
+
+    const LaunchSettings& settings() const { return settings_; }
+    const TextList& arguments() const { return arguments_; }
+
+    // The launcher the VM's hooks reach.
+    static Launcher* current();
+    static void setCurrent(Launcher* launcher);
+
+private:
+    LaunchSettings settings_;
+    TextList arguments_;
+    WindowHandle messageOwner_ = nullptr;
+    std::u16string modulePath_; // cached once read
+};
+
+} // namespace launcher

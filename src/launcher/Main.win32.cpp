@@ -1,0 +1,21 @@
+// Entry point of the Windows launcher (GUI subsystem, no console).
+
+#include "launcher/Launcher.h"
+#include "launcher/ProcessSetup.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int exitCode;
+    {
+        launcher::Launcher app;
+        launcher::Launcher::setCurrent(&app);
+        launcher::useSystemDefaultLocale();
+        // Lets the system set up the thread's window bookkeeping before any
+        // window of ours exists.
+        DefWindowProcW(nullptr, WM_NULL, 0, 0);
+        exitCode = app.init() ? app.run() : -1;
+        launcher::Launcher::setCurrent(nullptr);
+    }
+    return exitCode;
+}
