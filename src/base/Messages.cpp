@@ -3,6 +3,20 @@
 
 namespace launcher {
 
+namespace {
+MessageHandler currentHandler = &presentError;
+} // namespace
+
+MessageHandler setMessageHandler(MessageHandler handler) {
+    MessageHandler previous = currentHandler;
+    currentHandler = handler ? handler : &presentError;
+    return previous;
+}
+
+int showError(WindowHandle owner, std::u16string_view text) {
+    return currentHandler(owner, text);
+}
+
 int showError(WindowHandle owner, MessageId id) {
     return showError(owner, loadMessage(id));
 }

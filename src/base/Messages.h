@@ -53,6 +53,13 @@ int showError(WindowHandle owner, MessageId id);
 // Fills the loaded format's %s with the one argument and shows the result.
 int showFormattedError(WindowHandle owner, MessageId format, std::u16string_view argument);
 
+// Where messages go: by default the platform's error box (standard error on
+// Linux). Tests put a recorder in its place; returns the previous handler.
+using MessageHandler = int (*)(WindowHandle owner, std::u16string_view text);
+MessageHandler setMessageHandler(MessageHandler handler);
+// The platform's own presentation, whatever handler is set.
+int presentError(WindowHandle owner, std::u16string_view text);
+
 // A system call failed: string 202 with the step's text and the error code.
 std::u16string windowsErrorText(MessageId step, long long errorCode);
 // A JNI invocation call returned an error code: string 203 with the step's

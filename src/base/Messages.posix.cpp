@@ -40,7 +40,7 @@ std::u16string loadMessage(MessageId id) {
     return {};
 }
 
-int showError(WindowHandle, std::u16string_view text) {
+int presentError(WindowHandle, std::u16string_view text) {
     std::string line = program_invocation_short_name;
     line += ": ";
     line += oneLine(text);

@@ -20,7 +20,7 @@ std::u16string loadMessage(MessageId id) {
     }
 }
 
-int showError(WindowHandle owner, std::u16string_view text) {
+int presentError(WindowHandle owner, std::u16string_view text) {
     std::u16string message(text);
     return MessageBoxW(static_cast<HWND>(owner), wide(message), nullptr, MB_ICONERROR);
 }

@@ -1,0 +1,54 @@
+# Wine and a virtual X display for the Windows test suites. The prefix lives
+# in the build folder so tests never touch a user's own prefix; the wine
+# server and Xvfb are ended by their own process ids.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+start_wine_session() {
+  local build_dir=$1
+  export WINEPREFIX="$build_dir/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINE64
+
+  local display_file
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n 1 "$display_file")"
+  rm -f "$display_file"
+
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE64" wineboot -i >/dev/null 2>&1
+  fi
+  # One persistent server: each test process then starts in a tenth of a
+  # second instead of seconds.
+  "$WINESERVER" -p >/dev/null 2>&1 &
+}
+
+# Process ids of everything running in our prefix: the server, the launched
+# programs and Wine's own helpers (services, explorer, ...).
+wine_session_pids() {
+  local pid
+  for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      echo "$pid"
+    fi
+  done
+}
+
+stop_wine_session() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    local pids
+    pids=$(wine_session_pids)
+    [ -n "$pids" ] && kill -9 $pids >/dev/null 2>&1 || true
+  fi
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" >/dev/null 2>&1 || true
+  wait 2>/dev/null || true
+}

@@ -1,0 +1,71 @@
+#include "support/TestSupport.h"
+#include "base/Environment.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+
+namespace launcher::test {
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+    static std::atomic<unsigned> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::random_device random;
+    std::string name = "launcher-test-" + std::to_string(stamp) + "-" + std::to_string(random()) + "-" +
+                       std::to_string(counter++);
+    path_ = fs::temp_directory_path() / name;
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::u16string TempFolder::text() const { return path_.u16string(); }
+
+std::u16string TempFolder::text(std::u16string_view relative) const {
+    return (path_ / fs::path(std::u16string(relative))).u16string();
+}
+
+void writeBytes(const fs::path& file, std::string_view bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeText(const fs::path& file, std::u16string_view text) { writeBytes(file, toUtf8(text)); }
+
+fs::path toPath(std::u16string_view text) { return fs::path(std::u16string(text)); }
+
+namespace {
+std::vector<std::u16string>& recorded() {
+    static std::vector<std::u16string> messages;
+    return messages;
+}
+int record(WindowHandle, std::u16string_view text) {
+    recorded().emplace_back(text);
+    return 1;
+}
+} // namespace
+
+MessageRecorder::MessageRecorder() : previous_(setMessageHandler(&record)) { recorded().clear(); }
+MessageRecorder::~MessageRecorder() { setMessageHandler(previous_); }
+const std::vector<std::u16string>& MessageRecorder::messages() const { return recorded(); }
+
+EnvironmentOverride::EnvironmentOverride(std::u16string name, std::u16string_view value)
+    : name_(std::move(name)), old_(getEnvironmentVariable(name_)) {
+    setEnvironmentVariable(name_, value);
+}
+
+EnvironmentOverride::~EnvironmentOverride() { setEnvironmentVariable(name_, old_.value_or(u"")); }
+
+} // namespace launcher::test

@@ -1,0 +1,70 @@
+#pragma once
+// Helpers shared by the test suites: scratch folders, files, recorded
+// messages and environment overrides.
+
+#include "base/Messages.h"
+#include "base/Text.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace launcher::test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// content when the test ends.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder's path, or a path inside it, as launcher text.
+    std::u16string text() const;
+    std::u16string text(std::u16string_view relative) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeBytes(const std::filesystem::path& file, std::string_view bytes);
+std::string readBytes(const std::filesystem::path& file);
+// Writes launcher text as UTF-8.
+void writeText(const std::filesystem::path& file, std::u16string_view text);
+std::filesystem::path toPath(std::u16string_view text);
+
+// Collects every message the code under test shows, instead of showing it.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+    const std::vector<std::u16string>& messages() const;
+
+private:
+    MessageHandler previous_;
+};
+
+// Sets an environment variable for the test's duration.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(std::u16string name, std::u16string_view value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    std::u16string name_;
+    std::optional<std::u16string> old_;
+};
+
+} // namespace launcher::test
+
+// Readable failure output for launcher text.
+namespace std {
+inline void PrintTo(const u16string& text, ostream* os) { *os << '"' << launcher::toUtf8(text) << '"'; }
+} // namespace std

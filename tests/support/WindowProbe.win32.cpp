@@ -1,0 +1,86 @@
+#include "support/WindowProbe.win32.h"
+
+namespace launcher::test {
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK matchTopLevel(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    if (owner == search->processId && lstrcmpW(name, search->className) == 0 && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collectChild(HWND window, LPARAM param) {
+    auto* children = reinterpret_cast<std::vector<ChildWindow>*>(param);
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    children->push_back({window, name, windowText(window), GetDlgCtrlID(window),
+                         static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE))});
+    return TRUE;
+}
+
+} // namespace
+
+HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        Search search{processId, className, nullptr};
+        EnumWindows(matchTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::wstring windowText(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+std::vector<ChildWindow> childWindows(HWND parent) {
+    std::vector<ChildWindow> children;
+    EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info_)) {
+        info_ = {};
+    }
+}
+
+StartedProcess::~StartedProcess() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+DWORD StartedProcess::waitForExit(DWORD timeoutMs) {
+    if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+} // namespace launcher::test

@@ -1,0 +1,43 @@
+#pragma once
+// A probe that finds the launcher's windows as a person would see them,
+// reads their texts and presses their buttons.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace launcher::test {
+
+struct ChildWindow {
+    HWND handle;
+    std::wstring className;
+    std::wstring text;
+    int id;
+    LONG style;
+};
+
+// The first top-level window of the given class that belongs to the process,
+// waiting up to timeoutMs for it to appear; null when none came.
+HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
+std::wstring windowText(HWND window);
+std::vector<ChildWindow> childWindows(HWND parent);
+
+// A started process that is ended when the object goes.
+class StartedProcess {
+public:
+    StartedProcess(const std::wstring& exe, const std::wstring& arguments);
+    ~StartedProcess();
+    StartedProcess(const StartedProcess&) = delete;
+    StartedProcess& operator=(const StartedProcess&) = delete;
+
+    bool started() const { return info_.hProcess != nullptr; }
+    DWORD id() const { return info_.dwProcessId; }
+    // The exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD waitForExit(DWORD timeoutMs);
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+} // namespace launcher::test

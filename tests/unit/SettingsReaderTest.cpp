@@ -1,0 +1,178 @@
+// Reading the whole configuration of a launch from its INI files.
+
+#include "config/SettingsReader.h"
+#include "config/ConfigPaths.h"
+#include "config/IniFile.h"
+#include "config/RuntimeChoiceWriter.h"
+#include "base/Platform.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+const char16_t* appDataVariable() { return kWindows ? u"APPDATA" : u"XDG_CONFIG_HOME"; }
+
+class SettingsReaderTest : public ::testing::Test {
+protected:
+    test::TempFolder app;
+    test::TempFolder appData;
+    test::EnvironmentOverride appDataOverride{appDataVariable(), appData.text()};
+    test::MessageRecorder messages;
+    std::u16string module = app.text(kWindows ? u"tool.exe" : u"tool");
+    std::u16string ini = app.text(u"tool.ini");
+
+    void writeIni(std::string_view text) { test::writeBytes(test::toPath(ini), text); }
+    std::filesystem::path userIni(std::string_view product = "Viewer", std::string_view code = "CODE") {
+        return appData.path() / product / code / "tool.ini";
+    }
+    bool read(LaunchSettings& settings) { return readLaunchSettings(ini, module, nullptr, settings); }
+};
+
+TEST_F(SettingsReaderTest, ReadsEveryKey) {
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\nUpgrade Code=UP\r\n"
+             "[Java Runtime Environment]\r\nMinimum Version=1.8\r\nMaximum Version=17\r\n"
+             "Preferred versions=1.8;11;\r\nJRE Path=jre\r\nJVM Type=server\r\nJVM Source=only_JDK\r\n"
+             "VM Provider=ibm\r\nMain Class=com.example.Main\r\nSystem Path=sys\r\nLibrary Path=lib\r\n"
+             "[Application]\r\nApplication Type=desktop\r\nFailure Check=YES\r\nOverride WorkingDir=yes\r\n"
+             "Pair Product=pair.exe\r\nPair Return Code=Yes\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(s.productName, u"Viewer");
+    EXPECT_EQ(s.productCode, u"CODE");
+    EXPECT_EQ(s.upgradeCode, u"UP");
+    EXPECT_EQ(s.minimumVersion.parts[1], 8);
+    EXPECT_EQ(s.maximumVersion.parts[0], 17);
+    EXPECT_EQ(s.maximumVersion.parts[1], 65535);
+    EXPECT_EQ(s.preferredVersions, (TextList{u"1.8", u"11"}));
+    EXPECT_EQ(s.jrePath, app.text(u"jre"));
+    EXPECT_EQ(s.jvmType, JvmTypeCode::Server);
+    EXPECT_FALSE(s.favourKinds);
+    EXPECT_TRUE(s.jdkKind);
+    EXPECT_FALSE(s.jreKind);
+    EXPECT_EQ(s.vendors, (VendorFlags{false, false, false, false, true, true}));
+    EXPECT_EQ(s.mainClass, u"com/example/Main");
+    EXPECT_EQ(s.systemPath, u"sys");
+    EXPECT_EQ(s.libraryPath, u"lib");
+    EXPECT_FALSE(s.serviceMode);
+    EXPECT_TRUE(s.failureCheck);
+    EXPECT_TRUE(s.overrideWorkingDirectory);
+    EXPECT_EQ(s.pairProduct, u"pair.exe");
+    EXPECT_TRUE(s.waitForPair);
+}
+
+TEST_F(SettingsReaderTest, DefaultsOfAnAlmostEmptyFile) {
+    writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_TRUE(isUnsetVersion(s.minimumVersion));
+    EXPECT_TRUE(isUnsetVersion(s.maximumVersion));
+    EXPECT_EQ(s.maximumVersion.parts[0], 65535);
+    EXPECT_TRUE(s.preferredVersions.empty());
+    EXPECT_EQ(s.jrePath, u"");
+    EXPECT_EQ(s.jvmType, JvmTypeCode::Any);
+    EXPECT_TRUE(s.favourKinds && s.jdkKind && s.jreKind);
+    EXPECT_EQ(s.vendors, VendorFlags{});
+    EXPECT_FALSE(s.failureCheck || s.waitForPair || s.serviceMode || s.overrideWorkingDirectory);
+}
+
+TEST_F(SettingsReaderTest, MissingMainClassStopsBeforeTheApplicationKeys) {
+    static const char binary[] = "\x01\x02\xff binary \x00 garbage";
+    for (std::string_view text : {std::string_view("[Application]\r\nPair Product=pair.exe\r\nFailure Check=Yes\r\n"),
+                                  std::string_view(binary, sizeof binary - 1), std::string_view("")}) {
+        writeIni(text);
+        LaunchSettings s;
+        EXPECT_FALSE(read(s));
+        EXPECT_EQ(s.pairProduct, u"");
+        EXPECT_FALSE(s.failureCheck);
+    }
+    ASSERT_EQ(messages.messages().size(), 3u);
+    EXPECT_EQ(messages.messages()[0], u"Main class was not specified in INI file.");
+}
+
+TEST_F(SettingsReaderTest, MissingFileIsAMissingMainClass) {
+    LaunchSettings s;
+    EXPECT_FALSE(read(s));
+    ASSERT_EQ(messages.messages().size(), 1u);
+}
+
+TEST_F(SettingsReaderTest, PlusSectionExtendsAValue) {
+    writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\nSystem Path=\r\n"
+             "[Java Runtime Environment+]\r\nSystem Path=extra\r\nLibrary Path= spaced\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_EQ(s.systemPath, u" extra");
+}
+
+TEST_F(SettingsReaderTest, UserIniAloneDecidesTheJrePath) {
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
+             "[Java Runtime Environment]\r\nMain Class=Main\r\nJRE Path=bundled\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_EQ(s.jrePath, app.text(u"bundled"));
+
+    // An existing per-user file without the key hides the launcher's value.
+    test::writeBytes(userIni(), "[Java Runtime Environment]\r\nOther=1\r\n");
+    LaunchSettings empty;
+    ASSERT_TRUE(read(empty));
+    EXPECT_EQ(empty.jrePath, u"");
+
+    std::u16string chosen = kWindows ? u"C:\\Java\\jre17\\" : u"/usr/lib/jvm/java-17/";
+    test::writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=" + toUtf8(chosen) + "\r\n");
+    LaunchSettings user;
+    ASSERT_TRUE(read(user));
+    EXPECT_EQ(user.jrePath, chosen);
+}
+
+TEST_F(SettingsReaderTest, ServiceReadsTheJrePathFromTheLauncherIni) {
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
+             "[Java Runtime Environment]\r\nMain Class=Main\r\nJRE Path=bundled\r\n"
+             "[Application]\r\nApplication Type=service\r\n");
+    test::writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=elsewhere\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_TRUE(s.serviceMode);
+    EXPECT_EQ(s.jrePath, app.text(u"bundled"));
+}
+
+TEST_F(SettingsReaderTest, RuntimeChoiceGoesToTheUserAndPairUserIni) {
+    LaunchSettings s;
+    s.productName = u"Viewer";
+    s.productCode = u"CODE";
+    s.pairProduct = app.text(kWindows ? u"tool32.exe" : u"tool32");
+    std::u16string folder = kWindows ? u"C:\\Java\\jre\\" : u"/opt/jre/";
+    writeRuntimeChoice(s, module, ini, folder);
+
+    EXPECT_EQ(IniFile(userIni().u16string()).read(u"Java Runtime Environment", u"JRE Path"), folder);
+    auto pairIni = appData.path() / "Viewer" / "CODE" / "tool32.ini";
+    EXPECT_EQ(IniFile(pairIni.u16string()).read(u"Java Runtime Environment", u"JRE Path"), folder);
+    EXPECT_FALSE(std::filesystem::exists(test::toPath(ini)));
+
+    // What was written is what the next start reads.
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
+             "[Java Runtime Environment]\r\nMain Class=Main\r\n");
+    LaunchSettings next;
+    ASSERT_TRUE(read(next));
+    EXPECT_EQ(next.jrePath, folder);
+}
+
+TEST_F(SettingsReaderTest, ServiceRuntimeChoiceGoesBesideTheExecutables) {
+    LaunchSettings s;
+    s.serviceMode = true;
+    s.productName = u"Viewer";
+    s.productCode = u"CODE";
+    s.pairProduct = app.text(kWindows ? u"tool32.exe" : u"tool32");
+    std::u16string folder = kWindows ? u"C:\\Java\\jre\\" : u"/opt/jre/";
+    writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\n");
+    writeRuntimeChoice(s, module, ini, folder);
+
+    EXPECT_EQ(IniFile(ini).read(u"Java Runtime Environment", u"JRE Path"), folder);
+    EXPECT_EQ(IniFile(ini).read(u"Java Runtime Environment", u"Main Class"), u"Main");
+    EXPECT_EQ(IniFile(app.text(u"tool32.ini")).read(u"Java Runtime Environment", u"JRE Path"), folder);
+    EXPECT_FALSE(std::filesystem::exists(userIni()));
+}
+
+} // namespace
+} // namespace launcher
