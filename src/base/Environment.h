@@ -10,15 +10,21 @@ namespace launcher {
 
 // The variable's value, however long; nothing when it is not set.
 std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name);
+// Sets the variable for this process and the children it starts; an empty
+// value is a value, not a removal.
 bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value);
+bool unsetEnvironmentVariable(std::u16string_view name);
 
 // Replaces every %NAME% whose variable is defined (names compared without
 // regard to case) with its value; undefined references and lone percent
-// signs stay as written; values are not expanded again.
+// signs stay as written; values are not expanded again. When the platform
+// cannot expand the text, it stays unchanged.
 void expandEnvironment(std::u16string& text);
 std::u16string expandEnvironmentCopy(std::u16string_view text);
 
-// The expansion rule itself, over a lookup function; what both targets use.
+// The expansion rule itself, over a lookup function that gives the value of
+// a name or nothing. The Linux port expands with it; on Windows the system
+// does, and the tests hold the two against each other.
 template <typename Lookup>
 std::u16string expandReferences(std::u16string_view text, Lookup lookup) {
     std::u16string out;

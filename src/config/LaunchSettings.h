@@ -2,23 +2,12 @@
 // The settings the launcher holds after reading its configuration.
 
 #include "base/Text.h"
+#include "jre/RuntimeCriteria.h"
 #include "jre/VersionNumber.h"
 
 #include <cstdint>
 
 namespace launcher {
-
-enum class JvmTypeCode : int32_t { Any = 0, Server = 1, FavorServer = 2 };
-
-struct VendorFlags {
-    bool jrockitSearched = false;
-    bool jrockitPreferred = false;
-    bool sunSearched = true;
-    bool sunPreferred = true;
-    bool ibmSearched = false;
-    bool ibmPreferred = false;
-    friend bool operator==(const VendorFlags&, const VendorFlags&) = default;
-};
 
 struct LaunchSettings {
     // "Product Information"

@@ -66,6 +66,12 @@ EnvironmentOverride::EnvironmentOverride(std::u16string name, std::u16string_vie
     setEnvironmentVariable(name_, value);
 }
 
-EnvironmentOverride::~EnvironmentOverride() { setEnvironmentVariable(name_, old_.value_or(u"")); }
+EnvironmentOverride::~EnvironmentOverride() {
+    if (old_) {
+        setEnvironmentVariable(name_, *old_);
+    } else {
+        unsetEnvironmentVariable(name_);
+    }
+}
 
 } // namespace launcher::test

@@ -63,8 +63,3 @@ private:
 };
 
 } // namespace launcher::test
-
-// Readable failure output for launcher text.
-namespace std {
-inline void PrintTo(const u16string& text, ostream* os) { *os << '"' << launcher::toUtf8(text) << '"'; }
-} // namespace std

@@ -1,0 +1,59 @@
+#include "base/Environment.h"
+#include "base/Wide.win32.h"
+
+#include <windows.h>
+
+namespace launcher {
+
+std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name) {
+    std::u16string key(name);
+    std::u16string buffer;
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        DWORD size = static_cast<DWORD>(buffer.size());
+        DWORD length = GetEnvironmentVariableW(wide(key), size ? wide(buffer) : nullptr, size);
+        if (length == 0) {
+            // 0 is both "not set" and "set to nothing"; only the error
+            // tells them apart.
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::u16string();
+        }
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        // Too small: length is the size needed, terminating zero included.
+        // The loop also catches a value that grew between the two calls.
+        buffer.assign(length, u'\0');
+    }
+}
+
+bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value) {
+    std::u16string key(name);
+    std::u16string text(value);
+    return SetEnvironmentVariableW(wide(key), wide(text)) != 0;
+}
+
+bool unsetEnvironmentVariable(std::u16string_view name) {
+    std::u16string key(name);
+    return SetEnvironmentVariableW(wide(key), nullptr) != 0;
+}
+
+void expandEnvironment(std::u16string& text) {
+    DWORD size = ExpandEnvironmentStringsW(wide(text), nullptr, 0);
+    if (size == 0) return;
+    std::u16string buffer;
+    for (;;) {
+        buffer.assign(size, u'\0');
+        DWORD needed = ExpandEnvironmentStringsW(wide(text), wide(buffer), size);
+        if (needed == 0) return;
+        if (needed <= size) break;
+        // A variable grew between the two calls; the size asked for first
+        // would cut the text.
+        size = needed;
+    }
+    buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
+    text = std::move(buffer);
+}
+
+} // namespace launcher
