@@ -29,6 +29,9 @@ start_wine_session() {
   # One persistent server: each test process then starts in a tenth of a
   # second instead of seconds.
   "$WINESERVER" -p >/dev/null 2>&1 &
+  # Wine's own services start with the first program and keep its standard
+  # streams; let them start here, away from the tests' output.
+  "$WINE64" wineboot >/dev/null 2>&1
 }
 
 # Process ids of everything running in our prefix: the server, the launched
@@ -36,7 +39,7 @@ start_wine_session() {
 wine_session_pids() {
   local pid
   for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+    if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       echo "$pid"
     fi
   done

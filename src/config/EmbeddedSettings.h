@@ -24,8 +24,13 @@ Bytes loadOwnResource(uint16_t id);
 // Deciphers bytes with the RC4 key that the platform's base cryptographic
 // provider derives from the MD5 hash of the key text (narrow, thread code
 // page). Windows uses CryptoAPI; the portable code gives the same bytes.
+// Any failing step of the platform's provider gives no bytes.
 Bytes decipher(std::u16string_view keyText, Bytes data);
 Bytes decipherPortable(std::u16string_view keyText, Bytes data);
+
+// The bytes that are hashed for a key text: its narrow form up to (not
+// including) its first terminating zero.
+std::string keyTextBytes(std::u16string_view keyText);
 
 // Bytes as little-endian UTF-16 units; an odd last byte is dropped.
 std::u16string bytesToText(const Bytes& bytes);

@@ -1,7 +1,17 @@
 #pragma once
 // The private-profile rules over INI text, for the platform that has no
-// private-profile functions. Pure functions over the file's text; the file
-// side (reading, decoding, writing) is in IniFile.posix.cpp.
+// private-profile functions. Pure functions over the file's bytes and text;
+// the file side (reading, atomic replacement) is in IniFile.posix.cpp.
+//
+// Reading: section and key names are compared without regard to case and
+// without their surrounding blanks; the first matching section and, in it,
+// the first matching key win. A line is a header when its first non-blank
+// character is "[" and a "]" follows; the name is the text between them.
+// An entry is a line with "="; the value is the text after the first "="
+// without surrounding blanks, and one pair of matching single or double
+// quotes around it is taken off. Lines whose first non-blank character is
+// ";" are comments. Entries before the first header belong to the section
+// with the empty name.
 
 #include "base/Text.h"
 
@@ -9,22 +19,32 @@
 
 namespace launcher {
 
-// Decodes an INI file's bytes: UTF-16 with its byte-order mark, or UTF-8
-// (with or without a byte-order mark). Invalid sequences become U+FFFD.
+enum class IniEncoding { Utf8, Utf8WithBom, Utf16Le };
+
+// UTF-16 when the file starts with its little-endian byte-order mark, else
+// UTF-8 (with or without a byte-order mark).
+IniEncoding detectIniEncoding(std::string_view bytes);
+
+// Decodes an INI file's bytes. Invalid UTF-8 becomes U+FFFD; an odd last
+// byte of a UTF-16 file is dropped.
 std::u16string decodeIniBytes(std::string_view bytes);
 
-// The value of key in section: names compared without regard to case, the
-// first matching section and key win, the value is the text after the first
-// "=" with surrounding blanks removed and one pair of matching quotes taken
-// off. No value when the section or key is missing.
 std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key);
 
-// Every section name in file order.
+// Every section name in file order, duplicates included.
 TextList listIniSections(std::u16string_view text);
 
-// The text with key set to value in section: the first matching entry is
-// replaced, or the entry is added at the end of the first matching section,
-// or a new section is appended. Line ends follow the text (CR LF when new).
-std::u16string setIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key, std::u16string_view value);
+// The file's bytes with key set to value in section. Only the one entry
+// changes; every other line keeps its bytes. The first matching entry gets
+// the new value, else the entry is added after the last non-blank line of
+// the first matching section, else a new section is appended. The file keeps
+// its encoding and its line breaks; a file without any gets "\n".
+//
+// No result when the entry cannot be written so that it reads back as given:
+// a line break or NUL anywhere, an empty key, a key with "=" or one starting
+// with "[" or ";", an empty section name or one with "]", or a UTF-16 file
+// of odd length. A value with surrounding blanks, or one enclosed in
+// matching quotes, is written in double quotes so that it reads back whole.
+std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_view section, std::u16string_view key, std::u16string_view value);
 
 } // namespace launcher

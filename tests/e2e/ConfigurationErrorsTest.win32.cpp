@@ -50,8 +50,13 @@ TEST(ShippedLauncher, IniWithoutMainClassShowsAnErrorBoxAndExitsWithMinusOne) {
         return (c.style & SS_TYPEMASK) == SS_ICON;
     });
     ASSERT_NE(icon, nullptr);
-    HICON shown = reinterpret_cast<HICON>(SendMessageW(icon->handle, STM_GETICON, 0, 0));
-    EXPECT_EQ(shown, LoadIconW(nullptr, IDI_ERROR));
+    // Icon handles belong to the other process: compare what the screen
+    // shows with the system's error icon drawn the same way.
+    std::vector<COLORREF> shown = test::screenPixels(icon->handle);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_ERROR)));
+    EXPECT_NE(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_WARNING)));
+    EXPECT_NE(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_INFORMATION)));
     const test::ChildWindow* ok = findChild(children, L"Button", [](const test::ChildWindow& c) {
         return c.id == IDOK;
     });

@@ -59,6 +59,50 @@ std::vector<ChildWindow> childWindows(HWND parent) {
     return children;
 }
 
+namespace {
+
+// A memory bitmap of the window's size: filled by fill, then read back.
+template <typename Fill>
+std::vector<COLORREF> drawnPixels(HWND window, Fill fill) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    if (fill(dc, screen, rect, width, height)) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+} // namespace
+
+std::vector<COLORREF> screenPixels(HWND window) {
+    return drawnPixels(window, [](HDC dc, HDC screen, const RECT& rect, int width, int height) {
+        return BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
+    });
+}
+
+std::vector<COLORREF> iconAsShownBy(HWND window, HICON icon) {
+    return drawnPixels(window, [icon](HDC dc, HDC screen, const RECT& rect, int width, int height) {
+        HBRUSH background = CreateSolidBrush(GetPixel(screen, rect.left, rect.top));
+        RECT all{0, 0, width, height};
+        FillRect(dc, &all, background);
+        DeleteObject(background);
+        return DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL) != 0;
+    });
+}
+
 StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup{};

@@ -22,6 +22,11 @@ struct ChildWindow {
 HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
 std::wstring windowText(HWND window);
 std::vector<ChildWindow> childWindows(HWND parent);
+// What a window shows on the screen, row by row.
+std::vector<COLORREF> screenPixels(HWND window);
+// An icon drawn at the window's size on the window's background (the colour
+// of its top-left pixel on the screen), row by row.
+std::vector<COLORREF> iconAsShownBy(HWND window, HICON icon);
 
 // A started process that is ended when the object goes.
 class StartedProcess {

@@ -1,0 +1,154 @@
+#include "config/IniFile.h"
+
+#include "base/UniqueResource.h"
+#include "config/IniText.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace launcher {
+
+namespace {
+
+struct DescriptorTraits {
+    using Value = int;
+    static Value empty() { return -1; }
+    static void close(Value fd) { ::close(fd); }
+};
+using UniqueDescriptor = UniqueResource<DescriptorTraits>;
+
+// Reads the whole file; returns 0 or the errno of the step that failed.
+int readWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr) {
+    UniqueDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return errno;
+    struct stat status{};
+    if (fstat(fd.get(), &status) != 0) return errno;
+    if (mode) *mode = status.st_mode;
+    bytes.clear();
+    if (status.st_size > 0) bytes.reserve(static_cast<size_t>(status.st_size));
+    char chunk[65536];
+    while (true) {
+        ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        if (n == 0) return 0;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A link to an INI file is kept as a link: the file it points to is the one
+// that gets replaced.
+bool resolveLink(const std::string& path, std::string& target) {
+    struct stat status{};
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        target = path;
+        return true;
+    }
+    std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
+    if (!resolved) return false;
+    target = resolved.get();
+    return true;
+}
+
+// Writes the bytes to a new file in the same folder and renames it over the
+// target, so that a reader (or a crash) sees either the old or the new file,
+// never a half-written one.
+bool replaceFile(const std::string& target, std::string_view bytes, const mode_t* mode) {
+    static std::atomic<unsigned> counter{0};
+    std::string folder = folderOf(target);
+    std::string temporary;
+    UniqueDescriptor fd;
+    for (int attempt = 0; attempt < 100 && !fd; ++attempt) {
+        temporary = folder + "/.ini-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd && errno != EEXIST) return false;
+    }
+    if (!fd) return false;
+    ScopeExit removeTemporary([&] { ::unlink(temporary.c_str()); });
+    if (mode) (void)fchmod(fd.get(), *mode & 07777); // keep the file's permissions
+    if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0) return false;
+    if (::close(fd.release()) != 0) return false;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) return false;
+    removeTemporary.dismiss();
+    UniqueDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory) (void)fsync(directory.get()); // make the rename itself durable
+    return true;
+}
+
+} // namespace
+
+uint32_t IniFile::readHeader(uint32_t& header) {
+    UniqueDescriptor fd(::open(toNarrow(path_).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return static_cast<uint32_t>(errno);
+    unsigned char bytes[sizeof header];
+    ssize_t n;
+    do {
+        n = ::read(fd.get(), bytes, sizeof bytes);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return static_cast<uint32_t>(errno);
+    std::memcpy(&header, bytes, static_cast<size_t>(n));
+    return 0;
+}
+
+void IniFile::getString(std::u16string_view section, std::u16string_view key, std::u16string& value) {
+    value.clear();
+    std::string bytes;
+    if (readWholeFile(toNarrow(path_), bytes) != 0) return;
+    std::optional<std::u16string> found = findIniValue(decodeIniBytes(bytes), section, key);
+    if (!found) return;
+    // As with the platform's profile functions, a value ends at a NUL.
+    value = found->substr(0, found->find(u'\0'));
+}
+
+void IniFile::getSectionNames(TextList& names) {
+    names.clear();
+    std::string bytes;
+    if (readWholeFile(toNarrow(path_), bytes) != 0) return;
+    for (std::u16string& name : listIniSections(decodeIniBytes(bytes))) {
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+}
+
+bool IniFile::writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    std::string target;
+    if (!resolveLink(toNarrow(path_), target)) return false;
+    std::string bytes;
+    mode_t mode = 0;
+    int error = readWholeFile(target, bytes, &mode);
+    // Anything but a missing file is left alone rather than overwritten.
+    if (error != 0 && error != ENOENT) return false;
+    std::optional<std::string> updated = setIniValue(bytes, section, key, value);
+    if (!updated) return false;
+    return replaceFile(target, *updated, error == 0 ? &mode : nullptr);
+}
+
+bool IniFile::deleteFile() { return ::unlink(toNarrow(path_).c_str()) == 0; }
+
+} // namespace launcher

@@ -1,0 +1,291 @@
+#include "config/IniText.h"
+
+#include <vector>
+
+namespace launcher {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+
+// The blanks that surround names and values. Ctrl-Z counts as one, as the
+// end-of-file mark that old editors left behind.
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == u'\r' || c == u'\n' || c == 0x1A;
+}
+
+std::u16string_view trimBlanks(std::u16string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool isQuote(char16_t c) { return c == u'"' || c == u'\''; }
+
+std::u16string_view unquote(std::u16string_view value) {
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+enum class LineKind { Other, Header, Entry };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::u16string_view name;
+    std::u16string_view value;
+};
+
+ParsedLine parseLine(std::u16string_view line) {
+    std::u16string_view rest = trimBlanks(line);
+    if (rest.empty() || rest.front() == u';') return {};
+    if (rest.front() == u'[') {
+        size_t close = rest.find(u']', 1);
+        if (close == std::u16string_view::npos) return {};
+        return {LineKind::Header, trimBlanks(rest.substr(1, close - 1)), {}};
+    }
+    size_t equals = rest.find(u'=');
+    if (equals == std::u16string_view::npos) return {};
+    return {LineKind::Entry, trimBlanks(rest.substr(0, equals)), unquote(trimBlanks(rest.substr(equals + 1)))};
+}
+
+// Calls visit with each line of the text until it returns false. A line
+// ends at CR, LF or CR LF.
+template <typename Visit>
+void forEachLine(std::u16string_view text, Visit visit) {
+    size_t p = 0;
+    while (p < text.size()) {
+        size_t end = text.find_first_of(u"\r\n", p);
+        if (end == std::u16string_view::npos) end = text.size();
+        if (!visit(text.substr(p, end - p))) return;
+        p = end + 1;
+        if (end < text.size() && text[end] == u'\r' && p < text.size() && text[p] == u'\n') ++p;
+    }
+}
+
+// ---- Editing at the byte level, so that untouched lines keep their bytes.
+
+struct ByteLine {
+    size_t begin; // first byte of the content
+    size_t end;   // first byte of the line break
+    size_t next;  // first byte after the line break
+};
+
+class EncodedFile {
+public:
+    EncodedFile(std::string_view bytes, IniEncoding encoding)
+        : bytes_(bytes), encoding_(encoding), unit_(encoding == IniEncoding::Utf16Le ? 2 : 1) {}
+
+    size_t start() const {
+        switch (encoding_) {
+        case IniEncoding::Utf8WithBom: return kUtf8Bom.size();
+        case IniEncoding::Utf16Le: return kUtf16LeBom.size();
+        default: return 0;
+        }
+    }
+
+    bool wholeUnits() const { return (bytes_.size() - start()) % unit_ == 0; }
+
+    char16_t unitAt(size_t offset) const {
+        auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes_[k]); };
+        if (unit_ == 1) return byte(offset);
+        return static_cast<char16_t>(byte(offset) | (byte(offset + 1) << 8));
+    }
+
+    std::vector<ByteLine> lines() const {
+        std::vector<ByteLine> result;
+        size_t begin = start();
+        size_t offset = begin;
+        while (offset < bytes_.size()) {
+            char16_t c = unitAt(offset);
+            if (c != u'\r' && c != u'\n') {
+                offset += unit_;
+                continue;
+            }
+            size_t next = offset + unit_;
+            if (c == u'\r' && next < bytes_.size() && unitAt(next) == u'\n') next += unit_;
+            result.push_back({begin, offset, next});
+            begin = offset = next;
+        }
+        if (begin < bytes_.size()) result.push_back({begin, bytes_.size(), bytes_.size()});
+        return result;
+    }
+
+    std::u16string decode(const ByteLine& line) const {
+        std::string_view content = bytes_.substr(line.begin, line.end - line.begin);
+        if (unit_ == 1) return fromUtf8(content);
+        std::u16string text;
+        for (size_t k = 0; k < content.size(); k += 2) text.push_back(unitAt(line.begin + k));
+        return text;
+    }
+
+    std::string encode(std::u16string_view text) const {
+        if (unit_ == 1) return toUtf8(text);
+        std::string out;
+        for (char16_t c : text) {
+            out.push_back(static_cast<char>(c & 0xFF));
+            out.push_back(static_cast<char>(c >> 8));
+        }
+        return out;
+    }
+
+    // The bytes of the first line break, or "\n" in a file without any.
+    std::string lineBreak(const std::vector<ByteLine>& lines) const {
+        for (const ByteLine& line : lines) {
+            if (line.next > line.end) return std::string(bytes_.substr(line.end, line.next - line.end));
+        }
+        return encode(u"\n");
+    }
+
+    // Where the new value of an entry line starts: after the first "=" and
+    // the blanks that follow it.
+    size_t valueOffset(const ByteLine& line) const {
+        size_t offset = line.begin;
+        while (offset < line.end && unitAt(offset) != u'=') offset += unit_;
+        offset += unit_;
+        while (offset < line.end && (unitAt(offset) == u' ' || unitAt(offset) == u'\t')) offset += unit_;
+        return offset;
+    }
+
+private:
+    std::string_view bytes_;
+    IniEncoding encoding_;
+    size_t unit_;
+};
+
+bool hasLineBreakOrNul(std::u16string_view text) {
+    return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
+}
+
+bool isWritableName(std::u16string_view section, std::u16string_view key) {
+    if (section.empty() || section.find(u']') != std::u16string_view::npos || hasLineBreakOrNul(section)) return false;
+    if (key.empty() || key.find(u'=') != std::u16string_view::npos || hasLineBreakOrNul(key)) return false;
+    return key.front() != u'[' && key.front() != u';';
+}
+
+// The value as written: quoted when reading would otherwise trim it or take
+// its own quotes off.
+std::u16string valueText(std::u16string_view value) {
+    bool quote = !value.empty() &&
+                 (isBlank(value.front()) || isBlank(value.back()) || unquote(value).size() != value.size());
+    if (!quote) return std::u16string(value);
+    std::u16string text(u"\"");
+    text.append(value);
+    text.push_back(u'"');
+    return text;
+}
+
+struct EntryPlace {
+    long sectionLine = -1;
+    long lastContentLine = -1;
+    long entryLine = -1;
+};
+
+EntryPlace findEntryPlace(const EncodedFile& file, const std::vector<ByteLine>& lines,
+                          std::u16string_view section, std::u16string_view key) {
+    EntryPlace place;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::u16string text = file.decode(lines[i]);
+        ParsedLine parsed = parseLine(text);
+        long index = static_cast<long>(i);
+        if (parsed.kind == LineKind::Header) {
+            if (place.sectionLine >= 0) break;
+            if (equalsIgnoreCase(parsed.name, section)) place.sectionLine = place.lastContentLine = index;
+            continue;
+        }
+        if (place.sectionLine < 0 || trimBlanks(text).empty()) continue;
+        place.lastContentLine = index;
+        if (parsed.kind == LineKind::Entry && equalsIgnoreCase(parsed.name, key)) {
+            place.entryLine = index;
+            break;
+        }
+    }
+    return place;
+}
+
+} // namespace
+
+IniEncoding detectIniEncoding(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16LeBom)) return IniEncoding::Utf16Le;
+    if (bytes.starts_with(kUtf8Bom)) return IniEncoding::Utf8WithBom;
+    return IniEncoding::Utf8;
+}
+
+std::u16string decodeIniBytes(std::string_view bytes) {
+    IniEncoding encoding = detectIniEncoding(bytes);
+    EncodedFile file(bytes, encoding);
+    size_t start = file.start();
+    if (encoding != IniEncoding::Utf16Le) return fromUtf8(bytes.substr(start));
+    size_t wholeUnitsEnd = start + (bytes.size() - start) / 2 * 2;
+    return file.decode(ByteLine{start, wholeUnitsEnd, bytes.size()});
+}
+
+std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key) {
+    std::u16string_view wantedSection = trimBlanks(section);
+    std::u16string_view wantedKey = trimBlanks(key);
+    bool inside = wantedSection.empty();
+    bool seen = false;
+    std::optional<std::u16string> value;
+    forEachLine(text, [&](std::u16string_view line) {
+        ParsedLine parsed = parseLine(line);
+        if (parsed.kind == LineKind::Header) {
+            if (seen) return false; // only the first section of a name counts
+            inside = seen = equalsIgnoreCase(parsed.name, wantedSection);
+            return true;
+        }
+        if (inside && parsed.kind == LineKind::Entry && equalsIgnoreCase(parsed.name, wantedKey)) {
+            value.emplace(parsed.value);
+            return false;
+        }
+        return true;
+    });
+    return value;
+}
+
+TextList listIniSections(std::u16string_view text) {
+    TextList names;
+    forEachLine(text, [&](std::u16string_view line) {
+        ParsedLine parsed = parseLine(line);
+        if (parsed.kind == LineKind::Header) names.emplace_back(parsed.name);
+        return true;
+    });
+    return names;
+}
+
+std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    section = trimBlanks(section);
+    key = trimBlanks(key);
+    if (!isWritableName(section, key) || hasLineBreakOrNul(value)) return std::nullopt;
+    EncodedFile file(bytes, detectIniEncoding(bytes));
+    if (!file.wholeUnits()) return std::nullopt;
+
+    std::vector<ByteLine> lines = file.lines();
+    std::string lineBreak = file.lineBreak(lines);
+    std::u16string entry(key);
+    entry.push_back(u'=');
+    entry.append(valueText(value));
+
+    EntryPlace place = findEntryPlace(file, lines, section, key);
+    std::string result;
+    if (place.entryLine >= 0) {
+        const ByteLine& line = lines[place.entryLine];
+        size_t offset = file.valueOffset(line);
+        result.append(bytes.substr(0, offset)).append(file.encode(valueText(value))).append(bytes.substr(line.end));
+    } else if (place.sectionLine >= 0) {
+        const ByteLine& line = lines[place.lastContentLine];
+        result.append(bytes.substr(0, line.next));
+        if (line.next == line.end) result.append(lineBreak); // the last line had none
+        result.append(file.encode(entry)).append(lineBreak).append(bytes.substr(line.next));
+    } else {
+        result.append(bytes);
+        if (!lines.empty() && lines.back().next == lines.back().end) result.append(lineBreak);
+        std::u16string header(u"[");
+        header.append(section).push_back(u']');
+        result.append(file.encode(header)).append(lineBreak).append(file.encode(entry)).append(lineBreak);
+    }
+    return result;
+}
+
+} // namespace launcher
