@@ -1,6 +1,6 @@
 #include "config/IniFile.h"
 
-#include "base/UniqueResource.h"
+#include "base/Descriptor.posix.h"
 #include "config/IniText.h"
 
 #include <atomic>
@@ -16,34 +16,6 @@
 namespace launcher {
 
 namespace {
-
-struct DescriptorTraits {
-    using Value = int;
-    static Value empty() { return -1; }
-    static void close(Value fd) { ::close(fd); }
-};
-using UniqueDescriptor = UniqueResource<DescriptorTraits>;
-
-// Reads the whole file; returns 0 or the errno of the step that failed.
-int readWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr) {
-    UniqueDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return errno;
-    struct stat status{};
-    if (fstat(fd.get(), &status) != 0) return errno;
-    if (mode) *mode = status.st_mode;
-    bytes.clear();
-    if (status.st_size > 0) bytes.reserve(static_cast<size_t>(status.st_size));
-    char chunk[65536];
-    while (true) {
-        ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-        if (n == 0) return 0;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.append(chunk, static_cast<size_t>(n));
-    }
-}
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
