@@ -16,15 +16,8 @@ struct LaunchSettings {
     std::u16string upgradeCode;
 
     // "Java Runtime Environment"
-    VersionNumber minimumVersion;
-    VersionNumber maximumVersion;
-    TextList preferredVersions;
-    std::u16string jrePath; // absolute once read
-    JvmTypeCode jvmType = JvmTypeCode::Any;
-    bool favourKinds = true;
-    bool jdkKind = false;
-    bool jreKind = false;
-    VendorFlags vendors;
+    RuntimeCriteria runtime; // bounds, preferred versions, flavour, kinds, vendors
+    std::u16string jrePath;  // absolute once read
     std::u16string mainClass; // "/" as package separator
     std::u16string systemPath;
     std::u16string libraryPath;

@@ -33,10 +33,10 @@ JvmTypeCode jvmTypeFrom(std::u16string_view value) {
     return JvmTypeCode::Any;
 }
 
-void applyJvmSource(std::u16string_view value, LaunchSettings& settings) {
-    if (!value.empty()) settings.favourKinds = value == u"favor_JRE" || value == u"favor_JDK";
-    settings.jdkKind = value == u"favor_JDK" || value == u"only_JDK" || value.empty();
-    settings.jreKind = value == u"favor_JRE" || value == u"only_JRE" || value.empty();
+void applyJvmSource(std::u16string_view value, RuntimeCriteria& criteria) {
+    if (!value.empty()) criteria.favourKinds = value == u"favor_JRE" || value == u"favor_JDK";
+    criteria.jdkKind = value == u"favor_JDK" || value == u"only_JDK" || value.empty();
+    criteria.jreKind = value == u"favor_JRE" || value == u"only_JRE" || value.empty();
 }
 
 VendorFlags vendorFlagsFrom(std::u16string_view value, const VendorFlags& current) {
@@ -102,14 +102,14 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     LayeredIniFile layered{std::u16string(iniPath)};
     layered.overlay().loadFromText(readEmbeddedSettingsText(settings.upgradeCode));
 
-    settings.minimumVersion = minimumVersionFrom(layered.read(kJreSection, u"Minimum Version"));
-    settings.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
+    settings.runtime.minimumVersion = minimumVersionFrom(layered.read(kJreSection, u"Minimum Version"));
+    settings.runtime.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
     settings.serviceMode = layered.read(kApplicationSection, u"Application Type") == u"service";
-    settings.preferredVersions = splitString(layered.read(kJreSection, u"Preferred versions"), u";");
+    settings.runtime.preferredVersions = splitString(layered.read(kJreSection, u"Preferred versions"), u";");
     settings.jrePath = absoluteJrePath(readJrePath(layered, modulePath, settings), modulePath);
-    settings.jvmType = jvmTypeFrom(layered.read(kJreSection, u"JVM Type"));
-    applyJvmSource(layered.read(kJreSection, u"JVM Source"), settings);
-    settings.vendors = vendorFlagsFrom(layered.read(kJreSection, u"VM Provider"), settings.vendors);
+    settings.runtime.jvmType = jvmTypeFrom(layered.read(kJreSection, u"JVM Type"));
+    applyJvmSource(layered.read(kJreSection, u"JVM Source"), settings.runtime);
+    settings.runtime.vendors = vendorFlagsFrom(layered.read(kJreSection, u"VM Provider"), settings.runtime.vendors);
 
     std::u16string mainClass = layered.read(kJreSection, u"Main Class");
     if (mainClass.empty()) {

@@ -28,7 +28,7 @@ VersionNumber minimumVersionFrom(std::u16string_view value);
 VersionNumber maximumVersionFrom(std::u16string_view value);
 JvmTypeCode jvmTypeFrom(std::u16string_view value);
 // "JVM Source": the three kind flags.
-void applyJvmSource(std::u16string_view value, LaunchSettings& settings);
+void applyJvmSource(std::u16string_view value, RuntimeCriteria& criteria);
 // "VM Provider": the vendor flags of the first matching row, else the
 // current ones.
 VendorFlags vendorFlagsFrom(std::u16string_view value, const VendorFlags& current);

@@ -5,6 +5,11 @@
 #include "config/ConfigPaths.h"
 #include "config/EmbeddedSettings.h"
 #include "config/SettingsReader.h"
+#include "base/CurrentDirectory.h"
+#include "base/PathText.h"
+#include "jre/JreLocator.h"
+#include "jre/NotFoundMessage.h"
+#include "launcher/PairRelaunch.h"
 
 namespace launcher {
 
@@ -18,13 +23,40 @@ void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }
 bool Launcher::init() {
     readCommandLine();
     if (!readSettings()) return false;
-    // The single-instance check, the working directory and the choice of a
-    // runtime follow here; until they exist there is nothing to run.
-    return false;
+    if (settings_.overrideWorkingDirectory) applyWorkingDirectory();
+    return chooseRuntime();
 }
 
 int Launcher::run() {
+    if (pairRelaunch_) return relaunchPair(settings_.pairProduct, settings_.waitForPair);
+    // Starting the virtual machine comes next; until it exists there is
+    // nothing to run.
     return -1;
+}
+
+void Launcher::applyWorkingDirectory() {
+    std::u16string module;
+    if (!getModulePath(module)) return;
+    size_t cut = module.rfind(kPathSeparator);
+    if (cut == std::u16string::npos || cut == 0) return;
+    setCurrentDirectory(std::u16string_view(module).substr(0, cut));
+}
+
+bool Launcher::chooseRuntime() {
+    RuntimeSearch search;
+    search.criteria = settings_.runtime;
+    search.configuredFolder = settings_.jrePath;
+    search.hasPair = !settings_.pairProduct.empty();
+    std::u16string module;
+    if (getModulePath(module)) search.launcherFolder = withTrailingSeparator(folderOf(module));
+    RuntimeChoice choice = locateRuntime(search);
+    jvmPath_ = choice.jvmPath;
+    pairRelaunch_ = choice.pairRelaunch;
+    if (!jvmPath_.empty()) return true;
+    // Nobody can pick a folder yet: the message says what to install, and
+    // the launch ends as if the user had cancelled.
+    showError(messageOwner_, runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion));
+    return false;
 }
 
 bool Launcher::getModulePath(std::u16string& path) {

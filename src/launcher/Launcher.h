@@ -34,12 +34,19 @@ public:
 
     void readCommandLine();
     bool readSettings();
+    // Makes the executable's folder the current directory.
+    void applyWorkingDirectory();
+    // Chooses the runtime: jvmPath and pairRelaunch; false when none was
+    // found and the user did not pick one.
+    bool chooseRuntime();
 
     // The owner of every message box: the splash window while one exists.
     WindowHandle messageOwner() const { return messageOwner_; }
 
     const LaunchSettings& settings() const { return settings_; }
     const TextList& arguments() const { return arguments_; }
+    const std::u16string& jvmPath() const { return jvmPath_; }
+    bool pairRelaunch() const { return pairRelaunch_; }
 
     // The launcher the VM's hooks reach.
     static Launcher* current();
@@ -50,6 +57,8 @@ private:
     TextList arguments_;
     WindowHandle messageOwner_ = nullptr;
     std::u16string modulePath_; // cached once read
+    std::u16string jvmPath_;    // the chosen runtime library; empty: none
+    bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
 };
 
 } // namespace launcher

@@ -43,16 +43,16 @@ TEST_F(SettingsReaderTest, ReadsEveryKey) {
     EXPECT_EQ(s.productName, u"Viewer");
     EXPECT_EQ(s.productCode, u"CODE");
     EXPECT_EQ(s.upgradeCode, u"UP");
-    EXPECT_EQ(s.minimumVersion.parts[1], 8);
-    EXPECT_EQ(s.maximumVersion.parts[0], 17);
-    EXPECT_EQ(s.maximumVersion.parts[1], 65535);
-    EXPECT_EQ(s.preferredVersions, (TextList{u"1.8", u"11"}));
+    EXPECT_EQ(s.runtime.minimumVersion.parts[1], 8);
+    EXPECT_EQ(s.runtime.maximumVersion.parts[0], 17);
+    EXPECT_EQ(s.runtime.maximumVersion.parts[1], 65535);
+    EXPECT_EQ(s.runtime.preferredVersions, (TextList{u"1.8", u"11"}));
     EXPECT_EQ(s.jrePath, app.text(u"jre"));
-    EXPECT_EQ(s.jvmType, JvmTypeCode::Server);
-    EXPECT_FALSE(s.favourKinds);
-    EXPECT_TRUE(s.jdkKind);
-    EXPECT_FALSE(s.jreKind);
-    EXPECT_EQ(s.vendors, (VendorFlags{false, false, false, false, true, true}));
+    EXPECT_EQ(s.runtime.jvmType, JvmTypeCode::Server);
+    EXPECT_FALSE(s.runtime.favourKinds);
+    EXPECT_TRUE(s.runtime.jdkKind);
+    EXPECT_FALSE(s.runtime.jreKind);
+    EXPECT_EQ(s.runtime.vendors, (VendorFlags{false, false, false, false, true, true}));
     EXPECT_EQ(s.mainClass, u"com/example/Main");
     EXPECT_EQ(s.systemPath, u"sys");
     EXPECT_EQ(s.libraryPath, u"lib");
@@ -67,14 +67,14 @@ TEST_F(SettingsReaderTest, DefaultsOfAnAlmostEmptyFile) {
     writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\n");
     LaunchSettings s;
     ASSERT_TRUE(read(s));
-    EXPECT_TRUE(isUnsetVersion(s.minimumVersion));
-    EXPECT_TRUE(isUnsetVersion(s.maximumVersion));
-    EXPECT_EQ(s.maximumVersion.parts[0], 65535);
-    EXPECT_TRUE(s.preferredVersions.empty());
+    EXPECT_TRUE(isUnsetVersion(s.runtime.minimumVersion));
+    EXPECT_TRUE(isUnsetVersion(s.runtime.maximumVersion));
+    EXPECT_EQ(s.runtime.maximumVersion.parts[0], 65535);
+    EXPECT_TRUE(s.runtime.preferredVersions.empty());
     EXPECT_EQ(s.jrePath, u"");
-    EXPECT_EQ(s.jvmType, JvmTypeCode::Any);
-    EXPECT_TRUE(s.favourKinds && s.jdkKind && s.jreKind);
-    EXPECT_EQ(s.vendors, VendorFlags{});
+    EXPECT_EQ(s.runtime.jvmType, JvmTypeCode::Any);
+    EXPECT_TRUE(s.runtime.favourKinds && s.runtime.jdkKind && s.runtime.jreKind);
+    EXPECT_EQ(s.runtime.vendors, VendorFlags{});
     EXPECT_FALSE(s.failureCheck || s.waitForPair || s.serviceMode || s.overrideWorkingDirectory);
 }
 

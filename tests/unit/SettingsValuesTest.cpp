@@ -33,7 +33,7 @@ TEST(SettingsValues, JvmSourceSetsTheKindFlags) {
         {u"anything", false, false, false},
     };
     for (const KindCase& c : cases) {
-        LaunchSettings settings;
+        RuntimeCriteria settings;
         applyJvmSource(c.value, settings);
         SCOPED_TRACE(toUtf8(c.value));
         EXPECT_EQ(settings.favourKinds, c.favour);

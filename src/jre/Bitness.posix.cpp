@@ -1,0 +1,17 @@
+#include "jre/Bitness.h"
+#include "base/Descriptor.posix.h"
+#include "base/Text.h"
+
+#include <fcntl.h>
+
+namespace launcher {
+
+bool isX86Library(std::u16string_view path) {
+    UniqueDescriptor fd(::open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return false;
+    char header[64];
+    ssize_t n = ::read(fd.get(), header, sizeof header);
+    return n > 0 && isX86ElfImage(std::string_view(header, static_cast<size_t>(n)));
+}
+
+} // namespace launcher

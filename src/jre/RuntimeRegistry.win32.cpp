@@ -1,0 +1,74 @@
+#include "jre/RuntimeRegistry.h"
+#include "base/Handles.win32.h"
+#include "base/Wide.win32.h"
+
+namespace launcher {
+
+namespace {
+
+class WindowsRuntimeRegistry : public RuntimeRegistry {
+public:
+    explicit WindowsRuntimeRegistry(RegistryView view)
+        : access_(KEY_READ | (view == RegistryView::Wow32 ? KEY_WOW64_32KEY : 0)) {}
+
+    TextList subkeyNames(size_t root) override {
+        TextList names;
+        UniqueKey key = open(rootKey(root));
+        if (!key) return names;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                break;
+            }
+            names.push_back(fromWide(name, length));
+        }
+        return names;
+    }
+
+    std::optional<std::u16string> javaHome(size_t root, std::u16string_view name) override {
+        std::u16string path(registryRoot(root).key);
+        path.append(name);
+        UniqueKey key = open(path);
+        if (!key) return std::nullopt;
+        DWORD size = 0;
+        if (RegQueryValueExW(key.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0) {
+            return std::nullopt;
+        }
+        // The value's type is not examined; a value of any size is read
+        // whole, and a text without terminator is taken as it is.
+        std::u16string data((size + 1) / 2, u'\0');
+        DWORD read = static_cast<DWORD>(data.size() * 2);
+        if (RegQueryValueExW(key.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) !=
+            ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        data.resize(read / 2);
+        size_t end = data.find(u'\0');
+        if (end != std::u16string::npos) data.resize(end);
+        return data;
+    }
+
+private:
+    static std::u16string rootKey(size_t root) {
+        std::u16string key(registryRoot(root).key);
+        if (!key.empty() && key.back() == u'\\') key.pop_back();
+        return key;
+    }
+
+    UniqueKey open(const std::u16string& path) const {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide(path), 0, access_, &key) != ERROR_SUCCESS) return UniqueKey();
+        return UniqueKey(key);
+    }
+
+    REGSAM access_;
+};
+
+} // namespace
+
+std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view) {
+    return std::make_unique<WindowsRuntimeRegistry>(view);
+}
+
+} // namespace launcher

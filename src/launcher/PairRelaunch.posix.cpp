@@ -1,0 +1,33 @@
+#include "launcher/PairRelaunch.h"
+#include "base/Descriptor.posix.h"
+#include "base/Text.h"
+
+#include <cerrno>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace launcher {
+
+int relaunchPair(const std::u16string& pairProduct, bool wait) {
+    // The same arguments, the program name as this process was given it.
+    std::string cmdline;
+    readWholeFile("/proc/self/cmdline", cmdline);
+    std::vector<char*> argv;
+    if (cmdline.empty() || cmdline.back() != '\0') cmdline.push_back('\0');
+    for (size_t p = 0; p < cmdline.size(); p = cmdline.find('\0', p) + 1) argv.push_back(cmdline.data() + p);
+    argv.push_back(nullptr);
+    std::string program = toNarrow(pairProduct);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return 0;
+    if (!wait) return 0;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return 0;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+}
+
+} // namespace launcher

@@ -1,0 +1,57 @@
+// Telling 32-bit x86 images from others by their headers alone.
+
+#include "jre/Bitness.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+std::string peImage(uint16_t machine, uint32_t ntOffset = 0x80, size_t size = 0x200) {
+    std::string bytes(size, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    for (int i = 0; i < 4; ++i) bytes[0x3C + i] = static_cast<char>((ntOffset >> (8 * i)) & 0xFF);
+    if (size_t{ntOffset} + 6 <= size) {
+        bytes.replace(ntOffset, 4, std::string("PE\0\0", 4));
+        bytes[ntOffset + 4] = static_cast<char>(machine & 0xFF);
+        bytes[ntOffset + 5] = static_cast<char>(machine >> 8);
+    }
+    return bytes;
+}
+
+std::string elfImage(char elfClass, uint16_t machine) {
+    std::string bytes(64, '\0');
+    bytes.replace(0, 4, "\x7f" "ELF");
+    bytes[4] = elfClass;
+    bytes[5] = 1;
+    bytes[18] = static_cast<char>(machine & 0xFF);
+    bytes[19] = static_cast<char>(machine >> 8);
+    return bytes;
+}
+
+TEST(Bitness, PeHeaders) {
+    EXPECT_TRUE(isX86PeImage(peImage(0x14C)));
+    EXPECT_FALSE(isX86PeImage(peImage(0x8664)));
+    EXPECT_FALSE(isX86PeImage(peImage(0xAA64)));
+    EXPECT_FALSE(isX86PeImage(peImage(0x14C).substr(0, 0x90)));  // headers cut short
+    EXPECT_FALSE(isX86PeImage(peImage(0x14C, 0x7FFFFFF0)));        // offset beyond the file
+    EXPECT_FALSE(isX86PeImage(peImage(0x14C, 0xFFFFFFFF)));
+    EXPECT_FALSE(isX86PeImage(peImage(0x14C).substr(0, 10)));
+    EXPECT_FALSE(isX86PeImage("not an image at all, just some text that is long enough to hold a header........"));
+    EXPECT_FALSE(isX86PeImage(""));
+    std::string noSignature = peImage(0x14C);
+    noSignature[0x80] = 'X';
+    EXPECT_FALSE(isX86PeImage(noSignature));
+}
+
+TEST(Bitness, ElfHeaders) {
+    EXPECT_TRUE(isX86ElfImage(elfImage(1, 3)));
+    EXPECT_FALSE(isX86ElfImage(elfImage(2, 62))); // x86-64
+    EXPECT_FALSE(isX86ElfImage(elfImage(1, 40))); // 32-bit ARM
+    EXPECT_FALSE(isX86ElfImage(elfImage(1, 3).substr(0, 12)));
+    EXPECT_FALSE(isX86ElfImage(peImage(0x14C)));
+}
+
+} // namespace
+} // namespace launcher

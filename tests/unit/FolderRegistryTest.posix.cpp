@@ -1,0 +1,65 @@
+// The Linux port's registered runtimes: runtime folders with a release file.
+
+#include "jre/FolderRegistry.posix.h"
+#include "jre/JreLocator.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+TEST(FolderRegistry, ReleaseValues) {
+    const std::string_view text = "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.2\"\r\nJAVA_VERSION_DATE=x\n";
+    EXPECT_EQ(releaseValue(text, "JAVA_VERSION"), u"21.0.2");
+    EXPECT_EQ(releaseValue(text, "IMPLEMENTOR"), u"Eclipse Adoptium");
+    EXPECT_EQ(releaseValue(text, "JAVA"), u"");
+    EXPECT_EQ(releaseValue("JAVA_VERSION=1.8.0_372", "JAVA_VERSION"), u"1.8.0_372");
+    EXPECT_EQ(releaseValue("", "JAVA_VERSION"), u"");
+}
+
+TEST(FolderRegistry, RootByKindAndVendor) {
+    EXPECT_EQ(rootForRuntime(true, u"Debian"), 0u);
+    EXPECT_EQ(rootForRuntime(false, u"Oracle Corporation"), 1u);
+    EXPECT_EQ(rootForRuntime(false, u"BEA Systems (JRockit)"), 4u);
+    EXPECT_EQ(rootForRuntime(true, u"International Business Machines Corporation (IBM)"), 6u);
+    EXPECT_EQ(rootForRuntime(false, u""), 1u);
+}
+
+TEST(FolderRegistry, ScansRuntimeFoldersAndSkipsOthers) {
+    test::TempFolder base;
+    auto file = [&](const char* relative, std::string_view text) { test::writeBytes(base.path() / relative, text); };
+    file("jdk-21/release", "JAVA_VERSION=\"21.0.2\"\n");
+    file("jdk-21/bin/javac", "");
+    file("jre-11/release", "JAVA_VERSION=\"11.0.9\"\nIMPLEMENTOR=\"IBM\"\n");
+    file("no-release/lib/server/libjvm.so", "");
+    file("no-version/release", "IMPLEMENTOR=x\n");
+    file("plain-file", "");
+    std::filesystem::create_directory_symlink(base.path() / "jdk-21", base.path() / "a-link");
+
+    std::vector<FolderRuntime> found = scanRuntimeFolders({base.text()});
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].home, base.text(u"jdk-21/"));
+    EXPECT_EQ(found[0].root, 0u);
+    EXPECT_EQ(found[1].version, u"11.0.9");
+    EXPECT_EQ(found[1].root, 6u);
+    EXPECT_EQ(found[2].home, base.text(u"a-link/")); // links after real folders
+
+    auto registry = openFolderRegistry({base.text(), base.text(u"missing")});
+    EXPECT_EQ(registry->subkeyNames(0), TextList{u"21.0.2"});
+    EXPECT_EQ(registry->javaHome(0, u"21.0.2"), base.text(u"jdk-21/"));
+}
+
+TEST(FolderRegistry, WithoutConfigurationTheInstalledRuntimeIsFound) {
+    RuntimeSearch search;
+    search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
+    search.criteria.jdkKind = search.criteria.jreKind = true;
+    RuntimeChoice choice = locateRuntime(search);
+    ASSERT_FALSE(choice.jvmPath.empty()) << "no Java runtime under /usr/lib/jvm";
+    EXPECT_TRUE(startsWith(choice.jvmPath, u"/usr/lib/jvm/"));
+    EXPECT_TRUE(endsWith(choice.jvmPath, u"/lib/server/libjvm.so"));
+    EXPECT_FALSE(choice.pairRelaunch);
+}
+
+} // namespace
+} // namespace launcher
