@@ -79,10 +79,11 @@ TEST_F(JreLocatorTest, SourcesInTheirOrder) {
 
 TEST_F(JreLocatorTest, BesideTheLauncherMeansItsFolderOrJre64) {
     std::u16string app = withTrailingSeparator(root.text(u"app"));
-    runtime(u"app/jre", {u"client"});
+    const std::u16string sep(1, kPathSeparator);
+    runtime(u"app" + sep + u"jre", {u"client"});
     search.launcherFolder = app;
     EXPECT_EQ(locateRuntime(search).jvmPath, u"");
-    std::u16string jre64 = runtime(u"app/jre64", {u"client"});
+    std::u16string jre64 = runtime(u"app" + sep + u"jre64", {u"client"});
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(jre64, u"client"));
 }
 
