@@ -61,9 +61,13 @@ MessageRecorder::MessageRecorder() : previous_(setMessageHandler(&record)) { rec
 MessageRecorder::~MessageRecorder() { setMessageHandler(previous_); }
 const std::vector<std::u16string>& MessageRecorder::messages() const { return recorded(); }
 
-EnvironmentOverride::EnvironmentOverride(std::u16string name, std::u16string_view value)
+EnvironmentOverride::EnvironmentOverride(std::u16string name, std::optional<std::u16string_view> value)
     : name_(std::move(name)), old_(getEnvironmentVariable(name_)) {
-    setEnvironmentVariable(name_, value);
+    if (value) {
+        setEnvironmentVariable(name_, *value);
+    } else {
+        unsetEnvironmentVariable(name_);
+    }
 }
 
 EnvironmentOverride::~EnvironmentOverride() {

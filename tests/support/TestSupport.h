@@ -49,10 +49,11 @@ private:
     MessageHandler previous_;
 };
 
-// Sets an environment variable for the test's duration.
+// Sets (or, given no value, removes) an environment variable for the
+// test's duration.
 class EnvironmentOverride {
 public:
-    EnvironmentOverride(std::u16string name, std::u16string_view value);
+    EnvironmentOverride(std::u16string name, std::optional<std::u16string_view> value);
     ~EnvironmentOverride();
     EnvironmentOverride(const EnvironmentOverride&) = delete;
     EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;

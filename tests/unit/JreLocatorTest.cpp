@@ -34,6 +34,7 @@ struct OneHomeRegistry : RuntimeRegistry {
 class JreLocatorTest : public ::testing::Test {
 protected:
     test::TempFolder root;
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
     RuntimeSearch search;
     std::u16string nativeHome, wow32Home;
 
@@ -73,7 +74,7 @@ TEST_F(JreLocatorTest, SourcesInTheirOrder) {
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(nativeHome, u"client"));
     nativeHome.clear();
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(javaHome, u"client"));
-    test::EnvironmentOverride unset(u"JAVA_HOME", u"");
+    test::EnvironmentOverride unset(u"JAVA_HOME", std::nullopt);
     EXPECT_EQ(locateRuntime(search).jvmPath, u"");
 }
 
