@@ -29,12 +29,20 @@ std::vector<Entry> runtimeFolderEntries(const std::string& base) {
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        std::string path = base + "/" + name;
-        struct stat target{};
-        struct stat self{};
-        if (stat(path.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) continue;
-        lstat(path.c_str(), &self);
-        entries.push_back({name, S_ISLNK(self.st_mode)});
+        // The entry's type usually comes with it; only links and file
+        // systems that do not report types need a look at the target.
+        bool isLink = e->d_type == DT_LNK;
+        if (e->d_type != DT_DIR) {
+            struct stat target{};
+            if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
+            std::string path = base + "/" + name;
+            if (stat(path.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) continue;
+            if (e->d_type == DT_UNKNOWN) {
+                struct stat self{};
+                isLink = lstat(path.c_str(), &self) == 0 && S_ISLNK(self.st_mode);
+            }
+        }
+        entries.push_back({name, isLink});
     }
     closedir(dir);
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
