@@ -1,5 +1,7 @@
 #include "jre/RuntimeSelection.h"
 
+#include <algorithm>
+
 namespace launcher {
 
 namespace {
@@ -36,14 +38,13 @@ bool vendorPreferred(RuntimeVendor vendor, const VendorFlags& v) {
     return false;
 }
 
-// True when b, found after a, must rank ahead of it.
-bool goesBefore(const JreCandidate& b, const JreCandidate& a, const RuntimeCriteria& c) {
+} // namespace
+
+bool ranksBefore(const JreCandidate& b, const JreCandidate& a, const RuntimeCriteria& c) {
     if (c.favourKinds && a.isPreferred != b.isPreferred) return b.isPreferred;
     if (c.jvmType == JvmTypeCode::FavorServer && a.isServer != b.isServer) return b.isServer;
     return compareVersions(b.version, a.version) > 0;
 }
-
-} // namespace
 
 const RegistryRoot& registryRoot(size_t index) { return kRoots[index]; }
 
@@ -57,18 +58,11 @@ bool isRootPreferred(const RegistryRoot& root, const RuntimeCriteria& c) {
 }
 
 void rankCandidates(std::vector<JreCandidate>& candidates, const RuntimeCriteria& criteria) {
-    // Adjacent exchanges only: equal candidates never pass each other, so
-    // discovery order decides ties.
-    for (size_t sweep = 0; sweep < candidates.size(); ++sweep) {
-        bool swapped = false;
-        for (size_t i = 0; i + 1 < candidates.size(); ++i) {
-            if (goesBefore(candidates[i + 1], candidates[i], criteria)) {
-                std::swap(candidates[i], candidates[i + 1]);
-                swapped = true;
-            }
-        }
-        if (!swapped) break;
-    }
+    // A stable sort: candidates that rank alike keep their discovery order
+    // (root order, then enumeration order), as adjacent exchanges would.
+    std::stable_sort(candidates.begin(), candidates.end(), [&](const JreCandidate& b, const JreCandidate& a) {
+        return ranksBefore(b, a, criteria);
+    });
 }
 
 std::optional<size_t> chooseCandidate(const std::vector<JreCandidate>& ranked, const TextList& preferredVersions) {

@@ -38,6 +38,8 @@ struct JreCandidate {
 // ones first under "favor_server", then the higher version; ties keep their
 // discovery order.
 void rankCandidates(std::vector<JreCandidate>& candidates, const RuntimeCriteria& criteria);
+// True when b ranks ahead of a.
+bool ranksBefore(const JreCandidate& b, const JreCandidate& a, const RuntimeCriteria& criteria);
 
 // The ranked candidate that the first matching "Preferred versions" entry
 // selects, else the top one; nothing without candidates.

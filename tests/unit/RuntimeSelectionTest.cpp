@@ -185,5 +185,28 @@ TEST(RuntimeSelection, RegistryPassFilters) {
     EXPECT_EQ(homes(), u"JDK8" + sep + u"jre" + sep + u" ");
 }
 
+TEST(RuntimeSelection, ReadingOnDemandChoosesWhatTheFullListChooses) {
+    FakeRegistry registry;
+    registry.roots[0] = {{u"17.0.2", u"A"}, {u"11.0.9", u"broken"}, {u"Current", u"B"}};
+    registry.roots[1] = {{u"17.0.2", u"C"}, {u"1.8.0_301", u"D"}, {u"11.0.1", u""}};
+    registry.roots[3] = {{u"1.8", u"D"}, {u"21", u"missing"}};
+    libraries() = {{home(u"A"), {u"client"}}, {home(u"B"), {u"server"}}, {home(u"C"), {u"server", u"client"}},
+                   {home(u"D"), {u"client"}}, {home(u"broken"), {}}};
+    const TextList preferences[] = {{}, {u"11"}, {u"1.8"}, {u"9", u"", u"1.8"}, {u"21", u"17"}, {u"0"}};
+    for (bool favour : {true, false}) {
+        for (JvmTypeCode type : {JvmTypeCode::Any, JvmTypeCode::Server}) {
+            for (const TextList& preferred : preferences) {
+                RuntimeCriteria c = defaults();
+                c.favourKinds = favour;
+                c.jdkKind = false;
+                c.jvmType = type;
+                c.preferredVersions = preferred;
+                EXPECT_EQ(runRegistryPass(registry, c, &fakeProbe),
+                          selectRuntimeHome(collectCandidates(registry, c, &fakeProbe), c));
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace launcher

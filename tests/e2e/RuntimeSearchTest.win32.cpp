@@ -1,0 +1,149 @@
+// launcher.exe, copied beside an INI as a vendor ships it, with a 32-bit
+// runtime it cannot load itself: the launch is handed to the paired
+// executable (a probe that records how it was started). Without any runtime
+// the user is told which one to install.
+
+#include "base/Handles.win32.h"
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "support/TestSupport.h"
+#include "support/WindowProbe.win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path builtProgram(const char* name) {
+    std::u16string self;
+    EXPECT_EQ(readModulePath(self), 0u);
+    return test::toPath(folderOf(self)) / name;
+}
+
+// The headers of a 32-bit x86 DLL: DOS header, "PE" signature, file header
+// naming the i386 machine, empty 32-bit optional header.
+std::string x86Library() {
+    std::string bytes(0x80 + 24 + 0xE0, '\0');
+    auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(0, 0x5A4D, 2);
+    put(0x3C, 0x80, 4);
+    put(0x80, 0x00004550, 4);
+    put(0x84, 0x014C, 2);
+    put(0x94, 0xE0, 2);
+    put(0x96, 0x2102, 2);
+    put(0x98, 0x010B, 2);
+    return bytes;
+}
+
+// An application folder (with a space in its name) holding the launcher as
+// viewer.exe and its viewer.ini.
+struct ShippedApplication {
+    test::TempFolder folder;
+    fs::path exe = folder.path() / "My App" / "viewer.exe";
+
+    explicit ShippedApplication(const std::string& ini) {
+        fs::create_directories(exe.parent_path());
+        fs::copy_file(builtProgram("launcher.exe"), exe);
+        test::writeBytes(exe.parent_path() / "viewer.ini", ini);
+    }
+};
+
+std::string narrow(const fs::path& path) { return path.string(); }
+std::u16string ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+const std::wstring kArguments = L"one \"two three\" \"\" \"say \\\"hi\\\"\" -nosplash Gr\u00fc\u00dfe";
+
+struct RelaunchCase {
+    const char* label;
+    bool pairExists;
+    bool waitForPair;
+    int pairCode;
+    DWORD launcherCode;
+};
+
+void PrintTo(const RelaunchCase& c, std::ostream* out) { *out << c.label; }
+
+class Relaunch : public testing::TestWithParam<RelaunchCase> {};
+
+TEST_P(Relaunch, HandsTheCommandLineToThePair) {
+    const RelaunchCase& c = GetParam();
+    test::TempFolder outside;
+    fs::path runtime = outside.path() / "jre32";
+    test::writeBytes(runtime / "bin" / "java.dll", "marker");
+    test::writeBytes(runtime / "bin" / "server" / "jvm.dll", x86Library());
+    fs::path pair = outside.path() / "Pair Folder" / "viewer32.exe";
+    if (c.pairExists) {
+        fs::create_directories(pair.parent_path());
+        fs::copy_file(builtProgram("pair_probe.exe"), pair);
+    }
+    ShippedApplication app("[Java Runtime Environment]\r\nMain Class=app.Main\r\nJRE Path=" + narrow(runtime) +
+                           "\r\n[Application]\r\nPair Product=" + narrow(pair) +
+                           "\r\nPair Return Code=" + (c.waitForPair ? "Yes" : "No") + "\r\n");
+
+    // Without waiting, the launcher must be gone while the pair is still
+    // held; with waiting, holding it would only stall the launch.
+    const std::string holdName = "pair-probe-hold-" + std::to_string(GetCurrentProcessId());
+    UniqueHandle hold(CreateEventA(nullptr, TRUE, FALSE, holdName.c_str()));
+    ASSERT_TRUE(hold);
+    fs::path output = outside.path() / "command-line.txt";
+    test::EnvironmentOverride outputVariable(u"PAIR_PROBE_OUTPUT", output.u16string());
+    test::EnvironmentOverride codeVariable(u"PAIR_PROBE_EXIT_CODE", ascii(std::to_string(c.pairCode)));
+    test::EnvironmentOverride holdVariable(u"PAIR_PROBE_HOLD", c.waitForPair ? u"" : ascii(holdName));
+
+    test::StartedProcess launcher(app.exe.wstring(), kArguments);
+    ASSERT_TRUE(launcher.started());
+    EXPECT_EQ(launcher.waitForExit(30000), c.launcherCode);
+    if (c.pairExists && c.waitForPair) {
+        EXPECT_TRUE(fs::exists(output)) << "the launcher ended before its pair";
+    }
+    if (!c.waitForPair) {
+        EXPECT_FALSE(fs::exists(output)) << "the pair ran before it was released";
+    }
+    SetEvent(hold.get());
+
+    if (c.pairExists) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000 && !fs::exists(output);) Sleep(50);
+        std::string seen = test::readBytes(output);
+        // The launcher's own program name included, arguments untouched.
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(seen.data()), seen.size() / sizeof(wchar_t)),
+                  L"\"" + app.exe.wstring() + L"\" " + kArguments);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PairProduct, Relaunch,
+    testing::Values(RelaunchCase{"WaitsAndReturnsThePairsCode", true, true, 42, 42},
+                    RelaunchCase{"ReturnsANegativeCodeUnchanged", true, true, -7, static_cast<DWORD>(-7)},
+                    RelaunchCase{"ReturnsZeroAtOnceWithoutWaiting", true, false, 42, 0},
+                    RelaunchCase{"MissingPairWhileWaiting", false, true, 42, 0},
+                    RelaunchCase{"MissingPairWithoutWaiting", false, false, 42, 0}),
+    [](const testing::TestParamInfo<RelaunchCase>& info) { return info.param.label; });
+
+TEST(RuntimeNotFound, NamesTheRequiredVersionAndExitsWithMinusOne) {
+    // No runtime in the registry of the test prefix reaches 30, none beside
+    // the launcher, and JAVA_HOME names none.
+    ShippedApplication app("[Java Runtime Environment]\r\nMain Class=app.Main\r\nMinimum Version=30\r\n");
+    test::EnvironmentOverride noJavaHome(u"JAVA_HOME", u"");
+
+    test::StartedProcess launcher(app.exe.wstring(), L"");
+    ASSERT_TRUE(launcher.started());
+    HWND box = test::waitForProcessWindow(launcher.id(), L"#32770", 30000);
+    ASSERT_NE(box, nullptr) << "no message box appeared";
+    std::vector<std::wstring> texts;
+    for (const test::ChildWindow& child : test::childWindows(box)) {
+        if (child.className == L"Static" && !child.text.empty()) texts.push_back(child.text);
+    }
+    EXPECT_EQ(texts, std::vector<std::wstring>{L"The Java Runtime Environment (JRE) was not found. Please  download "
+                                               L"and install a JRE (minimum version 30.0) from:"});
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
+}
+
+} // namespace
+} // namespace launcher
