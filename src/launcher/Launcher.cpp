@@ -10,6 +10,12 @@
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
 #include "launcher/PairRelaunch.h"
+#include "launcher/VmThread.h"
+#include "config/LayeredIniFile.h"
+#include "vmopts/LibraryPath.h"
+#include "vmopts/MemoryOptions.h"
+#include "vmopts/ProcessEnvironment.h"
+#include "vmopts/VmOptionsBuilder.h"
 
 namespace launcher {
 
@@ -27,11 +33,73 @@ bool Launcher::init() {
     return chooseRuntime();
 }
 
+Launcher::~Launcher() {
+    // Waits for the Java program's remaining non-daemon threads: a windowed
+    // application lives on here after main has returned.
+    jvm_.destroyVm();
+}
+
 int Launcher::run() {
     if (pairRelaunch_) return relaunchPair(settings_.pairProduct, settings_.waitForPair);
-    // Starting the virtual machine comes next; until it exists there is
-    // nothing to run.
-    return -1;
+    return runNormal();
+}
+
+int Launcher::runNormal() {
+    prepareEnvironment();
+    if (!jvm_.load(jvmPath_, messageOwner_)) return -1;
+    // A missing class path has been reported; the VM starts all the same.
+    buildVmOptions();
+    if (vmStackSize_ == 0) vmStackSize_ = jvm_.defaultStackSize();
+    int result = 1;
+    if (!runOnNewThread(vmStackSize_, [this] { return vmThreadMain(); }, result)) {
+        // No thread to be had: the VM runs on this one, with its stack.
+        result = vmThreadMain();
+    }
+    return result == 0 ? 0 : -1;
+}
+
+void Launcher::prepareEnvironment() {
+    std::u16string module;
+    getModulePath(module);
+    std::u16string libraryPath =
+        prepareProcessEnvironment({jvmPath_, settings_.libraryPath, settings_.systemPath, module});
+    if (!libraryPath.empty()) options_.append(libraryPathOption(libraryPath));
+}
+
+bool Launcher::buildVmOptions() {
+    std::u16string iniPath;
+    if (!getIniPath(iniPath)) return false;
+    std::u16string module;
+    getModulePath(module);
+    LayeredIniFile layered(iniPath);
+    layered.overlay().loadFromText(getEmbeddedSettingsText());
+    // Either side of the layered reader gives the layered values.
+    IniSource& ini = static_cast<IniFile&>(layered);
+    VmOptionsOutcome outcome = launcher::buildVmOptions(readVmOptionSettings(ini), module, readMemoryFigures(), options_);
+    if (outcome.classPathMissing) {
+        showError(messageOwner_, MessageId::ClassPathMissing);
+        return false;
+    }
+    if (outcome.stackSize > 0) vmStackSize_ = outcome.stackSize;
+    redirect_ = readRedirectSettings(ini);
+    arguments_.insert(arguments_.end(), outcome.cmdArguments.begin(), outcome.cmdArguments.end());
+    return true;
+}
+
+int Launcher::vmThreadMain() {
+    auto redirectFiles = [this] {
+        stampRedirectNames(redirect_);
+        return RedirectFiles{redirect_.outputFile, redirect_.outputAppend, redirect_.errorFile, redirect_.errorAppend};
+    };
+    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_)) return 1;
+    MainInvocation invocation;
+    invocation.mainClass = settings_.mainClass;
+    invocation.arguments = arguments_;
+    invocation.failureCheck = settings_.failureCheck;
+    invocation.parkAfterMain = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
+    if (!jvm_.invokeMain(invocation, messageOwner_)) return 1;
+    if (settings_.serviceMode) jvm_.destroyVm();
+    return 0;
 }
 
 void Launcher::applyWorkingDirectory() {

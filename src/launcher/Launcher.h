@@ -5,6 +5,9 @@
 #include "base/Platform.h"
 #include "base/Text.h"
 #include "config/LaunchSettings.h"
+#include "jvm/JvmHost.h"
+#include "vmopts/RedirectNames.h"
+#include "vmopts/VmOptionList.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +17,7 @@ namespace launcher {
 class Launcher {
 public:
     Launcher() = default;
-    ~Launcher() = default;
+    ~Launcher();
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;
 
@@ -39,6 +42,14 @@ public:
     // Chooses the runtime: jvmPath and pairRelaunch; false when none was
     // found and the user did not pick one.
     bool chooseRuntime();
+    // Sets the runtime's variables and search path; appends the library
+    // path option.
+    void prepareEnvironment();
+    // Fills the option list from the configuration; appends the "Cmd"
+    // arguments. False when there is no class path (message shown).
+    bool buildVmOptions();
+    // Body of the VM thread: create the VM, call main; 0 or 1.
+    int vmThreadMain();
 
     // The owner of every message box: the splash window while one exists.
     WindowHandle messageOwner() const { return messageOwner_; }
@@ -53,12 +64,18 @@ public:
     static void setCurrent(Launcher* launcher);
 
 private:
+    int runNormal();
+
     LaunchSettings settings_;
     TextList arguments_;
     WindowHandle messageOwner_ = nullptr;
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
+    JvmHost jvm_;
+    VmOptionList options_;
+    RedirectSettings redirect_;
+    uint64_t vmStackSize_ = 0; // bytes; 0 until "-Xss" or the runtime's default sets it
 };
 
 } // namespace launcher

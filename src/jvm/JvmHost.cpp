@@ -1,0 +1,142 @@
+#include "jvm/JvmHost.h"
+#include "base/Format.h"
+#include "base/Messages.h"
+#include "jvm/JavaBridge.h"
+#include "jvm/Redirection.h"
+#include "jvm/RuntimeLibrary.h"
+#include "jvm/VmHooks.h"
+
+#include <cstdio>
+#include <thread>
+
+namespace launcher {
+
+bool JvmHost::load(std::u16string_view jvmPath, WindowHandle owner) {
+    return loadJvmLibrary(jvmPath, owner, entries_);
+}
+
+uint64_t JvmHost::defaultStackSize() const {
+    Jdk11InitArgs args{};
+    args.version = kJdk11Version;
+    // The call reports an error for this old layout, yet fills in the size.
+    entries_.getDefaultJavaVmInitArgs(&args);
+    return args.javaStackSize > 0 ? static_cast<uint64_t>(args.javaStackSize) : 0;
+}
+
+bool JvmHost::createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
+                       WindowHandle owner) {
+    std::vector<JavaVMOption> vmOptions;
+    vmOptions.reserve(options.size() + 2);
+    for (const std::string& option : options) vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
+    vmOptions.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
+    vmOptions.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});
+    JavaVMInitArgs args{};
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(vmOptions.size());
+    args.options = vmOptions.data();
+    args.ignoreUnrecognized = JNI_FALSE;
+    jint result = entries_.createJavaVm(&vm_, reinterpret_cast<void**>(&env_), &args);
+    if (result != JNI_OK) {
+        vm_ = nullptr;
+        env_ = nullptr;
+        showError(owner, jniErrorText(MessageId::CreateJavaVmFailed, result));
+        return false;
+    }
+    const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();
+    if (!files.outputFile.empty()) redirectStream(env_, JavaStream::Out, files.outputFile, files.outputAppend);
+    if (!files.errorFile.empty()) redirectStream(env_, JavaStream::Err, files.errorFile, files.errorAppend);
+    return true;
+}
+
+jclass JvmHost::findMainClass(const std::u16string& mainClass, WindowHandle owner) {
+    if (entries_.findClassFromBootLoader) {
+        jclass helper = entries_.findClassFromBootLoader(env_, "sun/launcher/LauncherHelper");
+        jmethodID check = helper ? env_->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;")
+                                 : nullptr;
+        if (check) {
+            std::u16string dotted = mainClass;
+            replaceAll(dotted, u'/', u'.');
+            if (jstring name = toJavaString(env_, dotted)) {
+                auto found = static_cast<jclass>(env_->CallStaticObjectMethod(helper, check, JNI_TRUE, jint{1}, name));
+                if (found) return found;
+            }
+        }
+        // Whatever the helper left pending must not disturb the plain lookup.
+        if (env_->ExceptionCheck()) env_->ExceptionClear();
+    }
+    jstring name = toJavaString(env_, mainClass);
+    if (!name) {
+        showFormattedError(owner, MessageId::MainClassLoadFailed, mainClass);
+        return nullptr;
+    }
+    const char* utf = env_->GetStringUTFChars(name, nullptr);
+    if (!utf) {
+        env_->ExceptionDescribe();
+        return nullptr;
+    }
+    jclass found = env_->FindClass(utf);
+    env_->ReleaseStringUTFChars(name, utf);
+    if (!found) {
+        env_->ExceptionDescribe();
+        // The name as configured: no detour through a code page.
+        showFormattedError(owner, MessageId::MainClassNotFound, mainClass);
+    }
+    return found;
+}
+
+void JvmHost::reportUncaughtException(bool failureCheck) {
+    jthrowable exception = env_->ExceptionOccurred();
+    if (!exception || !failureCheck) return;
+    // The stack trace is read with the exception set aside, then the
+    // exception is left pending as main left it.
+    env_->ExceptionClear();
+    std::u16string text = exceptionText(env_, exception);
+    if (!text.empty()) {
+        std::string line = toUtf8(text);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+    }
+    env_->Throw(exception);
+}
+
+bool JvmHost::invokeMain(const MainInvocation& invocation, WindowHandle owner) {
+    // A thread that ends attached keeps DestroyJavaVM waiting for it for
+    // ever, so every way out that does not call main detaches too.
+    auto fail = [this] {
+        vm_->DetachCurrentThread();
+        return false;
+    };
+    jclass mainClass = findMainClass(invocation.mainClass, owner);
+    if (!mainClass) return fail();
+    jmethodID main = env_->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (!main) {
+        if (env_->ExceptionCheck()) {
+            env_->ExceptionDescribe();
+        } else {
+            showError(owner, MessageId::MainMethodNotFound);
+        }
+        return fail();
+    }
+    jobjectArray arguments = toJavaStringArray(env_, invocation.arguments);
+    if (!arguments) {
+        env_->ExceptionDescribe();
+        return fail();
+    }
+    if (invocation.mainStarted) invocation.mainStarted(invocation.mainStartedContext);
+    env_->CallStaticVoidMethod(mainClass, main, arguments);
+    reportUncaughtException(invocation.failureCheck);
+    if (invocation.parkAfterMain) {
+        // That runtime ends the process only through System.exit.
+        while (true) std::this_thread::sleep_for(std::chrono::hours(24));
+    }
+    return vm_->DetachCurrentThread() == JNI_OK;
+}
+
+void JvmHost::destroyVm() {
+    if (!vm_) return;
+    vm_->DestroyJavaVM();
+    vm_ = nullptr;
+    env_ = nullptr;
+}
+
+} // namespace launcher

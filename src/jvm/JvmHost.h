@@ -1,0 +1,58 @@
+#pragma once
+// The launcher's hold on the Java virtual machine: the loaded runtime
+// library, the VM, and the thread that created it.
+
+#include "base/Platform.h"
+#include "jvm/JniTypes.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace launcher {
+
+struct RedirectFiles {
+    std::u16string outputFile; // empty: System.out stays
+    bool outputAppend = false;
+    std::u16string errorFile;  // empty: System.err stays
+    bool errorAppend = false;
+};
+
+struct MainInvocation {
+    std::u16string mainClass; // "/" as package separator
+    std::vector<std::u16string> arguments;
+    bool failureCheck = false;
+    // Both IBM provider flags: that runtime's VM thread must never detach.
+    bool parkAfterMain = false;
+    // Signalled just before main is called; may be null.
+    void (*mainStarted)(void* context) = nullptr;
+    void* mainStartedContext = nullptr;
+};
+
+class JvmHost {
+public:
+    bool load(std::u16string_view jvmPath, WindowHandle owner);
+    // The runtime's default thread stack size in bytes; 0 when it gives none.
+    uint64_t defaultStackSize() const;
+    // Creates the VM with the options plus the "abort" and "exit" hooks,
+    // then redirects the standard streams to the files that redirectFiles
+    // names once the VM exists (so that their time stamps are its own).
+    bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
+                  WindowHandle owner);
+    bool invokeMain(const MainInvocation& invocation, WindowHandle owner);
+    // DestroyJavaVM: waits for the program's non-daemon threads.
+    void destroyVm();
+
+    JavaVM* vm() const { return vm_; }
+    bool loaded() const { return entries_.createJavaVm != nullptr; }
+
+private:
+    jclass findMainClass(const std::u16string& mainClass, WindowHandle owner);
+    void reportUncaughtException(bool failureCheck);
+
+    JvmEntryPoints entries_;
+    JavaVM* vm_ = nullptr;
+    JNIEnv* env_ = nullptr;
+};
+
+} // namespace launcher

@@ -1,0 +1,20 @@
+#pragma once
+// Loading the chosen runtime library into the launcher and finding its
+// invocation entry points. The library is never unloaded.
+
+#include "base/Platform.h"
+#include "jvm/JniTypes.h"
+
+#include <string>
+
+namespace launcher {
+
+// Shows message 222 when the library does not load and the module-path
+// kind of message 212 when an entry point is missing; false then.
+bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoints& entries);
+
+// The runtime's folder of native libraries: the library path without its
+// last two components ("...\bin\server\jvm.dll" gives "...\bin").
+std::u16string runtimeLibraryFolder(std::u16string_view jvmPath);
+
+} // namespace launcher

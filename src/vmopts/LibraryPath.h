@@ -1,0 +1,46 @@
+#pragma once
+// The native library path of the virtual machine and the new search path
+// of the process, composed from the settings and the runtime's location.
+// Every list uses the platform's list separator; the settings' own lists
+// are written with ";" on every platform.
+
+#include "base/Text.h"
+
+#include <functional>
+
+namespace launcher {
+
+// Expands %NAME% references: expandEnvironmentCopy in the launcher, a fixed
+// table in tests.
+using ExpandText = std::function<std::u16string(std::u16string_view)>;
+
+// The runtime folder: the runtime library's path without its last three
+// components (bin\server\jvm.dll, lib/server/libjvm.so). A component without
+// a separator before it stays.
+std::u16string runtimeHomeOf(std::u16string_view jvmPath);
+// The runtime folder's lib subfolder: two components cut (each cut of a
+// path without a separator leaves nothing), then the text up to and with
+// its last separator, then "lib".
+std::u16string runtimeLibFolder(std::u16string_view jvmPath);
+// The folder of the runtime's programs and, on Windows, its libraries:
+// bin beside the flavour folder on Windows, bin in the runtime folder on
+// Linux.
+std::u16string runtimeBinFolder(std::u16string_view jvmPath);
+// The executable's folder with its trailing separator; empty without one.
+std::u16string launcherFolderOf(std::u16string_view modulePath);
+
+// The native library path: the "Library Path" setting (its references
+// expanded), the launcher's folder, ".", the current search path and the
+// runtime's lib folder. An empty setting gives no library path.
+std::u16string composeLibraryPath(std::u16string_view setting, std::u16string_view launcherFolder,
+                                  std::u16string_view jvmPath, const ExpandText& expand);
+
+// The new search path: the "System Path" setting (expanded), the current
+// search path, the runtime's bin folder.
+std::u16string composeSearchPath(std::u16string_view setting, std::u16string_view jvmPath, const ExpandText& expand);
+
+// The virtual-machine option that carries the library path; on Windows an
+// entry the ANSI code page cannot carry goes by its short (8.3) form.
+std::u16string libraryPathOption(std::u16string_view libraryPath);
+
+} // namespace launcher

@@ -1,0 +1,131 @@
+// Whole launches of the Linux launcher with the machine's real Java runtime
+// and the probe program of tests/java.
+
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path buildFolder() {
+    std::u16string self;
+    EXPECT_EQ(readModulePath(self), 0u);
+    return test::toPath(folderOf(self)).parent_path();
+}
+
+class JavaLaunch : public ::testing::Test {
+protected:
+    test::TempFolder folder;
+    fs::path exe = folder.path() / "app";
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    void SetUp() override {
+        fs::copy_file(buildFolder() / "bin" / "launcher", exe);
+        fs::create_directories(folder.path() / "lib");
+        fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
+    }
+    void writeIni(const std::string& extra = "", const std::string& application = "") {
+        test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\n" + extra +
+                                                        "\n[Class Path]\nClass Path=lib/*.jar\n[Application]\n" +
+                                                        application + "\n");
+    }
+    test::ChildResult start(const std::vector<std::string>& arguments) {
+        return test::runChild(exe.string(), arguments, 120, folder.path().string());
+    }
+    // The value of a "key=value" line of the probe's report.
+    static std::string line(const std::string& out, const std::string& key) {
+        std::string text = "\n" + out;
+        size_t at = text.find("\n" + key + "=");
+        if (at == std::string::npos) return "<missing>";
+        size_t start = at + key.size() + 2;
+        return text.substr(start, text.find('\n', start) - start);
+    }
+};
+
+TEST_F(JavaLaunch, ArgumentsReachMainInOrder) {
+    writeIni("", "Cmd=\"from cmd\" last");
+    test::ChildResult r = start({"plain", "", "a b", "\xc3\xa9\xe4\xb8\xad", "\xf0\x9f\x98\x80"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(line(r.out, "arg0"), "[70 6c 61 69 6e]");
+    EXPECT_EQ(line(r.out, "arg1"), "[]");
+    EXPECT_EQ(line(r.out, "arg2"), "[61 20 62]");
+    EXPECT_EQ(line(r.out, "arg3"), "[e9 4e2d]");
+    EXPECT_EQ(line(r.out, "arg4"), "[1f600]");
+    EXPECT_EQ(line(r.out, "arg5"), "[66 72 6f 6d 20 63 6d 64]");
+    EXPECT_EQ(line(r.out, "arg6"), "[6c 61 73 74]");
+    EXPECT_EQ(line(r.out, "count"), "7");
+    EXPECT_EQ(line(r.out, "main"), "returned");
+}
+
+TEST_F(JavaLaunch, SystemExitCodeIsTheLaunchersExitCode) {
+    writeIni();
+    EXPECT_EQ(start({"exit", "7"}).exitCode, 7);
+    EXPECT_EQ(start({"exit", "0"}).exitCode, 0);
+}
+
+TEST_F(JavaLaunch, UncaughtExceptionIsPrintedAndTheRunGoesOn) {
+    writeIni("", "Failure Check=Yes");
+    test::ChildResult r = start({"throw"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("java.lang.IllegalStateException: thrown by the probe"), std::string::npos) << r.err;
+}
+
+TEST_F(JavaLaunch, NonDaemonThreadKeepsTheLauncherAlive) {
+    writeIni();
+    test::ChildResult r = start({"thread"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("worker=done"), std::string::npos);
+}
+
+TEST_F(JavaLaunch, ParametersEnvironmentAndLibraryPath) {
+    writeIni("Virtual Machine Parameters=\"-Dprobe.value=with space\" -Xmx64m\nLibrary Path=native;");
+    test::ChildResult r = start({"env"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(line(r.out, "probe.value"), "with space");
+    EXPECT_TRUE(line(r.out, "QX_JVM_PATH").find("/lib/server/libjvm.so") != std::string::npos);
+    EXPECT_EQ(line(r.out, "QX_JVM_PATH").rfind(line(r.out, "QX_JVM_HOME"), 0), 0u);
+    EXPECT_NE(line(r.out, "java.library.path").find("native"), std::string::npos);
+    EXPECT_NE(line(r.out, "java.class.path").find("probe.jar"), std::string::npos);
+    EXPECT_LE(std::stoll(line(r.out, "maxMemory")), 64ll * 1024 * 1024);
+}
+
+TEST_F(JavaLaunch, StackSizeOfTheVmThreadComesFromXss) {
+    writeIni("Virtual Machine Parameters=-Xss512m");
+    test::ChildResult r = start({"recurse", "1000000"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.substr(0, 400);
+    EXPECT_EQ(line(r.out, "depth"), "1000000");
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST_F(JavaLaunch, RedirectedStreamsGoToFilesInNewFolders) {
+    writeIni("", "Output File=logs/out.log\nError File=logs/deep/err.log\nError Append=yes");
+    test::ChildResult r = start({"print"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    start({"print"});
+    // Output is truncated at each start, errors are appended.
+    EXPECT_EQ(occurrences(test::readBytes(folder.path() / "logs/out.log"), "to standard output\n"), 1u);
+    EXPECT_EQ(test::readBytes(folder.path() / "logs/deep/err.log"), "to standard error\nto standard error\n");
+    EXPECT_EQ(r.out.find("to standard"), std::string::npos);
+}
+
+TEST_F(JavaLaunch, MissingMainClassIsReported) {
+    test::writeBytes(folder.path() / "app.ini",
+                     "[Java Runtime Environment]\nMain Class=probe.Missing\n[Class Path]\nClass Path=lib/*.jar\n");
+    test::ChildResult r = start({});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find("probe.Missing"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace launcher

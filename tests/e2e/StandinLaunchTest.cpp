@@ -1,0 +1,193 @@
+// Whole launches through the stand-in runtime, on both targets: the
+// launcher copied beside an INI whose "JRE Path" names a stand-in home. The
+// runtime's trace shows what the launcher asked of it; the exit code and the
+// messages show what a user would see.
+
+#include "base/Platform.h"
+#include "base/Text.h"
+#include "probe/StandinProbe.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kEnd = kWindows ? "\r\n" : "\n";
+
+struct LaunchCase {
+    const char* name;
+    const char* home; // a stand-in variant, or "broken": a library that does not load
+    const char* mainClass;
+    std::vector<std::string> arguments;
+    int exitCode; // as the Java side or the launcher meant it; -1 shows as 255 on Linux
+    std::vector<std::string> messages; // each the start of one message
+    std::vector<std::string> calls;    // trace lines, in this order
+    std::vector<std::string> absent;   // no trace line starts with these
+    const char* parameters = "-Done=1 -Dtwo=\"2 2\"";
+    std::optional<std::u16string_view> createResult = std::nullopt;
+};
+
+void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
+
+// A folder with a launcher copy beside its INI, and the runtime's trace file.
+class LaunchFolder : public ::testing::Test {
+protected:
+    test::TempFolder folder;
+    fs::path exe = folder.path() / (kWindows ? "viewer.exe" : "viewer");
+    fs::path tracePath = folder.path() / "trace.txt";
+    test::EnvironmentOverride traceVariable{u"STANDIN_TRACE", tracePath.u16string()};
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    void SetUp() override {
+        fs::path launcher = test::standinHome("standard").parent_path().parent_path() / "bin" /
+                            (kWindows ? "launcher.exe" : "launcher");
+        fs::copy_file(launcher, exe);
+        fs::permissions(exe, fs::perms::owner_all);
+        test::writeBytes(folder.path() / "app.jar", "PK");
+        // A home whose runtime library is no library at all.
+        fs::path broken = folder.path() / "broken";
+        test::writeBytes(broken / (kWindows ? "bin/server/jvm.dll" : "lib/server/libjvm.so"), "not a library");
+        test::writeBytes(broken / (kWindows ? "bin/java.dll" : "lib/libjava.so"), "");
+    }
+    fs::path home(std::string_view name) const {
+        return name == "broken" ? folder.path() / "broken" : test::standinHome(name);
+    }
+    void writeIni(std::string_view homeName, std::string_view mainClass, std::string_view parameters,
+                  std::string_view application = "") {
+        test::writeText(folder.path() / "viewer.ini",
+                        u"[Java Runtime Environment]\nMain Class=" + fromUtf8(mainClass) + u"\nJRE Path=" +
+                            home(homeName).u16string() + u"\nVirtual Machine Parameters=" + fromUtf8(parameters) +
+                            u"\n[Class Path]\nClass Path=app.jar\n[Application]\n" + fromUtf8(application) + u"\n");
+    }
+    std::vector<std::string> trace() const {
+        std::istringstream text(test::readBytes(tracePath));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
+    std::string traceText() const { return test::readBytes(tracePath); }
+    // The calls appear in the trace in this order, with others between.
+    void expectCalls(const std::vector<std::string>& calls) const {
+        std::vector<std::string> lines = trace();
+        auto at = lines.begin();
+        for (const std::string& call : calls) {
+            std::string expected = call == "<class path>" ? classPathOption() : call;
+            at = std::find(at, lines.end(), expected);
+            ASSERT_NE(at, lines.end()) << "missing or out of order: " << expected << "\n" << traceText();
+            ++at;
+        }
+    }
+    std::string classPathOption() const {
+        return "option -Djava.class.path=" + toUtf8(folder.text(u"app.jar")) + toUtf8(std::u16string(1, kListSeparator));
+    }
+};
+
+class StandinLaunch : public LaunchFolder, public ::testing::WithParamInterface<LaunchCase> {};
+
+TEST_P(StandinLaunch, RunsAsTheRuntimeAnswers) {
+    const LaunchCase& c = GetParam();
+    test::EnvironmentOverride createResult(u"STANDIN_CREATE_RESULT", c.createResult);
+    writeIni(c.home, c.mainClass, c.parameters);
+    test::LaunchResult result = test::launch(exe, c.arguments);
+
+    EXPECT_EQ(result.exitCode, test::reportedExitCode(c.exitCode));
+    ASSERT_EQ(result.messages.size(), c.messages.size()) << traceText();
+    for (size_t i = 0; i < c.messages.size(); ++i) {
+        std::string expected = c.messages[i];
+        // "<library>" stands for the home's runtime library, whose path the
+        // message names.
+        if (size_t at = expected.find("<library>"); at != std::string::npos) {
+            fs::path library = home(c.home) / (kWindows ? "bin\\server\\jvm.dll" : "lib/server/libjvm.so");
+            expected.replace(at, 9, toUtf8(library.u16string()));
+        }
+        EXPECT_EQ(result.messages[i].substr(0, expected.size()), expected);
+    }
+    expectCalls(c.calls);
+    for (const std::string& prefix : c.absent) {
+        for (const std::string& line : trace()) EXPECT_NE(line.rfind(prefix, 0), 0u) << line;
+    }
+}
+
+// The option list as the VM receives it: class path, the parameters after
+// quote removal, then the two hooks.
+const std::vector<std::string> kOptions = {"CreateJavaVM version=0x00010002 nOptions=5 ignoreUnrecognized=0",
+                                           "<class path>", "option -Done=1", "option -Dtwo=2 2",
+                                           "option abort extraInfo=set", "option exit extraInfo=set"};
+
+std::vector<std::string> withOptions(std::vector<std::string> calls) {
+    calls.insert(calls.begin(), kOptions.begin(), kOptions.end());
+    return calls;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StandinLaunch,
+    ::testing::Values(
+        LaunchCase{"EchoThroughTheLauncherHelper", "standard", "standin.Echo", {"a b", "", "\xC3\xA9\xE4\xB8\xAD"}, 0, {},
+                   {"GetDefaultJavaVMInitArgs version=0x00010001", kOptions[0], "<class path>", "option -Done=1",
+                    "option -Dtwo=2 2", "option abort extraInfo=set", "option exit extraInfo=set",
+                    "FindClassFromBootLoader sun/launcher/LauncherHelper", "checkAndLoadMain 1 1 standin.Echo",
+                    "GetStaticMethodID standin/Echo main ([Ljava/lang/String;)V", "main [a b][][\xC3\xA9\xE4\xB8\xAD]",
+                    "DetachCurrentThread", "DestroyJavaVM"},
+                   {"ExceptionDescribe", "FindClass standin/"}},
+        LaunchCase{"WithoutBootLoaderEntryFindClassFindsMain", "no-bootloader", "standin.Echo", {}, 0, {},
+                   withOptions({"FindClass standin/Echo", "main", "DetachCurrentThread", "DestroyJavaVM"}),
+                   {"FindClassFromBootLoader", "checkAndLoadMain"}},
+        LaunchCase{"ThreadStackSizeFromXssSkipsTheDefaultQuery", "standard", "standin.Echo", {}, 0, {},
+                   {"option -Xss2m", "main"}, {"GetDefaultJavaVMInitArgs"}, "-Xss2m"},
+        LaunchCase{"SystemExitCodeIsTheExitCode", "standard", "standin.Exit", {"7"}, 7, {},
+                   withOptions({"main [7]", "exit 7"}), {"DetachCurrentThread"}},
+        LaunchCase{"UncaughtExceptionWithoutFailureCheckStillEndsWithZero", "standard", "standin.Throw", {}, 0, {},
+                   withOptions({"main", "DetachCurrentThread", "uncaught standin.Failure: thrown by the stand-in",
+                                "DestroyJavaVM"})},
+        LaunchCase{"MissingMainClass", "standard", "standin.Missing", {}, -1,
+                   {"Could not find the main class standin/Missing."},
+                   withOptions({"checkAndLoadMain 1 1 standin.Missing", "FindClass standin/Missing",
+                                "ExceptionDescribe java.lang.NoClassDefFoundError: standin/Missing"}),
+                   {"main"}},
+        LaunchCase{"NoMainMethod", "standard", "standin.NoMain", {}, -1, {"No main method found in specified class."},
+                   withOptions({"GetStaticMethodID standin/NoMain main ([Ljava/lang/String;)V"})},
+        LaunchCase{"CreationErrorOutsideTheKnownCodesHasAnEmptyReason", "create-fails", "standin.Echo", {}, -1,
+                   {"JNI exception: failed to create the Java VM Reason: ."}, kOptions, {"FindClass", "main"}},
+        LaunchCase{"CreationErrorMinusOneIsUnknown", "create-fails", "standin.Echo", {}, -1,
+                   {"JNI exception: failed to create the Java VM Reason: unknown."}, kOptions, {"main"},
+                   "-Done=1 -Dtwo=\"2 2\"", u"-1"},
+        LaunchCase{"UnrecognisedOptionFailsTheCreation", "standard", "standin.Echo", {}, -1,
+                   {"JNI exception: failed to create the Java VM Reason: unknown."}, {"option bogus"}, {"main"},
+                   "bogus"},
+        LaunchCase{"MissingCreateExport", "no-create", "standin.Echo", {}, -1,
+                   {"Windows exception: cannot find CreateJavaVM JNI (errno = "}, {}, {"CreateJavaVM"}},
+        LaunchCase{"LibraryThatDoesNotLoad", "broken", "standin.Echo", {}, -1,
+                   {"Failed to load Java VM library: <library>"}, {}, {"CreateJavaVM"}}),
+    [](const ::testing::TestParamInfo<LaunchCase>& info) { return std::string(info.param.name); });
+
+using StandinRedirect = LaunchFolder;
+
+TEST_F(StandinRedirect, OutputGoesToFilesInNewFoldersTruncatedOrAppended) {
+    const fs::path out = folder.path() / "logs" / "new" / "out.txt";
+    const fs::path err = folder.path() / "logs" / "err.txt";
+    const std::string files = "Output File=" + toUtf8(out.u16string()) + "\nError File=" + toUtf8(err.u16string()) + "\n";
+    writeIni("standard", "standin.Echo", "", files);
+    EXPECT_EQ(test::launch(exe, {"first"}).exitCode, 0);
+    EXPECT_EQ(test::launch(exe, {"second", "\xE2\x82\xAC"}).exitCode, 0);
+    EXPECT_EQ(test::readBytes(out), "second" + kEnd + "\xE2\x82\xAC" + kEnd);
+
+    writeIni("standard", "standin.Echo", "", files + "Output Append=yes\n");
+    EXPECT_EQ(test::launch(exe, {"third"}).exitCode, 0);
+    EXPECT_EQ(test::readBytes(out), "second" + kEnd + "\xE2\x82\xAC" + kEnd + "third" + kEnd);
+
+    // The uncaught exception goes where System.err points.
+    writeIni("standard", "standin.Throw", "", files);
+    EXPECT_EQ(test::launch(exe, {}).exitCode, 0);
+    EXPECT_EQ(test::readBytes(err),
+              "Exception in thread \"main\" standin.Failure: thrown by the stand-in" + kEnd + "\tat standin.Throw.main(Throw.java)" + kEnd);
+    expectCalls({"setOut " + toUtf8(out.u16string()) + " append=1", "setErr " + toUtf8(err.u16string()) + " append=0",
+                 "main", "DetachCurrentThread", "uncaught standin.Failure: thrown by the stand-in"});
+}
+
+} // namespace
+} // namespace launcher

@@ -1,0 +1,44 @@
+#include "runtime/Runtime.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace standin {
+
+std::FILE* openTraceFile() {
+    const char* path = std::getenv("STANDIN_TRACE");
+    return path && *path ? std::fopen(path, "ab") : nullptr;
+}
+
+std::string environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::FILE* openOutputFile(std::u16string_view path, bool append, std::string& reason) {
+    std::FILE* file = std::fopen(toUtf8(path).c_str(), append ? "ab" : "wb");
+    if (!file) reason = std::strerror(errno);
+    return file;
+}
+
+void writeConsole(int stream, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(stream == 2 ? 2 : 1, bytes.data(), bytes.size());
+        if (n <= 0) return;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+const char* lineSeparator() { return "\n"; }
+
+void exitProcess(int code) {
+    // As the JVM does: the C runtime's exit, so the launcher's own buffered
+    // output and exit handlers still run.
+    std::exit(code);
+}
+
+void abortProcess() { std::abort(); }
+
+} // namespace standin

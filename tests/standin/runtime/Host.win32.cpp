@@ -1,0 +1,69 @@
+#include "runtime/Runtime.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace standin {
+
+namespace {
+
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// The process's environment as it is now (the C runtime's copy is taken at
+// start and misses later changes).
+std::wstring variable(const wchar_t* name) {
+    std::wstring value(64, L'\0');
+    DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length >= value.size()) {
+        value.resize(length);
+        length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    }
+    value.resize(length < value.size() ? length : 0);
+    return value;
+}
+
+} // namespace
+
+std::FILE* openTraceFile() {
+    std::wstring path = variable(L"STANDIN_TRACE");
+    return path.empty() ? nullptr : _wfopen(path.c_str(), L"ab");
+}
+
+std::string environmentText(const char* name) {
+    std::wstring value = variable(std::wstring(name, name + std::strlen(name)).c_str());
+    return toUtf8(std::u16string(value.begin(), value.end()));
+}
+
+std::FILE* openOutputFile(std::u16string_view path, bool append, std::string& reason) {
+    std::u16string name(path);
+    std::FILE* file = _wfopen(wide(name), append ? L"ab" : L"wb");
+    if (!file) reason = std::strerror(errno);
+    return file;
+}
+
+void writeConsole(int stream, std::string_view bytes) {
+    // A GUI process may have no standard handles at all.
+    HANDLE handle = GetStdHandle(stream == 2 ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+const char* lineSeparator() { return "\r\n"; }
+
+void exitProcess(int code) {
+    std::fflush(nullptr);
+    std::exit(code);
+}
+
+void abortProcess() {
+    // No "abnormal termination" box that would hold a test until its time
+    // runs out: the process just ends with abort's code.
+    TerminateProcess(GetCurrentProcess(), 3);
+    std::abort();
+}
+
+} // namespace standin

@@ -1,0 +1,93 @@
+// The native library path, the new search path and the runtime variables:
+// composed over a fixed table, then set in this process.
+
+#include "base/Environment.h"
+#include "base/Platform.h"
+#include "support/TestSupport.h"
+#include "vmopts/LibraryPath.h"
+#include "vmopts/ProcessEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+// The platform's separators where the text has '|' (path) and ';' (list).
+std::u16string p(std::u16string_view text) {
+    std::u16string out(text);
+    replaceAll(out, u'|', kPathSeparator);
+    replaceAll(out, u';', kListSeparator);
+    return out;
+}
+
+const std::u16string kJvm = p(u"C:|jre|bin|server|jvm.dll");
+
+ExpandText expandWith(std::optional<std::u16string> searchPath) {
+    return [searchPath](std::u16string_view text) {
+        return expandReferences(text, [&](std::u16string_view name) -> std::optional<std::u16string> {
+            if (name == kPathVariable) return searchPath ? std::optional(p(*searchPath)) : std::nullopt;
+            return name == u"NATIVE" ? std::optional(p(u"C:|native")) : std::nullopt;
+        });
+    };
+}
+
+struct ComposeCase {
+    const char16_t* setting;
+    const char16_t* folder;
+    std::optional<std::u16string> searchPath;
+    std::u16string composed;
+};
+
+TEST(LibraryPathTest, ComposedInOrder) {
+    const std::u16string unexpanded = std::u16string(u"%") + kPathVariable + u"%";
+    const ComposeCase cases[] = {
+        {u"C:|native", u"C:|app|", u"C:|Windows", u"C:|native;C:|app|;.;C:|Windows;C:|jre|lib"},
+        {u"%NATIVE%;D:|x", u"C:|app|", u"C:|Windows;", u"C:|native;D:|x;C:|app|;.;C:|Windows;C:|jre|lib"},
+        {u"%NOSUCHVAR%|x;", u"", u"C:|Windows", u"%NOSUCHVAR%|x;.;C:|Windows;C:|jre|lib"},
+        // A percent sign in a setting or folder name pairs with nothing else.
+        {u"C:|lib%1", u"C:|100%|app|", u"C:|Windows", u"C:|lib%1;C:|100%|app|;.;C:|Windows;C:|jre|lib"},
+        {u"C:|native", u"C:|app|", std::nullopt, u"C:|native;C:|app|;.;" + unexpanded + u";C:|jre|lib"},
+        {u"", u"C:|app|", u"C:|Windows", u""},
+    };
+    for (const ComposeCase& c : cases) {
+        EXPECT_EQ(composeLibraryPath(p(c.setting), p(c.folder), kJvm, expandWith(c.searchPath)), p(c.composed))
+            << toUtf8(c.setting);
+    }
+}
+
+TEST(SearchPathTest, SettingThenSearchPathThenRuntimeBin) {
+    const ComposeCase cases[] = {
+        {u"C:|tools;", u"", u"C:|Windows", u"C:|tools;C:|Windows;C:|jre|bin"},
+        {u"", u"", u"C:|Windows", u"C:|Windows;C:|jre|bin"},
+        // No empty entry, which would stand for the working folder.
+        {u"%NATIVE%", u"", u"", u"C:|native;C:|jre|bin"},
+    };
+    for (const ComposeCase& c : cases) {
+        EXPECT_EQ(composeSearchPath(p(c.setting), kJvm, expandWith(c.searchPath)), p(c.composed)) << toUtf8(c.setting);
+    }
+}
+
+TEST(RuntimeFoldersTest, CutFromTheRuntimeLibrary) {
+    // A cut without a separator keeps the text for the home and the bin
+    // folder, and leaves nothing for the lib folder.
+    EXPECT_EQ(runtimeHomeOf(p(u"server|jvm.dll")), p(u"server"));
+    EXPECT_EQ(runtimeLibFolder(p(u"server|jvm.dll")), u"lib");
+    EXPECT_EQ(runtimeBinFolder(p(u"server|jvm.dll")), kWindows ? p(u"server") : p(u"server|bin"));
+    EXPECT_EQ(launcherFolderOf(u"run.exe"), u"");
+}
+
+TEST(ProcessEnvironmentTest, VariablesSetBeforeTheLibraryPathAndSearchPathAfterIt) {
+    test::EnvironmentOverride searchPath(kPathVariable, p(u"C:|Windows"));
+    test::EnvironmentOverride jvmPath(u"QX_JVM_PATH", std::nullopt);
+    test::EnvironmentOverride jvmHome(u"QX_JVM_HOME", std::nullopt);
+    std::u16string libraryPath = prepareProcessEnvironment(
+        {kJvm, p(u"%QX_JVM_HOME%|native;%Path%;"), p(u"C:|tools"), p(u"C:|app|run.exe")});
+    EXPECT_EQ(libraryPath, p(u"C:|jre|native;C:|Windows;C:|app|;.;C:|Windows;C:|jre|lib"));
+    EXPECT_EQ(libraryPathOption(libraryPath), u"-Djava.library.path=" + libraryPath);
+    EXPECT_EQ(getEnvironmentVariable(u"QX_JVM_PATH"), kJvm);
+    EXPECT_EQ(getEnvironmentVariable(u"QX_JVM_HOME"), p(u"C:|jre"));
+    EXPECT_EQ(getEnvironmentVariable(kPathVariable), p(u"C:|tools;C:|Windows;C:|jre|bin"));
+}
+
+} // namespace
+} // namespace launcher
