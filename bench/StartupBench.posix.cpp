@@ -1,0 +1,72 @@
+// Time from process start to the first line of main, side by side in one
+// run: the launcher, the JDK's own "java -cp", and a minimal loader that
+// does nothing but load the runtime and call main.
+
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "jre/JreLocator.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using namespace launcher;
+namespace fs = std::filesystem;
+
+namespace {
+
+long long nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// Median of the runs, in milliseconds; negative when a run failed.
+double medianStartup(const std::string& program, const std::vector<std::string>& arguments, int runs) {
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        long long start = nowMicros();
+        test::ChildResult r = test::runChild(program, arguments, 60);
+        if (r.exitCode != 0 || r.out.empty()) {
+            std::fprintf(stderr, "%s failed (%d): %s\n", program.c_str(), r.exitCode, r.err.c_str());
+            return -1;
+        }
+        samples.push_back(static_cast<double>(std::stoll(r.out) - start) / 1000.0);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    std::u16string self;
+    readModulePath(self);
+    fs::path bin = test::toPath(folderOf(self));
+    fs::path jar = bin.parent_path() / "java" / "firstline.jar";
+
+    RuntimeSearch search;
+    search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
+    search.criteria.jdkKind = search.criteria.jreKind = true;
+    std::string jvm = toUtf8(locateRuntime(search).jvmPath);
+    fs::path java = fs::path(jvm).parent_path().parent_path().parent_path() / "bin" / "java";
+
+    test::TempFolder app;
+    fs::copy_file(bin / "launcher", app.path() / "app");
+    fs::copy_file(jar, app.path() / "firstline.jar");
+    test::writeBytes(app.path() / "app.ini", "[Java Runtime Environment]\nMain Class=bench.FirstLine\nJRE Path=" +
+                                                 fs::path(jvm).parent_path().parent_path().parent_path().string() +
+                                                 "\n[Class Path]\nClass Path=firstline.jar\n");
+
+    double launcher = medianStartup((app.path() / "app").string(), {}, runs);
+    double javaCp = medianStartup(java.string(), {"-cp", jar.string(), "bench.FirstLine"}, runs);
+    double minimal = medianStartup((bin / "minimal_loader").string(), {jvm, jar.string(), "bench/FirstLine"}, runs);
+    std::printf("start to first line of main (median of %d runs, runtime %s):\n", runs, jvm.c_str());
+    std::printf("  launcher        %8.1f ms\n", launcher);
+    std::printf("  java -cp        %8.1f ms   launcher / java -cp = %.3f\n", javaCp, launcher / javaCp);
+    std::printf("  minimal loader  %8.1f ms   launcher / minimal  = %.3f\n", minimal, launcher / minimal);
+    return launcher > 0 && javaCp > 0 && minimal > 0 ? 0 : 1;
+}
