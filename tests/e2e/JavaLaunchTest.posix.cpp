@@ -119,6 +119,28 @@ TEST_F(JavaLaunch, RedirectedStreamsGoToFilesInNewFolders) {
     EXPECT_EQ(r.out.find("to standard"), std::string::npos);
 }
 
+TEST_F(JavaLaunch, OutputFileNameCarriesTheStartTime) {
+    writeIni("", "Output File=logs/out_%yyyy-MM-dd_HH-mm-ss%.log");
+    ASSERT_EQ(start({"print"}).exitCode, 0);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path() / "logs")) names.push_back(entry.path().filename());
+    ASSERT_EQ(names.size(), 1u);
+    // out_YYYY-MM-DD_hh-mm-ss.log
+    EXPECT_EQ(names[0].size(), std::string("out_2026-12-08_14-05-09.log").size()) << names[0];
+    EXPECT_EQ(names[0].find_first_not_of("0123456789", 4), 8u) << names[0];
+    EXPECT_EQ(occurrences(test::readBytes(folder.path() / "logs" / names[0]), "to standard output\n"), 1u);
+}
+
+TEST_F(JavaLaunch, HeapAsAShareOfPhysicalMemory) {
+    writeIni("Virtual Machine Parameters=-Xmx1:16:32P");
+    test::ChildResult r = start({"env"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // One percent of the machine's memory, held between 16 and 32 MiB.
+    long long heap = std::stoll(line(r.out, "maxMemory"));
+    EXPECT_LE(heap, 32ll * 1024 * 1024);
+    EXPECT_GE(heap, 8ll * 1024 * 1024);
+}
+
 TEST_F(JavaLaunch, MissingMainClassIsReported) {
     test::writeBytes(folder.path() / "app.ini",
                      "[Java Runtime Environment]\nMain Class=probe.Missing\n[Class Path]\nClass Path=lib/*.jar\n");

@@ -30,6 +30,7 @@ struct LaunchCase {
     std::vector<std::string> absent;   // no trace line starts with these
     const char* parameters = "-Done=1 -Dtwo=\"2 2\"";
     std::optional<std::u16string_view> createResult = std::nullopt;
+    const char* application = ""; // lines of the "Application" section
 };
 
 void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
@@ -92,7 +93,7 @@ class StandinLaunch : public LaunchFolder, public ::testing::WithParamInterface<
 TEST_P(StandinLaunch, RunsAsTheRuntimeAnswers) {
     const LaunchCase& c = GetParam();
     test::EnvironmentOverride createResult(u"STANDIN_CREATE_RESULT", c.createResult);
-    writeIni(c.home, c.mainClass, c.parameters);
+    writeIni(c.home, c.mainClass, c.parameters, c.application);
     test::LaunchResult result = test::launch(exe, c.arguments);
 
     EXPECT_EQ(result.exitCode, test::reportedExitCode(c.exitCode));
@@ -144,6 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"UncaughtExceptionWithoutFailureCheckStillEndsWithZero", "standard", "standin.Throw", {}, 0, {},
                    withOptions({"main", "DetachCurrentThread", "uncaught standin.Failure: thrown by the stand-in",
                                 "DestroyJavaVM"})},
+        LaunchCase{"ServiceDestroysTheVmOnItsOwnThread", "standard", "standin.Echo", {}, 0, {},
+                   withOptions({"main", "DetachCurrentThread", "DestroyJavaVM on the creating thread"}),
+                   {}, "-Done=1 -Dtwo=\"2 2\"", std::nullopt, "Application Type=service"},
         LaunchCase{"MissingMainClass", "standard", "standin.Missing", {}, -1,
                    {"Could not find the main class standin/Missing."},
                    withOptions({"checkAndLoadMain 1 1 standin.Missing", "FindClass standin/Missing",

@@ -55,6 +55,7 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
     checkVm(vm, "DestroyJavaVM");
     Thread& thread = currentThread();
     bool callerAttached = attachedToLiveVm(thread);
+    const bool creator = thread.name == "main";
     {
         // As a real VM waits for the program's non-daemon threads.
         std::unique_lock guard(state().lock);
@@ -80,8 +81,9 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
         thread.attached = false;
     }
     closeFiles();
-    // Traced once it is over, so the trace shows what the VM outlived.
-    trace("DestroyJavaVM");
+    // Traced once it is over, so the trace shows what the VM outlived; the
+    // thread that created the VM says so (a service destroys it there).
+    trace(creator ? "DestroyJavaVM on the creating thread" : "DestroyJavaVM");
     return JNI_OK;
 }
 
