@@ -141,6 +141,31 @@ TEST_F(JavaLaunch, HeapAsAShareOfPhysicalMemory) {
     EXPECT_GE(heap, 8ll * 1024 * 1024);
 }
 
+TEST_F(JavaLaunch, SearchPathStartsWithTheRuntimesFolders) {
+    writeIni();
+    test::ChildResult r = start({"env"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(line(r.out, "PATH").find(line(r.out, "QX_JVM_HOME") + "/bin"), std::string::npos) << line(r.out, "PATH");
+}
+
+TEST_F(JavaLaunch, AbsoluteClassPathEntryAndEmbeddedJar) {
+    // An absolute entry is taken as written.
+    test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\n[Class Path]\n"
+                                                "Class Path=" + (folder.path() / "lib/probe.jar").string() + "\n");
+    EXPECT_EQ(start({"print"}).exitCode, 0);
+
+    // The classes travel inside the executable itself.
+    std::string launcherBytes = test::readBytes(exe);
+    test::writeBytes(exe, launcherBytes + test::readBytes(folder.path() / "lib/probe.jar"));
+    fs::permissions(exe, fs::perms::owner_all);
+    fs::remove_all(folder.path() / "lib");
+    test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\n[Class Path]\n"
+                                                "Class Path=missing.jar\n[Application]\nEmbedded Jar=yes\n");
+    test::ChildResult r = start({"env"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(line(r.out, "java.class.path").rfind(exe.string(), 0), 0u) << line(r.out, "java.class.path");
+}
+
 TEST_F(JavaLaunch, MissingMainClassIsReported) {
     test::writeBytes(folder.path() / "app.ini",
                      "[Java Runtime Environment]\nMain Class=probe.Missing\n[Class Path]\nClass Path=lib/*.jar\n");
