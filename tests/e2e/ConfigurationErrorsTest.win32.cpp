@@ -52,9 +52,15 @@ TEST(ShippedLauncher, IniWithoutMainClassShowsAnErrorBoxAndExitsWithMinusOne) {
     ASSERT_NE(icon, nullptr);
     // Icon handles belong to the other process: compare what the screen
     // shows with the system's error icon drawn the same way.
-    std::vector<COLORREF> shown = test::screenPixels(icon->handle);
+    // The box may be on the screen a moment before its icon is painted.
+    std::vector<COLORREF> shown, error;
+    for (int attempt = 0; attempt < 60 && (shown.empty() || shown != error); ++attempt) {
+        if (attempt > 0) Sleep(50);
+        shown = test::screenPixels(icon->handle);
+        error = test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_ERROR));
+    }
     ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_ERROR)));
+    EXPECT_EQ(shown, error);
     EXPECT_NE(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_WARNING)));
     EXPECT_NE(shown, test::iconAsShownBy(icon->handle, LoadIconW(nullptr, IDI_INFORMATION)));
     const test::ChildWindow* ok = findChild(children, L"Button", [](const test::ChildWindow& c) {
