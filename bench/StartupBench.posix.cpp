@@ -23,20 +23,27 @@ long long nowMicros() {
         .count();
 }
 
-// Median of the runs, in milliseconds; negative when a run failed.
-double medianStartup(const std::string& program, const std::vector<std::string>& arguments, int runs) {
-    std::vector<double> samples;
-    for (int i = 0; i < runs; ++i) {
-        long long start = nowMicros();
-        test::ChildResult r = test::runChild(program, arguments, 60);
-        if (r.exitCode != 0 || r.out.empty()) {
-            std::fprintf(stderr, "%s failed (%d): %s\n", program.c_str(), r.exitCode, r.err.c_str());
-            return -1;
-        }
-        samples.push_back(static_cast<double>(std::stoll(r.out) - start) / 1000.0);
+struct Contender {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::vector<double> samples; // milliseconds
+};
+
+// One start, in milliseconds from before the process exists to the first
+// line of main; negative when the run failed.
+double startup(const Contender& c) {
+    long long start = nowMicros();
+    test::ChildResult r = test::runChild(c.program, c.arguments, 60);
+    if (r.exitCode != 0 || r.out.empty()) {
+        std::fprintf(stderr, "%s failed (%d): %s\n", c.program.c_str(), r.exitCode, r.err.c_str());
+        return -1;
     }
+    return static_cast<double>(std::stoll(r.out) - start) / 1000.0;
+}
+
+double median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return samples.empty() ? -1 : samples[samples.size() / 2];
 }
 
 } // namespace
@@ -61,9 +68,23 @@ int main(int argc, char** argv) {
                                                  fs::path(jvm).parent_path().parent_path().parent_path().string() +
                                                  "\n[Class Path]\nClass Path=firstline.jar\n");
 
-    double launcher = medianStartup((app.path() / "app").string(), {}, runs);
-    double javaCp = medianStartup(java.string(), {"-cp", jar.string(), "bench.FirstLine"}, runs);
-    double minimal = medianStartup((bin / "minimal_loader").string(), {jvm, jar.string(), "bench/FirstLine"}, runs);
+    std::vector<Contender> contenders = {
+        {(app.path() / "app").string(), {}, {}},
+        {java.string(), {"-cp", jar.string(), "bench.FirstLine"}, {}},
+        {(bin / "minimal_loader").string(), {jvm, jar.string(), "bench/FirstLine"}, {}},
+    };
+    // Taken in turns, after one round that only warms the file cache, so
+    // that no contender profits from coming later.
+    for (int round = 0; round <= runs; ++round) {
+        for (Contender& c : contenders) {
+            double ms = startup(c);
+            if (ms < 0) return 1;
+            if (round > 0) c.samples.push_back(ms);
+        }
+    }
+    double launcher = median(contenders[0].samples);
+    double javaCp = median(contenders[1].samples);
+    double minimal = median(contenders[2].samples);
     std::printf("start to first line of main (median of %d runs, runtime %s):\n", runs, jvm.c_str());
     std::printf("  launcher        %8.1f ms\n", launcher);
     std::printf("  java -cp        %8.1f ms   launcher / java -cp = %.3f\n", javaCp, launcher / javaCp);
