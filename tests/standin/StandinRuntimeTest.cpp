@@ -175,7 +175,8 @@ TEST_F(StandinRuntime, ScriptedMainClassesBehaveAsTheirNamesSay) {
         std::vector<std::string> calls = {"setOut " + toUtf8(files.outputFile) + " append=0",
                                           "setErr " + toUtf8(files.errorFile) + " append=0"};
         calls.insert(calls.end(), c.calls.begin(), c.calls.end());
-        calls.push_back("DestroyJavaVM");
+        // This test's own thread created the VM and destroys it.
+        calls.push_back("DestroyJavaVM on the creating thread");
         expectInOrder(calls);
         EXPECT_EQ(test::readBytes(folder.path() / "out.txt"), c.output);
         EXPECT_EQ(test::readBytes(folder.path() / "err.txt"), c.error);
@@ -252,7 +253,7 @@ TEST_F(StandinRuntime, ForwardedCallsReachSecondaryMainAndStopKeepsTheVmUntilThe
     worker.join();
     EXPECT_EQ(answer, 42);
     expectInOrder({"main", "DetachCurrentThread", "AttachCurrentThread", "secondaryMain [42][stop]",
-                   "DetachCurrentThread", "DestroyJavaVM"});
+                   "DetachCurrentThread", "DestroyJavaVM on the creating thread"});
 }
 
 using StandinRuntimeDeathTest = StandinRuntime;
