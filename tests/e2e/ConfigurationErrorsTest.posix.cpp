@@ -13,11 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path builtLauncher() {
-    std::u16string self;
-    EXPECT_EQ(readModulePath(self), 0u);
-    return test::toPath(folderOf(self)) / "launcher";
-}
+fs::path builtLauncher() { return test::builtProgramFolder() / "launcher"; }
 
 class ShippedLauncher : public ::testing::Test {
 protected:

@@ -14,11 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path builtLauncher() {
-    std::u16string self;
-    EXPECT_EQ(readModulePath(self), 0u);
-    return test::toPath(folderOf(self)) / "launcher.exe";
-}
+fs::path builtLauncher() { return test::builtProgramFolder() / "launcher.exe"; }
 
 const test::ChildWindow* findChild(const std::vector<test::ChildWindow>& children, const wchar_t* className,
                                    bool (*accept)(const test::ChildWindow&)) {

@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 #include "base/Environment.h"
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "base/Platform.h"
 
 #include <atomic>
 #include <chrono>
@@ -45,6 +48,18 @@ std::string readBytes(const fs::path& file) {
 void writeText(const fs::path& file, std::u16string_view text) { writeBytes(file, toUtf8(text)); }
 
 fs::path toPath(std::u16string_view text) { return fs::path(std::u16string(text)); }
+
+std::u16string nativePath(std::u16string_view slashed) {
+    std::u16string path(slashed);
+    replaceAll(path, u'/', kPathSeparator);
+    return path;
+}
+
+fs::path builtProgramFolder() {
+    std::u16string self;
+    readModulePath(self);
+    return toPath(folderOf(self));
+}
 
 namespace {
 std::vector<std::u16string>& recorded() {

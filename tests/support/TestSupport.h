@@ -35,6 +35,10 @@ std::string readBytes(const std::filesystem::path& file);
 // Writes launcher text as UTF-8.
 void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);
+// A path written with "/" in the platform's separator.
+std::u16string nativePath(std::u16string_view slashed);
+// The folder of the running test program, where the built programs are.
+std::filesystem::path builtProgramFolder();
 
 // Collects every message the code under test shows, instead of showing it.
 class MessageRecorder {

@@ -31,31 +31,25 @@ TEST(ConfigPaths, ProductFolderNameDropsCharactersFoldersCannotHold) {
     EXPECT_EQ(folderNameOfProduct(u"Ünïcode Tool (x64)"), u"Ünïcode Tool (x64)");
 }
 
-std::u16string native(std::u16string_view slashed) {
-    std::u16string path(slashed);
-    replaceAll(path, u'/', kPathSeparator);
-    return path;
-}
-
 TEST(ConfigPaths, UserIniPathIsProductThenCodeThenFileName) {
     const std::u16string code = u"{11111111-2222-3333-4444-555555555555}";
-    EXPECT_EQ(userIniPathFor(native(u"/Apps/Tool/tool.exe"), native(u"/Users/u/AppData/Roaming"), u"Tool: Viewer?", code),
-              native(u"/Users/u/AppData/Roaming/Tool Viewer/") + code + native(u"/tool.ini"));
+    EXPECT_EQ(userIniPathFor(test::nativePath(u"/Apps/Tool/tool.exe"), test::nativePath(u"/Users/u/AppData/Roaming"), u"Tool: Viewer?", code),
+              test::nativePath(u"/Users/u/AppData/Roaming/Tool Viewer/") + code + test::nativePath(u"/tool.ini"));
     // A folder with a dot and a file name without one.
-    EXPECT_EQ(userIniPathFor(native(u"/my.dir/tool"), native(u"/data"), u"P", u"C"), native(u"/data/P/C/tool.ini"));
+    EXPECT_EQ(userIniPathFor(test::nativePath(u"/my.dir/tool"), test::nativePath(u"/data"), u"P", u"C"), test::nativePath(u"/data/P/C/tool.ini"));
     // Nothing usable in the product name: two separators in a row.
-    EXPECT_EQ(userIniPathFor(native(u"/a/t.exe"), native(u"/data"), u"???", u"C"), native(u"/data//C/t.ini"));
+    EXPECT_EQ(userIniPathFor(test::nativePath(u"/a/t.exe"), test::nativePath(u"/data"), u"???", u"C"), test::nativePath(u"/data//C/t.ini"));
     // No application-data folder: the path starts at the root.
-    EXPECT_EQ(userIniPathFor(native(u"/a/t.exe"), u"", u"P", u"C"), native(u"/P/C/t.ini"));
+    EXPECT_EQ(userIniPathFor(test::nativePath(u"/a/t.exe"), u"", u"P", u"C"), test::nativePath(u"/P/C/t.ini"));
 }
 
 TEST(ConfigPaths, BuildUserIniPathCreatesBothFoldersOnlyWhenAsked) {
     test::TempFolder appData;
     test::EnvironmentOverride appDataVariable(kWindows ? u"APPDATA" : u"XDG_CONFIG_HOME", appData.text());
-    std::u16string program = native(u"/apps/tool.exe");
+    std::u16string program = test::nativePath(u"/apps/tool.exe");
 
     std::u16string path = buildUserIniPath(program, u"Viewer", u"CODE", false);
-    EXPECT_EQ(path, appData.text() + native(u"/Viewer/CODE/tool.ini"));
+    EXPECT_EQ(path, appData.text() + test::nativePath(u"/Viewer/CODE/tool.ini"));
     EXPECT_FALSE(std::filesystem::exists(appData.path() / "Viewer"));
 
     EXPECT_EQ(buildUserIniPath(program, u"Viewer", u"CODE", true), path);

@@ -106,17 +106,11 @@ TEST(SettingsValues, MainClassUsesSlashes) {
     EXPECT_EQ(mainClassFrom(u"com/example/app/Main"), u"com/example/app/Main");
 }
 
-std::u16string nativePath(std::u16string_view slashed) {
-    std::u16string path(slashed);
-    replaceAll(path, u'/', kPathSeparator);
-    return path;
-}
-
 TEST(SettingsValues, RelativeJrePathIsTakenFromTheLauncherFolder) {
     std::u16string module = kWindows ? u"D:\\Apps\\Tool\\tool.exe" : u"/opt/apps/tool/tool";
     std::u16string folder = kWindows ? u"D:\\Apps\\Tool" : u"/opt/apps/tool";
-    EXPECT_EQ(absoluteJrePath(u"jre", module), folder + nativePath(u"/jre"));
-    EXPECT_EQ(absoluteJrePath(u"j", module), folder + nativePath(u"/j"));
+    EXPECT_EQ(absoluteJrePath(u"jre", module), folder + test::nativePath(u"/jre"));
+    EXPECT_EQ(absoluteJrePath(u"j", module), folder + test::nativePath(u"/j"));
     EXPECT_EQ(absoluteJrePath(u"", module), u"");
     if (kWindows) {
         EXPECT_EQ(absoluteJrePath(u"E:\\Java\\jre8", module), u"E:\\Java\\jre8");
