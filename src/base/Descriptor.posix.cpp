@@ -15,9 +15,13 @@ int readWholeFile(const std::string& path, std::string& bytes, mode_t* mode) {
     bytes.clear();
     // Files under /proc report size 0 and are read until they end all the same.
     if (status.st_size > 0) bytes.reserve(static_cast<size_t>(status.st_size));
+    return readWholeDescriptor(fd.get(), bytes);
+}
+
+int readWholeDescriptor(int fd, std::string& bytes) {
     char chunk[65536];
     while (true) {
-        ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n == 0) return 0;
         if (n < 0) {
             if (errno == EINTR) continue;

@@ -20,4 +20,7 @@ using UniqueDescriptor = UniqueResource<DescriptorTraits>;
 // the step that failed. mode, when given, receives the file's mode.
 int readWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr);
 
+// Reads from fd until its end, appending to bytes; returns 0 or the errno.
+int readWholeDescriptor(int fd, std::string& bytes);
+
 } // namespace launcher

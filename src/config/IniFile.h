@@ -5,6 +5,8 @@
 
 #include "config/IniSource.h"
 
+#include <memory>
+
 namespace launcher {
 
 class IniFile : public IniSource {
@@ -27,7 +29,13 @@ public:
     }
 
 private:
+    // The platform's reader may keep the decoded file here between reads, as
+    // long as the file on disk is unchanged.
+    struct Snapshot;
+    const std::u16string* decodedText();
+
     std::u16string path_;
+    std::shared_ptr<Snapshot> snapshot_;
 };
 
 } // namespace launcher

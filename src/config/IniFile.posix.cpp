@@ -76,6 +76,39 @@ bool replaceFile(const std::string& target, std::string_view bytes, const mode_t
 
 } // namespace
 
+// The settings are read key by key; decoding the file once instead of once
+// per key keeps start-up cheap. The file's identity and times tell when it
+// has changed under us.
+struct IniFile::Snapshot {
+    struct stat status{};
+    std::u16string text;
+
+    bool matches(const struct stat& now) const {
+        return now.st_dev == status.st_dev && now.st_ino == status.st_ino && now.st_size == status.st_size &&
+               now.st_mtim.tv_sec == status.st_mtim.tv_sec && now.st_mtim.tv_nsec == status.st_mtim.tv_nsec &&
+               now.st_ctim.tv_sec == status.st_ctim.tv_sec && now.st_ctim.tv_nsec == status.st_ctim.tv_nsec;
+    }
+};
+
+const std::u16string* IniFile::decodedText() {
+    std::string path = toNarrow(path_);
+    struct stat now{};
+    if (::stat(path.c_str(), &now) != 0) {
+        snapshot_.reset();
+        return nullptr;
+    }
+    if (snapshot_ && snapshot_->matches(now)) return &snapshot_->text;
+    snapshot_.reset();
+    UniqueDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return nullptr;
+    auto fresh = std::make_shared<Snapshot>();
+    std::string bytes;
+    if (fstat(fd.get(), &fresh->status) != 0 || readWholeDescriptor(fd.get(), bytes) != 0) return nullptr;
+    fresh->text = decodeIniBytes(bytes);
+    snapshot_ = std::move(fresh);
+    return &snapshot_->text;
+}
+
 uint32_t IniFile::readHeader(uint32_t& header) {
     UniqueDescriptor fd(::open(toNarrow(path_).c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return static_cast<uint32_t>(errno);
@@ -91,9 +124,9 @@ uint32_t IniFile::readHeader(uint32_t& header) {
 
 void IniFile::getString(std::u16string_view section, std::u16string_view key, std::u16string& value) {
     value.clear();
-    std::string bytes;
-    if (readWholeFile(toNarrow(path_), bytes) != 0) return;
-    std::optional<std::u16string> found = findIniValue(decodeIniBytes(bytes), section, key);
+    const std::u16string* text = decodedText();
+    if (!text) return;
+    std::optional<std::u16string> found = findIniValue(*text, section, key);
     if (!found) return;
     // As with the platform's profile functions, a value ends at a NUL.
     value = found->substr(0, found->find(u'\0'));
@@ -101,14 +134,15 @@ void IniFile::getString(std::u16string_view section, std::u16string_view key, st
 
 void IniFile::getSectionNames(TextList& names) {
     names.clear();
-    std::string bytes;
-    if (readWholeFile(toNarrow(path_), bytes) != 0) return;
-    for (std::u16string& name : listIniSections(decodeIniBytes(bytes))) {
+    const std::u16string* text = decodedText();
+    if (!text) return;
+    for (std::u16string& name : listIniSections(*text)) {
         if (!name.empty()) names.push_back(std::move(name));
     }
 }
 
 bool IniFile::writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    snapshot_.reset();
     std::string target;
     if (!resolveLink(toNarrow(path_), target)) return false;
     std::string bytes;
@@ -121,6 +155,9 @@ bool IniFile::writeString(std::u16string_view section, std::u16string_view key, 
     return replaceFile(target, *updated, error == 0 ? &mode : nullptr);
 }
 
-bool IniFile::deleteFile() { return ::unlink(toNarrow(path_).c_str()) == 0; }
+bool IniFile::deleteFile() {
+    snapshot_.reset();
+    return ::unlink(toNarrow(path_).c_str()) == 0;
+}
 
 } // namespace launcher

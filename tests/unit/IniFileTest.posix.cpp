@@ -119,3 +119,25 @@ TEST_F(IniFolder, ReadOnlyFolderFailsWithoutDamage) {
 }
 
 } // namespace
+
+// One reader keeps the decoded file between reads; it must still see every
+// change made by itself or by anyone else.
+TEST_F(IniFolder, ReaderSeesEveryChangeToTheFile) {
+    fs::path path = file("tool.ini");
+    writeBytes(path, "[S]\nk=one\n");
+    IniFile ini(path.u16string());
+    EXPECT_EQ(ini.read(u"S", u"k"), u"one");
+    ASSERT_TRUE(ini.writeString(u"S", u"k", u"two"));
+    EXPECT_EQ(ini.read(u"S", u"k"), u"two");
+    writeBytes(path, "[S]\nk=three, rewritten in place\n");
+    EXPECT_EQ(ini.read(u"S", u"k"), u"three, rewritten in place");
+    writeBytes(file("other.ini"), "[S]\nk=four\n");
+    fs::rename(file("other.ini"), path);
+    EXPECT_EQ(ini.read(u"S", u"k"), u"four");
+    fs::remove(path);
+    EXPECT_EQ(ini.read(u"S", u"k"), u"");
+    writeBytes(path, "[T]\n");
+    TextList names;
+    ini.getSectionNames(names);
+    EXPECT_EQ(names, TextList{u"T"});
+}
