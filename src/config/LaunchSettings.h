@@ -28,6 +28,8 @@ struct LaunchSettings {
     bool overrideWorkingDirectory = false;
     std::u16string pairProduct;
     bool waitForPair = false;
+    // "Single Instance" is exactly "yes": later launches forward to this one.
+    bool singleInstance = false;
 };
 
 } // namespace launcher

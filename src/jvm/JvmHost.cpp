@@ -5,6 +5,7 @@
 #include "jvm/Redirection.h"
 #include "jvm/RuntimeLibrary.h"
 #include "jvm/VmHooks.h"
+#include "ui/ExceptionPrompt.h"
 
 #include <cstdio>
 #include <thread>
@@ -84,18 +85,17 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, WindowHandle owne
     return found;
 }
 
-void JvmHost::reportUncaughtException(bool failureCheck) {
+void JvmHost::reportUncaughtException(const MainInvocation& invocation) {
     jthrowable exception = env_->ExceptionOccurred();
-    if (!exception || !failureCheck) return;
+    if (!exception) return;
+    if (invocation.beforeAskingUser) invocation.beforeAskingUser();
+    if (!invocation.failureCheck) return;
     // The stack trace is read with the exception set aside, then the
     // exception is left pending as main left it.
     env_->ExceptionClear();
     std::u16string text = exceptionText(env_, exception);
-    if (!text.empty()) {
-        std::string line = toUtf8(text);
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
-    }
+    // No trace, no question: the run goes on as if Ignore was chosen.
+    if (!text.empty() && askToStopAfterException(text)) callSystemExit(env_, -1);
     env_->Throw(exception);
 }
 
@@ -124,7 +124,7 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, WindowHandle owner) {
     }
     if (invocation.mainStarted) invocation.mainStarted(invocation.mainStartedContext);
     env_->CallStaticVoidMethod(mainClass, main, arguments);
-    reportUncaughtException(invocation.failureCheck);
+    reportUncaughtException(invocation);
     if (invocation.parkAfterMain) {
         // That runtime ends the process only through System.exit.
         while (true) std::this_thread::sleep_for(std::chrono::hours(24));

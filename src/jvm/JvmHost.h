@@ -27,6 +27,9 @@ struct MainInvocation {
     // Signalled just before main is called; may be null.
     void (*mainStarted)(void* context) = nullptr;
     void* mainStartedContext = nullptr;
+    // Called when main has thrown, before the user may be asked about it
+    // (the splash must not cover the question); may be empty.
+    std::function<void()> beforeAskingUser;
 };
 
 class JvmHost {
@@ -48,7 +51,7 @@ public:
 
 private:
     jclass findMainClass(const std::u16string& mainClass, WindowHandle owner);
-    void reportUncaughtException(bool failureCheck);
+    void reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;
     JavaVM* vm_ = nullptr;

@@ -11,11 +11,16 @@
 #include "jre/NotFoundMessage.h"
 #include "launcher/PairRelaunch.h"
 #include "launcher/VmThread.h"
+#include "jvm/SecondaryMain.h"
 #include "config/LayeredIniFile.h"
 #include "vmopts/LibraryPath.h"
 #include "vmopts/MemoryOptions.h"
 #include "vmopts/ProcessEnvironment.h"
 #include "vmopts/VmOptionsBuilder.h"
+#include "splash/NativeSplash.h"
+#include "splash/SplashChoice.h"
+#include "config/RuntimeChoiceWriter.h"
+#include "ui/RuntimePrompt.h"
 
 namespace launcher {
 
@@ -29,23 +34,44 @@ void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }
 bool Launcher::init() {
     readCommandLine();
     if (!readSettings()) return false;
+    if (!checkSingleInstance()) return false;
+    // The arguments went to the running instance: nothing else to prepare.
+    if (instance_.role() == InstanceRole::Secondary) return true;
     if (settings_.overrideWorkingDirectory) applyWorkingDirectory();
     return chooseRuntime();
 }
 
 Launcher::~Launcher() {
+    stopSplashThread();
     // Waits for the Java program's remaining non-daemon threads: a windowed
     // application lives on here after main has returned.
     jvm_.destroyVm();
+    instance_.stop();
+    splashClose_.run();
 }
 
 int Launcher::run() {
     if (pairRelaunch_) return relaunchPair(settings_.pairProduct, settings_.waitForPair);
-    return runNormal();
+    if (instance_.role() == InstanceRole::Secondary) return instance_.waitForPrimary();
+    int code = runNormal();
+    instance_.setExitCode(code);
+    return code;
+}
+
+bool Launcher::checkSingleInstance() {
+    std::u16string module;
+    if (!getModulePath(module)) return false;
+    if (settings_.serviceMode || !settings_.singleInstance) return true;
+    const bool keepAttached = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
+    auto serve = [this, keepAttached](const TextList& arguments, const ForwardReply& reply) {
+        runSecondaryMain(SecondaryCall{jvm_.vm(), settings_.mainClass, arguments, keepAttached}, reply);
+    };
+    return instance_.start(module, arguments_, serve);
 }
 
 int Launcher::runNormal() {
     prepareEnvironment();
+    if (!splashSuppressed(arguments_) && !startSplash()) return 0;
     if (!jvm_.load(jvmPath_, messageOwner_)) return -1;
     // A missing class path has been reported; the VM starts all the same.
     buildVmOptions();
@@ -55,7 +81,39 @@ int Launcher::runNormal() {
         // No thread to be had: the VM runs on this one, with its stack.
         result = vmThreadMain();
     }
-    return result == 0 ? 0 : -1;
+    if (result == 0) return 0;
+    splashClose_.run();
+    return -1;
+}
+
+bool Launcher::startSplash() {
+    std::u16string iniPath;
+    if (!getIniPath(iniPath)) return false;
+    IniFile ini(iniPath);
+    splashImagePath_ = ini.read(u"Display", u"Splash Screen");
+    splashShadowText_ = ini.read(u"Display", u"Splash Screen Shadow");
+    SplashRequest request;
+    request.imageConfigured = !splashImagePath_.empty();
+    request.preferNative = isYes(ini.read(u"Display", u"Preffer Native Splash Screen"));
+    request.ownWindowAvailable = ownSplashWindowAvailable();
+    std::u16string library = request.imageConfigured ? findSplashLibrary(jvmPath_) : std::u16string();
+    request.libraryFound = !library.empty();
+    SplashKind kind = firstSplashChoice(request);
+    if (kind == SplashKind::Native) {
+        if (startNativeSplash(library, jvmPath_, splashImagePath_, splashClose_)) return true;
+        kind = fallbackAfterNativeFailure(request);
+    }
+    // A thread that could not be started counts as never started: there is
+    // nothing to stop later.
+    if (kind == SplashKind::OwnWindow) splash_.start(splashImagePath_, splashShadowText_, &messageOwner_);
+    return true;
+}
+
+void Launcher::stopSplashThread() {
+    if (!splash_.running()) return;
+    splash_.stop();
+    // The window is gone with its thread: later message boxes have no owner.
+    messageOwner_ = nullptr;
 }
 
 void Launcher::prepareEnvironment() {
@@ -97,6 +155,9 @@ int Launcher::vmThreadMain() {
     invocation.arguments = arguments_;
     invocation.failureCheck = settings_.failureCheck;
     invocation.parkAfterMain = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
+    invocation.mainStarted = [](void* guard) { static_cast<SingleInstanceGuard*>(guard)->mainStarted(); };
+    invocation.mainStartedContext = &instance_;
+    invocation.beforeAskingUser = [this] { stopSplashThread(); };
     if (!jvm_.invokeMain(invocation, messageOwner_)) return 1;
     if (settings_.serviceMode) jvm_.destroyVm();
     return 0;
@@ -121,10 +182,16 @@ bool Launcher::chooseRuntime() {
     jvmPath_ = choice.jvmPath;
     pairRelaunch_ = choice.pairRelaunch;
     if (!jvmPath_.empty()) return true;
-    // Nobody can pick a folder yet: the message says what to install, and
-    // the launch ends as if the user had cancelled.
-    showError(messageOwner_, runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion));
-    return false;
+    RuntimeAnswer answer = askForRuntime(
+        runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion),
+        settings_.runtime.jvmType);
+    if (!answer.confirmed) return false;
+    jvmPath_ = answer.jvmPath;
+    pairRelaunch_ = needsPairRelaunch(search.hasPair, jvmPath_);
+    // Remembered so that the next start finds it without asking.
+    std::u16string iniPath;
+    if (getIniPath(iniPath)) writeRuntimeChoice(settings_, module, iniPath, answer.folder);
+    return true;
 }
 
 bool Launcher::getModulePath(std::u16string& path) {

@@ -5,7 +5,10 @@
 #include "base/Platform.h"
 #include "base/Text.h"
 #include "config/LaunchSettings.h"
+#include "instance/SingleInstance.h"
 #include "jvm/JvmHost.h"
+#include "splash/SplashCloseAction.h"
+#include "splash/SplashThread.h"
 #include "vmopts/RedirectNames.h"
 #include "vmopts/VmOptionList.h"
 
@@ -50,6 +53,12 @@ public:
     bool buildVmOptions();
     // Body of the VM thread: create the VM, call main; 0 or 1.
     int vmThreadMain();
+    // Shows the configured splash (the runtime's native one or the
+    // launcher's own window); false only when there is no INI path.
+    bool startSplash();
+    // Ends the launcher's own splash window and its thread; safe to call
+    // again and from the VM thread.
+    void stopSplashThread();
 
     // The owner of every message box: the splash window while one exists.
     WindowHandle messageOwner() const { return messageOwner_; }
@@ -65,6 +74,9 @@ public:
 
 private:
     int runNormal();
+    // Settles this launch's single-instance role; false when a later
+    // launch could not hand its arguments over.
+    bool checkSingleInstance();
 
     LaunchSettings settings_;
     TextList arguments_;
@@ -76,6 +88,12 @@ private:
     VmOptionList options_;
     RedirectSettings redirect_;
     uint64_t vmStackSize_ = 0; // bytes; 0 until "-Xss" or the runtime's default sets it
+    SingleInstanceGuard instance_;
+    // Splash: read by startSplash before the splash thread starts.
+    std::u16string splashImagePath_;
+    std::u16string splashShadowText_;
+    SplashThread splash_;
+    SplashCloseAction splashClose_; // the runtime's SplashClose once its splash shows
 };
 
 } // namespace launcher

@@ -4,7 +4,10 @@
 
 #include "runtime/Runtime.h"
 
+#include <chrono>
 #include <deque>
+#include <filesystem>
+#include <thread>
 
 namespace standin {
 
@@ -163,6 +166,20 @@ Value lingerMain(Object*, const std::vector<Value>& a) {
     return nothing();
 }
 
+// Holds main until the file named by its first argument exists (a minute at
+// most), then lingers as a windowed program would: the splash tests look at
+// the screen while main runs and after it has returned.
+Value holdMain(Object*, const std::vector<Value>& a) {
+    trace(callLine("main", a[0].object));
+    std::filesystem::path flag(firstArgument(a[0].object));
+    for (int i = 0; i < 600 && !std::filesystem::exists(flag); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    trace("main returns");
+    startLinger();
+    return nothing();
+}
+
 Value secondaryMain(Object*, const std::vector<Value>& a) {
     trace(callLine("secondaryMain", a[0].object));
     printLines(a[0].object);
@@ -175,6 +192,22 @@ Value secondaryIntMain(Object* self, const std::vector<Value>& a) {
     Value result;
     result.integer = firstInt(a[0].object);
     return result;
+}
+
+// Runs for as many milliseconds as its first argument says, then returns,
+// as a program that works a while without a window would.
+Value pauseMain(Object*, const std::vector<Value>& a) {
+    trace(callLine("main", a[0].object));
+    std::this_thread::sleep_for(std::chrono::milliseconds(firstInt(a[0].object)));
+    return nothing();
+}
+
+// The int form that fails: "throw" as the first argument throws.
+Value secondaryOrThrow(Object* self, const std::vector<Value>& a) {
+    if (firstArgument(a[0].object) != u"throw") return secondaryIntMain(self, a);
+    trace(callLine("secondaryMain", a[0].object));
+    raise("standin/Failure", u"thrown by secondaryMain", "standin.Pause.secondaryMain(Pause.java)");
+    return nothing();
 }
 
 struct MethodSpec {
@@ -223,6 +256,7 @@ std::deque<ClassDef>* buildClasses() {
     add("standin/Echo", "java/lang/Object", {{"main", kMain, true, echoMain}}).application = true;
     add("standin/Exit", "java/lang/Object", {{"main", kMain, true, exitMain}}).application = true;
     add("standin/Throw", "java/lang/Object", {{"main", kMain, true, throwMain}}).application = true;
+    add("standin/Hold", "java/lang/Object", {{"main", kMain, true, holdMain}}).application = true;
     ClassDef& noMain = add("standin/NoMain", "java/lang/Object", {});
     noMain.application = true;
     noMain.quietLookups = true;
@@ -233,6 +267,9 @@ std::deque<ClassDef>* buildClasses() {
                                  {{"main", kMain, true, lingerMain},
                                   {"secondaryMain", "([Ljava/lang/String;)I", true, secondaryIntMain}});
     secondaryInt.application = true;
+    add("standin/Pause", "java/lang/Object",
+        {{"main", kMain, true, pauseMain}, {"secondaryMain", "([Ljava/lang/String;)I", true, secondaryOrThrow}})
+        .application = true;
 
     ClassDef* classClass = &(*classes)[1];
     for (ClassDef& type : *classes) {

@@ -6,8 +6,11 @@
 #include "runtime/Slots.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace standin {
 
@@ -162,6 +165,7 @@ struct Jdk11InitArgs {
 };
 
 constexpr jint kDefaultStackSize = 1024 * 1024;
+constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
 
 [[maybe_unused]] jint createJavaVm(JavaVM** pvm, void** penv, void* argsPointer) {
     auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
@@ -171,11 +175,14 @@ constexpr jint kDefaultStackSize = 1024 * 1024;
     if (args->nOptions < 0 || (args->nOptions > 0 && !args->options)) return JNI_EINVAL;
     void(JNICALL * exitHook)(jint) = nullptr;
     std::string unrecognised;
+    int createDelay = 0;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
         std::string text = option.optionString ? option.optionString : "(null)";
         trace("option " + text + (option.extraInfo ? " extraInfo=set" : ""));
         if (text == "exit") exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
+        // A slow start, for tests that must reach the launcher before main.
+        if (text.rfind(kCreateDelay, 0) == 0) createDelay = std::atoi(text.c_str() + std::strlen(kCreateDelay));
         if (!recognised(text) && unrecognised.empty()) unrecognised = text;
     }
 #if defined(STANDIN_CREATE_FAILS)
@@ -187,6 +194,7 @@ constexpr jint kDefaultStackSize = 1024 * 1024;
         writeConsole(2, "Unrecognized option: " + unrecognised + lineSeparator());
         return JNI_ERR;
     }
+    if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
     {
         std::lock_guard guard(state().lock);
         if (state().exists) return JNI_EEXIST;

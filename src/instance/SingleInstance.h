@@ -1,0 +1,61 @@
+#pragma once
+// Single-instance forwarding: the first launch of an executable (the
+// primary) runs the Java program; a later launch (a secondary) hands its
+// arguments to the primary, which serves them on a thread of its own once
+// main has started, and the secondary ends with the primary's answer.
+
+#include "base/Text.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace launcher {
+
+// Sends a forwarded launch its answer; at most once.
+using ForwardReply = std::function<void(int32_t value)>;
+// Serves one forwarded launch on a worker thread, after main has started.
+// Leaving reply uncalled leaves the secondary waiting for the primary's end.
+using ForwardServer = std::function<void(const TextList& arguments, const ForwardReply& reply)>;
+
+enum class InstanceRole { Off, Primary, Secondary };
+
+// How long a secondary waits for a primary that is starting up, and for its
+// turn at the argument slot.
+inline constexpr int kPrimaryReadyMillis = 5000;
+
+class SingleInstanceGuard {
+public:
+    SingleInstanceGuard();
+    ~SingleInstanceGuard();
+    SingleInstanceGuard(const SingleInstanceGuard&) = delete;
+    SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
+
+    // Settles the role for the executable at modulePath. A primary starts
+    // listening and serves forwarded launches through server; a secondary
+    // hands arguments over. False only when a secondary's hand-over failed
+    // (arguments too large, primary unreachable). When the mechanism itself
+    // is unavailable, forwarding is off and the result is true.
+    bool start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server);
+    InstanceRole role() const { return role_; }
+
+    // Primary: main is about to be called; forwarded launches may be served.
+    void mainStarted();
+    // Primary: the exit code this process is going to end with.
+    void setExitCode(int code);
+    // Primary: stops serving; secondaries still waiting learn the exit code
+    // where the platform cannot tell them otherwise.
+    void stop();
+
+    // Secondary: the primary's answer, or its exit code once it has ended.
+    int waitForPrimary();
+
+    struct State; // the platform's mechanism
+
+private:
+    InstanceRole role_ = InstanceRole::Off;
+    std::shared_ptr<State> state_;
+};
+
+} // namespace launcher

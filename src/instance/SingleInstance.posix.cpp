@@ -1,0 +1,297 @@
+// The Linux port meets its other launches at an abstract Unix socket named
+// from the user and the executable's path. The kernel drops the name with
+// the last descriptor, so a primary that crashed leaves nothing stale
+// behind, and binding the name is the atomic test of who is first.
+//
+// A secondary sends the forward block over the connection and reads one
+// answer: 'A' with secondaryMain's value, or 'E' with the primary's exit
+// code when the primary ends first (no other process can read a process's
+// exit code here, so the primary tells it).
+
+#include "instance/SingleInstance.h"
+#include "base/Descriptor.posix.h"
+#include "base/Text.h"
+#include "instance/ForwardBlock.h"
+#include "instance/InstanceNames.h"
+#include "jvm/VmHooks.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+
+namespace launcher {
+
+namespace {
+
+constexpr char kAnswer = 'A';
+constexpr char kExited = 'E';
+constexpr size_t kReplySize = 5;
+
+// Tells waiting secondaries the code that System.exit ends this process with.
+class ExitAnnouncer : public VmExitListener {
+public:
+    explicit ExitAnnouncer(SingleInstanceGuard::State& state) : state_(state) {}
+    void exit(jint code) override;
+    void abort() override;
+
+private:
+    SingleInstanceGuard::State& state_;
+};
+
+} // namespace
+
+struct SingleInstanceGuard::State {
+    UniqueDescriptor socket; // primary: listening; secondary: the connection
+    UniqueDescriptor wakeRead, wakeWrite;
+    std::thread listener;
+    ForwardServer server;
+    ExitAnnouncer announcer{*this};
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool started = false;  // main has been called
+    bool stopping = false;
+    int exitCode = -1;     // until run settles it
+    std::map<uint64_t, UniqueDescriptor> waiting; // connections owed an answer
+    uint64_t nextId = 0;
+
+    void reply(uint64_t id, char kind, int32_t value) {
+        std::lock_guard guard(lock);
+        auto found = waiting.find(id);
+        if (found == waiting.end()) return;
+        send(found->second.get(), kind, value);
+        waiting.erase(found);
+    }
+    void announceExit(int code) {
+        std::lock_guard guard(lock);
+        for (auto& [id, connection] : waiting) send(connection.get(), kExited, code);
+        waiting.clear();
+        stopping = true;
+        changed.notify_all();
+    }
+    static void send(int fd, char kind, int32_t value) {
+        std::array<uint8_t, kReplySize> bytes{static_cast<uint8_t>(kind)};
+        writeBlockWord(bytes, 1, static_cast<uint32_t>(value));
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+};
+
+namespace {
+
+void ExitAnnouncer::exit(jint code) { state_.announceExit(code); }
+void ExitAnnouncer::abort() { state_.announceExit(-1); }
+
+struct SocketName {
+    sockaddr_un address{};
+    socklen_t length = 0;
+};
+
+SocketName socketName(std::u16string_view modulePath) {
+    SocketName name;
+    name.address.sun_family = AF_UNIX;
+    // A leading zero byte puts the name in the abstract namespace.
+    std::string text = instanceSocketName(modulePath, getuid());
+    std::memcpy(name.address.sun_path + 1, text.data(), text.size());
+    name.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
+    return name;
+}
+
+UniqueDescriptor newSocket() { return UniqueDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
+
+// Another user may hold the same abstract name; nothing is exchanged with
+// a process of someone else.
+bool sameUser(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
+}
+
+bool sendAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        size -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+bool receiveAll(int fd, uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t got = ::recv(fd, data, size, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id, const TextList& arguments) {
+    {
+        std::unique_lock guard(state->lock);
+        // Nothing may call into Java before main has been called.
+        state->changed.wait(guard, [&] { return state->started || state->stopping; });
+        if (state->stopping) return;
+    }
+    state->server(arguments, [state, id](int32_t value) { state->reply(id, kAnswer, value); });
+}
+
+void accept(const std::shared_ptr<SingleInstanceGuard::State>& state) {
+    UniqueDescriptor connection(::accept4(state->socket.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!connection || !sameUser(connection.get())) return;
+    // A secondary sends its block at once; one that stalls is given up.
+    timeval limit{kPrimaryReadyMillis / 1000, 0};
+    setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::array<uint8_t, kForwardBlockSize> block{};
+    if (!receiveAll(connection.get(), block.data(), block.size())) return;
+    TextList arguments = readForwardArguments(block);
+    uint64_t id = 0;
+    {
+        std::lock_guard guard(state->lock);
+        if (state->stopping) return;
+        id = state->nextId++;
+        state->waiting.emplace(id, std::move(connection));
+    }
+    try {
+        std::thread([state, id, arguments = std::move(arguments)] { serve(state, id, arguments); }).detach();
+    } catch (...) {
+        // No thread to be had: that launch waits for this process's end.
+    }
+}
+
+void listen(const std::shared_ptr<SingleInstanceGuard::State>& state) {
+    while (true) {
+        pollfd watched[2] = {{state->socket.get(), POLLIN, 0}, {state->wakeRead.get(), POLLIN, 0}};
+        if (poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (watched[1].revents != 0) return;
+        if (watched[0].revents & POLLIN) accept(state);
+    }
+}
+
+bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
+    if (::listen(state->socket.get(), SOMAXCONN) != 0) return false;
+    int wake[2];
+    if (pipe2(wake, O_CLOEXEC) != 0) return false;
+    state->wakeRead.reset(wake[0]);
+    state->wakeWrite.reset(wake[1]);
+    try {
+        state->listener = std::thread([state] { listen(state); });
+    } catch (...) {
+        return false;
+    }
+    setVmExitListener(&state->announcer);
+    return true;
+}
+
+enum class Rendezvous { Primary, Secondary, Unavailable, Unreachable };
+
+// Binds the name (first launch) or connects to its holder. A name that is
+// bound but not yet listened on belongs to a primary that is starting up;
+// a name nobody holds any more is taken over.
+Rendezvous meet(const SocketName& name, UniqueDescriptor& socket) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
+    while (true) {
+        socket = newSocket();
+        if (!socket) return Rendezvous::Unavailable;
+        if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
+            return Rendezvous::Primary;
+        }
+        if (errno != EADDRINUSE) return Rendezvous::Unavailable;
+        socket = newSocket();
+        if (!socket) return Rendezvous::Unavailable;
+        if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
+            return sameUser(socket.get()) ? Rendezvous::Secondary : Rendezvous::Unavailable;
+        }
+        if (errno != ECONNREFUSED && errno != EAGAIN && errno != EINTR) return Rendezvous::Unreachable;
+        if (std::chrono::steady_clock::now() >= deadline) return Rendezvous::Unreachable;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace
+
+SingleInstanceGuard::SingleInstanceGuard() = default;
+
+SingleInstanceGuard::~SingleInstanceGuard() { stop(); }
+
+bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server) {
+    auto state = std::make_shared<State>();
+    state->server = std::move(server);
+    switch (meet(socketName(modulePath), state->socket)) {
+    case Rendezvous::Unavailable:
+        return true;
+    case Rendezvous::Unreachable:
+        role_ = InstanceRole::Secondary;
+        return false;
+    case Rendezvous::Primary:
+        if (!startPrimary(state)) return true;
+        state_ = state;
+        role_ = InstanceRole::Primary;
+        return true;
+    case Rendezvous::Secondary:
+        break;
+    }
+    state_ = state;
+    role_ = InstanceRole::Secondary;
+    std::array<uint8_t, kForwardBlockSize> block{};
+    if (!writeForwardArguments(block, arguments)) return false;
+    return sendAll(state->socket.get(), block.data(), block.size());
+}
+
+void SingleInstanceGuard::mainStarted() {
+    if (role_ != InstanceRole::Primary) return;
+    std::lock_guard guard(state_->lock);
+    state_->started = true;
+    state_->changed.notify_all();
+}
+
+void SingleInstanceGuard::setExitCode(int code) {
+    if (role_ != InstanceRole::Primary) return;
+    std::lock_guard guard(state_->lock);
+    state_->exitCode = code;
+}
+
+void SingleInstanceGuard::stop() {
+    if (role_ != InstanceRole::Primary || !state_) return;
+    setVmExitListener(nullptr);
+    int code = 0;
+    {
+        std::lock_guard guard(state_->lock);
+        code = state_->exitCode;
+    }
+    state_->announceExit(code);
+    const char wake = 1;
+    while (::write(state_->wakeWrite.get(), &wake, 1) < 0 && errno == EINTR) {
+    }
+    if (state_->listener.joinable()) state_->listener.join();
+    // The name goes with the listening socket: the next launch is a primary.
+    state_->socket.reset();
+    state_.reset();
+    role_ = InstanceRole::Off;
+}
+
+int SingleInstanceGuard::waitForPrimary() {
+    if (role_ != InstanceRole::Secondary || !state_) return -1;
+    std::array<uint8_t, kReplySize> reply{};
+    // A primary that ended without a word (it crashed) leaves no code to give.
+    if (!receiveAll(state_->socket.get(), reply.data(), reply.size())) return -1;
+    if (reply[0] != kAnswer && reply[0] != kExited) return -1;
+    return static_cast<int32_t>(readBlockWord(reply, 1));
+}
+
+} // namespace launcher

@@ -1,0 +1,220 @@
+#include "instance/SingleInstance.h"
+#include "base/Handles.win32.h"
+#include "base/Wide.win32.h"
+#include "instance/ForwardBlock.h"
+#include "instance/InstanceNames.h"
+
+#include <span>
+#include <thread>
+
+namespace launcher {
+
+struct SingleInstanceGuard::State {
+    UniqueHandle mapping;
+    UniqueView view;
+    UniqueHandle mainStarted; // manual reset: holds the workers back until main runs
+    UniqueHandle taken;       // auto reset: the primary has copied the argument slot
+    UniqueHandle listener;
+    DWORD listenerId = 0;
+    UINT message = 0;
+    ForwardServer server;
+
+    std::span<uint8_t> block() const { return {static_cast<uint8_t*>(view.get()), kForwardBlockSize}; }
+};
+
+namespace {
+
+constexpr DWORD kSlotWaitMillis = 30000;
+
+bool processEnded(DWORD processId) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
+    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD secondaryThread, TextList arguments) {
+    auto work = [state, secondaryThread, arguments = std::move(arguments)] {
+        // Nothing may call into Java before main has been called.
+        WaitForSingleObject(state->mainStarted.get(), INFINITE);
+        const UINT message = state->message;
+        state->server(arguments, [secondaryThread, message](int32_t value) {
+            PostThreadMessageW(secondaryThread, message, static_cast<WPARAM>(static_cast<uint32_t>(value)), 0);
+        });
+    };
+    try {
+        std::thread(std::move(work)).detach();
+    } catch (...) {
+        // No thread to be had: that launch gets no answer and waits for this
+        // process's end, as for a program without secondaryMain.
+    }
+}
+
+DWORD WINAPI listen(void* param) {
+    std::unique_ptr<std::shared_ptr<SingleInstanceGuard::State>> owner(
+        static_cast<std::shared_ptr<SingleInstanceGuard::State>*>(param));
+    const std::shared_ptr<SingleInstanceGuard::State>& state = *owner;
+    MSG msg;
+    // Gives the thread its queue at once, so that posts to it succeed.
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message != state->message) continue;
+        // A repeated message finds the slot taken, or another launch's.
+        if (readBlockWord(state->block(), kSenderThreadOffset) != static_cast<DWORD>(msg.wParam)) continue;
+        // The slot is copied as the message arrives and handed back at once,
+        // so the next secondary may write it while this one is served.
+        TextList arguments = readForwardArguments(state->block());
+        clearForwardArguments(state->block());
+        SetEvent(state->taken.get());
+        startWorker(state, static_cast<DWORD>(msg.wParam), std::move(arguments));
+    }
+    return 0;
+}
+
+bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state, const std::u16string& base) {
+    state->mainStarted.reset(CreateEventW(nullptr, TRUE, FALSE, wide(mainStartedEventName(base))));
+    state->taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
+    state->message = RegisterWindowMessageW(wide(base));
+    if (!state->mainStarted || !state->taken || state->message == 0) return false;
+    std::span<uint8_t> block = state->block();
+    writeBlockWord(block, kMessageIdOffset, state->message);
+    writeBlockWord(block, kPrimaryProcessOffset, GetCurrentProcessId());
+    auto* param = new std::shared_ptr<SingleInstanceGuard::State>(state);
+    // The system writes the listener's id straight into the shared block.
+    auto* idSlot = reinterpret_cast<DWORD*>(block.data() + kListenerThreadOffset);
+    state->listener.reset(CreateThread(nullptr, 0, &listen, param, 0, idSlot));
+    if (!state->listener) {
+        delete param;
+        return false;
+    }
+    state->listenerId = GetThreadId(state->listener.get());
+    return true;
+}
+
+// Posts this thread's id to the primary's listener until it has taken the
+// slot. A primary that is still starting has not written its listener's id
+// yet, or its listener has no queue yet; and a posted message has been seen
+// to go missing under load. So the post is repeated for a while, as long as
+// the primary lives; the sender mark makes the repeats harmless.
+bool postToPrimary(std::span<uint8_t> block, HANDLE taken) {
+    const DWORD deadline = GetTickCount() + kPrimaryReadyMillis;
+    while (true) {
+        DWORD listener = readBlockWord(block, kListenerThreadOffset);
+        UINT message = readBlockWord(block, kMessageIdOffset);
+        DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
+        bool posted = listener != 0 && message != 0 && PostThreadMessageW(listener, message, GetCurrentThreadId(), 0);
+        if (WaitForSingleObject(taken, posted ? 250 : 10) == WAIT_OBJECT_0) return true;
+        if (primary != 0 && processEnded(primary)) return false;
+        // Never taken: the primary cannot be reached; the slot is withdrawn.
+        if (static_cast<int>(GetTickCount() - deadline) >= 0) return false;
+    }
+}
+
+bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
+    if (!fitsForwardBlock(arguments)) return false;
+    // The block has one argument slot: the lock keeps it to one secondary
+    // from writing until the primary has copied it.
+    UniqueHandle lock(CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))));
+    if (!lock) return false;
+    DWORD waited = WaitForSingleObject(lock.get(), kSlotWaitMillis);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return false;
+    ScopeExit release([&] { ReleaseMutex(lock.get()); });
+    state.taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
+    if (!state.taken) return false;
+    // The answer is posted to this thread: it needs its queue before then.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    std::span<uint8_t> block = state.block();
+    writeForwardArguments(block, arguments);
+    writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
+    ResetEvent(state.taken.get());
+    if (!postToPrimary(block, state.taken.get())) {
+        clearForwardArguments(block);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SingleInstanceGuard::SingleInstanceGuard() = default;
+
+SingleInstanceGuard::~SingleInstanceGuard() { stop(); }
+
+bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server) {
+    const std::u16string base = instanceBaseName(modulePath);
+    auto state = std::make_shared<State>();
+    state->server = std::move(server);
+    state->mapping.reset(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base)));
+    if (!state->mapping) return true;
+    const bool primary = GetLastError() != ERROR_ALREADY_EXISTS;
+    state->view.reset(MapViewOfFile(state->mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!state->view) return true;
+    state_ = state;
+    if (primary) {
+        if (!startPrimary(state, base)) {
+            state_.reset();
+            return true;
+        }
+        role_ = InstanceRole::Primary;
+        return true;
+    }
+    role_ = InstanceRole::Secondary;
+    return handOver(*state, base, arguments);
+}
+
+void SingleInstanceGuard::mainStarted() {
+    if (role_ == InstanceRole::Primary) SetEvent(state_->mainStarted.get());
+}
+
+// Waiting secondaries read this process's exit code from the system.
+void SingleInstanceGuard::setExitCode(int) {}
+
+void SingleInstanceGuard::stop() {
+    if (role_ != InstanceRole::Primary || !state_) return;
+    if (state_->listener) {
+        DWORD code = STILL_ACTIVE;
+        while (GetExitCodeThread(state_->listener.get(), &code) && code == STILL_ACTIVE) {
+            PostThreadMessageW(state_->listenerId, WM_QUIT, 0, 0);
+            WaitForSingleObject(state_->listener.get(), 50);
+        }
+        state_->listener.reset();
+    }
+    // Workers still waiting keep the event; the block goes now, so that the
+    // next launch becomes a primary of its own.
+    state_->view.reset();
+    state_->mapping.reset();
+    state_.reset();
+    role_ = InstanceRole::Off;
+}
+
+int SingleInstanceGuard::waitForPrimary() {
+    if (role_ != InstanceRole::Secondary) return 0;
+    std::span<uint8_t> block = state_->block();
+    const UINT message = readBlockWord(block, kMessageIdOffset);
+    UniqueHandle primary(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
+                                     readBlockWord(block, kPrimaryProcessOffset)));
+    if (!primary) return 0;
+    auto answer = [message](int32_t& value) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == message) {
+                value = static_cast<int32_t>(static_cast<uint32_t>(msg.wParam));
+                return true;
+            }
+        }
+        return false;
+    };
+    while (true) {
+        int32_t value = 0;
+        if (answer(value)) return value;
+        DWORD code = 0;
+        if (!GetExitCodeProcess(primary.get(), &code)) return -1;
+        if (code != STILL_ACTIVE) return answer(value) ? value : static_cast<int>(code);
+        // Wakes for a posted answer or the primary's end, whichever is first.
+        HANDLE handle = primary.get();
+        MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_POSTMESSAGE);
+    }
+}
+
+} // namespace launcher

@@ -1,0 +1,64 @@
+#include "jvm/SecondaryMain.h"
+#include "base/UniqueResource.h"
+#include "jvm/JavaBridge.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr const char* kVoidForm = "([Ljava/lang/String;)V";
+constexpr const char* kIntForm = "([Ljava/lang/String;)I";
+
+struct Target {
+    jclass type = nullptr;
+    jmethodID method = nullptr;
+    bool returnsInt = false;
+};
+
+Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
+    Target target;
+    target.type = env->FindClass(toNarrow(mainClass).c_str());
+    if (!target.type) {
+        env->ExceptionDescribe();
+        return target;
+    }
+    target.method = env->GetStaticMethodID(target.type, "secondaryMain", kVoidForm);
+    if (!target.method) {
+        if (env->ExceptionCheck()) env->ExceptionClear();
+        target.method = env->GetStaticMethodID(target.type, "secondaryMain", kIntForm);
+        target.returnsInt = true;
+    }
+    if (!target.method && env->ExceptionCheck()) env->ExceptionDescribe();
+    return target;
+}
+
+} // namespace
+
+void runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply) {
+    if (!call.vm) return;
+    JNIEnv* env = nullptr;
+    if (call.vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+    // A thread that ends attached keeps DestroyJavaVM waiting for it for
+    // ever, so every way out detaches.
+    ScopeExit detach([&] {
+        if (!call.keepAttached) call.vm->DetachCurrentThread();
+    });
+    Target target = findSecondaryMain(env, call.mainClass);
+    if (!target.method) return;
+    jobjectArray arguments = toJavaStringArray(env, call.arguments);
+    if (!arguments) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return;
+    }
+    if (target.returnsInt) {
+        jint value = env->CallStaticIntMethod(target.type, target.method, arguments);
+        // A method that threw has returned 0; that is still the answer.
+        reply(value);
+    } else {
+        reply(0);
+        env->CallStaticVoidMethod(target.type, target.method, arguments);
+    }
+    if (env->ExceptionCheck()) env->ExceptionDescribe();
+}
+
+} // namespace launcher

@@ -1,0 +1,28 @@
+#pragma once
+// The Java side of a forwarded launch: the main class's static
+// secondaryMain(String[]), called on the calling thread, which attaches
+// itself to the VM for the call.
+
+#include "base/Text.h"
+
+#include <cstdint>
+#include <functional>
+
+#include <jni.h>
+
+namespace launcher {
+
+struct SecondaryCall {
+    JavaVM* vm = nullptr;
+    std::u16string mainClass; // "/" as package separator
+    TextList arguments;
+    // Both IBM provider flags: that runtime's threads never detach.
+    bool keepAttached = false;
+};
+
+// Calls secondaryMain and answers through reply: 0 before the call for the
+// form without a result, the returned value after it for the int form. No
+// answer when there is no VM, no class or no such method.
+void runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply);
+
+} // namespace launcher

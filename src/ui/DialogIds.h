@@ -1,0 +1,31 @@
+#pragma once
+// Resource and control ids of the launcher's two dialogs, as resources/
+// dialogs.rc lays them out, and the one private message a test may send.
+
+namespace launcher::dialog {
+
+// Runtime-not-found dialog.
+inline constexpr int kJreNotFound = 201;
+inline constexpr int kJrePathEdit = 201;
+inline constexpr int kBrowseButton = 202;
+inline constexpr int kMessageText = 203;
+inline constexpr int kErrorIcon = 204;
+inline constexpr int kDownloadLink = 205;
+inline constexpr int kBrowseHint = 206;
+
+// Posted to the runtime-not-found dialog: take the folder that the path
+// field shows as if Browse had just picked it, through the same validation.
+// It lets a test drive a pick without the shell's folder browser, whose
+// window differs between systems.
+inline constexpr unsigned kPickShownFolder = 0x8000 + 201; // WM_APP + 201
+
+// Uncaught-exception dialog.
+inline constexpr int kJavaException = 231;
+inline constexpr int kTraceEdit = 208;
+inline constexpr int kExceptionGroup = 209;
+inline constexpr int kExceptionIntro = 210;
+inline constexpr int kIgnoreHint = 211;
+inline constexpr int kStopWarning = 212;
+inline constexpr int kSizeGrip = 0xE801;
+
+} // namespace launcher::dialog

@@ -1,0 +1,322 @@
+#include "ui/HyperlinkControl.win32.h"
+#include "base/Wide.win32.h"
+#include "base/Handles.win32.h"
+
+#include <algorithm>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+namespace launcher {
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT_PTR kToolId = 1;
+
+bool isStaticClass(HWND window) {
+    wchar_t name[8] = {};
+    GetClassNameW(window, name, 8);
+    return lstrcmpiW(name, L"static") == 0;
+}
+
+// Static types that draw pictures or frames rather than text.
+bool drawsItsOwnPicture(LONG_PTR style) {
+    const LONG_PTR type = style & 0xFF;
+    return (type >= 3 && type <= 9) || (type >= 13 && type <= 15);
+}
+
+// Tool records grew with Windows Vista; older systems reject the larger one.
+UINT toolInfoSize() {
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    version.dwMajorVersion = 6;
+    version.dwMinorVersion = 0;
+    version.wServicePackMajor = 0;
+    ULONGLONG condition = 0;
+    condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
+    condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+    const bool vista = VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
+                                          condition) != FALSE;
+    return vista ? sizeof(TTTOOLINFOW) : TTTOOLINFOW_V2_SIZE;
+}
+
+std::u16string readWindowText(HWND window) {
+    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
+    text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(window, wide(text), static_cast<int>(text.size())))));
+    return text;
+}
+
+void readColour(HKEY key, const wchar_t* name, Colour& colour) {
+    char bytes[kColourValueBytes] = {};
+    DWORD size = sizeof bytes;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes), &size) != ERROR_SUCCESS) return;
+    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (std::optional<Colour> parsed = parseColourValue(isText, std::string_view(bytes, size))) colour = *parsed;
+}
+
+} // namespace
+
+HyperlinkControl::~HyperlinkControl() { detach(); }
+
+bool HyperlinkControl::attach(HWND control) {
+    if (!SetWindowSubclass(control, &subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    window_ = control;
+    initialise();
+    return true;
+}
+
+void HyperlinkControl::detach() {
+    if (!window_) return;
+    RemoveWindowSubclass(window_, &subclassProc, kSubclassId);
+    window_ = nullptr;
+}
+
+void HyperlinkControl::initialise() {
+    if (isStaticClass(window_)) {
+        LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+        // Without SS_NOTIFY a static control lets clicks fall through.
+        if (!(style & SS_NOTIFY)) SetWindowLongPtrW(window_, GWL_STYLE, style | SS_NOTIFY);
+        if (drawsItsOwnPicture(style)) paintLabel_ = false;
+    }
+    cursor_ = LoadCursorW(nullptr, IDC_HAND);
+    if (paintLabel_) {
+        if (!normalFont_) {
+            LOGFONTW font{};
+            if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
+                ownedNormalFont_.reset(CreateFontIndirectW(&font));
+                normalFont_ = ownedNormalFont_.get();
+            }
+        }
+        createLinkFont();
+    }
+    createTooltip();
+    if (label_.empty()) label_ = readWindowText(window_);
+    computeLinkRect();
+    if (target_.empty()) target_ = label_;
+    if (tooltip_) {
+        SendMessageW(tooltip_.get(), TTM_ACTIVATE, TRUE, 0);
+        TTTOOLINFOW tool{};
+        tool.cbSize = toolInfoSize();
+        tool.hwnd = window_;
+        tool.uId = kToolId;
+        tool.rect = linkRect_;
+        tool.lpszText = wide(target_);
+        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (paintLabel_) readBrowserColours();
+}
+
+void HyperlinkControl::createLinkFont() {
+    LOGFONTW description{};
+    HGDIOBJ source = normalFont_ ? static_cast<HGDIOBJ>(normalFont_) : GetStockObject(SYSTEM_FONT);
+    if (!GetObjectW(source, sizeof description, &description)) return;
+    description.lfUnderline = TRUE;
+    linkFont_.reset(CreateFontIndirectW(&description));
+}
+
+void HyperlinkControl::createTooltip() {
+    tooltip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+}
+
+void HyperlinkControl::readBrowserColours() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0,
+                      KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &opened) != ERROR_SUCCESS) {
+        return;
+    }
+    UniqueKey key(opened);
+    readColour(key.get(), L"Anchor Color", linkColour_);
+    readColour(key.get(), L"Anchor Color Visited", visitedColour_);
+}
+
+UINT HyperlinkControl::textFormat() const {
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    const LONG_PTR type = style & SS_TYPEMASK;
+    UINT format = DT_WORDBREAK;
+    if (type == SS_CENTER) {
+        format |= DT_CENTER;
+    } else if (type == SS_RIGHT) {
+        format |= DT_RIGHT;
+    }
+    return format;
+}
+
+void HyperlinkControl::computeLinkRect() {
+    RECT client{};
+    GetClientRect(window_, &client);
+    linkRect_ = client;
+    if (!paintLabel_) return;
+    HDC dc = GetDC(window_);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
+    RECT measured = client;
+    const UINT format = textFormat();
+    DrawTextW(dc, wide(label_), static_cast<int>(label_.size()), &measured, format | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    int shift = 0;
+    if (format & DT_CENTER) {
+        shift = (client.right - measured.right) / 2;
+    } else if (format & DT_RIGHT) {
+        shift = client.right - measured.right;
+    }
+    OffsetRect(&measured, shift, 0);
+    linkRect_ = measured;
+    if (tooltip_) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = toolInfoSize();
+        tool.hwnd = window_;
+        tool.uId = kToolId;
+        tool.rect = linkRect_;
+        SendMessageW(tooltip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+bool HyperlinkControl::insideLink(POINT point) const { return PtInRect(&linkRect_, point) != FALSE; }
+
+void HyperlinkControl::paint(HDC dc) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    HWND parent = GetParent(window_);
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_)));
+    if (brush) FillRect(dc, &client, brush);
+    SetBkMode(dc, TRANSPARENT);
+    COLORREF colour = !IsWindowEnabled(window_) ? GetSysColor(COLOR_GRAYTEXT) : visited_ ? visitedColour_ : linkColour_;
+    SetTextColor(dc, colour);
+    HGDIOBJ old = SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
+    RECT area = linkRect_;
+    DrawTextW(dc, wide(label_), static_cast<int>(label_.size()), &area, textFormat());
+    SelectObject(dc, old);
+    if (GetFocus() == window_) DrawFocusRect(dc, &linkRect_);
+}
+
+void HyperlinkControl::open() {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", wide(target_), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32) return;
+    visited_ = true;
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+bool HyperlinkControl::handleMouse(UINT message, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (insideLink(point) && !target_.empty()) SetCursor(cursor_);
+        return false;
+    case WM_LBUTTONDOWN:
+        if (!insideLink(point)) return false;
+        SetFocus(window_);
+        SetCapture(window_);
+        return true;
+    case WM_LBUTTONUP:
+        if (GetCapture() != window_) return false;
+        ReleaseCapture();
+        // Pressing on the link and releasing elsewhere changes one's mind.
+        if (insideLink(point)) open();
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK HyperlinkControl::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                DWORD_PTR self) {
+    auto* link = reinterpret_cast<HyperlinkControl*>(self);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, &subclassProc, kSubclassId);
+        link->window_ = nullptr;
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    return link->handle(message, wParam, lParam);
+}
+
+LRESULT HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        if (tooltip_) {
+            MSG relayed{window_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+            SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+        }
+        if (handleMouse(message, lParam)) return 0;
+        return DefSubclassProc(window_, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        if (!paintLabel_) break;
+        if (wParam) {
+            paint(reinterpret_cast<HDC>(wParam));
+        } else {
+            PAINTSTRUCT ps{};
+            HDC dc = BeginPaint(window_, &ps);
+            if (dc) paint(dc);
+            EndPaint(window_, &ps);
+        }
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        // The background is painted together with the text.
+        return 1;
+    case WM_SETCURSOR: {
+        POINT point{};
+        GetCursorPos(&point);
+        ScreenToClient(window_, &point);
+        if (insideLink(point) && !target_.empty()) {
+            SetCursor(cursor_);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_CHAR:
+        if (wParam == 13 || wParam == 32) {
+            open();
+            return 0;
+        }
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (paintLabel_) InvalidateRect(window_, nullptr, TRUE);
+        break;
+    case WM_ENABLE:
+        InvalidateRect(window_, nullptr, TRUE);
+        UpdateWindow(window_);
+        break;
+    case WM_SETFONT:
+        ownedNormalFont_.reset();
+        normalFont_ = reinterpret_cast<HFONT>(wParam);
+        createLinkFont();
+        computeLinkRect();
+        if (LOWORD(lParam)) {
+            InvalidateRect(window_, nullptr, TRUE);
+            UpdateWindow(window_);
+        }
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(normalFont_);
+    case WM_SIZE:
+        computeLinkRect();
+        InvalidateRect(window_, nullptr, TRUE);
+        break;
+    case WM_UPDATEUISTATE:
+        return 0;
+    case WM_DESTROY:
+        tooltip_.reset();
+        linkFont_.reset();
+        ownedNormalFont_.reset();
+        normalFont_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window_, message, wParam, lParam);
+}
+
+} // namespace launcher

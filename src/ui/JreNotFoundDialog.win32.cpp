@@ -1,0 +1,115 @@
+#include "ui/JreNotFoundDialog.win32.h"
+#include "base/Messages.h"
+#include "base/Wide.win32.h"
+#include "jre/JvmLibrary.h"
+#include "ui/DialogIds.h"
+#include "ui/DialogPlacement.win32.h"
+
+#include <shlobj.h>
+
+namespace launcher {
+
+namespace {
+
+std::u16string controlText(HWND control) {
+    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
+    const int copied = GetWindowTextW(control, wide(text), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+// The file-system path of a shell item; the buffer grows for long paths.
+std::u16string pathOf(PCIDLIST_ABSOLUTE item) {
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::u16string path(size, u'\0');
+        if (SHGetPathFromIDListEx(item, wide(path), size, GPFIDL_DEFAULT)) {
+            path.resize(std::char_traits<char16_t>::length(path.c_str()));
+            return path;
+        }
+        // A failure that is not about the size will fail at any size.
+        if (std::char_traits<char16_t>::length(path.c_str()) + 1 < size) break;
+    }
+    return {};
+}
+
+} // namespace
+
+INT_PTR JreNotFoundDialog::run() {
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog::kJreNotFound), GetActiveWindow(),
+                           &dialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK JreNotFoundDialog::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<JreNotFoundDialog*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        self->dialog_ = dialog;
+    }
+    auto* self = reinterpret_cast<JreNotFoundDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return self ? self->handle(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR JreNotFoundDialog::handle(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        initialise();
+        return TRUE;
+    case dialog::kPickShownFolder:
+        pick(controlText(GetDlgItem(dialog_, dialog::kJrePathEdit)));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case dialog::kBrowseButton:
+            browse();
+            return TRUE;
+        case IDOK:
+            // Enter reaches here even while OK is greyed out: only a valid
+            // last pick may end the dialog with OK.
+            if (!chosenJvmPath_.empty()) EndDialog(dialog_, IDOK);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog_, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+void JreNotFoundDialog::initialise() {
+    HWND linkControl = GetDlgItem(dialog_, dialog::kDownloadLink);
+    link_.setNormalFont(reinterpret_cast<HFONT>(SendMessageW(linkControl, WM_GETFONT, 0, 0)));
+    link_.attach(linkControl);
+    // The system's error icon, whatever the module's own icons are.
+    SendDlgItemMessageW(dialog_, dialog::kErrorIcon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_HAND)),
+                        0);
+    SetDlgItemTextW(dialog_, dialog::kMessageText, wide(message_));
+    EnableWindow(GetDlgItem(dialog_, IDOK), FALSE);
+    centreDialog(dialog_);
+}
+
+void JreNotFoundDialog::browse() {
+    ComApartment com;
+    const std::u16string title = loadMessage(MessageId::BrowseForJre);
+    BROWSEINFOW info{};
+    info.hwndOwner = dialog_;
+    info.lpszTitle = wide(title);
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    UniqueTaskMemory item(SHBrowseForFolderW(&info));
+    if (!item) return;
+    std::u16string folder = pathOf(static_cast<PCIDLIST_ABSOLUTE>(item.get()));
+    // A pick outside the file system has no path to try.
+    if (folder.empty()) return;
+    pick(folder);
+}
+
+void JreNotFoundDialog::pick(const std::u16string& folder) {
+    SetDlgItemTextW(dialog_, dialog::kJrePathEdit, wide(folder));
+    chosenFolder_ = folder.empty() ? std::u16string() : withTrailingSeparator(folder);
+    chosenJvmPath_ = folder.empty() ? std::u16string() : findJvmLibrary(chosenFolder_, type_).path;
+    EnableWindow(GetDlgItem(dialog_, IDOK), !chosenJvmPath_.empty());
+}
+
+} // namespace launcher

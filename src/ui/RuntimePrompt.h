@@ -1,0 +1,23 @@
+#pragma once
+// Asking the user for a runtime when the search found none.
+
+#include "jre/RuntimeCriteria.h"
+
+#include <string>
+
+namespace launcher {
+
+struct RuntimeAnswer {
+    bool confirmed = false;
+    std::u16string folder;  // the picked runtime folder, ending in a separator
+    std::u16string jvmPath; // its runtime library
+};
+
+// Windows shows the runtime-not-found dialog with message, owned by the
+// active window; a pick is valid when it holds a library of the type. The
+// Linux port has nobody to ask: it prints the message, and the answer is a
+// cancellation. A dialog that cannot be created for lack of memory leaves
+// ERROR_OUTOFMEMORY as the thread's last error.
+RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type);
+
+} // namespace launcher

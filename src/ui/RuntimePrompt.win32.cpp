@@ -1,0 +1,18 @@
+#include "ui/RuntimePrompt.h"
+#include "ui/JreNotFoundDialog.win32.h"
+
+namespace launcher {
+
+RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type) {
+    JreNotFoundDialog dialog{std::u16string(message), type};
+    const INT_PTR result = dialog.run();
+    if (result == -1) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) SetLastError(ERROR_OUTOFMEMORY);
+        return {};
+    }
+    if (result != IDOK) return {};
+    return {true, dialog.chosenFolder(), dialog.chosenJvmPath()};
+}
+
+} // namespace launcher

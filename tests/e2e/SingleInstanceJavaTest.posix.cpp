@@ -1,0 +1,156 @@
+// Single-instance forwarding with the machine's real Java runtime and the
+// forward program of tests/java: the first launch runs Java, later launches
+// of the same executable are answered by its secondaryMain.
+
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+using Launch = std::future<test::ChildResult>;
+
+class JavaForwarding : public ::testing::Test {
+protected:
+    test::TempFolder folder;
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    fs::path install(const std::string& where, const std::string& mainClass, const std::string& singleInstance = "yes",
+                     const std::string& parameters = "") {
+        std::u16string self;
+        EXPECT_EQ(readModulePath(self), 0u);
+        const fs::path build = test::toPath(folderOf(self)).parent_path();
+        const fs::path dir = folder.path() / where;
+        fs::create_directories(dir);
+        fs::copy_file(build / "bin" / "launcher", dir / "app");
+        fs::copy_file(build / "java" / "forward.jar", dir / "forward.jar");
+        test::writeBytes(dir / "app.ini", "[Java Runtime Environment]\nMain Class=" + mainClass +
+                                              "\nVirtual Machine Parameters=" + parameters + "\n[Class Path]\nClass Path=forward.jar\n" +
+                                              "[Application]\nSingle Instance=" + singleInstance + "\n");
+        return dir / "app";
+    }
+    static Launch start(const fs::path& exe, std::vector<std::string> arguments) {
+        return std::async(std::launch::async, [exe, arguments] { return test::runChild(exe.string(), arguments, 120); });
+    }
+    static int run(const fs::path& exe, const std::vector<std::string>& arguments) {
+        return test::runChild(exe.string(), arguments, 120).exitCode;
+    }
+    // Java has started main once a later launch gets an answer from it:
+    // "N tagN" is answered with N. (A probe that became a primary of its own
+    // ends at once: only "linger" keeps the program running.)
+    static bool awaitPrimary(const fs::path& exe) {
+        // A probe must not come first and become the primary itself.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int i = 0; i < 100; ++i) {
+            if (run(exe, {"1", "tag1"}) == 1) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    static void stop(const fs::path& exe, Launch& primary, test::ChildResult& result) {
+        EXPECT_EQ(run(exe, {"stop"}), 101);
+        result = primary.get();
+    }
+};
+
+TEST_F(JavaForwarding, SecondLaunchReachesSecondaryMainWithEveryArgument) {
+    fs::path exe = install("app", "forward.Main");
+    Launch primary = start(exe, {"linger"});
+    ASSERT_TRUE(awaitPrimary(exe));
+    EXPECT_EQ(run(exe, {"7", "tag7"}), 7);
+    EXPECT_EQ(run(exe, {"a", "", "\xc3\xa9\xe4\xb8\xad"}), 103);
+    EXPECT_EQ(run(exe, {}), 100);
+    EXPECT_EQ(run(exe, {"throw"}), 0) << "a throwing int form answers what the call returned";
+    test::ChildResult r;
+    stop(exe, primary, r);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nsecondary a||\xc3\xa9\xe4\xb8\xad\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nsecondary \n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("IllegalStateException: thrown by secondaryMain"), std::string::npos) << r.err;
+}
+
+TEST_F(JavaForwarding, VoidFormAnswersZero) {
+    fs::path exe = install("app", "forward.VoidForm");
+    Launch primary = start(exe, {"linger"});
+    // Long enough for the first launch to claim the name, not to start Java.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(run(exe, {"6", "tag6"}), 0);
+    EXPECT_EQ(run(exe, {"stop"}), 0);
+    test::ChildResult r = primary.get();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nsecondary 6|tag6\n"), std::string::npos) << r.out;
+}
+
+TEST_F(JavaForwarding, CapitalYesAndOtherPathsRunTheirOwnJava) {
+    struct Case {
+        const char* where;
+        const char* value;
+    };
+    for (const Case& c : {Case{"capital", "Yes"}, Case{"other", "yes"}}) {
+        SCOPED_TRACE(c.where);
+        fs::path first = install(std::string(c.where) + "1", "forward.Main", c.value, "-Dforward.linger=4000");
+        fs::path second = c.value == std::string("yes") ? install(std::string(c.where) + "2", "forward.Main", c.value)
+                                                        : first;
+        Launch primary = start(first, {"linger"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        test::ChildResult own = test::runChild(second.string(), {"exit", "4"}, 120);
+        EXPECT_EQ(own.exitCode, 4);
+        EXPECT_NE(own.out.find("main exit|4"), std::string::npos) << own.out;
+        test::ChildResult r = primary.get();
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out.find("secondary"), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(JavaForwarding, ArgumentsJustOverTheBlockEndWith255) {
+    fs::path exe = install("app", "forward.Main");
+    Launch primary = start(exe, {"linger"});
+    ASSERT_TRUE(awaitPrimary(exe));
+    EXPECT_EQ(run(exe, {std::string(518, 'x')}), 101);
+    EXPECT_EQ(run(exe, {std::string(519, 'x')}), 255);
+    test::ChildResult r;
+    stop(exe, primary, r);
+    EXPECT_EQ(r.out.find("secondary " + std::string(519, 'x')), std::string::npos);
+}
+
+// Loading the main class takes two seconds, so these launches arrive while
+// the primary is still starting: they wait instead of failing.
+TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnAnswer) {
+    fs::path exe = install("app", "forward.Main", "yes", "-Dforward.initDelay=2000");
+    Launch primary = start(exe, {"linger"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(run(exe, {"3", "tag3"}), 3);
+    test::ChildResult r;
+    stop(exe, primary, r);
+    EXPECT_NE(r.out.find("secondary 3|tag3"), std::string::npos) << r.out;
+
+    fs::path silent = install("silent", "forward.Silent", "yes", "-Dforward.initDelay=2000");
+    Launch exiting = start(silent, {"exit", "6"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(run(silent, {"x"}), 6);
+    EXPECT_EQ(exiting.get().exitCode, 6);
+}
+
+TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
+    fs::path exe = install("app", "forward.Main");
+    Launch primary = start(exe, {"linger"});
+    ASSERT_TRUE(awaitPrimary(exe));
+    std::vector<Launch> launches;
+    for (int i = 0; i < 20; ++i) launches.push_back(start(exe, {std::to_string(10 + i), "tag" + std::to_string(10 + i)}));
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(launches[i].get().exitCode, 10 + i);
+    test::ChildResult r;
+    stop(exe, primary, r);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+} // namespace
+} // namespace launcher

@@ -1,0 +1,205 @@
+// Single-instance forwarding through the stand-in runtime, on both targets:
+// copies of the launcher started as a user would, the first one kept
+// running by its program while later ones hand their arguments over.
+
+#include "base/Platform.h"
+#include "base/Text.h"
+#include "probe/StandinProbe.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <sstream>
+#include <thread>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+using Launch = std::future<test::LaunchResult>;
+
+class SingleInstance : public ::testing::Test {
+protected:
+    test::TempFolder folder;
+    fs::path tracePath = folder.path() / "trace.txt";
+    test::EnvironmentOverride traceVariable{u"STANDIN_TRACE", tracePath.u16string()};
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    // A launcher copy in its own folder, with its INI.
+    fs::path install(const std::string& where, const std::string& mainClass, const std::string& singleInstance = "yes",
+                     const std::string& parameters = "") {
+        fs::path dir = folder.path() / where;
+        fs::create_directories(dir);
+        fs::path exe = dir / (kWindows ? "viewer.exe" : "viewer");
+        fs::path built = test::standinHome("standard").parent_path().parent_path() / "bin" /
+                         (kWindows ? "launcher.exe" : "launcher");
+        fs::copy_file(built, exe);
+        fs::permissions(exe, fs::perms::owner_all);
+        test::writeBytes(dir / "app.jar", "PK");
+        test::writeText(dir / "viewer.ini", u"[Java Runtime Environment]\nMain Class=" + fromUtf8(mainClass) +
+                                                u"\nJRE Path=" + test::standinHome("standard").u16string() +
+                                                u"\nVirtual Machine Parameters=" + fromUtf8(parameters) +
+                                                u"\n[Class Path]\nClass Path=app.jar\n[Application]\nSingle Instance=" +
+                                                fromUtf8(singleInstance) + u"\n");
+        return exe;
+    }
+    static Launch startLaunch(const fs::path& exe, std::vector<std::string> arguments) {
+        return std::async(std::launch::async, [exe, arguments] { return test::launch(exe, arguments); });
+    }
+    std::vector<std::string> trace() const {
+        std::istringstream text(test::readBytes(tracePath));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
+    size_t count(const std::string& line) const {
+        std::vector<std::string> lines = trace();
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+    }
+    size_t countStarting(const std::string& prefix) const {
+        std::vector<std::string> lines = trace();
+        return static_cast<size_t>(
+            std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+    }
+    // Waits until the trace has a line starting with prefix.
+    bool awaitTrace(const std::string& prefix) const {
+        for (int i = 0; i < 600; ++i) {
+            if (countStarting(prefix) > 0) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // Ends a lingering primary through a forwarded "stop"; its exit code.
+    int stopPrimary(const fs::path& exe, Launch& primary) {
+        EXPECT_EQ(test::launch(exe, {"stop"}).exitCode, 0);
+        return primary.get().exitCode;
+    }
+};
+
+struct SwitchCase {
+    const char* value;
+    bool forwards;
+};
+
+class SingleInstanceSwitch : public SingleInstance, public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(SingleInstanceSwitch, OnlyExactLowerCaseYesForwards) {
+    fs::path exe = install("app", "standin.Pause", GetParam().value);
+    Launch primary = startLaunch(exe, {"2500"});
+    ASSERT_TRUE(awaitTrace("main [2500]")) << test::readBytes(tracePath);
+    test::LaunchResult second = test::launch(exe, {"9", "", "x"});
+    if (GetParam().forwards) {
+        EXPECT_EQ(second.exitCode, 9);
+        EXPECT_EQ(count("secondaryMain [9][][x]"), 1u);
+    } else {
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_EQ(count("main [9][][x]"), 1u);
+        EXPECT_EQ(countStarting("secondaryMain"), 0u);
+    }
+    EXPECT_EQ(primary.get().exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SingleInstanceSwitch,
+                         ::testing::Values(SwitchCase{"yes", true}, SwitchCase{"Yes", false}, SwitchCase{"YES", false},
+                                           SwitchCase{"", false}),
+                         [](const ::testing::TestParamInfo<SwitchCase>& info) {
+                             return std::string(*info.param.value ? info.param.value : "Empty");
+                         });
+
+TEST_F(SingleInstance, IntFormAnswersWithItsValueVoidFormWithZero) {
+    fs::path exe = install("int", "standin.SecondaryInt");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    EXPECT_EQ(test::launch(exe, {"42", "b"}).exitCode, 42);
+    // No arguments arrive as an empty array.
+    EXPECT_EQ(test::launch(exe, {}).exitCode, 0);
+    EXPECT_EQ(count("secondaryMain [42][b]"), 1u);
+    EXPECT_EQ(count("secondaryMain"), 1u);
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+
+    fs::remove(tracePath);
+    fs::path other = install("void", "standin.Secondary");
+    Launch voidPrimary = startLaunch(other, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    EXPECT_EQ(test::launch(other, {"42"}).exitCode, 0);
+    EXPECT_TRUE(awaitTrace("secondaryMain [42]"));
+    EXPECT_EQ(stopPrimary(other, voidPrimary), 0);
+}
+
+TEST_F(SingleInstance, ThrowingSecondaryMainStillAnswers) {
+    fs::path exe = install("app", "standin.Pause");
+    Launch primary = startLaunch(exe, {"2500"});
+    ASSERT_TRUE(awaitTrace("main [2500]"));
+    EXPECT_EQ(test::launch(exe, {"throw"}).exitCode, 0);
+    EXPECT_EQ(countStarting("ExceptionDescribe standin.Failure: thrown by secondaryMain"), 1u);
+    EXPECT_EQ(primary.get().exitCode, 0);
+}
+
+TEST_F(SingleInstance, CopiesAtDifferentPathsNeverMeet) {
+    fs::path first = install("a", "standin.Pause");
+    fs::path second = install("b", "standin.Pause");
+    Launch primary = startLaunch(first, {"2500"});
+    ASSERT_TRUE(awaitTrace("main [2500]"));
+    EXPECT_EQ(test::launch(second, {"7"}).exitCode, 0);
+    EXPECT_EQ(count("main [7]"), 1u);
+    EXPECT_EQ(countStarting("secondaryMain"), 0u);
+    EXPECT_EQ(primary.get().exitCode, 0);
+}
+
+TEST_F(SingleInstance, ArgumentsJustOverTheBlockEndTheLaunchWithMinusOne) {
+    fs::path exe = install("app", "standin.SecondaryInt");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    // Each argument takes its units and a zero unit, the list one more.
+    EXPECT_EQ(test::launch(exe, {std::string(518, 'x')}).exitCode, 0);
+    EXPECT_EQ(test::launch(exe, {std::string(519, 'y')}).exitCode, test::reportedExitCode(-1));
+    EXPECT_EQ(test::launch(exe, {std::string(300, 'z'), std::string(218, 'z')}).exitCode, test::reportedExitCode(-1));
+    EXPECT_EQ(count("secondaryMain [" + std::string(518, 'x') + "]"), 1u);
+    EXPECT_EQ(countStarting("secondaryMain"), 1u);
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+}
+
+TEST_F(SingleInstance, SecondaryWaitsForMainThenForThePrimarysEnd) {
+    // The runtime takes its time to start: the launch arrives before main.
+    fs::path exe = install("slow", "standin.SecondaryInt", "yes", "-Dstandin.createDelay=2000");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("CreateJavaVM"));
+    EXPECT_EQ(test::launch(exe, {"12"}).exitCode, 12);
+    std::vector<std::string> lines = trace();
+    // The forwarded launch touches Java only once main is about to run.
+    auto mainFound = std::find(lines.begin(), lines.end(), "GetStaticMethodID standin/SecondaryInt main ([Ljava/lang/String;)V");
+    auto attached = std::find(lines.begin(), lines.end(), "AttachCurrentThread");
+    ASSERT_NE(attached, lines.end());
+    EXPECT_LT(mainFound - lines.begin(), attached - lines.begin()) << test::readBytes(tracePath);
+    EXPECT_EQ(count("secondaryMain [12]"), 1u);
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+
+    // A program without secondaryMain never answers: the launch ends with
+    // the primary's own exit code.
+    fs::remove(tracePath);
+    fs::path exiting = install("exit", "standin.Exit", "yes", "-Dstandin.createDelay=2000");
+    Launch exitingPrimary = startLaunch(exiting, {"3"});
+    ASSERT_TRUE(awaitTrace("CreateJavaVM"));
+    EXPECT_EQ(test::launch(exiting, {"5"}).exitCode, 3);
+    EXPECT_EQ(exitingPrimary.get().exitCode, 3);
+}
+
+TEST_F(SingleInstance, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
+    fs::path exe = install("app", "standin.SecondaryInt");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    std::vector<Launch> secondaries;
+    for (int i = 0; i < 20; ++i) secondaries.push_back(startLaunch(exe, {std::to_string(10 + i), "tag" + std::to_string(i)}));
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(secondaries[i].get().exitCode, 10 + i);
+        EXPECT_EQ(count("secondaryMain [" + std::to_string(10 + i) + "][tag" + std::to_string(i) + "]"), 1u);
+    }
+    EXPECT_EQ(countStarting("secondaryMain"), 20u) << test::readBytes(tracePath);
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+}
+
+} // namespace
+} // namespace launcher

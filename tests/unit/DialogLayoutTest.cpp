@@ -1,0 +1,52 @@
+// Placement of the launcher's dialogs: centring within a work area, and
+// controls that follow a resized dialog's corner.
+
+#include "ui/DialogLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+TEST(DialogLayout, AnchoredControlsFollowTheGrowth) {
+    const Box control{16, 54, 259, 156};
+    struct Case {
+        const char* name;
+        unsigned anchors;
+        int dx, dy;
+        Box expected;
+    } cases[] = {
+        {"fixed stays", kFixed, 40, 30, control},
+        {"grows in width", kGrowWidth, 40, 30, {16, 54, 299, 156}},
+        {"grows in both", kGrowWidth | kGrowHeight, 40, 30, {16, 54, 299, 186}},
+        {"widens and moves down", kGrowWidth | kMoveDown, 40, 30, {16, 84, 299, 186}},
+        {"moves with the corner", kMoveRight | kMoveDown, 40, 30, {56, 84, 299, 186}},
+        {"no growth, no change", kGrowWidth | kGrowHeight | kMoveRight | kMoveDown, 0, 0, control},
+        {"shrinks back", kMoveRight | kGrowHeight, -10, -5, {6, 54, 249, 151}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(anchoredBox(control, c.anchors, c.dx, c.dy), c.expected) << c.name;
+}
+
+TEST(DialogLayout, CentredBoxStaysInsideTheWorkArea) {
+    const Box area{0, 0, 1280, 984};
+    struct Case {
+        const char* name;
+        int width, height;
+        Box over;
+        Box expected;
+    } cases[] = {
+        {"centred on the work area", 400, 300, area, {440, 342, 840, 642}},
+        {"centred on an owner", 100, 50, {200, 100, 400, 300}, {250, 175, 350, 225}},
+        {"owner at the right edge", 400, 300, {1200, 0, 1280, 100}, {880, 0, 1280, 300}},
+        {"owner above the area", 200, 200, {0, -500, 100, -400}, {0, 0, 200, 200}},
+        {"larger than the area", 1500, 1000, area, {0, 0, 1500, 1000}},
+        {"area not at the origin", 100, 100, {1280, 0, 2560, 1024}, {1870, 462, 1970, 562}},
+    };
+    for (const Case& c : cases) {
+        const Box work = c.over.left >= 1280 ? Box{1280, 0, 2560, 1024} : area;
+        EXPECT_EQ(centredBox(c.width, c.height, c.over, work), c.expected) << c.name;
+    }
+}
+
+} // namespace
+} // namespace launcher
