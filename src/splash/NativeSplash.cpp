@@ -14,7 +14,22 @@ std::u16string_view withoutLastComponent(std::u16string_view path) {
     return cut == std::u16string_view::npos ? path : path.substr(0, cut);
 }
 
+template <typename Function>
+void lookUp(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(splashLibraryExport(library, name));
+}
+
 } // namespace
+
+bool loadSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath, SplashEntryPoints& entries) {
+    void* library = openSplashLibrary(libraryPath, jvmPath);
+    if (!library) return false;
+    lookUp(library, "SplashInit", entries.init);
+    lookUp(library, "SplashLoadFile", entries.loadFile);
+    lookUp(library, "SplashSetFileJarName", entries.setFileJarName);
+    lookUp(library, "SplashClose", entries.close);
+    return true;
+}
 
 std::u16string splashLibraryCandidate(std::u16string_view jvmPath) {
     // <home>\bin\server\jvm.dll gives <home>\bin; <home>/lib/server/libjvm.so

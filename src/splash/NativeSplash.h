@@ -27,7 +27,12 @@ struct SplashEntryPoints {
     SplashCloseAction::Function close = nullptr;
 };
 
-// Loads the library (platform side); false when it cannot be loaded.
+// Loads the library, never to be unloaded (platform side); null when it
+// cannot be loaded.
+void* openSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath);
+// One export of the opened library (platform side); null when missing.
+void* splashLibraryExport(void* library, const char* name);
+// Loads the library and looks up its exports; false when it cannot be loaded.
 bool loadSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath, SplashEntryPoints& entries);
 
 // Hands the library's SplashClose to close, then starts the splash when the

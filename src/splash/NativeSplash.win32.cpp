@@ -17,25 +17,18 @@ void addFolderOf(const std::u16string& path) {
     AddDllDirectory(wide(folder));
 }
 
-template <typename Function>
-void lookUp(HMODULE library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 } // namespace
 
-bool loadSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath, SplashEntryPoints& entries) {
+void* openSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath) {
     addFolderOf(libraryPath);
     addFolderOf(jvmPath);
     // Its dependencies come from the application and system folders and the
     // two added ones. Never freed: its splash runs on until SplashClose.
-    HMODULE library = LoadLibraryExW(wide(libraryPath), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-    if (!library) return false;
-    lookUp(library, "SplashInit", entries.init);
-    lookUp(library, "SplashLoadFile", entries.loadFile);
-    lookUp(library, "SplashSetFileJarName", entries.setFileJarName);
-    lookUp(library, "SplashClose", entries.close);
-    return true;
+    return LoadLibraryExW(wide(libraryPath), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+void* splashLibraryExport(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 
 } // namespace launcher
