@@ -118,6 +118,9 @@ TEST_F(ExceptionDialog, GrowsWithButtonsInTheCornerAndNeverShrinks) {
     EXPECT_EQ(warningAfter.right - warningAfter.left, warningBefore.right - warningBefore.left + dx);
     const RECT iconAfter = test::rectInParent(icon);
     EXPECT_TRUE(EqualRect(&iconBefore, &iconAfter));
+    // The picture shows the moved controls only once the dialog has painted
+    // them; painting now waits for the dialog's thread to do it.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     test::saveScreenshot("exception-dialog-grown");
 
     // Smaller than at first is not possible.
