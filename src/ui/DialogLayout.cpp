@@ -25,6 +25,17 @@ Box anchoredBox(const Box& original, unsigned anchors, int dx, int dy) {
     return box;
 }
 
+Box roomBelowText(const Box& control, int textBottom, int extra) {
+    Box box = control;
+    if (control.top >= textBottom) {
+        box.top += extra;
+        box.bottom += extra;
+    } else if (control.bottom > textBottom) {
+        box.bottom += extra;
+    }
+    return box;
+}
+
 Box centredBox(int width, int height, const Box& over, const Box& area) {
     const int left = centredStart(width, over.left, over.right, area.left, area.right);
     const int top = centredStart(height, over.top, over.bottom, area.top, area.bottom);

@@ -27,6 +27,11 @@ enum Anchor : unsigned {
 // size at which original was recorded.
 Box anchoredBox(const Box& original, unsigned anchors, int dx, int dy);
 
+// Where a control goes when a text ending at textBottom needs `extra` more
+// pixels of height: controls below it move down, controls around it (a
+// group box) grow, controls above it stay.
+Box roomBelowText(const Box& control, int textBottom, int extra);
+
 // A window of the given size centred over `over`, then moved into `area`
 // (a work area) as far as it fits; a window larger than the area keeps the
 // area's top-left corner.

@@ -1,5 +1,7 @@
 #include "ui/DialogPlacement.win32.h"
-#include "ui/DialogLayout.h"
+
+#include <algorithm>
+#include <string>
 
 namespace launcher {
 
@@ -22,6 +24,48 @@ void centreDialog(HWND dialog) {
     const Box placed = centredBox(window.right - window.left, window.bottom - window.top, toBox(over),
                                   toBox(monitor.rcWork));
     SetWindowPos(dialog, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Box boxInDialog(HWND dialog, HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return toBox(rect);
+}
+
+namespace {
+
+// The height the text needs at the control's width, in pixels.
+int neededTextHeight(HWND text, int width) {
+    std::wstring content(static_cast<size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
+    content.resize(static_cast<size_t>(std::max(GetWindowTextW(text, content.data(), static_cast<int>(content.size())), 0)));
+    HDC dc = GetDC(text);
+    if (!dc) return 0;
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, width, 0};
+    DrawTextW(dc, content.c_str(), static_cast<int>(content.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, previous);
+    ReleaseDC(text, dc);
+    return needed.bottom - needed.top;
+}
+
+} // namespace
+
+void fitTextHeight(HWND dialog, HWND text) {
+    if (!text) return;
+    const Box box = boxInDialog(dialog, text);
+    const int extra = neededTextHeight(text, box.width()) - box.height();
+    if (extra <= 0) return;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const Box placed = child == text ? Box{box.left, box.top, box.right, box.bottom + extra}
+                                         : roomBelowText(boxInDialog(dialog, child), box.bottom, extra);
+        SetWindowPos(child, nullptr, placed.left, placed.top, placed.width(), placed.height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + extra,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace launcher

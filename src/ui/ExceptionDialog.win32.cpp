@@ -105,10 +105,7 @@ void ExceptionDialog::setUpResizing() {
 
 void ExceptionDialog::anchor(HWND control, unsigned anchors) {
     if (!control) return;
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&rect), 2);
-    anchored_.push_back({control, {rect.left, rect.top, rect.right, rect.bottom}, anchors});
+    anchored_.push_back({control, boxInDialog(dialog_, control), anchors});
 }
 
 void ExceptionDialog::placeControls(int width, int height) {

@@ -86,6 +86,9 @@ void JreNotFoundDialog::initialise() {
     SendDlgItemMessageW(dialog_, dialog::kErrorIcon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_HAND)),
                         0);
     SetDlgItemTextW(dialog_, dialog::kMessageText, wide(message_));
+    // A long version requirement needs more lines than the template gives;
+    // the dialog grows rather than cut off what to install.
+    fitTextHeight(dialog_, GetDlgItem(dialog_, dialog::kMessageText));
     EnableWindow(GetDlgItem(dialog_, IDOK), FALSE);
     centreDialog(dialog_);
 }

@@ -88,6 +88,16 @@ TEST_F(JreNotFoundDialog, ShowsTheRequirementAndAcceptsOnlyARuntimePick) {
     RECT box{};
     GetWindowRect(dialog, &box);
     EXPECT_NEAR((box.left + box.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+    // The server requirement takes four lines at this width, one more than
+    // the template's text has room for: the text grows and pushes the rest
+    // of the dialog down (the link is one line high).
+    const RECT message = test::rectInParent(test::dialogControl(dialog, dialog::kMessageText));
+    const RECT link = test::rectInParent(test::dialogControl(dialog, dialog::kDownloadLink));
+    EXPECT_GE(message.bottom - message.top, 4 * (link.bottom - link.top));
+    EXPECT_LE(message.bottom, link.top);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_LE(test::rectInParent(test::dialogControl(dialog, IDCANCEL)).bottom, client.bottom);
     test::saveScreenshot("jre-not-found-dialog");
 
     // Enter while OK is greyed out does nothing.

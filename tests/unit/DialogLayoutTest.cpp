@@ -27,6 +27,22 @@ TEST(DialogLayout, AnchoredControlsFollowTheGrowth) {
     for (const Case& c : cases) EXPECT_EQ(anchoredBox(control, c.anchors, c.dx, c.dy), c.expected) << c.name;
 }
 
+TEST(DialogLayout, TallerTextPushesWhatIsBelowIt) {
+    const int textBottom = 48, extra = 10;
+    struct Case {
+        const char* name;
+        Box control;
+        Box expected;
+    } cases[] = {
+        {"above the text stays", {16, 11, 40, 40}, {16, 11, 40, 40}},
+        {"beside the text, ending above its bottom, stays", {16, 24, 36, 44}, {16, 24, 36, 44}},
+        {"below the text moves down", {44, 55, 119, 63}, {44, 65, 119, 73}},
+        {"starting right at its bottom moves down", {12, 48, 60, 56}, {12, 58, 60, 66}},
+        {"around the text grows", {8, 11, 211, 114}, {8, 11, 211, 124}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(roomBelowText(c.control, textBottom, extra), c.expected) << c.name;
+}
+
 TEST(DialogLayout, CentredBoxStaysInsideTheWorkArea) {
     const Box area{0, 0, 1280, 984};
     struct Case {
