@@ -12,6 +12,7 @@
 #include "vmopts/RedirectNames.h"
 #include "vmopts/VmOptionList.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -80,7 +81,8 @@ private:
 
     LaunchSettings settings_;
     TextList arguments_;
-    WindowHandle messageOwner_ = nullptr;
+    // Written by the splash thread, read by every thread that shows a message.
+    std::atomic<WindowHandle> messageOwner_{nullptr};
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher

@@ -4,6 +4,7 @@
 
 #include "base/Platform.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,7 @@ public:
     // writes its window into *owner once the window exists. False when no
     // thread could be started (or the platform has no splash window of its
     // own): then there is nothing to stop.
-    bool start(const std::u16string& imagePath, const std::u16string& shadowText, WindowHandle* owner);
+    bool start(const std::u16string& imagePath, const std::u16string& shadowText, std::atomic<WindowHandle>* owner);
     // Posts WM_QUIT until the thread has left its loop and ended; the
     // window has been destroyed by then. Does nothing when not started.
     void stop();

@@ -11,7 +11,7 @@ bool ownSplashWindowAvailable() { return false; }
 SplashThread::SplashThread() = default;
 SplashThread::~SplashThread() = default;
 
-bool SplashThread::start(const std::u16string&, const std::u16string&, WindowHandle*) {
+bool SplashThread::start(const std::u16string&, const std::u16string&, std::atomic<WindowHandle>*) {
     return false;
 }
 

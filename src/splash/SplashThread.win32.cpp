@@ -8,7 +8,7 @@ namespace launcher {
 struct SplashThread::State {
     std::u16string imagePath;
     bool shadow = false;
-    WindowHandle* owner = nullptr;
+    std::atomic<WindowHandle>* owner = nullptr;
     SplashScreen screen;
     UniqueHandle thread;
     DWORD threadId = 0;
@@ -46,7 +46,7 @@ SplashThread::SplashThread() = default;
 
 SplashThread::~SplashThread() { stop(); }
 
-bool SplashThread::start(const std::u16string& imagePath, const std::u16string& shadowText, WindowHandle* owner) {
+bool SplashThread::start(const std::u16string& imagePath, const std::u16string& shadowText, std::atomic<WindowHandle>* owner) {
     stop();
     auto state = std::make_unique<State>();
     state->imagePath = imagePath;
