@@ -6,6 +6,7 @@
 
 #include "base/Handles.win32.h"
 #include "jre/RuntimeRegistry.h"
+#include "support/ScratchKeys.win32.h"
 #include "support/TestSupport.h"
 
 #include <chrono>
@@ -15,39 +16,12 @@ using namespace launcher;
 
 namespace {
 
-// Keys this program created, removed deepest first.
-class ScratchKeys {
-public:
-    ScratchKeys() = default;
-    ScratchKeys(const ScratchKeys&) = delete;
-    ScratchKeys& operator=(const ScratchKeys&) = delete;
-    ~ScratchKeys() {
-        for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
-            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, it->c_str(), KEY_WOW64_64KEY, 0);
-        }
-    }
-
-    bool registerRuntime(const std::wstring& path, const std::wstring& home) {
-        UniqueKey key;
-        for (size_t end = path.find(L'\\');; end = path.find(L'\\', end + 1)) {
-            std::wstring prefix = path.substr(0, end);
-            HKEY handle = nullptr;
-            DWORD disposition = 0;
-            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, prefix.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                                nullptr, &handle, &disposition) != ERROR_SUCCESS) {
-                return false;
-            }
-            key.reset(handle);
-            if (disposition == REG_CREATED_NEW_KEY) created_.push_back(prefix);
-            if (end == std::wstring::npos) break;
-        }
-        return RegSetValueExW(key.get(), L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
-                              static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-
-private:
-    std::vector<std::wstring> created_;
-};
+// A runtime as installers register it, with every key it needs.
+bool registerRuntime(test::ScratchKeys& keys, const std::wstring& path, const std::wstring& home) {
+    UniqueKey key = keys.create(KEY_WOW64_64KEY, path);
+    return key && RegSetValueExW(key.get(), L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
+                                 static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
 
 } // namespace
 
@@ -57,7 +31,7 @@ int main() {
     test::TempFolder base;
     // Ten installations, each registered under a hundred names; the probe of
     // each name looks for the client library first and finds the server one.
-    ScratchKeys keys;
+    test::ScratchKeys keys;
     for (int i = 0; i < kSubkeys; ++i) {
         std::filesystem::path home = base.path() / ("jre" + std::to_string(i % 10));
         if (i < 10) {
@@ -66,7 +40,7 @@ int main() {
         }
         std::wstring name = L"Software\\JavaSoft\\Java Runtime Environment\\1." + std::to_wstring(5 + i % 20) +
                             L".0_" + std::to_wstring(i);
-        if (!keys.registerRuntime(name, home.wstring())) {
+        if (!registerRuntime(keys, name, home.wstring())) {
             std::printf("runtime search: cannot register runtimes under HKEY_LOCAL_MACHINE\n");
             return 1;
         }

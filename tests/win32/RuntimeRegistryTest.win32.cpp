@@ -6,6 +6,7 @@
 #include "base/Handles.win32.h"
 #include "jre/JreLocator.h"
 #include "jre/RuntimeRegistry.h"
+#include "support/ScratchKeys.win32.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -33,35 +34,24 @@ std::string utf16Bytes(std::u16string_view text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
 }
 
-// Keys this test created, removed deepest first when it ends; keys that
-// existed before are left alone.
+// The scratch keys of one test: every key it made must go again.
 class ScratchKeys {
 public:
     ScratchKeys() = default;
     ScratchKeys(const ScratchKeys&) = delete;
     ScratchKeys& operator=(const ScratchKeys&) = delete;
     ~ScratchKeys() {
-        for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
-            EXPECT_EQ(RegDeleteKeyExW(HKEY_LOCAL_MACHINE, it->second.c_str(), it->first, 0), ERROR_SUCCESS)
-                << "left behind: " << std::string(it->second.begin(), it->second.end());
+        for (const std::wstring& path : keys_.removeAll()) {
+            ADD_FAILURE() << "left behind: " << std::string(path.begin(), path.end());
         }
     }
 
     // Creates the key and every missing key above it.
     UniqueKey create(RegistryView view, const std::wstring& path) {
-        UniqueKey key;
-        for (size_t end = path.find(L'\\');; end = path.find(L'\\', end + 1)) {
-            std::wstring prefix = path.substr(0, end);
-            HKEY handle = nullptr;
-            DWORD disposition = 0;
-            LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, prefix.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS | viewFlag(view), nullptr, &handle, &disposition);
-            EXPECT_EQ(status, ERROR_SUCCESS) << "cannot create a key of length " << prefix.size();
-            if (status != ERROR_SUCCESS) return UniqueKey();
-            key.reset(handle);
-            if (disposition == REG_CREATED_NEW_KEY) created_.emplace_back(viewFlag(view), prefix);
-            if (end == std::wstring::npos) return key;
-        }
+        LSTATUS status = ERROR_SUCCESS;
+        UniqueKey key = keys_.create(viewFlag(view), path, &status);
+        EXPECT_EQ(status, ERROR_SUCCESS) << "cannot create a key of length " << path.size();
+        return key;
     }
 
     void setValue(RegistryView view, size_t root, std::u16string_view name, DWORD type, std::string_view bytes) {
@@ -81,7 +71,7 @@ public:
     }
 
 private:
-    std::vector<std::pair<REGSAM, std::wstring>> created_;
+    test::ScratchKeys keys_;
 };
 
 // A runtime folder as installers leave it: the bin\java.dll marker and the
