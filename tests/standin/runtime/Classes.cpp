@@ -210,6 +210,26 @@ Value secondaryOrThrow(Object* self, const std::vector<Value>& a) {
     return nothing();
 }
 
+// The int form that takes its time, as a program that opens a document
+// would: answers with its first argument after the milliseconds of its
+// second (100 when there is none); "die" as the second argument ends the
+// process at once, as a kill from outside would, with code 9.
+Value slowSecondaryMain(Object*, const std::vector<Value>& a) {
+    trace(callLine("secondaryMain", a[0].object));
+    const Object* array = a[0].object;
+    std::u16string second = array && array->elements.size() > 1 && array->elements[1] ? array->elements[1]->text : u"";
+    if (second == u"die") killProcess(9);
+    int millis = 100;
+    if (!second.empty() && second.size() < 7 && second.find_first_not_of(u"0123456789") == std::u16string::npos) {
+        millis = std::stoi(toUtf8(second));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(millis));
+    if (holdsStop(array)) releaseLinger();
+    Value result;
+    result.integer = firstInt(array);
+    return result;
+}
+
 struct MethodSpec {
     const char* name;
     const char* signature;
@@ -268,6 +288,14 @@ std::deque<ClassDef>* buildClasses() {
                                   {"secondaryMain", "([Ljava/lang/String;)I", true, secondaryIntMain}});
     secondaryInt.application = true;
     add("standin/Pause", "java/lang/Object",
+        {{"main", kMain, true, pauseMain}, {"secondaryMain", "([Ljava/lang/String;)I", true, secondaryOrThrow}})
+        .application = true;
+
+    add("standin/Slow", "java/lang/Object",
+        {{"main", kMain, true, lingerMain}, {"secondaryMain", "([Ljava/lang/String;)I", true, slowSecondaryMain}})
+        .application = true;
+    // A name beyond the ANSI code pages: a lookup through one of them misses.
+    add("standin/Pause\xe6\x97\xa5\xe6\x9c\xac", "java/lang/Object",
         {{"main", kMain, true, pauseMain}, {"secondaryMain", "([Ljava/lang/String;)I", true, secondaryOrThrow}})
         .application = true;
 

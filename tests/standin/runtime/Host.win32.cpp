@@ -66,4 +66,9 @@ void abortProcess() {
     std::abort();
 }
 
+void killProcess(int code) {
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    std::abort();
+}
+
 } // namespace standin

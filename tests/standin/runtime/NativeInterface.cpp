@@ -148,7 +148,7 @@ jmethodID lookUp(JNIEnv* env, jclass clazz, const char* name, const char* signat
     const ClassDef* type = classOf(clazz, function);
     if (!name || !signature) fatal(std::string(function) + ": null name or signature");
     if (isStatic) trace("GetStaticMethodID " + type->name + " " + name + " " + signature);
-    const Method* method = findMethod(type, name, signature, isStatic);
+    const Method* method = isMissingMethod(name) ? nullptr : findMethod(type, name, signature, isStatic);
     if (!method && !type->quietLookups) raise("java/lang/NoSuchMethodError", fromUtf8(name));
     return reinterpret_cast<jmethodID>(const_cast<Method*>(method));
 }

@@ -74,6 +74,10 @@ std::string stackTraceText(const Object* throwable);  // text, then its frames
 void printTo(Object* printStream, std::string_view bytes);
 const char* lineSeparator();
 
+// Method lookups of this name fail from now on ("-Dstandin.missingMethod=").
+void setMissingMethod(std::string name);
+bool isMissingMethod(std::string_view name);
+
 // --- heap and references (Heap.cpp)
 Object* allocate(const ClassDef* type);
 Object* newString(std::u16string text);
@@ -139,5 +143,7 @@ std::FILE* openOutputFile(std::u16string_view path, bool append, std::string& re
 void writeConsole(int stream, std::string_view bytes);
 [[noreturn]] void exitProcess(int code);
 [[noreturn]] void abortProcess();
+// Ends the process at once, as a kill from outside would: no exit handlers.
+[[noreturn]] void killProcess(int code);
 
 } // namespace standin

@@ -166,6 +166,7 @@ struct Jdk11InitArgs {
 
 constexpr jint kDefaultStackSize = 1024 * 1024;
 constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
+constexpr const char* kMissingMethod = "-Dstandin.missingMethod=";
 
 [[maybe_unused]] jint createJavaVm(JavaVM** pvm, void** penv, void* argsPointer) {
     auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
@@ -183,8 +184,12 @@ constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
         if (text == "exit") exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
         // A slow start, for tests that must reach the launcher before main.
         if (text.rfind(kCreateDelay, 0) == 0) createDelay = std::atoi(text.c_str() + std::strlen(kCreateDelay));
+        // A platform method that this VM lacks, for the failure paths of
+        // the launcher's own calls into Java.
+        if (text.rfind(kMissingMethod, 0) == 0) setMissingMethod(text.substr(std::strlen(kMissingMethod)));
         if (!recognised(text) && unrecognised.empty()) unrecognised = text;
     }
+    if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
 #if defined(STANDIN_CREATE_FAILS)
     std::string code = environmentText("STANDIN_CREATE_RESULT");
     return code.empty() ? -7 : static_cast<jint>(std::stol(code));
@@ -194,7 +199,6 @@ constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
         writeConsole(2, "Unrecognized option: " + unrecognised + lineSeparator());
         return JNI_ERR;
     }
-    if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
     {
         std::lock_guard guard(state().lock);
         if (state().exists) return JNI_EEXIST;
@@ -212,6 +216,21 @@ constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
 }
 
 } // namespace
+
+namespace {
+std::mutex missingLock;
+std::string missingName;
+} // namespace
+
+void setMissingMethod(std::string name) {
+    std::lock_guard guard(missingLock);
+    missingName = std::move(name);
+}
+
+bool isMissingMethod(std::string_view name) {
+    std::lock_guard guard(missingLock);
+    return !missingName.empty() && missingName == name;
+}
 
 Thread::~Thread() {
     std::lock_guard guard(state().lock);
