@@ -4,6 +4,7 @@
 
 #include "base/Platform.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ int showError(WindowHandle owner, std::u16string_view text);
 int showError(WindowHandle owner, MessageId id);
 // Fills the loaded format's %s with the one argument and shows the result.
 int showFormattedError(WindowHandle owner, MessageId format, std::u16string_view argument);
+
+// The window that owns the message boxes of a long step, read when a box is
+// shown: the splash window may come up (or go) while the step runs.
+using MessageOwner = std::atomic<WindowHandle>;
 
 // Where messages go: by default the platform's error box (standard error on
 // Linux). Tests put a recorder in its place; returns the previous handler.

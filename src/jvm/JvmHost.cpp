@@ -12,7 +12,7 @@
 
 namespace launcher {
 
-bool JvmHost::load(std::u16string_view jvmPath, WindowHandle owner) {
+bool JvmHost::load(std::u16string_view jvmPath, const MessageOwner& owner) {
     return loadJvmLibrary(jvmPath, owner, entries_);
 }
 
@@ -25,7 +25,7 @@ uint64_t JvmHost::defaultStackSize() const {
 }
 
 bool JvmHost::createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
-                       WindowHandle owner) {
+                       const MessageOwner& owner) {
     std::vector<JavaVMOption> vmOptions;
     vmOptions.reserve(options.size() + 2);
     for (const std::string& option : options) vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
@@ -40,7 +40,7 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     if (result != JNI_OK) {
         vm_ = nullptr;
         env_ = nullptr;
-        showError(owner, jniErrorText(MessageId::CreateJavaVmFailed, result));
+        showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
         return false;
     }
     const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();
@@ -49,7 +49,7 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     return true;
 }
 
-jclass JvmHost::findMainClass(const std::u16string& mainClass, WindowHandle owner) {
+jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwner& owner) {
     if (entries_.findClassFromBootLoader) {
         jclass helper = entries_.findClassFromBootLoader(env_, "sun/launcher/LauncherHelper");
         jmethodID check = helper ? env_->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;")
@@ -67,7 +67,7 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, WindowHandle owne
     }
     jstring name = toJavaString(env_, mainClass);
     if (!name) {
-        showFormattedError(owner, MessageId::MainClassLoadFailed, mainClass);
+        showFormattedError(owner.load(), MessageId::MainClassLoadFailed, mainClass);
         return nullptr;
     }
     const char* utf = env_->GetStringUTFChars(name, nullptr);
@@ -80,7 +80,7 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, WindowHandle owne
     if (!found) {
         env_->ExceptionDescribe();
         // The name as configured: no detour through a code page.
-        showFormattedError(owner, MessageId::MainClassNotFound, mainClass);
+        showFormattedError(owner.load(), MessageId::MainClassNotFound, mainClass);
     }
     return found;
 }
@@ -99,7 +99,7 @@ void JvmHost::reportUncaughtException(const MainInvocation& invocation) {
     env_->Throw(exception);
 }
 
-bool JvmHost::invokeMain(const MainInvocation& invocation, WindowHandle owner) {
+bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& owner) {
     // A thread that ends attached keeps DestroyJavaVM waiting for it for
     // ever, so every way out that does not call main detaches too.
     auto fail = [this] {
@@ -113,7 +113,7 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, WindowHandle owner) {
         if (env_->ExceptionCheck()) {
             env_->ExceptionDescribe();
         } else {
-            showError(owner, MessageId::MainMethodNotFound);
+            showError(owner.load(), MessageId::MainMethodNotFound);
         }
         return fail();
     }

@@ -2,6 +2,7 @@
 // The launcher's hold on the Java virtual machine: the loaded runtime
 // library, the VM, and the thread that created it.
 
+#include "base/Messages.h"
 #include "base/Platform.h"
 #include "jvm/JniTypes.h"
 
@@ -34,15 +35,16 @@ struct MainInvocation {
 
 class JvmHost {
 public:
-    bool load(std::u16string_view jvmPath, WindowHandle owner);
+    // Each step reads owner when it shows a message, not when it starts.
+    bool load(std::u16string_view jvmPath, const MessageOwner& owner);
     // The runtime's default thread stack size in bytes; 0 when it gives none.
     uint64_t defaultStackSize() const;
     // Creates the VM with the options plus the "abort" and "exit" hooks,
     // then redirects the standard streams to the files that redirectFiles
     // names once the VM exists (so that their time stamps are its own).
     bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
-                  WindowHandle owner);
-    bool invokeMain(const MainInvocation& invocation, WindowHandle owner);
+                  const MessageOwner& owner);
+    bool invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
     // DestroyJavaVM: waits for the program's non-daemon threads.
     void destroyVm();
 
@@ -50,7 +52,7 @@ public:
     bool loaded() const { return entries_.createJavaVm != nullptr; }
 
 private:
-    jclass findMainClass(const std::u16string& mainClass, WindowHandle owner);
+    jclass findMainClass(const std::u16string& mainClass, const MessageOwner& owner);
     void reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;

@@ -2,6 +2,7 @@
 // Loading the chosen runtime library into the launcher and finding its
 // invocation entry points. The library is never unloaded.
 
+#include "base/Messages.h"
 #include "base/Platform.h"
 #include "jvm/JniTypes.h"
 
@@ -11,7 +12,7 @@ namespace launcher {
 
 // Shows message 222 when the library does not load and the module-path
 // kind of message 212 when an entry point is missing; false then.
-bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoints& entries);
+bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmEntryPoints& entries);
 
 // The runtime's folder of native libraries: the library path without its
 // last two components ("...\bin\server\jvm.dll" gives "...\bin").

@@ -8,14 +8,14 @@
 
 namespace launcher {
 
-bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoints& entries) {
+bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmEntryPoints& entries) {
     // libjvm finds the runtime's other libraries through its own location.
     void* library = dlopen(toNarrow(jvmPath).c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library) {
         // The loader's own reason names the path and what went wrong.
         const char* reason = dlerror();
         std::u16string what = reason ? fromNarrow(reason) : std::u16string(jvmPath);
-        showError(owner, formatMessage(loadMessage(MessageId::JvmLibraryLoadFailed), {what, static_cast<long long>(errno)}));
+        showError(owner.load(), formatMessage(loadMessage(MessageId::JvmLibraryLoadFailed), {what, static_cast<long long>(errno)}));
         return false;
     }
     entries.createJavaVm = reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM"));
@@ -28,7 +28,7 @@ bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoi
             reinterpret_cast<FindClassFromBootLoaderFunction>(dlsym(library, "JVM_FindClassFromBootLoader"));
     }
     if (!entries.createJavaVm || !entries.getDefaultJavaVmInitArgs) {
-        showError(owner, windowsErrorText(MessageId::CreateJavaVmMissing, errno));
+        showError(owner.load(), windowsErrorText(MessageId::CreateJavaVmMissing, errno));
         return false;
     }
     return true;

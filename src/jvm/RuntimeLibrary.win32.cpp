@@ -16,7 +16,7 @@ Function entryPoint(HMODULE library, const char* name) {
 
 } // namespace
 
-bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoints& entries) {
+bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmEntryPoints& entries) {
     // The runtime's own DLLs live beside its bin folder's libraries.
     std::u16string folder = runtimeLibraryFolder(jvmPath);
     AddDllDirectory(wide(folder));
@@ -24,7 +24,7 @@ bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoi
     HMODULE library = LoadLibraryExW(wide(path), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (!library) {
         long long error = static_cast<long long>(GetLastError());
-        showError(owner, formatMessage(loadMessage(MessageId::JvmLibraryLoadFailed), {path, error}));
+        showError(owner.load(), formatMessage(loadMessage(MessageId::JvmLibraryLoadFailed), {path, error}));
         return false;
     }
     entries.createJavaVm = entryPoint<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
@@ -35,7 +35,7 @@ bool loadJvmLibrary(std::u16string_view jvmPath, WindowHandle owner, JvmEntryPoi
         entries.findClassFromBootLoader = entryPoint<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
     }
     if (!entries.createJavaVm || !entries.getDefaultJavaVmInitArgs) {
-        showError(owner, windowsErrorText(MessageId::CreateJavaVmMissing, static_cast<long long>(GetLastError())));
+        showError(owner.load(), windowsErrorText(MessageId::CreateJavaVmMissing, static_cast<long long>(GetLastError())));
         return false;
     }
     return true;

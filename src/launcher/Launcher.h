@@ -2,6 +2,7 @@
 // The one launch object: it owns all launch state for the life of the
 // process and runs the two phases, init and run.
 
+#include "base/Messages.h"
 #include "base/Platform.h"
 #include "base/Text.h"
 #include "config/LaunchSettings.h"
@@ -82,7 +83,7 @@ private:
     LaunchSettings settings_;
     TextList arguments_;
     // Written by the splash thread, read by every thread that shows a message.
-    std::atomic<WindowHandle> messageOwner_{nullptr};
+    MessageOwner messageOwner_{nullptr};
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher

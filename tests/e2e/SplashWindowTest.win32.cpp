@@ -36,10 +36,11 @@ protected:
         fs::copy_file(test::builtProgramFolder() / "launcher.exe", exe);
         test::writeBytes(folder.path() / "app.jar", "PK");
     }
-    void writeIni(const std::string& mainClass, const std::string& display, const std::string& parameters = "") {
+    void writeIni(const std::string& mainClass, const std::string& display, const std::string& parameters = "",
+                  std::string_view runtime = "standard") {
         test::writeText(folder.path() / "viewer.ini",
                         u"[Java Runtime Environment]\r\nMain Class=" + fromUtf8(mainClass) + u"\r\nJRE Path=" +
-                            test::standinHome("standard").u16string() + u"\r\nVirtual Machine Parameters=" +
+                            test::standinHome(runtime).u16string() + u"\r\nVirtual Machine Parameters=" +
                             fromUtf8(parameters) +
                             u"\r\n[Class Path]\r\nClass Path=app.jar\r\n[Display]\r\n" + fromUtf8(display) + u"\r\n");
     }
@@ -196,6 +197,21 @@ TEST_F(SplashWindow, MessageBoxesAreOwnedByTheSplashUnlessNoSplash) {
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(static_cast<int>(launcher.waitForExit(30000)), -1) << arguments;
     }
+}
+
+// The runtime fails to create its VM only after a while: the splash came
+// up in the meantime, and the failure's box belongs to it.
+TEST_F(SplashWindow, VmCreationFailureShownAfterTheSplashCameUpIsOwnedByIt) {
+    writeIni("standin.Echo", "Splash Screen=" + toUtf8(picture(120, 90).u16string()), "-Dstandin.createDelay=3000",
+             "create-fails");
+    test::StartedProcess launcher(exe.wstring(), L"");
+    HWND box = test::waitForProcessWindow(launcher.id(), L"#32770", 30000);
+    ASSERT_NE(box, nullptr);
+    HWND splash = test::waitForProcessWindow(launcher.id(), L"SplashScreenWindow", 1);
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), splash);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(static_cast<int>(launcher.waitForExit(30000)), -1);
 }
 
 } // namespace
