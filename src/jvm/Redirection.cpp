@@ -13,9 +13,7 @@ jobject newPrintStream(JNIEnv* env, jobject outputStream) {
     return constructor ? env->NewObject(printStream, constructor, outputStream) : nullptr;
 }
 
-} // namespace
-
-bool redirectStream(JNIEnv* env, JavaStream stream, std::u16string_view path, bool append) {
+bool setStreamToFile(JNIEnv* env, JavaStream stream, std::u16string_view path, bool append) {
     createFolderChain(path);
     jstring name = toJavaString(env, path);
     if (!name) return false;
@@ -24,10 +22,7 @@ bool redirectStream(JNIEnv* env, JavaStream stream, std::u16string_view path, bo
     jmethodID open = env->GetMethodID(fileStream, "<init>", "(Ljava/lang/String;Z)V");
     if (!open) return false;
     jobject file = env->NewObject(fileStream, open, name, append ? JNI_TRUE : JNI_FALSE);
-    if (!file) {
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
-        return false;
-    }
+    if (!file) return false;
     jobject print = newPrintStream(env, file);
     if (!print) return false;
     jclass system = env->FindClass("java/lang/System");
@@ -36,11 +31,22 @@ bool redirectStream(JNIEnv* env, JavaStream stream, std::u16string_view path, bo
     jmethodID set = env->GetStaticMethodID(system, setter, "(Ljava/io/PrintStream;)V");
     if (!set) return false;
     env->CallStaticVoidMethod(system, set, print);
+    return !env->ExceptionCheck();
+}
+
+} // namespace
+
+bool redirectStream(JNIEnv* env, JavaStream stream, std::u16string_view path, bool append) {
+    if (setStreamToFile(env, stream, path, append)) return true;
+    // Whichever step failed, what it left pending is printed and cleared:
+    // the start goes on without this redirection, and a pending exception
+    // would make every later call into Java fail (the other stream's
+    // redirection, finding the main class).
     if (env->ExceptionCheck()) {
         env->ExceptionDescribe();
-        return false;
+        env->ExceptionClear();
     }
-    return true;
+    return false;
 }
 
 std::u16string exceptionText(JNIEnv* env, jthrowable exception) {

@@ -11,8 +11,9 @@ namespace launcher {
 enum class JavaStream { Out, Err };
 
 // System.setOut/setErr to a new PrintStream over a FileOutputStream on path
-// (appending or truncating), creating missing folders first. False, with
-// any pending exception printed, when it did not happen.
+// (appending or truncating), creating missing folders first. False when it
+// did not happen; what the failed step left pending is then printed and
+// cleared, so that the caller may go on calling into Java.
 bool redirectStream(JNIEnv* env, JavaStream stream, std::u16string_view path, bool append);
 
 // The exception's printStackTrace output, empty on any failure.

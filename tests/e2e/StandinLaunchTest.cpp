@@ -193,5 +193,29 @@ TEST_F(StandinRedirect, OutputGoesToFilesInNewFoldersTruncatedOrAppended) {
                  "main", "DetachCurrentThread", "uncaught standin.Failure: thrown by the stand-in"});
 }
 
+// A runtime whose System.setOut cannot be found: the standard output stays
+// where it was, the failure is printed once, and the rest of the start (the
+// error file, finding main) goes on with nothing left pending.
+class StandinRedirectFailure : public LaunchFolder, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StandinRedirectFailure, PrintsTheFailureAndStartsWithoutThatRedirection) {
+    const fs::path out = folder.path() / "out.txt";
+    const fs::path err = folder.path() / "err.txt";
+    writeIni(GetParam(), "standin.Echo", "-Dstandin.missingMethod=setOut",
+             "Output File=" + toUtf8(out.u16string()) + "\nError File=" + toUtf8(err.u16string()) + "\n");
+    test::LaunchResult result = test::launch(exe, {"shown"});
+    EXPECT_EQ(result.exitCode, 0) << traceText();
+    EXPECT_TRUE(result.messages.empty()) << result.messages.front();
+    expectCalls({"GetStaticMethodID java/lang/System setOut (Ljava/io/PrintStream;)V",
+                 "ExceptionDescribe java.lang.NoSuchMethodError: setOut", "setErr " + toUtf8(err.u16string()) + " append=0",
+                 "main [shown]", "DestroyJavaVM"});
+    for (const std::string& line : trace()) EXPECT_NE(line.rfind("setOut ", 0), 0u) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, StandinRedirectFailure, ::testing::Values("standard", "no-bootloader"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param[0] == 's' ? "Standard" : "WithoutBootLoaderEntry");
+                         });
+
 } // namespace
 } // namespace launcher
