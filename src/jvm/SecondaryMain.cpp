@@ -19,7 +19,10 @@ Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
     Target target;
     target.type = env->FindClass(toNarrow(mainClass).c_str());
     if (!target.type) {
-        env->ExceptionDescribe();
+        // The launch just goes unanswered: a stack trace for it would land
+        // in the user's error file, and the launch itself has nothing to
+        // report.
+        env->ExceptionClear();
         return target;
     }
     target.method = env->GetStaticMethodID(target.type, "secondaryMain", kVoidForm);
