@@ -1,6 +1,7 @@
 #include "instance/ForwardBlock.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace launcher {
 
@@ -18,6 +19,15 @@ char16_t unitAt(std::span<const uint8_t> block, size_t index) {
 }
 
 bool wholeBlock(std::span<const uint8_t> block) { return block.size() >= kForwardBlockSize; }
+
+// Replaces the sender mark with next when it is expected; the mark's bytes
+// are little-endian, as the platforms this runs on store a word.
+bool swapSender(std::span<uint8_t> block, uint32_t expected, uint32_t next) {
+    static_assert(kSenderThreadOffset % alignof(uint32_t) == 0);
+    if (!wholeBlock(block) || reinterpret_cast<uintptr_t>(block.data()) % alignof(uint32_t) != 0) return false;
+    std::atomic_ref<uint32_t> mark(*reinterpret_cast<uint32_t*>(block.data() + kSenderThreadOffset));
+    return mark.compare_exchange_strong(expected, next);
+}
 
 } // namespace
 
@@ -94,6 +104,16 @@ TextList readForwardArguments(std::span<const uint8_t> block) {
 void clearForwardArguments(std::span<uint8_t> block) {
     if (!wholeBlock(block)) return;
     std::fill_n(block.begin() + kArgumentAreaOffset, kArgumentAreaSize + kReservedSize, uint8_t{0});
+}
+
+bool claimForwardSlot(std::span<uint8_t> block, uint32_t sender) {
+    return sender != 0 && sender != kSlotClaimed && swapSender(block, sender, kSlotClaimed);
+}
+
+bool withdrawForwardSlot(std::span<uint8_t> block, uint32_t sender) {
+    if (sender == 0 || sender == kSlotClaimed || !swapSender(block, sender, 0)) return false;
+    clearForwardArguments(block);
+    return true;
 }
 
 } // namespace launcher

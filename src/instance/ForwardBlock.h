@@ -55,4 +55,20 @@ TextList walkForwardArguments(std::span<const uint8_t> block);
 // Empties the argument slot (area and mark) for the next launch.
 void clearForwardArguments(std::span<uint8_t> block);
 
+// The sender mark once the primary has claimed the slot: no thread has
+// this id.
+inline constexpr uint32_t kSlotClaimed = 0xFFFFFFFF;
+// Whether the primary serves a slot and whether its sender gives up on it
+// is one decision, taken by whichever of these comes first. Both change the
+// sender mark atomically (the block is shared between processes; it must
+// be aligned as the mapped view is).
+//
+// Primary: claims the slot for the launch whose message arrived, before
+// copying it; false when the slot is not, or no longer, that launch's.
+bool claimForwardSlot(std::span<uint8_t> block, uint32_t sender);
+// Secondary: takes back its own slot that nobody claimed, and empties it;
+// false when the primary has claimed it (it is being copied, and the
+// launch will be served).
+bool withdrawForwardSlot(std::span<uint8_t> block, uint32_t sender);
+
 } // namespace launcher

@@ -58,8 +58,9 @@ DWORD WINAPI listen(void* param) {
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message != state->message) continue;
-        // A repeated message finds the slot taken, or another launch's.
-        if (readBlockWord(state->block(), kSenderThreadOffset) != static_cast<DWORD>(msg.wParam)) continue;
+        // A repeated message finds the slot taken, or another launch's; a
+        // launch that gave up at its time limit has taken its slot back.
+        if (!claimForwardSlot(state->block(), static_cast<uint32_t>(msg.wParam))) continue;
         // The slot is copied as the message arrives and handed back at once,
         // so the next secondary may write it while this one is served.
         TextList arguments = readForwardArguments(state->block());
@@ -109,6 +110,14 @@ bool postToPrimary(std::span<uint8_t> block, HANDLE taken) {
     }
 }
 
+// A claimed slot is copied at once; only a primary that ends on the way
+// leaves it uncopied (the launch then learns the primary's exit code).
+void awaitCopy(HANDLE taken, DWORD primary) {
+    while (WaitForSingleObject(taken, 100) != WAIT_OBJECT_0) {
+        if (primary == 0 || processEnded(primary)) return;
+    }
+}
+
 bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
     if (!fitsForwardBlock(arguments)) return false;
     // The block has one argument slot: the lock keeps it to one secondary
@@ -127,10 +136,12 @@ bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, con
     writeForwardArguments(block, arguments);
     writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
     ResetEvent(state.taken.get());
-    if (!postToPrimary(block, state.taken.get())) {
-        clearForwardArguments(block);
-        return false;
-    }
+    if (postToPrimary(block, state.taken.get())) return true;
+    if (withdrawForwardSlot(block, GetCurrentThreadId())) return false;
+    // The primary claimed the slot just as the time ran out: it is being
+    // copied and the launch will be served. The slot stays this launch's
+    // until the copy is done.
+    awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
     return true;
 }
 

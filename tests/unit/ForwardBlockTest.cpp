@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 namespace launcher {
 namespace {
@@ -110,6 +111,59 @@ TEST(InstanceNames, FollowTheExecutablePath) {
     EXPECT_NE(instanceSocketName(u"/a\u0141", 0), instanceSocketName(u"/a\u0041", 0));
     // However long the path, the name fits a socket address (107 bytes).
     EXPECT_LT(instanceSocketName(std::u16string(4000, u'd'), 4294967295u).size(), 107u);
+}
+
+// Hand-over and give-up race for one slot: whichever comes first decides,
+// and a decision for one launch never touches another launch's slot.
+struct SlotStep {
+    bool claim; // the primary claims, else the secondary withdraws
+    uint32_t sender;
+    bool succeeds;
+};
+
+struct SlotCase {
+    const char* name;
+    std::vector<SlotStep> steps;
+    bool slotKept; // the arguments are still in the block afterwards
+};
+
+void PrintTo(const SlotCase& c, std::ostream* out) { *out << c.name; }
+
+class ForwardSlot : public ::testing::TestWithParam<SlotCase> {};
+
+TEST_P(ForwardSlot, OneDecisionPerSlot) {
+    alignas(uint32_t) Block block{};
+    ASSERT_TRUE(writeForwardArguments(block, {u"doc.txt"}));
+    writeBlockWord(block, kSenderThreadOffset, 100);
+    for (const SlotStep& step : GetParam().steps) {
+        bool done = step.claim ? claimForwardSlot(block, step.sender) : withdrawForwardSlot(block, step.sender);
+        EXPECT_EQ(done, step.succeeds) << (step.claim ? "claim " : "withdraw ") << step.sender;
+    }
+    EXPECT_EQ(readForwardArguments(block), GetParam().slotKept ? TextList{u"doc.txt"} : TextList{u""});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ForwardSlot,
+    ::testing::Values(SlotCase{"ClaimThenGiveUpFails", {{true, 100, true}, {false, 100, false}}, true},
+                      SlotCase{"GiveUpThenClaimFails", {{false, 100, true}, {true, 100, false}}, false},
+                      SlotCase{"ClaimedOnlyOnce", {{true, 100, true}, {true, 100, false}}, true},
+                      SlotCase{"AnotherLaunchsMessageIsIgnored", {{true, 200, false}, {false, 200, false}}, true},
+                      SlotCase{"NoSenderMatchesAnEmptyOrClaimedMark",
+                               {{true, 0, false}, {true, kSlotClaimed, false}, {false, kSlotClaimed, false}},
+                               true}),
+    [](const ::testing::TestParamInfo<SlotCase>& info) { return std::string(info.param.name); });
+
+TEST(ForwardSlot, NextLaunchWritesAfterAGiveUpAndIsServed) {
+    alignas(uint32_t) Block block{};
+    writeForwardArguments(block, {u"first"});
+    writeBlockWord(block, kSenderThreadOffset, 100);
+    ASSERT_TRUE(withdrawForwardSlot(block, 100));
+    writeForwardArguments(block, {u"second"});
+    writeBlockWord(block, kSenderThreadOffset, 200);
+    // The first launch's late message finds the slot another's.
+    EXPECT_FALSE(claimForwardSlot(block, 100));
+    EXPECT_TRUE(claimForwardSlot(block, 200));
+    EXPECT_EQ(readForwardArguments(block), TextList{u"second"});
 }
 
 } // namespace
