@@ -1,6 +1,6 @@
 #pragma once
 // Resource and control ids of the launcher's two dialogs, as resources/
-// dialogs.rc lays them out, and the one private message a test may send.
+// dialogs.rc lays them out.
 
 namespace launcher::dialog {
 
@@ -12,12 +12,6 @@ inline constexpr int kMessageText = 203;
 inline constexpr int kErrorIcon = 204;
 inline constexpr int kDownloadLink = 205;
 inline constexpr int kBrowseHint = 206;
-
-// Posted to the runtime-not-found dialog: take the folder that the path
-// field shows as if Browse had just picked it, through the same validation.
-// It lets a test drive a pick without the shell's folder browser, whose
-// window differs between systems.
-inline constexpr unsigned kPickShownFolder = 0x8000 + 201; // WM_APP + 201
 
 // Uncaught-exception dialog.
 inline constexpr int kJavaException = 231;

@@ -4,35 +4,9 @@
 #include "jre/JvmLibrary.h"
 #include "ui/DialogIds.h"
 #include "ui/DialogPlacement.win32.h"
-
-#include <shlobj.h>
+#include "ui/FolderPicker.win32.h"
 
 namespace launcher {
-
-namespace {
-
-std::u16string controlText(HWND control) {
-    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
-    const int copied = GetWindowTextW(control, wide(text), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
-
-// The file-system path of a shell item; the buffer grows for long paths.
-std::u16string pathOf(PCIDLIST_ABSOLUTE item) {
-    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-        std::u16string path(size, u'\0');
-        if (SHGetPathFromIDListEx(item, wide(path), size, GPFIDL_DEFAULT)) {
-            path.resize(std::char_traits<char16_t>::length(path.c_str()));
-            return path;
-        }
-        // A failure that is not about the size will fail at any size.
-        if (std::char_traits<char16_t>::length(path.c_str()) + 1 < size) break;
-    }
-    return {};
-}
-
-} // namespace
 
 INT_PTR JreNotFoundDialog::run() {
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog::kJreNotFound), GetActiveWindow(),
@@ -53,9 +27,6 @@ INT_PTR JreNotFoundDialog::handle(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         initialise();
-        return TRUE;
-    case dialog::kPickShownFolder:
-        pick(controlText(GetDlgItem(dialog_, dialog::kJrePathEdit)));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -94,16 +65,7 @@ void JreNotFoundDialog::initialise() {
 }
 
 void JreNotFoundDialog::browse() {
-    ComApartment com;
-    const std::u16string title = loadMessage(MessageId::BrowseForJre);
-    BROWSEINFOW info{};
-    info.hwndOwner = dialog_;
-    info.lpszTitle = wide(title);
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    UniqueTaskMemory item(SHBrowseForFolderW(&info));
-    if (!item) return;
-    std::u16string folder = pathOf(static_cast<PCIDLIST_ABSOLUTE>(item.get()));
-    // A pick outside the file system has no path to try.
+    std::u16string folder = pickFolder(dialog_, loadMessage(MessageId::BrowseForJre));
     if (folder.empty()) return;
     pick(folder);
 }

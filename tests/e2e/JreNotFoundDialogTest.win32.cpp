@@ -1,7 +1,8 @@
 // No runtime anywhere: launcher.exe asks with the runtime-not-found dialog.
-// The probe reads it, feeds it folders through the dialog's own validation
-// (the message that stands for a Browse pick), and confirms a pick; the
-// choice is remembered so that the next start needs no dialog.
+// The probe reads it, presses Browse in the test build of the launcher
+// (whose folder picker answers from a file instead of the shell's window)
+// and confirms a pick; the choice is remembered so that the next start
+// needs no dialog.
 
 #include "base/Text.h"
 #include "base/Wide.win32.h"
@@ -31,17 +32,19 @@ protected:
     fs::path appData = folder.path() / "appdata";
     test::EnvironmentOverride appDataVariable{u"APPDATA", appData.u16string()};
     test::EnvironmentOverride noJavaHome{u"JAVA_HOME", u""};
+    fs::path pickFile = folder.path() / "pick.txt";
+    test::EnvironmentOverride pickVariable{u"LAUNCHER_TEST_PICK", pickFile.u16string()};
 
     void SetUp() override {
         fs::create_directories(appData);
-        fs::copy_file(test::builtProgramFolder() / "launcher.exe", exe);
+        fs::copy_file(test::builtProgramFolder() / "launcher_scripted_pick.exe", exe);
         test::writeBytes(folder.path() / "app.jar", "PK");
         // Only a client flavour: not enough for a server requirement.
         test::writeBytes(folder.path() / "client-only/bin/client/jvm.dll", "");
         fs::create_directories(folder.path() / "empty");
     }
-    void writeIni(std::string_view jvmType) {
-        test::writeBytes(folder.path() / "viewer.ini",
+    void writeIni(std::string_view jvmType, const char* name = "viewer.ini") {
+        test::writeBytes(folder.path() / name,
                          "[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=1.0\r\n"
                          "[Java Runtime Environment]\r\nMain Class=standin.Echo\r\nMinimum Version=30\r\n"
                          "Maximum Version=31.0.5\r\nJVM Type=" +
@@ -55,11 +58,11 @@ protected:
         }
         return dialog;
     }
-    // A folder picked as Browse would pick it; true when OK is enabled then.
-    static bool pick(HWND dialog, const std::wstring& path) {
-        test::sendWithin(test::dialogControl(dialog, dialog::kJrePathEdit), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(path.c_str()));
-        test::sendWithin(dialog, dialog::kPickShownFolder);
+    // Browse pressed and the folder chosen; true when OK is enabled then.
+    bool pick(HWND dialog, const std::wstring& path) {
+        test::writeText(pickFile, std::u16string(path.begin(), path.end()));
+        HWND browse = test::dialogControl(dialog, dialog::kBrowseButton);
+        test::sendWithin(dialog, WM_COMMAND, MAKEWPARAM(dialog::kBrowseButton, BN_CLICKED), reinterpret_cast<LPARAM>(browse));
         return IsWindowEnabled(test::dialogControl(dialog, IDOK)) != FALSE;
     }
     std::string rememberedIni() const {
@@ -172,6 +175,28 @@ TEST_F(JreNotFoundDialog, LinkTakesTheBrowserColourAndGreysOutWhenDisabled) {
     test::saveScreenshot("jre-not-found-disabled-link");
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
+}
+
+// The released launcher takes a folder only from the user's own pick:
+// another program that writes into the path field and sends the dialog
+// messages of its own cannot make OK confirm a runtime.
+TEST_F(JreNotFoundDialog, ReleaseLauncherTakesNoFolderFromOtherPrograms) {
+    const fs::path release = folder.path() / "release.exe";
+    fs::copy_file(test::builtProgramFolder() / "launcher.exe", release);
+    writeIni("", "release.ini");
+    test::StartedProcess launcher(release.wstring(), L"");
+    HWND dialog = waitForDialog(launcher);
+    ASSERT_NE(dialog, nullptr);
+    const std::wstring runtime = test::standinHome("standard").wstring();
+    test::sendWithin(test::dialogControl(dialog, dialog::kJrePathEdit), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(runtime.c_str()));
+    for (UINT message = WM_APP; message <= WM_APP + 300; ++message) test::sendWithin(dialog, message);
+    EXPECT_FALSE(IsWindowEnabled(test::dialogControl(dialog, IDOK)));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(launcher.waitForExit(500), STILL_ACTIVE) << "OK confirmed a folder nobody picked";
+    PostMessageW(test::dialogControl(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
+    EXPECT_EQ(rememberedIni(), "");
 }
 
 } // namespace
