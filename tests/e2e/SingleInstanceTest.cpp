@@ -30,7 +30,7 @@ protected:
 
     // A launcher copy in its own folder, with its INI.
     fs::path install(const std::string& where, const std::string& mainClass, const std::string& singleInstance = "yes",
-                     const std::string& parameters = "") {
+                     const std::string& parameters = "", const std::string& application = "") {
         fs::path dir = folder.path() / where;
         fs::create_directories(dir);
         fs::path exe = dir / (kWindows ? "viewer.exe" : "viewer");
@@ -39,11 +39,14 @@ protected:
         fs::copy_file(built, exe);
         fs::permissions(exe, fs::perms::owner_all);
         test::writeBytes(dir / "app.jar", "PK");
-        test::writeText(dir / "viewer.ini", u"[Java Runtime Environment]\nMain Class=" + fromUtf8(mainClass) +
-                                                u"\nJRE Path=" + test::standinHome("standard").u16string() +
-                                                u"\nVirtual Machine Parameters=" + fromUtf8(parameters) +
-                                                u"\n[Class Path]\nClass Path=app.jar\n[Application]\nSingle Instance=" +
-                                                fromUtf8(singleInstance) + u"\n");
+        const std::u16string ini = u"[Java Runtime Environment]\nMain Class=" + fromUtf8(mainClass) + u"\nJRE Path=" +
+                                   test::standinHome("standard").u16string() + u"\nVirtual Machine Parameters=" +
+                                   fromUtf8(parameters) + u"\n[Class Path]\nClass Path=app.jar\n[Application]\nSingle Instance=" +
+                                   fromUtf8(singleInstance) + u"\n" + fromUtf8(application) + u"\n";
+        // UTF-16 with its mark: every character reaches both targets' readers.
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : ini) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        test::writeBytes(dir / "viewer.ini", bytes);
         return exe;
     }
     static Launch startLaunch(const fs::path& exe, std::vector<std::string> arguments) {
@@ -199,6 +202,64 @@ TEST_F(SingleInstance, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     }
     EXPECT_EQ(countStarting("secondaryMain"), 20u) << test::readBytes(tracePath);
     EXPECT_EQ(stopPrimary(exe, primary), 0);
+}
+
+// A main class whose name no ANSI code page holds: the worker of a
+// forwarded launch may not find it by its narrow name. Then it just stops:
+// no stack trace in the user's error file, and the launch waits for the
+// primary's end instead.
+TEST_F(SingleInstance, WorkerThatMissesTheMainClassLeavesNoTrace) {
+    const fs::path err = folder.path() / "err.txt";
+    fs::path exe = install("app", "standin.Pause\xe6\x97\xa5\xe6\x9c\xac", "yes", "",
+                           "Error File=" + toUtf8(err.u16string()));
+    Launch primary = startLaunch(exe, {"2500"});
+    ASSERT_TRUE(awaitTrace("main [2500]")) << test::readBytes(tracePath);
+    const int code = test::launch(exe, {"9"}).exitCode;
+    EXPECT_TRUE(code == 9 || code == 0) << code;
+    EXPECT_EQ(primary.get().exitCode, 0);
+    EXPECT_EQ(countStarting("ExceptionDescribe"), 0u) << test::readBytes(tracePath);
+    EXPECT_EQ(test::readBytes(err), "");
+}
+
+// A hundred launches in bursts against a primary whose secondaryMain takes
+// its time: each launch ends with its own answer, each is served once.
+TEST_F(SingleInstance, HundredLaunchesInBurstsEachGetTheirOwnAnswerFromASlowProgram) {
+    fs::path exe = install("app", "standin.Slow");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    constexpr int kBursts = 5, kBurst = 20;
+    for (int burst = 0; burst < kBursts; ++burst) {
+        std::vector<Launch> launches;
+        for (int i = 0; i < kBurst; ++i) {
+            const int answer = 1 + burst * kBurst + i;
+            launches.push_back(startLaunch(exe, {std::to_string(answer), std::to_string(50 + 13 * i % 120)}));
+        }
+        for (int i = 0; i < kBurst; ++i) EXPECT_EQ(launches[i].get().exitCode, 1 + burst * kBurst + i);
+    }
+    for (int answer = 1; answer <= kBursts * kBurst; ++answer) {
+        EXPECT_EQ(countStarting("secondaryMain [" + std::to_string(answer) + "]["), 1u) << answer;
+    }
+    EXPECT_EQ(countStarting("secondaryMain"), static_cast<size_t>(kBursts * kBurst));
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+}
+
+// The primary is killed while launches wait in its secondaryMain: each of
+// them ends, with the primary's exit code where the system tells it
+// (Windows) and with -1 where it cannot (Linux).
+TEST_F(SingleInstance, PrimaryKilledWhileLaunchesWaitEndsEveryOne) {
+    fs::path exe = install("app", "standin.Slow");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    std::vector<Launch> waiting;
+    for (int i = 1; i <= 8; ++i) waiting.push_back(startLaunch(exe, {std::to_string(i), "30000"}));
+    for (int i = 1; i <= 8; ++i) ASSERT_TRUE(awaitTrace("secondaryMain [" + std::to_string(i) + "]")) << i;
+    // The last launch's own call ends the primary as a kill would.
+    Launch killer = startLaunch(exe, {"99", "die"});
+    const int expected = kWindows ? 9 : test::reportedExitCode(-1);
+    EXPECT_EQ(killer.get().exitCode, expected);
+    for (Launch& launch : waiting) EXPECT_EQ(launch.get().exitCode, expected);
+    EXPECT_EQ(primary.get().exitCode, kWindows ? 9 : 128 + 9);
+    EXPECT_EQ(countStarting("secondaryMain [99][die]"), 1u);
 }
 
 } // namespace
