@@ -42,8 +42,9 @@ ParsedLine parseLine(std::u16string_view line) {
     std::u16string_view rest = trimBlanks(line);
     if (rest.empty() || rest.front() == u';') return {};
     if (rest.front() == u'[') {
-        size_t close = rest.find(u']', 1);
-        if (close == std::u16string_view::npos) return {};
+        // The name ends at the line's last "]", as Windows reads it.
+        size_t close = rest.rfind(u']');
+        if (close == 0 || close == std::u16string_view::npos) return {};
         return {LineKind::Header, trimBlanks(rest.substr(1, close - 1)), {}};
     }
     size_t equals = rest.find(u'=');

@@ -77,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, FindIniValue, testing::Values(
     FindCase{"BlanksOnlyInsideQuotes", u"[S]\r\nk=\"  \"", u"S", u"k", u"  "},
     FindCase{"MixedLineEnds", u"[A]\r\na=1\n[B]\rb=2\r\n", u"B", u"b", u"2"},
     FindCase{"EqualsInSectionName", u"[a=b]\r\nk=v", u"a=b", u"k", u"v"},
+    FindCase{"HeaderNameEndsAtLastBracket", u"[a] x]\r\nk=v", u"a] x", u"k", u"v"},
+    FindCase{"HeaderNameIsNotCutAtFirstBracket", u"[a] x]\r\nk=v", u"a", u"k", std::nullopt},
     FindCase{"LaterSectionAfterUnclosedHeader", u"[A]\r\n[B\r\nk=v\r\n[C]\r\nk=w", u"C", u"k", u"w"}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
