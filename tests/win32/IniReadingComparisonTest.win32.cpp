@@ -199,5 +199,28 @@ TEST(IniReadingComparison, LinuxReaderReturnsWhatWindowsReturns) {
     EXPECT_EQ(differences.size(), 0u);
 }
 
+// Writes through the profile functions keep every character or are refused.
+TEST(IniFileWrite, KeepsEveryCharacterOrRefuses) {
+    test::TempFolder folder;
+    const std::u16string value = u"C:\\J\u00e4v\u00e4 \u65e5\u672c\u8a9e\\";
+    IniFile fresh((folder.path() / "new.ini").u16string());
+    ASSERT_TRUE(fresh.writeString(u"S", u"k", value));
+    EXPECT_EQ(fresh.read(u"S", u"k"), value);
+    EXPECT_EQ(test::readBytes(folder.path() / "new.ini").substr(0, 2), "\xFF\xFE");
+
+    const std::string ansi = "[S]\r\nk=old\r\n";
+    test::writeBytes(folder.path() / "ansi.ini", ansi);
+    IniFile existing((folder.path() / "ansi.ini").u16string());
+    EXPECT_FALSE(existing.writeString(u"S", u"k", value));
+    EXPECT_EQ(test::readBytes(folder.path() / "ansi.ini"), ansi);
+    EXPECT_TRUE(existing.writeString(u"S", u"k", u"C:\\Java\\"));
+    EXPECT_EQ(existing.read(u"S", u"k"), u"C:\\Java\\");
+
+    test::writeBytes(folder.path() / "wide.ini", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12));
+    IniFile wide((folder.path() / "wide.ini").u16string());
+    ASSERT_TRUE(wide.writeString(u"S", u"k", value));
+    EXPECT_EQ(wide.read(u"S", u"k"), value);
+}
+
 } // namespace
 } // namespace launcher
