@@ -30,6 +30,11 @@ std::optional<std::u16string> iniPathForExecutable(std::u16string_view executabl
     return kWindows ? windowsIniPathFor(executable) : posixIniPathFor(executable);
 }
 
+bool iniPathFits(std::u16string_view path) {
+    size_t limit = maxIniPathLength();
+    return limit == 0 || path.size() <= limit;
+}
+
 std::u16string folderNameOfProduct(std::u16string_view productName) {
     static constexpr std::u16string_view kInvalid = u"\\?\"|><:/*";
     std::u16string name;

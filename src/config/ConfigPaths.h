@@ -18,6 +18,13 @@ std::optional<std::u16string> iniPathForExecutable(std::u16string_view executabl
 std::optional<std::u16string> windowsIniPathFor(std::u16string_view executable);
 std::optional<std::u16string> posixIniPathFor(std::u16string_view executable);
 
+// The longest INI path the platform's profile functions open (Windows:
+// fewer characters than MAX_PATH, long-path support or not); 0 on Linux,
+// whose reader has no such limit.
+size_t maxIniPathLength();
+// True when the file at path can be read and written as an INI file.
+bool iniPathFits(std::u16string_view path);
+
 // "Product Name" without the characters a folder name cannot hold.
 std::u16string folderNameOfProduct(std::u16string_view productName);
 

@@ -3,6 +3,8 @@
 
 namespace launcher {
 
+size_t maxIniPathLength() { return 0; }
+
 // The Linux home of per-user settings, as the XDG base directories define it.
 std::u16string getAppDataFolder() {
     std::optional<std::u16string> config = getEnvironmentVariable(u"XDG_CONFIG_HOME");

@@ -3,6 +3,10 @@
 
 namespace launcher {
 
+// The profile functions build the file's full name in a MAX_PATH buffer and
+// fail for anything longer, without a reason a user could act on.
+size_t maxIniPathLength() { return 259; }
+
 std::u16string getAppDataFolder() {
     return getEnvironmentVariable(u"APPDATA").value_or(std::u16string());
 }

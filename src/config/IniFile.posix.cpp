@@ -126,10 +126,7 @@ void IniFile::getString(std::u16string_view section, std::u16string_view key, st
     value.clear();
     const std::u16string* text = decodedText();
     if (!text) return;
-    std::optional<std::u16string> found = findIniValue(*text, section, key);
-    if (!found) return;
-    // As with the platform's profile functions, a value ends at a NUL.
-    value = found->substr(0, found->find(u'\0'));
+    value = readIniValue(*text, section, key);
 }
 
 void IniFile::getSectionNames(TextList& names) {

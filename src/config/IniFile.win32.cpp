@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "base/Handles.win32.h"
+#include "base/Text.h"
 #include "base/Wide.win32.h"
 
 namespace launcher {
@@ -14,6 +15,18 @@ constexpr DWORD kMaxBuffer = 0x40000000;
 
 std::u16string terminatedCopy(const std::u16string& buffer) {
     return buffer.substr(0, buffer.find(u'\0'));
+}
+
+bool survivesAnsi(std::u16string_view text) { return fromNarrow(toNarrow(text)) == text; }
+
+// Creates the file with the UTF-16 byte-order mark when it does not exist
+// yet; false when it exists (or cannot be made).
+bool startUtf16File(const std::u16string& path) {
+    UniqueFileHandle file(CreateFileW(wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    static const unsigned char kMark[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    return WriteFile(file.get(), kMark, sizeof kMark, &written, nullptr) && written == sizeof kMark;
 }
 
 } // namespace
@@ -63,6 +76,16 @@ void IniFile::getSectionNames(TextList& names) {
 }
 
 bool IniFile::writeString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    // The profile functions write a file in the encoding it has, and a new
+    // one in the ANSI code page, where a character the code page lacks
+    // becomes "?" and the value reads back as another path. A new file is
+    // therefore started as UTF-16, and a value that an existing ANSI file
+    // cannot hold is refused rather than stored changed.
+    if (!startUtf16File(path_)) {
+        uint32_t header = 0;
+        bool utf16 = readHeader(header) == 0 && (header & 0xFFFF) == 0xFEFF;
+        if (!utf16 && !(survivesAnsi(section) && survivesAnsi(key) && survivesAnsi(value))) return false;
+    }
     std::u16string sectionText(section);
     std::u16string keyText(key);
     std::u16string valueText(value);

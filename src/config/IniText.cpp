@@ -42,8 +42,9 @@ ParsedLine parseLine(std::u16string_view line) {
     std::u16string_view rest = trimBlanks(line);
     if (rest.empty() || rest.front() == u';') return {};
     if (rest.front() == u'[') {
-        size_t close = rest.find(u']', 1);
-        if (close == std::u16string_view::npos) return {};
+        // The name ends at the line's last "]", as Windows reads it.
+        size_t close = rest.rfind(u']');
+        if (close == 0 || close == std::u16string_view::npos) return {};
         return {LineKind::Header, trimBlanks(rest.substr(1, close - 1)), {}};
     }
     size_t equals = rest.find(u'=');
@@ -159,6 +160,21 @@ bool hasLineBreakOrNul(std::u16string_view text) {
     return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
 }
 
+// A surrogate without its partner has no UTF-8 form: written to a UTF-8
+// file it would come back as U+FFFD, so such text is refused there.
+bool hasLoneSurrogate(std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c < 0xD800 || c > 0xDFFF) continue;
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
 bool isWritableName(std::u16string_view section, std::u16string_view key) {
     if (section.empty() || section.find(u']') != std::u16string_view::npos || hasLineBreakOrNul(section)) return false;
     if (key.empty() || key.find(u'=') != std::u16string_view::npos || hasLineBreakOrNul(key)) return false;
@@ -205,6 +221,20 @@ EntryPlace findEntryPlace(const EncodedFile& file, const std::vector<ByteLine>& 
     return place;
 }
 
+// The last word on a write: the rules above are meant to make every accepted
+// write read back, and this check makes sure of it, so that a case they
+// missed is refused instead of storing something other than what was asked.
+bool readsBack(std::string_view before, std::string_view after, std::u16string_view section,
+               std::u16string_view key, std::u16string_view value) {
+    std::u16string text = decodeIniBytes(after);
+    std::optional<std::u16string> found = findIniValue(text, section, key);
+    if (!found || *found != value) return false;
+    TextList sectionsBefore = listIniSections(decodeIniBytes(before));
+    TextList sectionsAfter = listIniSections(text);
+    if (sectionsAfter.size() == sectionsBefore.size() + 1) sectionsAfter.pop_back(); // the one appended
+    return sectionsAfter == sectionsBefore;
+}
+
 } // namespace
 
 IniEncoding detectIniEncoding(std::string_view bytes) {
@@ -244,6 +274,12 @@ std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16str
     return value;
 }
 
+std::u16string readIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key) {
+    std::optional<std::u16string> found = findIniValue(text, section, key);
+    if (!found) return {};
+    return found->substr(0, found->find(u'\0'));
+}
+
 TextList listIniSections(std::u16string_view text) {
     TextList names;
     forEachLine(text, [&](std::u16string_view line) {
@@ -258,8 +294,13 @@ std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_vi
     section = trimBlanks(section);
     key = trimBlanks(key);
     if (!isWritableName(section, key) || hasLineBreakOrNul(value)) return std::nullopt;
-    EncodedFile file(bytes, detectIniEncoding(bytes));
+    IniEncoding encoding = detectIniEncoding(bytes);
+    EncodedFile file(bytes, encoding);
     if (!file.wholeUnits()) return std::nullopt;
+    if (encoding != IniEncoding::Utf16Le &&
+        (hasLoneSurrogate(section) || hasLoneSurrogate(key) || hasLoneSurrogate(value))) {
+        return std::nullopt;
+    }
 
     std::vector<ByteLine> lines = file.lines();
     std::string lineBreak = file.lineBreak(lines);
@@ -275,9 +316,12 @@ std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_vi
         result.append(bytes.substr(0, offset)).append(file.encode(valueText(value))).append(bytes.substr(line.end));
     } else if (place.sectionLine >= 0) {
         const ByteLine& line = lines[place.lastContentLine];
-        result.append(bytes.substr(0, line.next));
-        if (line.next == line.end) result.append(lineBreak); // the last line had none
-        result.append(file.encode(entry)).append(lineBreak).append(bytes.substr(line.next));
+        // The new line ends the way the line before it does, so that a lone
+        // CR is never put in front of a following LF (which would join them).
+        std::string breakBefore(bytes.substr(line.end, line.next - line.end));
+        if (breakBefore.empty()) breakBefore = lineBreak; // the last line had none
+        result.append(bytes.substr(0, line.end)).append(breakBefore);
+        result.append(file.encode(entry)).append(breakBefore).append(bytes.substr(line.next));
     } else {
         result.append(bytes);
         if (!lines.empty() && lines.back().next == lines.back().end) result.append(lineBreak);
@@ -285,6 +329,7 @@ std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_vi
         header.append(section).push_back(u']');
         result.append(file.encode(header)).append(lineBreak).append(file.encode(entry)).append(lineBreak);
     }
+    if (!readsBack(bytes, result, section, key, value)) return std::nullopt;
     return result;
 }
 

@@ -31,6 +31,10 @@ std::u16string decodeIniBytes(std::string_view bytes);
 
 std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key);
 
+// The value as the profile functions give it: empty when the section or key
+// is missing, and ending at a NUL.
+std::u16string readIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key);
+
 // Every section name in file order, duplicates included.
 TextList listIniSections(std::u16string_view text);
 

@@ -1,5 +1,6 @@
 #include "config/SettingsReader.h"
 #include "base/FileFinder.h"
+#include "base/Format.h"
 #include "base/Messages.h"
 #include "base/PathText.h"
 #include "config/ConfigPaths.h"
@@ -92,6 +93,13 @@ std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePa
 
 bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
                         LaunchSettings& settings) {
+    // Unreadable, the file would look empty and the user would be told that
+    // no main class is configured; the path's length is the real reason.
+    if (!iniPathFits(iniPath)) {
+        showError(owner, formatMessage(loadMessage(MessageId::IniPathTooLong),
+                                       {static_cast<long long>(maxIniPathLength()), iniPath}));
+        return false;
+    }
     // Product information first: the per-user INI path and the embedded
     // configuration depend on it.
     IniFile plain{std::u16string(iniPath)};

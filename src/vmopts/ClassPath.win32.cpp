@@ -1,5 +1,6 @@
 #include "vmopts/ClassPath.h"
 
+#include "base/FileFinder.h"
 #include "base/Wide.win32.h"
 
 #include <windows.h>
@@ -10,8 +11,17 @@ namespace launcher {
 
 namespace {
 
+// The result without the long-path prefix that the query needed: the
+// runtime gets the path in the form the user wrote it.
+std::u16string withoutLongPrefix(std::u16string path) {
+    if (hasLongUncPrefix(path)) return u"\\\\" + path.substr(8);
+    if (path.rfind(u"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
 std::optional<std::u16string> shortPathName(std::u16string_view path) {
-    std::u16string text(path);
+    // Beyond MAX_PATH the query takes the path only in its long-path form.
+    std::u16string text = longPathPattern(path);
     DWORD size = GetShortPathNameW(wide(text), nullptr, 0);
     std::u16string buffer;
     while (size != 0) {
@@ -22,7 +32,7 @@ std::optional<std::u16string> shortPathName(std::u16string_view path) {
         // zero; one that does not reports the size it needs.
         if (length < size) {
             buffer.resize(length);
-            return buffer;
+            return withoutLongPrefix(std::move(buffer));
         }
         size = length;
     }

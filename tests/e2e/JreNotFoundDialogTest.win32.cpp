@@ -6,6 +6,7 @@
 
 #include "base/Text.h"
 #include "base/Wide.win32.h"
+#include "config/IniText.h"
 #include "probe/StandinProbe.h"
 #include "support/DialogProbe.win32.h"
 #include "support/Screenshot.win32.h"
@@ -67,7 +68,7 @@ protected:
     }
     std::string rememberedIni() const {
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(appData)) {
-            if (entry.path().extension() == ".ini") return test::readBytes(entry.path());
+            if (entry.path().extension() == ".ini") return toUtf8(decodeIniBytes(test::readBytes(entry.path())));
         }
         return {};
     }

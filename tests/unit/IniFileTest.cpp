@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Values, IniFileRead, testing::Values(
     ReadCase{"CarriageReturnLineEnds", "[C]\ra=1\rb=2\r", u"C", u"b", u"2"},
     ReadCase{"LineFeedLineEnds", "[C]\na=1\nb=2\n", u"C", u"b", u"2"},
     ReadCase{"TextAfterHeaderBracket", "[S] trailing\r\nk=v\r\n", u"S", u"k", u"v"},
+    ReadCase{"HeaderNameEndsAtLastBracket", "[ S ] x ]\r\nk=v\r\n", u"S ] x", u"k", u"v"},
     ReadCase{"UnclosedHeaderIsNoHeader", "[A]\r\n[Open\r\nk=v\r\n", u"A", u"k", u"v"},
     ReadCase{"UnclosedHeaderNameUnknown", "[A]\r\n[Open\r\nk=v\r\n", u"Open", u"k", u""},
     ReadCase{"Utf16File", utf16File(u"[S]\r\nk=\u00e9t\u00e9 \u4e2d\r\n"), u"S", u"k", u"\u00e9t\u00e9 \u4e2d"},

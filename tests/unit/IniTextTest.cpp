@@ -77,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, FindIniValue, testing::Values(
     FindCase{"BlanksOnlyInsideQuotes", u"[S]\r\nk=\"  \"", u"S", u"k", u"  "},
     FindCase{"MixedLineEnds", u"[A]\r\na=1\n[B]\rb=2\r\n", u"B", u"b", u"2"},
     FindCase{"EqualsInSectionName", u"[a=b]\r\nk=v", u"a=b", u"k", u"v"},
+    FindCase{"HeaderNameEndsAtLastBracket", u"[a] x]\r\nk=v", u"a] x", u"k", u"v"},
+    FindCase{"HeaderNameIsNotCutAtFirstBracket", u"[a] x]\r\nk=v", u"a", u"k", std::nullopt},
     FindCase{"LaterSectionAfterUnclosedHeader", u"[A]\r\n[B\r\nk=v\r\n[C]\r\nk=w", u"C", u"k", u"w"}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
@@ -121,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Edits, SetIniValue, testing::Values(
     SetCase{"BlanksAroundValueQuoted", "", u"S", u"k", u" v ", "[S]\nk=\" v \"\n"},
     SetCase{"QuotedValueQuotedAgain", "", u"S", u"k", u"'v'", "[S]\nk=\"'v'\"\n"},
     SetCase{"LoneQuoteNotQuoted", "", u"S", u"k", u"\"", "[S]\nk=\"\n"},
-    SetCase{"EmptyValue", "[S]\nk=old\n", u"S", u"k", u"", "[S]\nk=\n"}),
+    SetCase{"EmptyValue", "[S]\nk=old\n", u"S", u"k", u"", "[S]\nk=\n"},
+    SetCase{"NewLineEndsLikeTheLineBefore", "x\r[S]\n\n[T]", u"S", u"k", u"v", "x\r[S]\nk=v\n\n[T]"}),
     [](const testing::TestParamInfo<SetCase>& info) { return std::string(info.param.name); });
 
 TEST(SetIniValueUtf16, StaysUtf16AndKeepsOtherUnits) {
@@ -161,6 +164,10 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SetIniValueRejects, testing::Values(
     RejectCase{"BlankKey", "", u"S", u"  ", u"v"},
     RejectCase{"EmptySection", "", u"", u"k", u"v"},
     RejectCase{"BracketInSection", "", u"a]b", u"k", u"v"},
+    RejectCase{"LoneHighSurrogateInValue", "[S]\nk=old\n", u"S", u"k", u"pair cut \xD83D"},
+    RejectCase{"LoneLowSurrogateInValue", "", u"S", u"k", u"\xDE00 pair cut"},
+    RejectCase{"LoneSurrogateInKey", "", u"S", u"k\xD83D", u"v"},
+    RejectCase{"LoneSurrogateInSection", "\xEF\xBB\xBF", u"\xDE00S", u"k", u"v"},
     RejectCase{"Utf16FileOfOddLength", std::string("\xFF\xFE[\0S\0]\0", 8) + "x", u"S", u"k", u"v"}),
     [](const testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
 
@@ -179,6 +186,30 @@ TEST(SetIniValueRoundTrip, EveryWrittenValueReadsBack) {
             }
         }
     }
+}
+
+// A UTF-16 file holds any code unit, so there a lone surrogate is kept.
+TEST(SetIniValueUtf16, LoneSurrogateReadsBack) {
+    std::optional<std::string> result = setIniValue(utf16(u"[S]\r\n"), u"S", u"k\xDC00", u"a\xD83D");
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(findIniValue(decodeIniBytes(*result), u"S", u"k\xDC00"), u"a\xD83D");
+}
+
+// The shape of a file the fuzzer found: names that hold U+FFFD from invalid
+// bytes, and a value cut from the file's text through a surrogate pair.
+TEST(SetIniValueRoundTrip, ValueCutThroughSurrogatePairIsRefused) {
+    const std::string file = "[J ava\x82time]\r\nM\xE1in\xF0\x9E\x92\x8F.key=before\n[ Spaced ]\rment]\r\nVix=0\r\n";
+    const std::u16string text = decodeIniBytes(file);
+    const std::u16string section = u"J ava\xFFFDtime";
+    const std::u16string key = u"M\xFFFDin\U0001E48F.key";
+    ASSERT_EQ(findIniValue(text, section, key), u"before");
+    std::u16string cut = u" as\U0001E48F";
+    cut.pop_back();
+    EXPECT_FALSE(setIniValue(file, section, key, cut + u" ").has_value());
+    std::optional<std::string> whole = setIniValue(file, section, key, u" as\U0001E48F ");
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(findIniValue(decodeIniBytes(*whole), section, key), u" as\U0001E48F ");
+    EXPECT_EQ(findIniValue(decodeIniBytes(*whole), u"Spaced", u"Vix"), u"0");
 }
 
 // Arbitrary bytes: the reader and writer finish and whatever they write reads

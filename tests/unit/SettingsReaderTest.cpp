@@ -158,6 +158,47 @@ TEST_F(SettingsReaderTest, RuntimeChoiceGoesToTheUserAndPairUserIni) {
     EXPECT_EQ(next.jrePath, folder);
 }
 
+TEST_F(SettingsReaderTest, NonAsciiChoiceInANonAsciiSettingsFolderReadsBack) {
+    const std::u16string settingsFolder = appData.text(u"\u00dcn\u00efc\u00f8d\u00e9 \u65e5\u672c\u8a9e");
+    std::filesystem::create_directories(test::toPath(settingsFolder));
+    test::EnvironmentOverride nonAscii{appDataVariable(), settingsFolder};
+    LaunchSettings s;
+    s.productName = u"Vi\u00e9wer \u65e5\u672c";
+    s.productCode = u"CODE";
+    const std::u16string folder = kWindows ? u"C:\\J\u00e4v\u00e4 \u65e5\u672c\u8a9e\\jre\\"
+                                           : u"/opt/j\u00e4v\u00e4 \u65e5\u672c\u8a9e/jre/";
+    writeRuntimeChoice(s, module, ini, folder);
+    // The vendor's file names the product; UTF-16 carries it on both targets.
+    std::u16string text = u"[Product Information]\r\nProduct Name=" + s.productName +
+                          u"\r\nProduct Code=CODE\r\n[Java Runtime Environment]\r\nMain Class=Main\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    test::writeBytes(test::toPath(ini), bytes);
+    LaunchSettings next;
+    ASSERT_TRUE(read(next));
+    EXPECT_EQ(next.productName, s.productName);
+    EXPECT_EQ(next.jrePath, folder);
+}
+
+TEST_F(SettingsReaderTest, IniPathBeyondWhatTheProfileFunctionsOpenIsReported) {
+    std::filesystem::path deep = app.path();
+    while (deep.u16string().size() < 300) deep /= "deeper-folder";
+    const std::u16string longIni = (deep / "tool.ini").u16string();
+    LaunchSettings s;
+    if (kWindows) {
+        // Never opened: the message names the real reason.
+        EXPECT_FALSE(readLaunchSettings(longIni, module, nullptr, s));
+        EXPECT_EQ(messages.messages(),
+                  (std::vector<std::u16string>{u"The INI file cannot be read because its path is longer than 259 "
+                                               u"characters: " + longIni}));
+        return;
+    }
+    test::writeBytes(deep / "tool.ini", "[Java Runtime Environment]\nMain Class=Main\n");
+    EXPECT_TRUE(readLaunchSettings(longIni, module, nullptr, s));
+    EXPECT_EQ(s.mainClass, u"Main");
+    EXPECT_TRUE(messages.messages().empty());
+}
+
 TEST_F(SettingsReaderTest, ServiceRuntimeChoiceGoesBesideTheExecutables) {
     LaunchSettings s;
     s.serviceMode = true;

@@ -39,6 +39,9 @@ std::string environmentText(const char* name) {
 
 std::FILE* openOutputFile(std::u16string_view path, bool append, std::string& reason) {
     std::u16string name(path);
+    // As a real runtime does, a path beyond MAX_PATH is opened in its
+    // extended-length form.
+    if (name.size() >= 260 && name.rfind(u"\\\\", 0) != 0) name.insert(0, u"\\\\?\\");
     std::FILE* file = _wfopen(wide(name), append ? L"ab" : L"wb");
     if (!file) reason = std::strerror(errno);
     return file;
