@@ -1,9 +1,9 @@
 #include "base/FileFinder.h"
+#include "base/FileFinder.posix.h"
 #include "base/UniqueResource.h"
 
 #include <cerrno>
 #include <dirent.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,19 +16,6 @@ using UniqueDirectory = UniqueResource<NullEmptyTraits<DIR*, closeDirectory>>;
 
 bool hasWildcard(std::string_view name) {
     return name.find_first_of("*?") != std::string_view::npos;
-}
-
-// The name pattern in fnmatch's language with only "*" and "?" as
-// wildcards, as on Windows: brackets and backslashes are literal.
-// "*.*" matches every name there, dot or not.
-std::string matcherFor(std::string_view name) {
-    if (name == "*.*") return "*";
-    std::string out;
-    for (char c : name) {
-        if (c == '[' || c == '\\') out.push_back('\\');
-        out.push_back(c);
-    }
-    return out;
 }
 
 bool isDirectoryPath(const std::string& path) {
@@ -48,12 +35,56 @@ std::optional<std::string> workingFolder() {
     }
 }
 
+// Greedy matching that steps back only to the last "*": at worst the
+// product of the lengths, never the recursion many stars would need.
+template <typename Unit>
+bool wildcardMatch(std::basic_string_view<Unit> pattern, std::basic_string_view<Unit> name) {
+    constexpr size_t kNone = std::basic_string_view<Unit>::npos;
+    size_t p = 0;
+    size_t n = 0;
+    size_t star = kNone;
+    size_t resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == Unit('*')) {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && (pattern[p] == Unit('?') || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (star != kNone) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == Unit('*')) ++p;
+    return p == pattern.size();
+}
+
+// The text's UTF-16 units when it is UTF-8, nothing otherwise.
+std::optional<std::u16string> utf16Units(std::string_view text) {
+    std::u16string units = fromUtf8(text);
+    if (toUtf8(units) != text) return std::nullopt;
+    return units;
+}
+
 } // namespace
+
+bool searchNameMatches(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") return true;
+    // fnmatch is not used: in a UTF-8 locale glibc's "?" takes a byte or a
+    // character depending on what stands around it.
+    const std::optional<std::u16string> p = utf16Units(pattern);
+    const std::optional<std::u16string> n = p ? utf16Units(name) : std::nullopt;
+    if (p && n) return wildcardMatch<char16_t>(*p, *n);
+    return wildcardMatch<char>(pattern, name);
+}
 
 struct FileFinder::State {
     UniqueDirectory dir;  // open only while a wildcard search goes on
     std::string folder;   // the searched folder, "/" ended
-    std::string matcher;  // the name pattern for fnmatch
+    std::string pattern;  // the name pattern of the last component
     std::string name;     // the entry found last
     bool directory = false;
 };
@@ -83,7 +114,7 @@ bool FileFinder::startSearch(const std::u16string& pattern) {
         s.directory = isDirectoryPath(narrow);
         return true;
     }
-    s.matcher = matcherFor(name);
+    s.pattern = name;
     s.dir.reset(opendir(s.folder.empty() ? "." : s.folder.c_str()));
     if (!s.dir) return false;
     if (findNext()) return true;
@@ -96,7 +127,7 @@ bool FileFinder::findNext() {
     State& s = *state_;
     if (!s.dir) return false;
     while (dirent* entry = readdir(s.dir.get())) {
-        if (fnmatch(s.matcher.c_str(), entry->d_name, 0) != 0) continue;
+        if (!searchNameMatches(s.pattern, entry->d_name)) continue;
         s.name = entry->d_name;
         if (entry->d_type == DT_DIR) {
             s.directory = true;
