@@ -228,7 +228,10 @@ size_t rootOf(std::u16string_view key, Hive hive = Hive::Machine) {
 
 std::string parts(const VersionNumber& version) {
     std::string out;
-    for (int32_t part : version.parts) out += (out.empty() ? "" : ".") + std::to_string(part);
+    for (int32_t part : version.parts) {
+        if (!out.empty()) out.push_back('.');
+        out.append(std::to_string(part));
+    }
     return out;
 }
 
