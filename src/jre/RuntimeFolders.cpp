@@ -105,6 +105,24 @@ std::vector<FolderRuntime> scanRuntimeFolders(const TextList& baseFolders) {
     return runtimes;
 }
 
+TextList presentFolders(const TextList& folders) {
+    std::vector<std::pair<std::u16string, std::vector<FolderEntry>>> listed;
+    TextList present;
+    for (const std::u16string& folder : folders) {
+        size_t cut = folder.rfind(kPathSeparator);
+        if (cut == std::u16string::npos || cut + 1 == folder.size()) continue;
+        std::u16string parent = folder.substr(0, cut);
+        auto at = std::find_if(listed.begin(), listed.end(), [&](const auto& p) { return p.first == parent; });
+        if (at == listed.end()) at = listed.insert(listed.end(), {parent, listSubfolders(parent)});
+        std::u16string_view name = std::u16string_view(folder).substr(cut + 1);
+        bool found = std::any_of(at->second.begin(), at->second.end(), [&](const FolderEntry& e) {
+            return kWindows ? equalsIgnoreCase(e.name, name) : e.name == name;
+        });
+        if (found) present.push_back(folder);
+    }
+    return present;
+}
+
 FolderEnvironment readFolderEnvironment() {
     FolderEnvironment env;
     if (kWindows) {

@@ -62,6 +62,11 @@ TextList windowsRuntimeFolders(const FolderEnvironment& env, bool wow32View);
 // user's SDKMAN, IDE and asdf folders.
 TextList posixRuntimeFolders(const FolderEnvironment& env);
 
+// The folders of the list that exist, in list order, found by listing each
+// parent folder once rather than looking for each folder in turn: on
+// Windows most of the vendors' folders are missing on any one machine.
+TextList presentFolders(const TextList& folders);
+
 // The platform's part of the scan.
 struct FolderEntry {
     std::u16string name;

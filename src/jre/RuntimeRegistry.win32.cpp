@@ -14,7 +14,7 @@ public:
 
     TextList subkeyNames(size_t root) override {
         TextList names;
-        if (!isRootInView(registryRoot(root), wow32_)) return names;
+        if (!isRootInView(registryRoot(root), wow32_) || !hasVendorKey(root)) return names;
         UniqueKey key = open(registryRoot(root), rootKey(root));
         if (!key) return names;
         for (DWORD index = 0;; ++index) {
@@ -55,7 +55,7 @@ public:
     }
 
     std::vector<FolderRuntime> folderRuntimes() override {
-        return scanRuntimeFolders(windowsRuntimeFolders(readFolderEnvironment(), wow32_));
+        return scanRuntimeFolders(presentFolders(windowsRuntimeFolders(readFolderEnvironment(), wow32_)));
     }
 
     // A 32-bit runtime unpacked where 64-bit ones live would fail to load;
@@ -64,6 +64,21 @@ public:
     bool suitsView(std::u16string_view libraryPath) override { return wow32_ || !isX86Library(libraryPath); }
 
 private:
+    // Most vendors' keys are missing on any one machine, and several roots
+    // share one vendor key: its absence is learnt once.
+    bool hasVendorKey(size_t root) {
+        const RegistryRoot& r = registryRoot(root);
+        if (root < kClassicRootCount) return true;
+        size_t cut = r.key.find(u'\\', r.key.find(u'\\') + 1);
+        std::u16string vendor(r.key.substr(0, cut));
+        for (const auto& [hive, key, present] : vendorKeys_) {
+            if (hive == r.hive && key == vendor) return present;
+        }
+        bool present = static_cast<bool>(open(r, vendor));
+        vendorKeys_.push_back({r.hive, vendor, present});
+        return present;
+    }
+
     static std::u16string rootKey(size_t root) {
         std::u16string key(registryRoot(root).key);
         if (!key.empty() && key.back() == u'\\') key.pop_back();
@@ -77,8 +92,15 @@ private:
         return UniqueKey(key);
     }
 
+    struct VendorKey {
+        Hive hive;
+        std::u16string key;
+        bool present;
+    };
+
     bool wow32_;
     REGSAM access_;
+    std::vector<VendorKey> vendorKeys_;
 };
 
 } // namespace

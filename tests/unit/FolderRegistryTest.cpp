@@ -110,5 +110,20 @@ TEST(FolderRegistry, OnlyFoldersWithAReleaseVersionAreRuntimes) {
     EXPECT_EQ(releaseVersion(base.text() + sep + u"huge-release"), u"99");
 }
 
+TEST(FolderRegistry, PresentFoldersKeepTheirOrder) {
+    test::TempFolder base;
+    const std::u16string sep(1, kPathSeparator);
+    test::writeBytes(base.path() / "Zulu" / "x", "");
+    test::writeBytes(base.path() / "Java" / "x", "");
+    test::writeBytes(base.path() / "plain", "");
+    auto at = [&](std::u16string_view name) { return base.text() + sep + std::u16string(name); };
+    // Windows names folders without regard to case; Linux does not.
+    TextList expected = {at(u"Zulu"), at(u"Java")};
+    if (kWindows) expected.push_back(at(u"JAVA"));
+    EXPECT_EQ(presentFolders({at(u"Zulu"), at(u"missing"), at(u"plain"), at(u"Java"), at(u"JAVA"),
+                              at(u"missing") + sep + u"deeper", u"relative"}),
+              expected);
+}
+
 } // namespace
 } // namespace launcher
