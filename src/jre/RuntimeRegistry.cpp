@@ -2,12 +2,14 @@
 #include "base/Platform.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace launcher {
 
 namespace {
 
 constexpr size_t kJavaRuntimeEnvironmentRoot = 3;
+constexpr size_t kFolderEntry = std::numeric_limits<size_t>::max();
 
 std::u16string candidateHome(const RegistryRoot& root, std::u16string_view javaHome) {
     std::u16string home = withTrailingSeparator(javaHome);
@@ -24,93 +26,220 @@ JvmTypeCode probeType(size_t root, JvmTypeCode type) {
     return root == kJavaRuntimeEnvironmentRoot && type == JvmTypeCode::FavorServer ? JvmTypeCode::Any : type;
 }
 
+// Runtimes up to 8 call themselves 1.8 and below in their release files
+// and in the classic subkeys, though their vendors name them by 8 alone.
+int32_t featureRelease(const VersionNumber& v) {
+    return v.parts[0] == 1 ? v.parts[1] : v.parts[0];
+}
+
+bool sameHome(std::u16string_view a, std::u16string_view b) {
+    return kWindows ? equalsIgnoreCase(a, b) : a == b;
+}
+
+enum class State { Open, Valid, Invalid };
+
+// A runtime the pass may choose. Until it is resolved, its ranking holds
+// the best that its name allows (the highest version of the range, and
+// the server flavour where that counts), so that an entry not yet read
+// never ranks below what it will turn out to be.
+struct Entry {
+    JreCandidate candidate;
+    size_t root = kFolderEntry;
+    std::u16string name;
+    NameVersions versions;
+    State state = State::Open;
+};
+
+class Pass {
+public:
+    Pass(RuntimeRegistry& registry, const RuntimeCriteria& criteria, LibraryProbe probe)
+        : registry_(registry), criteria_(criteria), probe_(probe) {
+        gather();
+    }
+
+    std::vector<JreCandidate> collect() {
+        for (size_t i = 0; i < entries_.size(); ++i) resolve(i);
+        std::vector<JreCandidate> candidates;
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].state == State::Valid && !listedByRegistry(i)) candidates.push_back(entries_[i].candidate);
+        }
+        return candidates;
+    }
+
+    std::optional<std::u16string> choose() {
+        order_.resize(entries_.size());
+        for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t b, size_t a) { return ahead(b, a); });
+        for (const std::u16string& preferred : criteria_.preferredVersions) {
+            VersionNumber wanted = parseVersion(preferred, kVersionFillLow).version;
+            if (auto home = firstAccepted([&](const VersionNumber& v) { return matchesPreferredVersion(v, wanted); })) {
+                return home;
+            }
+        }
+        return firstAccepted([](const VersionNumber&) { return true; });
+    }
+
+private:
+    void gather();
+    void resolve(size_t index);
+    void resolveRegistryEntry(Entry& entry);
+    bool listedByRegistry(size_t index) const;
+
+    // The total order of the ranking: ties keep discovery order.
+    bool ahead(size_t b, size_t a) const {
+        if (ranksBefore(entries_[b].candidate, entries_[a].candidate, criteria_)) return true;
+        if (ranksBefore(entries_[a].candidate, entries_[b].candidate, criteria_)) return false;
+        return b < a;
+    }
+
+    // Resolves the entry at position at of the order and moves it to where
+    // its real ranking puts it: never ahead of where it was.
+    void resolveAt(size_t at) {
+        size_t index = order_[at];
+        resolve(index);
+        order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(at));
+        if (entries_[index].state != State::Valid) return;
+        auto place = std::lower_bound(order_.begin() + static_cast<std::ptrdiff_t>(at), order_.end(), index,
+                                      [&](size_t a, size_t b) { return ahead(a, b); });
+        order_.insert(place, index);
+    }
+
+    template <typename Accept>
+    std::optional<std::u16string> firstAccepted(Accept accept) {
+        for (size_t at = 0; at < order_.size();) {
+            Entry& entry = entries_[order_[at]];
+            if (entry.state == State::Open) {
+                resolveAt(at);
+                continue;
+            }
+            if (!accept(entry.candidate.version)) {
+                ++at;
+                continue;
+            }
+            if (entry.root == kFolderEntry && registryMayListHome(at)) {
+                order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(at));
+                continue;
+            }
+            return entry.candidate.home;
+        }
+        return std::nullopt;
+    }
+
+    // Before a folder runtime is chosen, every registry runtime still open
+    // is read: a folder that the registry names is that registry runtime.
+    // Reading them moves none of them ahead of the folder at position at.
+    bool registryMayListHome(size_t at) {
+        size_t folder = order_[at];
+        for (size_t i = at + 1; i < order_.size();) {
+            const Entry& other = entries_[order_[i]];
+            if (other.state == State::Open && other.root != kFolderEntry) {
+                resolveAt(i);
+            } else {
+                ++i;
+            }
+        }
+        return listedByRegistry(folder);
+    }
+
+    RuntimeRegistry& registry_;
+    const RuntimeCriteria& criteria_;
+    LibraryProbe probe_;
+    std::vector<Entry> entries_;
+    std::vector<size_t> order_;
+};
+
+void Pass::gather() {
+    const bool favourServer = criteria_.jvmType == JvmTypeCode::FavorServer;
+    for (size_t r = 0; r < registryRootCount(); ++r) {
+        const RegistryRoot& root = registryRoot(r);
+        if (!isRootSearched(root, criteria_)) continue;
+        for (std::u16string& name : registry_.subkeyNames(r)) {
+            RuntimeKind kind = subkeyKind(root, name);
+            if (!isRuntimeSearched(kind, root.vendor, criteria_)) continue;
+            // The bounds test needs the name only: nothing is read for a
+            // version that is out of range.
+            NameVersions versions = subkeyVersions(root, name);
+            if (compareVersions(versions.highest, criteria_.minimumVersion) < 0 ||
+                compareVersions(versions.lowest, criteria_.maximumVersion) > 0) {
+                continue;
+            }
+            JreCandidate ranking{versions.highest, {}, favourServer, isRuntimePreferred(kind, root.vendor, criteria_)};
+            entries_.push_back({std::move(ranking), r, std::move(name), versions});
+        }
+    }
+    for (FolderRuntime& runtime : registry_.folderRuntimes()) {
+        if (!isRuntimeSearched(runtime.kind, runtime.vendor, criteria_)) continue;
+        VersionNumber version = parseVersion(runtime.version, kVersionFillLow).version;
+        if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) continue;
+        JreCandidate ranking{version, std::move(runtime.home), favourServer,
+                             isRuntimePreferred(runtime.kind, runtime.vendor, criteria_)};
+        entries_.push_back({std::move(ranking), kFolderEntry, {}, {version, version}});
+    }
+}
+
+void Pass::resolve(size_t index) {
+    Entry& entry = entries_[index];
+    if (entry.state != State::Open) return;
+    entry.state = State::Invalid;
+    if (entry.root != kFolderEntry) {
+        resolveRegistryEntry(entry);
+        return;
+    }
+    JvmLibrary library = probe_(entry.candidate.home, criteria_.jvmType);
+    if (library.path.empty() || !registry_.suitsView(library.path)) return;
+    entry.candidate.isServer = library.isServer;
+    entry.state = State::Valid;
+}
+
+void Pass::resolveRegistryEntry(Entry& entry) {
+    std::optional<std::u16string> javaHome = registry_.javaHome(entry.root, entry.name);
+    if (!javaHome || javaHome->empty()) return;
+    std::u16string home = candidateHome(registryRoot(entry.root), *javaHome);
+    JvmLibrary library = probe_(home, probeType(entry.root, criteria_.jvmType));
+    if (library.path.empty()) return;
+    VersionNumber version = entry.versions.lowest;
+    if (compareVersions(entry.versions.lowest, entry.versions.highest) != 0) {
+        // A release file of another major version than the name's is not
+        // believed: the name is what the installer registered.
+        ParsedVersion full = parseVersion(registry_.versionOfHome(home), kVersionFillLow);
+        if (full.ok && featureRelease(full.version) == featureRelease(entry.versions.lowest) &&
+            compareVersions(full.version, entry.versions.highest) <= 0) {
+            version = full.version;
+        }
+        if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) return;
+    }
+    entry.candidate.version = version;
+    entry.candidate.home = std::move(home);
+    entry.candidate.isServer = library.isServer;
+    entry.state = State::Valid;
+}
+
+bool Pass::listedByRegistry(size_t index) const {
+    const Entry& folder = entries_[index];
+    if (folder.root != kFolderEntry) return false;
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+        return e.root != kFolderEntry && e.state == State::Valid && sameHome(e.candidate.home, folder.candidate.home);
+    });
+}
+
 } // namespace
+
+NameVersions subkeyVersions(const RegistryRoot& root, std::u16string_view name) {
+    ParsedVersion low = parseVersion(name, kVersionFillLow);
+    if (!root.releaseRefinesVersion || low.version.groupCount != 1) return {low.version, low.version};
+    int32_t major = low.version.parts[0];
+    VersionNumber lowest = major <= 8 ? makeVersion(1, major, 0, 0, 2) : low.version;
+    return {lowest, parseVersion(name, kVersionFillHigh).version};
+}
 
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
                                             LibraryProbe probe) {
-    std::vector<JreCandidate> candidates;
-    for (size_t r = 0; r < kRegistryRootCount; ++r) {
-        const RegistryRoot& root = registryRoot(r);
-        if (!isRootSearched(root, criteria)) continue;
-        for (const std::u16string& name : registry.subkeyNames(r)) {
-            // The bounds test needs the name only: nothing is read for a
-            // version that is out of range.
-            VersionNumber version = parseVersion(name, kVersionFillLow).version;
-            if (!isWithinBounds(version, criteria.minimumVersion, criteria.maximumVersion)) continue;
-            std::optional<std::u16string> javaHome = registry.javaHome(r, name);
-            if (!javaHome || javaHome->empty()) continue;
-            std::u16string home = candidateHome(root, *javaHome);
-            JvmLibrary library = probe(home, probeType(r, criteria.jvmType));
-            if (library.path.empty()) continue;
-            candidates.push_back({version, std::move(home), library.isServer, isRootPreferred(root, criteria)});
-        }
-    }
-    return candidates;
+    return Pass(registry, criteria, probe).collect();
 }
-
-namespace {
-
-// A subkey whose name passed the bounds, before anything else is read.
-struct NamedRuntime {
-    JreCandidate ranking; // version and preference; home and server flag not yet known
-    size_t root;
-    std::u16string name;
-    std::optional<std::optional<std::u16string>> home; // resolved once, on demand
-};
-
-// The home of a subkey, when its "JavaHome" names a folder with a library.
-const std::optional<std::u16string>& resolve(NamedRuntime& entry, RuntimeRegistry& registry,
-                                             const RuntimeCriteria& criteria, LibraryProbe probe) {
-    if (!entry.home) {
-        entry.home.emplace();
-        std::optional<std::u16string> javaHome = registry.javaHome(entry.root, entry.name);
-        if (javaHome && !javaHome->empty()) {
-            std::u16string home = candidateHome(registryRoot(entry.root), *javaHome);
-            if (!probe(home, probeType(entry.root, criteria.jvmType)).path.empty()) *entry.home = std::move(home);
-        }
-    }
-    return *entry.home;
-}
-
-} // namespace
 
 std::optional<std::u16string> runRegistryPass(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
                                               LibraryProbe probe) {
-    // Under "favor_server" the ranking needs every runtime's library flavour.
-    if (criteria.jvmType == JvmTypeCode::FavorServer) {
-        return selectRuntimeHome(collectCandidates(registry, criteria, probe), criteria);
-    }
-    // Otherwise names alone rank the runtimes, and a runtime's registry
-    // value and files are read only when the choice reaches it: the result
-    // is the one the full candidate list gives, without reading every
-    // installation on the machine.
-    std::vector<NamedRuntime> named;
-    for (size_t r = 0; r < kRegistryRootCount; ++r) {
-        const RegistryRoot& root = registryRoot(r);
-        if (!isRootSearched(root, criteria)) continue;
-        for (std::u16string& name : registry.subkeyNames(r)) {
-            VersionNumber version = parseVersion(name, kVersionFillLow).version;
-            if (!isWithinBounds(version, criteria.minimumVersion, criteria.maximumVersion)) continue;
-            named.push_back({{version, {}, false, isRootPreferred(root, criteria)}, r, std::move(name), {}});
-        }
-    }
-    std::vector<size_t> order(named.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t b, size_t a) {
-        return ranksBefore(named[b].ranking, named[a].ranking, criteria);
-    });
-    auto firstValid = [&](auto&& accept) -> std::optional<std::u16string> {
-        for (size_t i : order) {
-            NamedRuntime& entry = named[i];
-            if (accept(entry.ranking.version) && resolve(entry, registry, criteria, probe)) return *entry.home.value();
-        }
-        return std::nullopt;
-    };
-    for (const std::u16string& preferred : criteria.preferredVersions) {
-        VersionNumber wanted = parseVersion(preferred, kVersionFillLow).version;
-        if (auto home = firstValid([&](const VersionNumber& v) { return matchesPreferredVersion(v, wanted); })) return home;
-    }
-    return firstValid([](const VersionNumber&) { return true; });
+    return Pass(registry, criteria, probe).choose();
 }
 
 } // namespace launcher

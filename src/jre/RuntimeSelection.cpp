@@ -1,12 +1,13 @@
 #include "jre/RuntimeSelection.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace launcher {
 
 namespace {
 
-constexpr RegistryRoot kRoots[kRegistryRootCount] = {
+constexpr RegistryRoot kClassicRoots[kClassicRootCount] = {
     {u"Software\\JavaSoft\\JDK\\", RuntimeKind::Jdk, RuntimeVendor::Sun, false},
     {u"Software\\JavaSoft\\JRE\\", RuntimeKind::Jre, RuntimeVendor::Sun, false},
     {u"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::Jdk, RuntimeVendor::Sun, true},
@@ -15,6 +16,75 @@ constexpr RegistryRoot kRoots[kRegistryRootCount] = {
     {u"Software\\JRockit\\Java Development Kit\\", RuntimeKind::Jdk, RuntimeVendor::JRockit, true},
     {u"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::Jre, RuntimeVendor::Ibm, false},
 };
+
+// The OpenJDK distributions' installers. Most of them keep the classic keys
+// off by default and register under their own names, one subkey per
+// version, with the home in a key and value of their own choosing.
+struct DistributionRoot {
+    std::u16string_view key;
+    RuntimeKind kind;
+    RuntimeVendor vendor;
+    std::u16string_view homeKey;
+    std::u16string_view homeValue;
+    KindRule kindRule;
+    bool majorOnlyNames;
+    RootViews machineViews;
+};
+
+constexpr std::u16string_view kHotspotMsi = u"\\hotspot\\MSI";
+constexpr std::u16string_view kOpenJ9Msi = u"\\openj9\\MSI";
+constexpr RuntimeKind kJdk = RuntimeKind::Jdk;
+constexpr RuntimeKind kJre = RuntimeKind::Jre;
+constexpr RuntimeVendor kSun = RuntimeVendor::Sun;
+constexpr RootViews kBoth = RootViews::Both;
+
+constexpr DistributionRoot kDistributionRoots[] = {
+    {u"SOFTWARE\\Eclipse Adoptium\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Eclipse Adoptium\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Eclipse Foundation\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Eclipse Foundation\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\AdoptOpenJDK\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\AdoptOpenJDK\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Microsoft\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Semeru\\JDK\\", kJdk, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Semeru\\JRE\\", kJre, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Azul Systems\\Zulu\\", kJdk, kSun, {}, u"InstallationPath", KindRule::JreSuffix, true, kBoth},
+    {u"SOFTWARE\\Azul Systems\\Zulu 32-bit\\", kJdk, kSun, {}, u"InstallationPath", KindRule::JreSuffix, true,
+     RootViews::Wow32Only},
+    {u"SOFTWARE\\BellSoft\\Liberica\\", kJdk, kSun, {}, u"InstallationPath", KindRule::Prefix, true, kBoth},
+    {u"SOFTWARE\\SapMachine\\JDK\\", kJdk, kSun, {}, u"JavaHome", KindRule::Root, true, kBoth},
+    {u"SOFTWARE\\SapMachine\\JRE\\", kJre, kSun, {}, u"JavaHome", KindRule::Root, true, kBoth},
+};
+
+constexpr size_t kDistributionRootCount = std::size(kDistributionRoots);
+
+// The user hive is shared by both registry views, so a runtime registered
+// there is searched once, in the native view, unless its root is the
+// 32-bit one.
+RegistryRoot inHive(const DistributionRoot& d, Hive hive) {
+    RootViews views = d.machineViews;
+    if (hive == Hive::User && views == RootViews::Both) views = RootViews::NativeOnly;
+    return {d.key, d.kind, d.vendor, false, hive, views, d.homeKey, d.homeValue, d.kindRule, d.majorOnlyNames};
+}
+
+const std::vector<RegistryRoot>& allRoots() {
+    static const std::vector<RegistryRoot> roots = [] {
+        std::vector<RegistryRoot> list(std::begin(kClassicRoots), std::end(kClassicRoots));
+        for (Hive hive : {Hive::Machine, Hive::User}) {
+            for (const DistributionRoot& d : kDistributionRoots) list.push_back(inHive(d, hive));
+        }
+        return list;
+    }();
+    return roots;
+}
+
+bool startsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool endsWithIgnoreCase(std::u16string_view text, std::u16string_view suffix) {
+    return text.size() >= suffix.size() && equalsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
+}
 
 bool kindFlag(RuntimeKind kind, const RuntimeCriteria& c) {
     return kind == RuntimeKind::Jdk ? c.jdkKind : c.jreKind;
@@ -46,15 +116,40 @@ bool ranksBefore(const JreCandidate& b, const JreCandidate& a, const RuntimeCrit
     return compareVersions(b.version, a.version) > 0;
 }
 
-const RegistryRoot& registryRoot(size_t index) { return kRoots[index]; }
+size_t registryRootCount() { return kClassicRootCount + 2 * kDistributionRootCount; }
+
+const RegistryRoot& registryRoot(size_t index) { return allRoots()[index]; }
 
 bool isRootSearched(const RegistryRoot& root, const RuntimeCriteria& c) {
-    return (c.favourKinds || kindFlag(root.kind, c)) &&
+    bool kindSearched = root.kindRule == KindRule::Root ? kindFlag(root.kind, c) : c.jdkKind || c.jreKind;
+    return (c.favourKinds || kindSearched) &&
            (vendorSearched(root.vendor, c.vendors) || vendorPreferred(root.vendor, c.vendors));
 }
 
-bool isRootPreferred(const RegistryRoot& root, const RuntimeCriteria& c) {
-    return kindFlag(root.kind, c) && vendorPreferred(root.vendor, c.vendors);
+bool isRootInView(const RegistryRoot& root, bool wow32View) {
+    switch (root.views) {
+    case RootViews::Both: return true;
+    case RootViews::NativeOnly: return !wow32View;
+    case RootViews::Wow32Only: return wow32View;
+    }
+    return false;
+}
+
+RuntimeKind subkeyKind(const RegistryRoot& root, std::u16string_view name) {
+    switch (root.kindRule) {
+    case KindRule::Root: return root.kind;
+    case KindRule::JreSuffix: return endsWithIgnoreCase(name, u"-jre") ? RuntimeKind::Jre : RuntimeKind::Jdk;
+    case KindRule::Prefix: return startsWithIgnoreCase(name, u"jre") ? RuntimeKind::Jre : RuntimeKind::Jdk;
+    }
+    return root.kind;
+}
+
+bool isRuntimeSearched(RuntimeKind kind, RuntimeVendor vendor, const RuntimeCriteria& c) {
+    return (c.favourKinds || kindFlag(kind, c)) && (vendorSearched(vendor, c.vendors) || vendorPreferred(vendor, c.vendors));
+}
+
+bool isRuntimePreferred(RuntimeKind kind, RuntimeVendor vendor, const RuntimeCriteria& c) {
+    return kindFlag(kind, c) && vendorPreferred(vendor, c.vendors);
 }
 
 void rankCandidates(std::vector<JreCandidate>& candidates, const RuntimeCriteria& criteria) {

@@ -13,19 +13,49 @@ namespace launcher {
 enum class RuntimeKind { Jdk, Jre };
 enum class RuntimeVendor { Sun, JRockit, Ibm };
 
+// How the kind of a runtime registered under a root is told.
+enum class KindRule {
+    Root,      // every runtime of the root has the root's kind
+    JreSuffix, // JRE when the subkey name ends in "-jre", else JDK
+    Prefix,    // from the subkey name's "jdk-" or "jre-" prefix
+};
+
+enum class Hive { Machine, User };
+// The registry views a root is searched in.
+enum class RootViews { Both, NativeOnly, Wow32Only };
+
 struct RegistryRoot {
-    std::u16string_view key; // under HKEY_LOCAL_MACHINE
+    std::u16string_view key; // under the hive, ending in a separator
     RuntimeKind kind;
     RuntimeVendor vendor;
     // The development kit roots name the kit; its runtime is in "jre".
     bool runtimeInJreFolder;
+    Hive hive = Hive::Machine;
+    RootViews views = RootViews::Both;
+    // Below the version subkey, the key that holds the home value.
+    std::u16string_view homeKey = {};
+    std::u16string_view homeValue = u"JavaHome";
+    KindRule kindRule = KindRule::Root;
+    // The vendor's installers may name a subkey by its major version only;
+    // the runtime's release file then gives the full version.
+    bool releaseRefinesVersion = false;
 };
 
-inline constexpr size_t kRegistryRootCount = 7;
+// The roots in search order: the classic roots first, then the roots of
+// the OpenJDK distributions in the machine hive, then the same in the
+// user hive.
+inline constexpr size_t kClassicRootCount = 7;
+size_t registryRootCount();
 const RegistryRoot& registryRoot(size_t index);
 
 bool isRootSearched(const RegistryRoot& root, const RuntimeCriteria& criteria);
-bool isRootPreferred(const RegistryRoot& root, const RuntimeCriteria& criteria);
+bool isRootInView(const RegistryRoot& root, bool wow32View);
+
+// The kind of the runtime registered under root as name.
+RuntimeKind subkeyKind(const RegistryRoot& root, std::u16string_view name);
+// Whether runtimes of that kind and vendor are searched, and preferred.
+bool isRuntimeSearched(RuntimeKind kind, RuntimeVendor vendor, const RuntimeCriteria& criteria);
+bool isRuntimePreferred(RuntimeKind kind, RuntimeVendor vendor, const RuntimeCriteria& criteria);
 
 struct JreCandidate {
     VersionNumber version;

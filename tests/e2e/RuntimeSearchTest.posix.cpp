@@ -1,9 +1,10 @@
 // Whole launches of the Linux launcher that end in the runtime search: a
-// 32-bit runtime hands over to the paired launcher, and no runtime at all
-// says what to install.
+// 32-bit runtime hands over to the paired launcher, a runtime in the user's
+// own runtime folders is found, and no runtime at all says what to install.
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
+#include "probe/StandinProbe.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
@@ -70,6 +71,37 @@ TEST_F(RuntimeSearchLaunch, NoRuntimeSaysWhichToInstall) {
     EXPECT_EQ(result.exitCode, 255);
     EXPECT_EQ(result.err, "viewer: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
                           "with a server JVM (minimum version 30.0) from:\n");
+}
+
+// A runtime that SDKMAN installed under the user's home: the stand-in,
+// with a release file of a version no system runtime has.
+TEST(UserRuntimeFolders, SdkmanRuntimeIsChosenWhenItIsTheBestFit) {
+    test::TempFolder folder;
+    fs::path runtime = folder.path() / "home/.sdkman/candidates/java/99.0.1-tem";
+    fs::create_directories(runtime);
+    fs::copy(test::standinHome("standard"), runtime, fs::copy_options::recursive);
+    test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"99.0.1\"\n");
+    fs::create_directory_symlink(runtime, runtime.parent_path() / "current");
+    fs::path exe = folder.path() / "viewer";
+    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+    fs::path trace = folder.path() / "trace.txt";
+    test::EnvironmentOverride home(u"HOME", (folder.path() / "home").u16string());
+    test::EnvironmentOverride traceVariable(u"STANDIN_TRACE", trace.u16string());
+    test::EnvironmentOverride noJavaHome(u"JAVA_HOME", std::nullopt);
+
+    for (const char* maximum : {"any", "98"}) {
+        fs::remove(trace);
+        test::writeBytes(folder.path() / "viewer.ini", std::string("[Java Runtime Environment]\nMain Class=standin.Echo\n"
+                                                                   "Maximum Version=") + maximum + "\n");
+        test::LaunchResult result = test::launch(exe, {"x"});
+        if (std::string(maximum) == "any") {
+            EXPECT_EQ(result.exitCode, 0);
+            EXPECT_NE(test::readBytes(trace).find("main [x]"), std::string::npos) << "the SDKMAN runtime did not run";
+        } else {
+            // Out of bounds: a system runtime runs instead.
+            EXPECT_FALSE(fs::exists(trace)) << "a runtime above the maximum ran";
+        }
+    }
 }
 
 } // namespace

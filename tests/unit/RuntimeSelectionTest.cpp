@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace launcher {
@@ -25,6 +26,14 @@ RuntimeCriteria defaults() {
 // homes holding library flavours.
 struct FakeRegistry : RuntimeRegistry {
     std::map<size_t, std::vector<std::pair<std::u16string, std::u16string>>> roots;
+    std::vector<FolderRuntime> folders;
+    std::map<std::u16string, std::u16string> releases; // home -> JAVA_VERSION
+    int releasesRead = 0;
+    std::vector<FolderRuntime> folderRuntimes() override { return folders; }
+    std::u16string versionOfHome(std::u16string_view h) override {
+        ++releasesRead;
+        return releases[std::u16string(h)];
+    }
     TextList subkeyNames(size_t root) override {
         TextList names;
         for (auto& [name, home] : roots[root]) names.push_back(name);
@@ -107,7 +116,7 @@ TEST(RuntimeSelection, RootsSearchedByKindAndVendor) {
         c.jreKind = k.jre;
         c.vendors = k.vendors;
         std::string searched;
-        for (size_t r = 0; r < kRegistryRootCount; ++r) searched += isRootSearched(registryRoot(r), c) ? '1' : '0';
+        for (size_t r = 0; r < kClassicRootCount; ++r) searched += isRootSearched(registryRoot(r), c) ? '1' : '0';
         EXPECT_EQ(searched, k.searched) << k.name;
     }
 }
@@ -206,6 +215,161 @@ TEST(RuntimeSelection, ReadingOnDemandChoosesWhatTheFullListChooses) {
             }
         }
     }
+}
+
+// The root of a key in a hive.
+size_t rootOf(std::u16string_view key, Hive hive = Hive::Machine) {
+    for (size_t r = 0; r < registryRootCount(); ++r) {
+        if (registryRoot(r).key == key && registryRoot(r).hive == hive) return r;
+    }
+    ADD_FAILURE() << "no such root";
+    return 0;
+}
+
+std::string parts(const VersionNumber& version) {
+    std::string out;
+    for (int32_t part : version.parts) {
+        if (!out.empty()) out.push_back('.');
+        out.append(std::to_string(part));
+    }
+    return out;
+}
+
+const std::u16string_view kAdoptiumJdk = u"SOFTWARE\\Eclipse Adoptium\\JDK\\";
+const std::u16string_view kAdoptiumJre = u"SOFTWARE\\Eclipse Adoptium\\JRE\\";
+const std::u16string_view kZulu = u"SOFTWARE\\Azul Systems\\Zulu\\";
+const std::u16string_view kLiberica = u"SOFTWARE\\BellSoft\\Liberica\\";
+
+TEST(RuntimeSelection, DistributionRootsTellKindAndVersionsFromTheName) {
+    constexpr auto M = Hive::Machine;
+    constexpr auto U = Hive::User;
+    constexpr auto Jdk = RuntimeKind::Jdk;
+    constexpr auto Jre = RuntimeKind::Jre;
+    struct Case {
+        std::u16string_view key;
+        Hive hive;
+        std::u16string_view name;
+        RuntimeKind kind;
+        const char *lowest, *highest;
+        bool native, wow32;
+    } cases[] = {
+        {kAdoptiumJdk, M, u"17.0.9.9", Jdk, "17.0.9.9", "17.0.9.9", 1, 1},
+        {kAdoptiumJre, U, u"11.0.21.9", Jre, "11.0.21.9", "11.0.21.9", 1, 0},
+        {kZulu, M, u"zulu-17", Jdk, "17.0.0.0", "17.65535.65535.65535", 1, 1},
+        {kZulu, U, u"zulu-8-jre", Jre, "1.8.0.0", "8.65535.65535.65535", 1, 0},
+        {u"SOFTWARE\\Azul Systems\\Zulu 32-bit\\", U, u"zulu-11", Jdk, "11.0.0.0", "11.65535.65535.65535", 0, 1},
+        {kLiberica, M, u"jre-17-full", Jre, "17.0.0.0", "17.65535.65535.65535", 1, 1},
+        {u"SOFTWARE\\SapMachine\\JDK\\", M, u"17.0.9", Jdk, "17.0.9.0", "17.0.9.0", 1, 1},
+        // The classic roots know no major-only names: "17" is 17.0.0.0.
+        {u"Software\\JavaSoft\\JDK\\", M, u"17", Jdk, "17.0.0.0", "17.0.0.0", 1, 1},
+    };
+    for (const Case& k : cases) {
+        const RegistryRoot& root = registryRoot(rootOf(k.key, k.hive));
+        std::string label = toUtf8(k.name);
+        EXPECT_EQ(subkeyKind(root, k.name), k.kind) << label;
+        NameVersions versions = subkeyVersions(root, k.name);
+        EXPECT_EQ(parts(versions.lowest), k.lowest) << label;
+        EXPECT_EQ(parts(versions.highest), k.highest) << label;
+        EXPECT_EQ(isRootInView(root, false), k.native) << label;
+        EXPECT_EQ(isRootInView(root, true), k.wow32) << label;
+    }
+    // Classic roots first, then the machine's, then the user's.
+    EXPECT_LT(rootOf(u"Software\\IBM\\Java2 Runtime Environment\\"), rootOf(kAdoptiumJdk));
+    EXPECT_LT(rootOf(u"SOFTWARE\\SapMachine\\JRE\\"), rootOf(kAdoptiumJdk, Hive::User));
+}
+
+// Registered runtimes of every source side by side: which one a pass
+// chooses, both when every candidate is read and when only what the choice
+// reaches is.
+struct SourceCase {
+    const char* name;
+    std::vector<std::tuple<size_t, std::u16string, std::u16string>> keys; // root, name, home
+    std::vector<FolderRuntime> folders;
+    std::function<void(RuntimeCriteria&)> configure;
+    std::optional<std::u16string> chosen;
+};
+
+FolderRuntime folder(std::u16string_view h, std::u16string_view version, RuntimeKind kind,
+                     RuntimeVendor vendor = RuntimeVendor::Sun) {
+    return {std::u16string(version), home(h), 0, kind, vendor};
+}
+
+TEST(RuntimeSelection, NewSourcesJoinTheRanking) {
+    const size_t classicJre = 3, classicJdk = 0;
+    const size_t zulu = rootOf(kZulu), liberica = rootOf(kLiberica);
+    auto none = [](RuntimeCriteria&) {};
+    auto onlyJre = [](RuntimeCriteria& c) { c.favourKinds = false, c.jdkKind = false; };
+    auto maximum = [](const char16_t* text) {
+        return [text](RuntimeCriteria& c) { c.maximumVersion = parseVersion(text, kVersionFillHigh).version; };
+    };
+    const SourceCase cases[] = {
+        {"release file refines a major-only name", {{classicJdk, u"17.0.9", u"C17"}, {zulu, u"zulu-17", u"Z17"}}, {}, none,
+         home(u"Z17")},
+        {"equal versions go to the classic root", {{zulu, u"zulu-17", u"Z17b"}, {classicJdk, u"17.0.10", u"C17"}}, {}, none,
+         home(u"C17")},
+        {"release of another major is not believed", {{classicJdk, u"17.0.9", u"C17"}, {zulu, u"zulu-17", u"Z21"}}, {},
+         none, home(u"C17")},
+        {"no release file: the major alone", {{classicJdk, u"17.0.9", u"C17"}, {zulu, u"zulu-17", u"Z0"}}, {}, none,
+         home(u"C17")},
+        {"maximum applies to the refined version", {{classicJdk, u"17.0.9", u"C17"}, {zulu, u"zulu-17", u"Z17"}}, {},
+         maximum(u"17.0.9"), home(u"C17")},
+        {"zulu-8 is a 1.8 runtime", {{zulu, u"zulu-8", u"Z8"}, {classicJdk, u"11.0.2", u"C11"}}, {}, maximum(u"1.8"),
+         home(u"Z8")},
+        {"Liberica's prefix gives the kind", {{liberica, u"jdk-21", u"L21"}, {liberica, u"jre-11", u"L11"}}, {}, onlyJre,
+         home(u"L11")},
+        {"newer folder runtime beats the registry", {{classicJdk, u"17.0.9", u"C17"}},
+         {folder(u"F21", u"21.0.1", RuntimeKind::Jdk)}, none, home(u"F21")},
+        {"folder runtimes are filtered by kind", {{classicJre, u"1.8.0_301", u"J8"}},
+         {folder(u"F21", u"21.0.1", RuntimeKind::Jdk)}, onlyJre, home(u"J8")},
+        {"folder runtimes are filtered by vendor", {}, {folder(u"F21", u"21.0.1", RuntimeKind::Jdk, RuntimeVendor::Ibm)},
+         none, std::nullopt},
+        {"folder without a library", {}, {folder(u"empty", u"21", RuntimeKind::Jdk)}, none, std::nullopt},
+    };
+    libraries() = {{home(u"J8"), {u"client"}},  {home(u"C17"), {u"server"}},
+                   {home(u"Z17"), {u"server"}}, {home(u"Z17b"), {u"server"}}, {home(u"Z21"), {u"server"}},
+                   {home(u"Z0"), {u"server"}},  {home(u"Z8"), {u"client"}},  {home(u"C11"), {u"server"}},
+                   {home(u"L21"), {u"server"}}, {home(u"L11"), {u"server"}}, {home(u"F21"), {u"server"}}};
+    for (const SourceCase& k : cases) {
+        FakeRegistry registry;
+        for (const auto& [root, name, h] : k.keys) registry.roots[root].emplace_back(name, h);
+        registry.folders = k.folders;
+        registry.releases = {{home(u"Z17"), u"17.0.10"}, {home(u"Z17b"), u"17.0.10"}, {home(u"Z21"), u"21.0.1"},
+                             {home(u"Z8"), u"1.8.0_392"}};
+        RuntimeCriteria c = defaults();
+        k.configure(c);
+        for (JvmTypeCode type : {JvmTypeCode::Any, JvmTypeCode::FavorServer}) {
+            c.jvmType = type;
+            EXPECT_EQ(runRegistryPass(registry, c, &fakeProbe), k.chosen) << k.name;
+            EXPECT_EQ(selectRuntimeHome(collectCandidates(registry, c, &fakeProbe), c), k.chosen) << k.name;
+        }
+    }
+}
+
+TEST(RuntimeSelection, ReleaseFilesAreReadOnlyWhenTheChoiceReachesThem) {
+    FakeRegistry registry;
+    registry.roots[0] = {{u"17.0.9", u"C17"}};
+    registry.roots[rootOf(kZulu)] = {{u"zulu-11", u"Z11"}, {u"zulu-21", u"Z21"}};
+    libraries() = {{home(u"C17"), {u"server"}}, {home(u"Z21"), {}}, {home(u"Z11"), {u"server"}}};
+    EXPECT_EQ(runRegistryPass(registry, defaults(), &fakeProbe), home(u"C17"));
+    // zulu-21 has no library, so nothing was read; zulu-11 ranks below 17.
+    EXPECT_EQ(registry.releasesRead, 0);
+}
+
+TEST(RuntimeSelection, FolderListedByTheRegistryIsOneCandidate) {
+    FakeRegistry registry;
+    registry.roots[rootOf(kAdoptiumJdk)] = {{u"17.0.9.9", u"A17"}};
+    registry.folders = {folder(u"A17", u"17.0.9", RuntimeKind::Jdk), folder(u"F11", u"11.0.2", RuntimeKind::Jdk)};
+    libraries() = {{home(u"A17"), {u"server"}}, {home(u"F11"), {u"server"}}};
+    RuntimeCriteria c = defaults();
+    std::vector<JreCandidate> found = collectCandidates(registry, c, &fakeProbe);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].home, home(u"A17"));
+    EXPECT_EQ(found[1].home, home(u"F11"));
+    // A registry runtime that is not searched lists nothing: its folder is.
+    c.favourKinds = false;
+    c.jdkKind = false;
+    registry.folders[0].kind = RuntimeKind::Jre;
+    EXPECT_EQ(runRegistryPass(registry, c, &fakeProbe), home(u"A17"));
 }
 
 } // namespace

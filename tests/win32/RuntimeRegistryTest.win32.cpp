@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace launcher {
 namespace {
@@ -47,9 +48,9 @@ public:
     }
 
     // Creates the key and every missing key above it.
-    UniqueKey create(RegistryView view, const std::wstring& path) {
+    UniqueKey create(RegistryView view, const std::wstring& path, HKEY hive = HKEY_LOCAL_MACHINE) {
         LSTATUS status = ERROR_SUCCESS;
-        UniqueKey key = keys_.create(viewFlag(view), path, &status);
+        UniqueKey key = keys_.create(viewFlag(view), path, &status, hive);
         EXPECT_EQ(status, ERROR_SUCCESS) << "cannot create a key of length " << path.size();
         return key;
     }
@@ -70,6 +71,19 @@ public:
         setValue(view, root, name, REG_SZ, utf16Bytes(text));
     }
 
+    // A runtime as an OpenJDK installer registers it: the home in a value
+    // of the installer's choosing, in a key of its own layout.
+    void registerValue(RegistryView view, HKEY hive, const std::wstring& key, const wchar_t* value,
+                       std::u16string_view home) {
+        UniqueKey handle = create(view, key, hive);
+        ASSERT_TRUE(handle);
+        std::u16string text(home);
+        text.push_back(u'\0');
+        ASSERT_EQ(RegSetValueExW(handle.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                                 static_cast<DWORD>(text.size() * sizeof(char16_t))),
+                  ERROR_SUCCESS);
+    }
+
 private:
     test::ScratchKeys keys_;
 };
@@ -83,6 +97,10 @@ std::u16string layOutRuntime(const fs::path& home, std::initializer_list<const c
 }
 
 constexpr int32_t kTop = kVersionFillHigh;
+
+// The headers of a 32-bit x86 library.
+const std::string kX86Image = std::string("MZ") + std::string(0x3A, '\0') +
+                              std::string("\x40\0\0\0PE\0\0\x4c\x01", 10) + std::string(18, '\0');
 
 // Every registered runtime, whatever its kind, vendor or version.
 RuntimeCriteria everyRuntime() {
@@ -110,17 +128,25 @@ protected:
         // left by an earlier run that did not finish, and would decide the
         // results below.
         for (RegistryView view : {RegistryView::Native, RegistryView::Wow32}) {
-            for (size_t root = 0; root < kRegistryRootCount; ++root) {
+            for (size_t root = 0; root < registryRootCount(); ++root) {
                 ASSERT_TRUE(openRuntimeRegistry(view)->subkeyNames(root).empty())
                     << "stale runtime keys under root " << root << "; remove them from the test prefix";
             }
         }
         noJavaHome_.emplace(u"JAVA_HOME", u"");
+        // The prefix's own program folders are not part of these tests.
+        for (const char16_t* name : kFolderVariables) {
+            noFolders_.push_back(std::make_unique<test::EnvironmentOverride>(name, std::nullopt));
+        }
     }
+
+    static constexpr const char16_t* kFolderVariables[] = {u"ProgramFiles", u"ProgramFiles(x86)", u"LOCALAPPDATA",
+                                                           u"USERPROFILE"};
 
     test::TempFolder folder_;
     ScratchKeys keys_;
     std::optional<test::EnvironmentOverride> noJavaHome_;
+    std::vector<std::unique_ptr<test::EnvironmentOverride>> noFolders_;
 };
 
 // Each vendor's keys in both views, with the "jre" rule of the two
@@ -142,7 +168,7 @@ TEST_P(EveryRoot, FindsTheRuntimeRegisteredThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RootsAndViews, EveryRoot,
-                         testing::Combine(testing::Range<size_t>(0, kRegistryRootCount),
+                         testing::Combine(testing::Range<size_t>(0, kClassicRootCount),
                                           testing::Values(RegistryView::Native, RegistryView::Wow32)),
                          [](const testing::TestParamInfo<EveryRoot::ParamType>& info) {
                              return "Root" + std::to_string(std::get<0>(info.param) + 1) +
@@ -323,8 +349,7 @@ TEST_P(BothViews, NativeViewComesFirst) {
     const ViewCase& c = GetParam();
     // A 32-bit library in the native view, as well: no bitness test runs on
     // a registry runtime, the view alone decides.
-    std::string x86 = std::string("MZ") + std::string(0x3A, '\0') + std::string("\x40\0\0\0PE\0\0\x4c\x01", 10) +
-                      std::string(18, '\0');
+    const std::string x86 = kX86Image;
     std::map<RegistryView, std::u16string> homes;
     for (RegistryView view : {RegistryView::Native, RegistryView::Wow32}) {
         fs::path home = folder_.path() / (view == RegistryView::Native ? "native" : "wow32");
@@ -357,6 +382,185 @@ INSTANTIATE_TEST_SUITE_P(
                     ViewCase{"NativeOutOfBounds", {u"1.6.0_45"}, {u"11.0.2"}, true, RegistryView::Wow32},
                     ViewCase{"BothOutOfBounds", {u"1.6.0_45"}, {u"1.7"}, true, std::nullopt}),
     [](const testing::TestParamInfo<ViewCase>& info) { return info.param.label; });
+
+// A runtime folder as the OpenJDK installers and zip files leave it: the
+// library, the release file and, for a development kit, its compiler.
+std::u16string layOutOpenJdk(const fs::path& home, const std::string& release, bool jdk) {
+    std::u16string text = layOutRuntime(home, {"server"});
+    test::writeBytes(home / "release", release);
+    if (jdk) test::writeBytes(home / "bin" / "javac.exe", "compiler");
+    return text;
+}
+
+// Each OpenJDK installer's registry layout, in the hive and view it writes.
+struct LayoutCase {
+    const char* label;
+    HKEY hive;
+    RegistryView view;
+    const wchar_t* key;
+    const wchar_t* value;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.label; }
+
+class DistributionLayout : public RuntimeRegistryTest, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(DistributionLayout, IsFoundInItsViewOnly) {
+    const LayoutCase& c = GetParam();
+    std::u16string home = layOutOpenJdk(folder_.path() / "runtime", "JAVA_VERSION=\"17.0.9\"\n", false);
+    keys_.registerValue(c.view, c.hive, c.key, c.value, home.substr(0, home.size() - 1));
+    EXPECT_EQ(registryPass(c.view, everyRuntime()), home);
+    const RegistryView other = c.view == RegistryView::Native ? RegistryView::Wow32 : RegistryView::Native;
+    EXPECT_EQ(registryPass(other, everyRuntime()), std::nullopt) << "the views must be apart";
+}
+
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
+const HKEY kUser = HKEY_CURRENT_USER;
+constexpr RegistryView kNative = RegistryView::Native;
+constexpr RegistryView kWow32 = RegistryView::Wow32;
+
+INSTANTIATE_TEST_SUITE_P(
+    Installers, DistributionLayout,
+    testing::Values(
+        LayoutCase{"AdoptiumJdk", kMachine, kNative, L"SOFTWARE\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path"},
+        LayoutCase{"AdoptiumJreUser", kUser, kNative, L"SOFTWARE\\Eclipse Adoptium\\JRE\\17.0.9.9\\hotspot\\MSI",
+                   L"Path"},
+        LayoutCase{"EclipseFoundation32", kMachine, kWow32, L"SOFTWARE\\Eclipse Foundation\\JDK\\17.0.9.9\\hotspot\\MSI",
+                   L"Path"},
+        LayoutCase{"AdoptOpenJdkJre", kMachine, kNative, L"SOFTWARE\\AdoptOpenJDK\\JRE\\17.0.9.9\\hotspot\\MSI", L"Path"},
+        LayoutCase{"MicrosoftUser", kUser, kNative, L"SOFTWARE\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path"},
+        LayoutCase{"SemeruJdk", kMachine, kNative, L"SOFTWARE\\Semeru\\JDK\\17.0.9.1\\openj9\\MSI", L"Path"},
+        LayoutCase{"SemeruJreUser", kUser, kNative, L"SOFTWARE\\Semeru\\JRE\\17.0.9.1\\openj9\\MSI", L"Path"},
+        LayoutCase{"Zulu", kMachine, kNative, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath"},
+        LayoutCase{"ZuluJreUser", kUser, kNative, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-17-jre", L"InstallationPath"},
+        LayoutCase{"Zulu32", kMachine, kWow32, L"SOFTWARE\\Azul Systems\\Zulu 32-bit\\zulu-17", L"InstallationPath"},
+        LayoutCase{"Liberica", kMachine, kNative, L"SOFTWARE\\BellSoft\\Liberica\\jdk-17-full", L"InstallationPath"},
+        LayoutCase{"LibericaJreUser", kUser, kNative, L"SOFTWARE\\BellSoft\\Liberica\\jre-17", L"InstallationPath"},
+        LayoutCase{"SapMachine", kMachine, kNative, L"SOFTWARE\\SapMachine\\JDK\\17", L"JavaHome"},
+        LayoutCase{"SapMachineJre32", kMachine, kWow32, L"SOFTWARE\\SapMachine\\JRE\\17", L"JavaHome"}),
+    [](const testing::TestParamInfo<LayoutCase>& info) { return info.param.label; });
+
+// Each folder the installers and IDEs unpack into, found through the
+// variable that names it; a 32-bit runtime only by a launcher with a pair.
+struct FolderCase {
+    const char* label;
+    const char16_t* variable;
+    const char* below; // under the variable's folder
+    bool hasPair;
+    bool x86;
+    bool found;
+    bool pairRelaunch;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.label; }
+
+class FolderLayout : public RuntimeRegistryTest, public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(FolderLayout, IsFound) {
+    const FolderCase& c = GetParam();
+    fs::path base = folder_.path() / "base";
+    fs::path home = base / c.below;
+    layOutOpenJdk(home, "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.1\"\n", true);
+    if (c.x86) test::writeBytes(home / "bin" / "server" / "jvm.dll", kX86Image);
+    test::EnvironmentOverride variable(c.variable, base.u16string());
+    RuntimeSearch search;
+    search.criteria = everyRuntime();
+    search.hasPair = c.hasPair;
+    RuntimeChoice choice = locateRuntime(search);
+    EXPECT_EQ(choice.jvmPath, c.found ? home.u16string() + u"\\bin\\server\\jvm.dll" : u"");
+    EXPECT_EQ(choice.pairRelaunch, c.pairRelaunch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderLayout,
+    testing::Values(FolderCase{"ProgramFiles", u"ProgramFiles", "Eclipse Adoptium\\jdk-21.0.1.12-hotspot", 0, 0, 1, 0},
+                    FolderCase{"Corretto", u"ProgramFiles", "Amazon Corretto\\jdk21.0.1_12", 0, 0, 1, 0},
+                    FolderCase{"PerUser", u"LOCALAPPDATA", "Programs\\Zulu\\zulu-21", 0, 0, 1, 0},
+                    FolderCase{"IdeDownload", u"USERPROFILE", ".jdks\\temurin-21.0.1", 0, 0, 1, 0},
+                    FolderCase{"NotAVendorFolder", u"ProgramFiles", "Tools\\jdk-21", 0, 0, 0, 0},
+                    FolderCase{"X86AmongThe64BitOnes", u"USERPROFILE", ".jdks\\temurin-21-x86", 1, 1, 0, 0},
+                    FolderCase{"ProgramFiles32WithPair", u"ProgramFiles(x86)", "Java\\jre-21", 1, 1, 1, 1},
+                    FolderCase{"ProgramFiles32WithoutPair", u"ProgramFiles(x86)", "Java\\jre-21", 0, 1, 0, 0}),
+    [](const testing::TestParamInfo<FolderCase>& info) { return info.param.label; });
+
+// One machine with classic runtimes (those of the worked example) and
+// runtimes of every new source: which one each configuration gets.
+struct MixedCase {
+    const char* label;
+    std::function<void(RuntimeCriteria&)> configure;
+    const char* chosen; // library below the folder
+};
+
+void PrintTo(const MixedCase& c, std::ostream* out) { *out << c.label; }
+
+std::u16string ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+class EveryNewSource : public RuntimeRegistryTest, public testing::WithParamInterface<MixedCase> {};
+
+TEST_P(EveryNewSource, KeepsTheRankingRules) {
+    const MixedCase& c = GetParam();
+    fs::path programs = folder_.path() / "Program Files";
+    fs::path local = folder_.path() / "Local";
+    test::EnvironmentOverride programFiles(u"ProgramFiles", programs.u16string());
+    test::EnvironmentOverride localAppData(u"LOCALAPPDATA", local.u16string());
+    test::EnvironmentOverride userProfile(u"USERPROFILE", folder_.path().u16string());
+    // The worked example: 17.0.1 registered as a JDK, with a server library
+    // only; 1.8 and 1.8.0_301 of one JRE with both libraries.
+    std::u16string j17 = layOutRuntime(folder_.path() / "J17", {"server"});
+    std::u16string j8 = layOutRuntime(folder_.path() / "J8", {"client", "server"});
+    keys_.registerRuntime(kNative, 0, u"17.0.1", j17);
+    keys_.registerRuntime(kNative, 3, u"1.8", j8);
+    keys_.registerRuntime(kNative, 3, u"1.8.0_301", j8);
+    // Development kits of the installers, registered and in their folders.
+    std::u16string a21 = layOutOpenJdk(programs / "Eclipse Adoptium" / "jdk-21.0.1.12-hotspot",
+                                       "JAVA_VERSION=\"21.0.1\"\n", true);
+    keys_.registerValue(kNative, kMachine, L"SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", a21);
+    std::u16string z17 = layOutOpenJdk(folder_.path() / "Zulu" / "zulu-17", "JAVA_VERSION=\"17.0.10\"\n", true);
+    keys_.registerValue(kNative, kUser, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", z17);
+    std::u16string s22 = layOutOpenJdk(folder_.path() / "Semeru", "JAVA_VERSION=\"22.0.1\"\n", false);
+    keys_.registerValue(kNative, kMachine, L"SOFTWARE\\Semeru\\JRE\\22.0.1.0\\openj9\\MSI", L"Path", s22);
+    layOutOpenJdk(local / "Programs" / "Eclipse Adoptium" / "jdk-21.0.2", "JAVA_VERSION=\"21.0.2\"\n", true);
+    layOutOpenJdk(folder_.path() / ".jdks" / "semeru-21", "IMPLEMENTOR=\"IBM Corporation\"\nJAVA_VERSION=\"21.0.1\"\n",
+                  false);
+
+    RuntimeSearch search;
+    search.criteria.maximumVersion = kAny;
+    search.criteria.jdkKind = search.criteria.jreKind = true;
+    c.configure(search.criteria);
+    RuntimeChoice choice = locateRuntime(search);
+    EXPECT_EQ(choice.jvmPath, folder_.text() + u"\\" + ascii(c.chosen));
+    EXPECT_FALSE(choice.pairRelaunch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machine, EveryNewSource,
+    testing::Values(
+        MixedCase{"WorkedExampleKeepsItsResult",
+                  [](RuntimeCriteria& c) {
+                      c.minimumVersion = makeVersion(1, 8, 0, 0);
+                      c.jvmType = JvmTypeCode::FavorServer;
+                      c.jdkKind = false;
+                  },
+                  "J8\\bin\\server\\jvm.dll"},
+        MixedCase{"NewestRuntimeWins", [](RuntimeCriteria&) {},
+                  "Local\\Programs\\Eclipse Adoptium\\jdk-21.0.2\\bin\\server\\jvm.dll"},
+        MixedCase{"NewerAdoptiumJdkBeatsOlderClassicJre",
+                  [](RuntimeCriteria& c) { c.maximumVersion = makeVersion(21, 0, 1, kTop); },
+                  "Program Files\\Eclipse Adoptium\\jdk-21.0.1.12-hotspot\\bin\\server\\jvm.dll"},
+        MixedCase{"OnlyJreSkipsTheJdks",
+                  [](RuntimeCriteria& c) {
+                      c.favourKinds = false;
+                      c.jdkKind = false;
+                  },
+                  "J8\\bin\\client\\jvm.dll"},
+        MixedCase{"SemeruOnlyWhenIbmIsSearched", [](RuntimeCriteria& c) { c.vendors = {false, false, false, false, true, true}; },
+                  "Semeru\\bin\\server\\jvm.dll"},
+        MixedCase{"ReleaseFileRefinesZulu", [](RuntimeCriteria& c) { c.maximumVersion = makeVersion(17, kTop, kTop, kTop); },
+                  "Zulu\\zulu-17\\bin\\server\\jvm.dll"},
+        MixedCase{"RefinedVersionMeetsTheMaximum",
+                  [](RuntimeCriteria& c) { c.maximumVersion = makeVersion(17, 0, 1, kTop); },
+                  "J17\\bin\\server\\jvm.dll"}),
+    [](const testing::TestParamInfo<MixedCase>& info) { return info.param.label; });
 
 } // namespace
 } // namespace launcher
