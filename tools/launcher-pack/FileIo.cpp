@@ -62,7 +62,9 @@ StagedFolder::StagedFolder(const fs::path& destination) : destination_(fs::absol
     if (!fs::is_directory(parent, error)) throw fileError(parent, "is not a folder");
     std::random_device random;
     for (int attempt = 0; attempt < 16 && staging_.empty(); ++attempt) {
-        fs::path candidate = parent / ("." + displayPath(destination_.filename()) + ".pack-" + std::to_string(random()));
+        std::string name = ".";
+        name.append(displayPath(destination_.filename())).append(".pack-").append(std::to_string(random()));
+        fs::path candidate = parent / pathFromUtf8(name);
         if (fs::create_directory(candidate, error)) staging_ = candidate;
     }
     if (staging_.empty()) throw fileError(parent, "cannot be written", error);
@@ -84,8 +86,19 @@ void StagedFolder::writeFile(const fs::path& relative, std::string_view bytes) {
 void StagedFolder::copyFolder(const fs::path& source, const fs::path& relative) {
     std::error_code error;
     if (!fs::is_directory(source, error)) throw fileError(source, "is not a folder");
-    fs::copy(source, staging_ / relative, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-    if (error) throw fileError(source, "cannot be copied", error);
+    fs::path target = relative.empty() ? staging_ : staging_ / relative;
+    fs::create_directories(target, error);
+    if (error) throw fileError(destination_, "cannot be written", error);
+    // Walked by hand: links are copied as links, never followed into loops.
+    fs::recursive_directory_iterator walk(source, error), end;
+    for (; !error && walk != end; walk.increment(error)) {
+        fs::path to = target / walk->path().lexically_relative(source);
+        if (walk->is_symlink()) fs::copy_symlink(walk->path(), to, error);
+        else if (walk->is_directory()) fs::create_directory(to, error);
+        else fs::copy_file(walk->path(), to, fs::copy_options::overwrite_existing, error);
+        if (error) throw fileError(walk->path(), "cannot be copied", error);
+    }
+    if (error) throw fileError(source, "cannot be read", error);
 }
 
 void StagedFolder::commit() {

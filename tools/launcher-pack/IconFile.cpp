@@ -153,9 +153,17 @@ void replaceIcon(ResourceList& resources, const std::vector<IconImage>& images) 
     }
     if (ids.size() < images.size()) throw PackError("the executable has no free icon numbers left");
     for (size_t i = 0; i < images.size(); ++i) {
-        resources.push_back({{kRtIcon, {}}, {ids[i], {}}, language, 0, images[i].data});
+        Resource& icon = resources.emplace_back();
+        icon.type.id = kRtIcon;
+        icon.name.id = ids[i];
+        icon.language = language;
+        icon.data = images[i].data;
     }
-    resources.push_back({{kRtGroupIcon, {}}, groupName, language, 0, writeGroup(images, ids)});
+    Resource& group = resources.emplace_back();
+    group.type.id = kRtGroupIcon;
+    group.name = groupName;
+    group.language = language;
+    group.data = writeGroup(images, ids);
 }
 
 std::vector<std::string> iconSizes(const ResourceList& resources) {

@@ -72,7 +72,7 @@ std::string setIniValue(std::string_view ini, std::string_view section, std::str
     }
     if (!done) {
         if (!out.empty() && !out.ends_with("\n")) out += end;
-        out += "[" + std::string(section) + "]" + end + entry + end;
+        out.append("[").append(section).append("]").append(end).append(entry).append(end);
     }
     return out;
 }
