@@ -7,7 +7,10 @@
 #include "IniEdit.h"
 #include "ShowReport.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -59,6 +62,11 @@ std::string checkedName(std::string name) {
     if (name.size() > 4 && (name.ends_with(".exe") || name.ends_with(".EXE"))) name.resize(name.size() - 4);
     bool bad = name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ';
     for (char c : name) bad = bad || static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+    // Device names are no file names on Windows, with any extension.
+    std::string device = name.substr(0, name.find('.'));
+    for (char& c : device) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    bad = bad || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL" ||
+          (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) && device[3] >= '1' && device[3] <= '9');
     if (bad) throw PackError("--name: " + name + " is not a valid file name");
     return name;
 }
@@ -91,6 +99,10 @@ void package(const Options& options) {
             throw PackError(std::string("--app-version: ") + e.what());
         }
     }
+    for (const char* text : {"--name", "--vendor", "--description", "--copyright"}) {
+        std::string given = value(options, text).value_or("");
+        if (toUtf8(fromUtf8(given)) != given) throw PackError(std::string(text) + ": not UTF-8 text");
+    }
     branding.vendor = value(options, "--vendor").value_or("");
     branding.description = value(options, "--description").value_or("");
     branding.copyright = value(options, "--copyright").value_or("");
@@ -110,7 +122,13 @@ void package(const Options& options) {
     if (auto icon = readOptional("--icon")) branding.icon = Bytes(icon->begin(), icon->end());
     branding.embeddedIni = readOptional("--embed");
     std::string ini = readOptional("--ini").value_or(minimalIni(branding.name));
-    if (!branding.upgradeCode.empty()) ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
+    if (!branding.upgradeCode.empty()) {
+        // Lines added to UTF-16 text as bytes would break it.
+        if (ini.starts_with("\xFF\xFE") || ini.starts_with("\xFE\xFF")) {
+            throw PackError("--ini: a UTF-16 file cannot take the upgrade code; save it as UTF-8");
+        }
+        ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
+    }
 
     fs::path dest = pathFromUtf8(*value(options, "--dest"));
     for (const char* folder : {"--input", "--runtime"}) {
@@ -145,6 +163,10 @@ void show(const Options& options, std::ostream& out) {
 } // namespace
 
 int runLauncherPack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        out << kUsage;
+        return 0;
+    }
     try {
         Options options = parseOptions(arguments);
         if (options.count("--show")) show(options, out);

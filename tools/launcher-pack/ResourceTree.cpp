@@ -128,6 +128,7 @@ public:
         padTo(out_, 8);
         writeData();
         padTo(out_, 8);
+        if (out_.size() > 0x7FFFFFFF) throw PackError("the resources are larger than 2 GiB");
         return std::move(out_);
     }
 
@@ -158,6 +159,7 @@ private:
     }
     void writeDirectory(size_t at, const std::vector<ResourceName>& names, const std::vector<size_t>& targets,
                         bool subdirectories) {
+        if (names.size() > 0xFFFF) throw PackError("more than 65535 resources of one kind");
         auto named = std::count_if(names.begin(), names.end(), [](const ResourceName& n) { return !n.text.empty(); });
         putU16(out_, at + 12, static_cast<uint16_t>(named));
         putU16(out_, at + 14, static_cast<uint16_t>(names.size() - static_cast<size_t>(named)));
