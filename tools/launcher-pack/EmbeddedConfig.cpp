@@ -84,6 +84,13 @@ std::string readEmbeddedSettings(const ResourceList& resources, std::string_view
     return toUtf8(text);
 }
 
+bool upgradeCodeFits(const ResourceList& resources, std::string_view upgradeCode) {
+    const Resource* key = findResource(resources, kRtRcData, kEmbeddedKeyResource);
+    if (!key) return false;
+    std::u16string keyText = bytesToText(decipherPortable(fromAscii(upgradeCode), key->data));
+    return !keyText.empty() && std::all_of(keyText.begin(), keyText.end(), [](char16_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
 bool hasResource(const ResourceList& resources, uint16_t type, uint16_t id) {
     return findResource(resources, type, id) != nullptr;
 }

@@ -22,6 +22,10 @@ void embedSettings(ResourceList& resources, std::string_view upgradeCode, std::s
 // UTF-8 with LF line ends; empty without resource 8000.
 std::string readEmbeddedSettings(const ResourceList& resources, std::string_view upgradeCode);
 
+// Whether resource 9000 deciphers with this upgrade code to a key text as
+// packaging writes them (printable ASCII); a wrong code gives noise.
+bool upgradeCodeFits(const ResourceList& resources, std::string_view upgradeCode);
+
 bool hasResource(const ResourceList& resources, uint16_t type, uint16_t id);
 
 } // namespace launcher::pack

@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "config/EmbeddedSettings.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace launcher::pack {
@@ -17,19 +18,25 @@ std::string describeExecutable(const Bytes& file, const std::optional<std::strin
     std::ostringstream out;
     out << "format: " << (image.pe32Plus ? "PE32+ (64-bit)" : "PE32 (32-bit)") << "\n";
     out << "signature: " << (image.hasSignature() ? "present" : "none") << "\n";
-    std::vector<std::string> icons = iconSizes(resources);
-    if (icons.empty()) out << "icon: none\n";
-    for (const std::string& sizes : icons) out << "icon: " << sizes << "\n";
-    bool versioned = false;
-    for (const Resource& r : resources) {
-        if (!(r.type == ResourceName{kRtVersion, {}}) || versioned) continue;
-        versioned = true;
-        VersionInfo info = readVersionInfo(r.data);
+    // A damaged part is reported as such; the rest is still worth showing.
+    try {
+        std::vector<std::string> icons = iconSizes(resources);
+        if (icons.empty()) out << "icon: none\n";
+        for (const std::string& sizes : icons) out << "icon: " << sizes << "\n";
+    } catch (const PackError& e) {
+        out << "icon: unreadable (" << e.what() << ")\n";
+    }
+    auto version = std::find_if(resources.begin(), resources.end(),
+                                [](const Resource& r) { return r.type == ResourceName{kRtVersion, {}}; });
+    if (version == resources.end()) out << "version information: none\n";
+    else try {
+        VersionInfo info = readVersionInfo(version->data);
         out << "file version: " << versionText(info.fileVersion) << "\n";
         out << "product version: " << versionText(info.productVersion) << "\n";
         for (const auto& [key, value] : info.strings) out << "  " << toUtf8(key) << ": " << toUtf8(value) << "\n";
+    } catch (const PackError& e) {
+        out << "version information: unreadable (" << e.what() << ")\n";
     }
-    if (!versioned) out << "version information: none\n";
     bool key = hasResource(resources, kRtRcData, kEmbeddedKeyResource);
     bool settings = hasResource(resources, kRtRcData, kEmbeddedSettingsResource);
     out << "embedded configuration: resource 9000 " << (key ? "present" : "absent") << ", resource 8000 "
@@ -37,8 +44,13 @@ std::string describeExecutable(const Bytes& file, const std::optional<std::strin
     if (upgradeCode) {
         checkUpgradeCode(*upgradeCode);
         std::string text = readEmbeddedSettings(resources, *upgradeCode);
-        out << "embedded settings (upgrade code " << *upgradeCode << "):\n" << text;
-        if (!text.empty() && !text.ends_with("\n")) out << "\n";
+        out << "embedded settings (upgrade code " << *upgradeCode << "):\n";
+        if (settings && !upgradeCodeFits(resources, *upgradeCode)) {
+            out << "  not readable: the upgrade code does not fit this executable\n";
+        } else {
+            out << text;
+            if (!text.empty() && !text.ends_with("\n")) out << "\n";
+        }
     }
     return out.str();
 }

@@ -62,6 +62,8 @@ TEST_F(PackCommand, LaysOutTheApplicationFolder) {
                              "[Java Runtime Environment]\nMain Class=a.Main\n"}) {
         EXPECT_NE(out.str().find(line), std::string::npos) << line << "in\n" << out.str();
     }
+    ASSERT_EQ(run({"--show", "@out/Viewer.exe", "--upgrade-code", "{U-2}"}), 0) << err.str();
+    EXPECT_NE(out.str().find("not readable: the upgrade code does not fit"), std::string::npos) << out.str();
     // A second run into the same folder replaces the files.
     ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out"}), 0) << err.str();
     EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Product Information]\r\nProduct Name=Viewer\r\n");
