@@ -1,0 +1,15 @@
+#pragma once
+// What an executable carries, as support staff read it.
+
+#include "Bytes.h"
+
+#include <optional>
+#include <string>
+
+namespace launcher::pack {
+
+// Lines: format, signature, icon sizes, versions and version strings, the
+// embedded configuration's resources and, given the upgrade code, its text.
+std::string describeExecutable(const Bytes& file, const std::optional<std::string>& upgradeCode);
+
+} // namespace launcher::pack

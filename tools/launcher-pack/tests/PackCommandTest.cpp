@@ -1,0 +1,127 @@
+// The command as a vendor runs it, on a synthetic launcher: what it writes,
+// and that a failure writes nothing.
+
+#include "FileIo.h"
+#include "PackCommand.h"
+#include "SyntheticPe.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace launcher::pack {
+namespace {
+
+class PackCommand : public testing::Test {
+protected:
+    launcher::test::TempFolder folder;
+    fs::path launcherFile = folder.path() / "launcher.exe";
+    fs::path dest = folder.path() / "out";
+
+    void SetUp() override {
+        test::SyntheticPe pe;
+        pe.resources = {test::resource(kRtVersion, 1, 0x409, "old")};
+        Bytes bytes = pe.build();
+        launcher::test::writeBytes(launcherFile, std::string(bytes.begin(), bytes.end()));
+        launcher::test::writeBytes(folder.path() / "app" / "lib" / "app.jar", "PK");
+        launcher::test::writeBytes(folder.path() / "jre" / "release", "JAVA_VERSION=\"17\"");
+        launcher::test::writeBytes(folder.path() / "embed.ini", "[Java Runtime Environment]\nMain Class=a.Main\n");
+        launcher::test::writeBytes(folder.path() / "app.ini", "[Application]\nCmd=x\n");
+    }
+    int run(std::vector<std::string> arguments) {
+        for (std::string& a : arguments) {
+            if (a.starts_with("@")) a = displayPath(folder.path() / a.substr(1));
+        }
+        out.str("");
+        err.str("");
+        return runLauncherPack(arguments, out, err);
+    }
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(PackCommand, LaysOutTheApplicationFolder) {
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer.exe", "--dest", "@out", "--ini", "@app.ini",
+                   "--embed", "@embed.ini", "--upgrade-code", "{U-1}", "--input", "@app", "--runtime", "@jre",
+                   "--app-version", "2.0.1.7", "--vendor", "ACME"}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"),
+              "[Application]\nCmd=x\n[Product Information]\nUpgrade Code={U-1}\n");
+    EXPECT_EQ(launcher::test::readBytes(dest / "lib" / "app.jar"), "PK");
+    EXPECT_TRUE(fs::exists(dest / "jre64" / "release"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 6); // no scratch left
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(out.str().rfind("usage: launcher-pack", 0), 0u);
+
+    ASSERT_EQ(run({"--show", "@out/Viewer.exe", "--upgrade-code", "{U-1}"}), 0) << err.str();
+    for (const char* line : {"format: PE32+ (64-bit)\n", "file version: 2.0.1.7\n", "  CompanyName: ACME\n",
+                             "  OriginalFilename: Viewer.exe\n", "resource 9000 present, resource 8000 present\n",
+                             "[Java Runtime Environment]\nMain Class=a.Main\n"}) {
+        EXPECT_NE(out.str().find(line), std::string::npos) << line << "in\n" << out.str();
+    }
+    ASSERT_EQ(run({"--show", "@out/Viewer.exe", "--upgrade-code", "{U-2}"}), 0) << err.str();
+    EXPECT_NE(out.str().find("not readable: the upgrade code does not fit"), std::string::npos) << out.str();
+    // A second run into the same folder replaces the files.
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out"}), 0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Product Information]\r\nProduct Name=Viewer\r\n");
+    EXPECT_TRUE(fs::exists(dest / "lib" / "app.jar"));
+}
+
+struct Failure {
+    const char* name;
+    std::vector<std::string> arguments; // replace or add to a good command's options
+    int exitCode;
+    const char* message;
+};
+void PrintTo(const Failure& f, std::ostream* out) { *out << f.name; }
+
+class PackFailure : public PackCommand, public testing::WithParamInterface<Failure> {};
+
+TEST_P(PackFailure, WritesNothingAndSaysWhy) {
+    std::string bytes = launcher::test::readBytes(launcherFile);
+    launcher::test::writeBytes(folder.path() / "cut.exe", bytes.substr(0, 0x900));
+    bytes[0x58 + 112 + 4 * 8 + 4] = 8; // a certificate table of 8 bytes
+    launcher::test::writeBytes(folder.path() / "signed.exe", bytes);
+    launcher::test::writeBytes(folder.path() / "utf16.ini", std::string("\xFF\xFE[\0A\0]\0", 8));
+
+    std::vector<std::string> arguments = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out"};
+    const std::vector<std::string>& extra = GetParam().arguments;
+    for (size_t i = 0; i < extra.size(); i += 2) {
+        auto at = std::find(arguments.begin(), arguments.end(), extra[i]);
+        auto pairEnd = extra.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, extra.size()));
+        if (at != arguments.end() && i + 1 < extra.size()) at[1] = extra[i + 1];
+        else arguments.insert(arguments.end(), extra.begin() + static_cast<std::ptrdiff_t>(i), pairEnd);
+    }
+    EXPECT_EQ(run(arguments), GetParam().exitCode);
+    EXPECT_NE(err.str().find(GetParam().message), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(dest));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 8); // inputs only
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackFailure,
+    testing::Values(
+        Failure{"MissingIcon", {"--icon", "@none.ico"}, 1, "none.ico: cannot be read"},
+        Failure{"IconThatIsNot", {"--icon", "@app.ini"}, 1, "--icon: not an icon file"},
+        Failure{"LauncherThatIsNot", {"--launcher", "@app.ini"}, 1, "--launcher: not a Windows executable"},
+        Failure{"CutLauncher", {"--launcher", "@cut.exe"}, 1, "--launcher: section .rsrc points outside the file"},
+        Failure{"SignedLauncher", {"--launcher", "@signed.exe"}, 1, "sign the result afterwards"},
+        Failure{"BadVersion", {"--app-version", "1.2.3"}, 1, "--app-version: the version 1.2.3 is not four numbers"},
+        Failure{"NonAsciiUpgradeCode", {"--embed", "@embed.ini", "--upgrade-code", "\xC3\xA9"}, 1, "printable ASCII"},
+        Failure{"EmbedWithoutCode", {"--embed", "@embed.ini"}, 2, "go together"},
+        Failure{"Utf16IniWithEmbed", {"--ini", "@utf16.ini", "--embed", "@embed.ini", "--upgrade-code", "c"}, 1, "UTF-16"},
+        Failure{"MissingInputFolder", {"--input", "@nowhere"}, 1, "nowhere: is not a folder"},
+        Failure{"DestinationInsideTheInput", {"--input", "@"}, 1, "lies inside --input"},
+        Failure{"NameWithASlash", {"--name", "a/b"}, 1, "--name: a/b is not a valid file name"},
+        Failure{"DeviceName", {"--name", "nul.exe"}, 1, "--name: nul is not a valid file name"},
+        Failure{"VendorNotUtf8", {"--vendor", "\xE9t\xE9"}, 1, "--vendor: not UTF-8 text"},
+        Failure{"UnknownOption", {"--colour", "red"}, 2, "unknown option --colour"},
+        Failure{"OptionWithoutValue", {"--icon"}, 2, "--icon needs a value"},
+        Failure{"ShowWithPackOptions", {"--show", "@launcher.exe"}, 2, "does not go with --show"}),
+    [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace launcher::pack
