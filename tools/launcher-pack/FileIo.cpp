@@ -1,5 +1,6 @@
 #include "FileIo.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -49,10 +50,14 @@ std::string displayPath(const fs::path& path) {
 std::string readWholeFile(const fs::path& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) throw fileError(file, "is a folder, not a file");
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) throw fileError(file, "cannot be read (missing or not readable)");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw fileError(file, "cannot be read");
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // A file that grew meanwhile is read to its end; one that shrank fails.
+    if (!in) throw fileError(file, "cannot be read");
+    bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return bytes;
 }
 

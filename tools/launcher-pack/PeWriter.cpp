@@ -34,8 +34,6 @@ bool isLast(const PeImage& image, size_t index) {
     return true;
 }
 
-// File offsets that lie in the overlay move when data is inserted before it:
-// the COFF symbol table and debug data kept outside the sections.
 // Where the new directory went.
 struct Placement {
     Bytes file;
