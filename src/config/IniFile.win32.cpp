@@ -3,6 +3,7 @@
 #include "base/Handles.win32.h"
 #include "base/Text.h"
 #include "base/Wide.win32.h"
+#include "config/ConfigPaths.h"
 
 namespace launcher {
 
@@ -80,7 +81,10 @@ bool IniFile::writeString(std::u16string_view section, std::u16string_view key, 
     // one in the ANSI code page, where a character the code page lacks
     // becomes "?" and the value reads back as another path. A new file is
     // therefore started as UTF-16, and a value that an existing ANSI file
-    // cannot hold is refused rather than stored changed.
+    // cannot hold is refused rather than stored changed. A path the profile
+    // functions cannot open gets no file at all: an empty one would hide the
+    // launcher's own "JRE Path" at the next start.
+    if (!iniPathFits(path_)) return false;
     if (!startUtf16File(path_)) {
         uint32_t header = 0;
         bool utf16 = readHeader(header) == 0 && (header & 0xFFFF) == 0xFEFF;

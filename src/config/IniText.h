@@ -6,7 +6,8 @@
 // Reading: section and key names are compared without regard to case and
 // without their surrounding blanks; the first matching section and, in it,
 // the first matching key win. A line is a header when its first non-blank
-// character is "[" and a "]" follows; the name is the text between them.
+// character is "[" and a "]" follows; the name is the text up to the line's
+// last "]".
 // An entry is a line with "="; the value is the text after the first "="
 // without surrounding blanks, and one pair of matching single or double
 // quotes around it is taken off. Lines whose first non-blank character is
@@ -46,8 +47,9 @@ TextList listIniSections(std::u16string_view text);
 //
 // No result when the entry cannot be written so that it reads back as given:
 // a line break or NUL anywhere, an empty key, a key with "=" or one starting
-// with "[" or ";", an empty section name or one with "]", or a UTF-16 file
-// of odd length. A value with surrounding blanks, or one enclosed in
+// with "[" or ";", an empty section name or one with "]", a UTF-16 file
+// of odd length, or a surrogate without its partner in a UTF-8 file. Every
+// result is read back before it is given, and refused if it differs. A value with surrounding blanks, or one enclosed in
 // matching quotes, is written in double quotes so that it reads back whole.
 std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_view section, std::u16string_view key, std::u16string_view value);
 

@@ -84,7 +84,8 @@ std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePa
     if (!settings.serviceMode) {
         std::u16string userIni = buildUserIniPath(modulePath, settings.productName, settings.productCode, false);
         FileFinder finder;
-        if (finder.findFirst(userIni)) return IniFile(userIni).read(kJreSection, kJrePathKey);
+        // A file that cannot be read holds no choice and hides nothing.
+        if (iniPathFits(userIni) && finder.findFirst(userIni)) return IniFile(userIni).read(kJreSection, kJrePathKey);
     }
     return layered.read(kJreSection, kJrePathKey);
 }

@@ -180,6 +180,25 @@ TEST_F(SettingsReaderTest, NonAsciiChoiceInANonAsciiSettingsFolderReadsBack) {
     EXPECT_EQ(next.jrePath, folder);
 }
 
+// Windows cannot keep the choice under a per-user path beyond its limit: it
+// writes nothing there, and the launcher's own value still counts.
+TEST_F(SettingsReaderTest, ChoiceUnderAnOverlongSettingsFolder) {
+    std::filesystem::path deep = appData.path();
+    while (deep.u16string().size() < 270) deep /= "deeper-folder";
+    // Windows makes a folder this deep only through the long-path form.
+    std::filesystem::create_directories(kWindows ? std::filesystem::path(u"\\\\?\\" + deep.u16string()) : deep);
+    test::EnvironmentOverride longFolder{appDataVariable(), deep.u16string()};
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
+             "[Java Runtime Environment]\r\nMain Class=Main\r\nJRE Path=bundled\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    const std::u16string folder = kWindows ? u"C:\\Java\\jre\\" : u"/opt/jre/";
+    writeRuntimeChoice(s, module, ini, folder);
+    LaunchSettings next;
+    ASSERT_TRUE(read(next));
+    EXPECT_EQ(next.jrePath, kWindows ? app.text(u"bundled") : folder);
+}
+
 TEST_F(SettingsReaderTest, IniPathBeyondWhatTheProfileFunctionsOpenIsReported) {
     std::filesystem::path deep = app.path();
     while (deep.u16string().size() < 300) deep /= "deeper-folder";
