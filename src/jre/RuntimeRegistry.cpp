@@ -159,6 +159,9 @@ void Pass::gather() {
             // The bounds test needs the name only: nothing is read for a
             // version that is out of range.
             NameVersions versions = subkeyVersions(root, name);
+            // The classic roots take a name without digits as version 0;
+            // the distributions' installers never write one.
+            if (!versions.parsed && r >= kClassicRootCount) continue;
             if (compareVersions(versions.highest, criteria_.minimumVersion) < 0 ||
                 compareVersions(versions.lowest, criteria_.maximumVersion) > 0) {
                 continue;
@@ -169,11 +172,12 @@ void Pass::gather() {
     }
     for (FolderRuntime& runtime : registry_.folderRuntimes()) {
         if (!isRuntimeSearched(runtime.kind, runtime.vendor, criteria_)) continue;
-        VersionNumber version = parseVersion(runtime.version, kVersionFillLow).version;
-        if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) continue;
+        ParsedVersion parsed = parseVersion(runtime.version, kVersionFillLow);
+        const VersionNumber& version = parsed.version;
+        if (!parsed.ok || !isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) continue;
         JreCandidate ranking{version, std::move(runtime.home), favourServer,
                              isRuntimePreferred(runtime.kind, runtime.vendor, criteria_)};
-        entries_.push_back({std::move(ranking), kFolderEntry, {}, {version, version}});
+        entries_.push_back({std::move(ranking), kFolderEntry, {}, {version, version, true}});
     }
 }
 
@@ -226,10 +230,10 @@ bool Pass::listedByRegistry(size_t index) const {
 
 NameVersions subkeyVersions(const RegistryRoot& root, std::u16string_view name) {
     ParsedVersion low = parseVersion(name, kVersionFillLow);
-    if (!root.releaseRefinesVersion || low.version.groupCount != 1) return {low.version, low.version};
+    if (!root.releaseRefinesVersion || low.version.groupCount != 1) return {low.version, low.version, low.ok};
     int32_t major = low.version.parts[0];
     VersionNumber lowest = major <= 8 ? makeVersion(1, major, 0, 0, 2) : low.version;
-    return {lowest, parseVersion(name, kVersionFillHigh).version};
+    return {lowest, parseVersion(name, kVersionFillHigh).version, true};
 }
 
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RuntimeCriteria& criteria,

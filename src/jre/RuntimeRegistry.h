@@ -55,6 +55,7 @@ std::optional<std::u16string> runRegistryPass(RuntimeRegistry& registry, const R
 struct NameVersions {
     VersionNumber lowest;
     VersionNumber highest;
+    bool parsed = false; // the name held a version at all
 };
 NameVersions subkeyVersions(const RegistryRoot& root, std::u16string_view name);
 

@@ -324,6 +324,8 @@ TEST(RuntimeSelection, NewSourcesJoinTheRanking) {
         {"folder runtimes are filtered by vendor", {}, {folder(u"F21", u"21.0.1", RuntimeKind::Jdk, RuntimeVendor::Ibm)},
          none, std::nullopt},
         {"folder without a library", {}, {folder(u"empty", u"21", RuntimeKind::Jdk)}, none, std::nullopt},
+        {"names and releases without a version", {{zulu, u"zulu-latest", u"Z17"}},
+         {folder(u"F21", u"unknown", RuntimeKind::Jdk)}, none, std::nullopt},
     };
     libraries() = {{home(u"J8"), {u"client"}},  {home(u"C17"), {u"server"}},
                    {home(u"Z17"), {u"server"}}, {home(u"Z17b"), {u"server"}}, {home(u"Z21"), {u"server"}},
