@@ -66,6 +66,48 @@ void forEachLine(std::u16string_view text, Visit visit) {
     }
 }
 
+// A surrogate without its partner (text cut in the middle of a pair) has no
+// UTF-8 form. It is kept in the three bytes that UTF-8's rule gives its code
+// unit, and those bytes read back as that unit, so that whatever is written
+// reads back exactly; well-formed text is plain UTF-8 both ways.
+bool isSurrogateBytes(std::string_view bytes, size_t i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    return i + 2 < bytes.size() && byte(i) == 0xED && (byte(i + 1) & 0xE0) == 0xA0 && (byte(i + 2) & 0xC0) == 0x80;
+}
+
+std::u16string decodeUtf8(std::string_view bytes) {
+    std::u16string text;
+    size_t run = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        if (!isSurrogateBytes(bytes, i)) {
+            ++i;
+            continue;
+        }
+        text += fromUtf8(bytes.substr(run, i - run));
+        text.push_back(static_cast<char16_t>(0xD000 | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F)));
+        run = i += 3;
+    }
+    return text += fromUtf8(bytes.substr(run));
+}
+
+std::string encodeUtf8(std::u16string_view text) {
+    std::string bytes;
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c < 0xD800 || c > 0xDFFF) continue;
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i; // a pair: plain UTF-8
+            continue;
+        }
+        bytes += toUtf8(text.substr(run, i - run));
+        bytes += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                  static_cast<char>(0x80 | (c & 0x3F))};
+        run = i + 1;
+    }
+    return bytes += toUtf8(text.substr(run));
+}
+
 // ---- Editing at the byte level, so that untouched lines keep their bytes.
 
 struct ByteLine {
@@ -116,14 +158,14 @@ public:
 
     std::u16string decode(const ByteLine& line) const {
         std::string_view content = bytes_.substr(line.begin, line.end - line.begin);
-        if (unit_ == 1) return fromUtf8(content);
+        if (unit_ == 1) return decodeUtf8(content);
         std::u16string text;
         for (size_t k = 0; k < content.size(); k += 2) text.push_back(unitAt(line.begin + k));
         return text;
     }
 
     std::string encode(std::u16string_view text) const {
-        if (unit_ == 1) return toUtf8(text);
+        if (unit_ == 1) return encodeUtf8(text);
         std::string out;
         for (char16_t c : text) {
             out.push_back(static_cast<char>(c & 0xFF));
@@ -158,21 +200,6 @@ private:
 
 bool hasLineBreakOrNul(std::u16string_view text) {
     return text.find_first_of(std::u16string_view(u"\r\n\0", 3)) != std::u16string_view::npos;
-}
-
-// A surrogate without its partner has no UTF-8 form: written to a UTF-8
-// file it would come back as U+FFFD, so such text is refused there.
-bool hasLoneSurrogate(std::u16string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c < 0xD800 || c > 0xDFFF) continue;
-        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            ++i;
-            continue;
-        }
-        return true;
-    }
-    return false;
 }
 
 bool isWritableName(std::u16string_view section, std::u16string_view key) {
@@ -247,7 +274,7 @@ std::u16string decodeIniBytes(std::string_view bytes) {
     IniEncoding encoding = detectIniEncoding(bytes);
     EncodedFile file(bytes, encoding);
     size_t start = file.start();
-    if (encoding != IniEncoding::Utf16Le) return fromUtf8(bytes.substr(start));
+    if (encoding != IniEncoding::Utf16Le) return decodeUtf8(bytes.substr(start));
     size_t wholeUnitsEnd = start + (bytes.size() - start) / 2 * 2;
     return file.decode(ByteLine{start, wholeUnitsEnd, bytes.size()});
 }
@@ -294,13 +321,8 @@ std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_vi
     section = trimBlanks(section);
     key = trimBlanks(key);
     if (!isWritableName(section, key) || hasLineBreakOrNul(value)) return std::nullopt;
-    IniEncoding encoding = detectIniEncoding(bytes);
-    EncodedFile file(bytes, encoding);
+    EncodedFile file(bytes, detectIniEncoding(bytes));
     if (!file.wholeUnits()) return std::nullopt;
-    if (encoding != IniEncoding::Utf16Le &&
-        (hasLoneSurrogate(section) || hasLoneSurrogate(key) || hasLoneSurrogate(value))) {
-        return std::nullopt;
-    }
 
     std::vector<ByteLine> lines = file.lines();
     std::string lineBreak = file.lineBreak(lines);

@@ -26,8 +26,9 @@ enum class IniEncoding { Utf8, Utf8WithBom, Utf16Le };
 // UTF-8 (with or without a byte-order mark).
 IniEncoding detectIniEncoding(std::string_view bytes);
 
-// Decodes an INI file's bytes. Invalid UTF-8 becomes U+FFFD; an odd last
-// byte of a UTF-16 file is dropped.
+// Decodes an INI file's bytes. Invalid UTF-8 becomes U+FFFD, except the
+// three-byte form of a lone surrogate, which the writer uses for one; an odd
+// last byte of a UTF-16 file is dropped.
 std::u16string decodeIniBytes(std::string_view bytes);
 
 std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key);
@@ -47,9 +48,9 @@ TextList listIniSections(std::u16string_view text);
 //
 // No result when the entry cannot be written so that it reads back as given:
 // a line break or NUL anywhere, an empty key, a key with "=" or one starting
-// with "[" or ";", an empty section name or one with "]", a UTF-16 file
-// of odd length, or a surrogate without its partner in a UTF-8 file. Every
-// result is read back before it is given, and refused if it differs. A value with surrounding blanks, or one enclosed in
+// with "[" or ";", an empty section name or one with "]", or a UTF-16 file
+// of odd length. Every result is read back before it is given, and refused
+// if it differs. A value with surrounding blanks, or one enclosed in
 // matching quotes, is written in double quotes so that it reads back whole.
 std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_view section, std::u16string_view key, std::u16string_view value);
 
