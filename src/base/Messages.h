@@ -40,6 +40,7 @@ enum class MessageId : uint16_t {
     JniReasonNoMemory = 228,
     JniReasonExists = 229,
     JniReasonInvalid = 230,
+    RuntimeTooWide = 240,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id
