@@ -194,10 +194,14 @@ TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
     test::waitUntil([&] { return (box = otherProcessBox(launcher.id(), dialog)) != nullptr; }, narrow ? 30000 : 2000);
     ASSERT_EQ(box != nullptr, narrow);
     if (box) {
+        // The box may be found before its text is in place.
         std::wstring text;
-        for (const test::ChildWindow& child : test::childWindows(box)) {
-            if (child.className == L"Static") text += child.text;
-        }
+        test::waitUntil([&] {
+            for (const test::ChildWindow& child : test::childWindows(box)) {
+                if (child.className == L"Static") text += child.text;
+            }
+            return !text.empty();
+        }, 10000);
         EXPECT_NE(text.find(L"The Java runtime library " + x64 + L"\\bin\\client\\jvm.dll is a 64-bit library"),
                   std::wstring::npos)
             << toUtf8(std::u16string(text.begin(), text.end()));
