@@ -12,7 +12,7 @@ std::string peImage(uint16_t machine, uint32_t ntOffset = 0x80, size_t size = 0x
     bytes[0] = 'M';
     bytes[1] = 'Z';
     for (int i = 0; i < 4; ++i) bytes[0x3C + i] = static_cast<char>((ntOffset >> (8 * i)) & 0xFF);
-    if (size_t{ntOffset} + 6 <= size) {
+    if (uint64_t{ntOffset} + 6 <= size) { // no wrap-around where size_t is 32 bits
         bytes.replace(ntOffset, 4, std::string("PE\0\0", 4));
         bytes[ntOffset + 4] = static_cast<char>(machine & 0xFF);
         bytes[ntOffset + 5] = static_cast<char>(machine >> 8);
