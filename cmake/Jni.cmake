@@ -12,3 +12,8 @@ if(NOT LAUNCHER_JNI_INCLUDE)
   set(LAUNCHER_JNI_INCLUDE ${jni_dir} CACHE PATH "Folder that holds jni.h" FORCE)
 endif()
 set(LAUNCHER_JNI_INCLUDES ${LAUNCHER_JNI_INCLUDE} ${LAUNCHER_JNI_INCLUDE}/linux)
+if(WIN32)
+  # The host JDK's machine part is Linux's; Windows needs its own calling
+  # convention, which matters on 32-bit x86.
+  set(LAUNCHER_JNI_INCLUDES ${LAUNCHER_JNI_INCLUDE} ${CMAKE_CURRENT_LIST_DIR}/jni-windows)
+endif()

@@ -23,6 +23,12 @@ start_wine_session() {
   export DISPLAY=":$(head -n 1 "$display_file")"
   rm -f "$display_file"
 
+  # A prefix made before Wine's 32-bit half was installed has no 32-bit
+  # system, and 32-bit programs fail in it: make it anew.
+  if [ -x /usr/lib/wine/wine ] && [ -f "$WINEPREFIX/system.reg" ] &&
+    [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINE64" wineboot -i >/dev/null 2>&1
   fi

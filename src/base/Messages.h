@@ -42,6 +42,7 @@ enum class MessageId : uint16_t {
     JniReasonExists = 229,
     JniReasonInvalid = 230,
     IniPathTooLong = 240,
+    RuntimeTooWide = 241,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

@@ -1,21 +1,39 @@
 #pragma once
-// Telling a 32-bit x86 runtime library, which this 64-bit launcher cannot
-// load, from one it can.
+// Which of the two x86 widths a runtime library was built for. A process
+// loads only libraries of its own width: the 64-bit launcher hands a 32-bit
+// runtime to its 32-bit pair, and the 32-bit launcher turns a 64-bit one
+// away with a message instead of a bare loader error.
 
 #include <string>
 #include <string_view>
 
 namespace launcher {
 
-// True when the file at path is a 32-bit x86 image. Any failure on the way
-// (missing file, not an image, truncated headers) is false.
+enum class LibraryWidth { Unknown, X86, X64 };
+
+// This process's own width.
+inline constexpr LibraryWidth kProcessWidth = sizeof(void*) == 4 ? LibraryWidth::X86 : LibraryWidth::X64;
+
+// The width of the image file at path. Any failure on the way (missing file,
+// not an image, truncated headers, another machine) is Unknown.
+LibraryWidth libraryWidth(std::u16string_view path);
+// True when the file at path is a 32-bit x86 image.
 bool isX86Library(std::u16string_view path);
 
+// True when a process of processWidth can never load the library at path
+// because it is built for the other width. Unknown widths are let through:
+// the loader then says what is wrong with the file.
+bool libraryTooWide(LibraryWidth processWidth, std::u16string_view path);
+
 // The header checks over a file's first bytes: a PE image whose NT headers
-// lie inside the bytes and name the i386 machine; an ELF image of class 32
-// for the i386 machine.
-bool isX86PeImage(std::string_view bytes);
-bool isX86ElfImage(std::string_view bytes);
+// lie inside the bytes and name the i386 or AMD64 machine; an ELF image of
+// class 32 for i386 or class 64 for x86-64, little-endian.
+LibraryWidth peImageWidth(std::string_view bytes);
+LibraryWidth elfImageWidth(std::string_view bytes);
+inline bool isX86PeImage(std::string_view bytes) { return peImageWidth(bytes) == LibraryWidth::X86; }
+inline bool isX86ElfImage(std::string_view bytes) { return elfImageWidth(bytes) == LibraryWidth::X86; }
+// The width named by a PE file header's machine field.
+LibraryWidth widthOfPeMachine(unsigned machine);
 // Offset of a PE image's NT headers when they lie wholly inside bytes.
 bool peHeadersInside(std::string_view bytes, size_t& offset);
 

@@ -6,12 +6,13 @@
 
 namespace launcher {
 
-bool isX86Library(std::u16string_view path) {
+LibraryWidth libraryWidth(std::u16string_view path) {
     UniqueDescriptor fd(::open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return false;
+    if (!fd) return LibraryWidth::Unknown;
     char header[64];
     ssize_t n = ::read(fd.get(), header, sizeof header);
-    return n > 0 && isX86ElfImage(std::string_view(header, static_cast<size_t>(n)));
+    if (n <= 0) return LibraryWidth::Unknown;
+    return elfImageWidth(std::string_view(header, static_cast<size_t>(n)));
 }
 
 } // namespace launcher

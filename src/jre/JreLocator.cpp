@@ -12,7 +12,13 @@ std::optional<RuntimeChoice> fromConfiguredFolder(const RuntimeSearch& s) {
     if (s.configuredFolder.empty()) return std::nullopt;
     JvmLibrary library = findJvmLibrary(withTrailingSeparator(s.configuredFolder), s.criteria.jvmType);
     if (library.path.empty()) return std::nullopt;
-    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path)};
+    if (libraryTooWide(s.processWidth, library.path)) return RuntimeChoice{library.path, false, true};
+    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path, s.processWidth)};
+}
+
+// A library this process cannot load is no find: the search goes on.
+bool fits(const RuntimeSearch& s, const JvmLibrary& library) {
+    return !library.path.empty() && !libraryTooWide(s.processWidth, library.path);
 }
 
 std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
@@ -23,20 +29,21 @@ std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
         if (!isJavaHome(home)) return std::nullopt;
     }
     JvmLibrary library = findJvmLibrary(home, s.criteria.jvmType);
-    if (library.path.empty()) return std::nullopt;
+    if (!fits(s, library)) return std::nullopt;
     return RuntimeChoice{library.path, false};
 }
 
 std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
     std::optional<std::u16string> home = runRegistryPass(*s.openRegistry(RegistryView::Native), s.criteria);
     bool wow32 = false;
-    if (!home && s.hasPair) {
+    // A 32-bit process already sees the 32-bit view as its native one.
+    if (!home && s.hasPair && s.processWidth == LibraryWidth::X64) {
         home = runRegistryPass(*s.openRegistry(RegistryView::Wow32), s.criteria);
         wow32 = home.has_value();
     }
     if (!home) return std::nullopt;
     JvmLibrary library = findJvmLibrary(*home, s.criteria.jvmType);
-    if (library.path.empty()) return std::nullopt;
+    if (!fits(s, library)) return std::nullopt;
     return RuntimeChoice{library.path, wow32};
 }
 
@@ -47,14 +54,14 @@ std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {
     std::u16string home = withTrailingSeparator(expanded);
     if (!isJavaHome(home)) return std::nullopt;
     JvmLibrary library = findJvmLibrary(home, s.criteria.jvmType);
-    if (library.path.empty()) return std::nullopt;
-    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path)};
+    if (!fits(s, library)) return std::nullopt;
+    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path, s.processWidth)};
 }
 
 } // namespace
 
-bool needsPairRelaunch(bool hasPair, std::u16string_view jvmPath) {
-    return hasPair && isX86Library(jvmPath);
+bool needsPairRelaunch(bool hasPair, std::u16string_view jvmPath, LibraryWidth processWidth) {
+    return processWidth == LibraryWidth::X64 && hasPair && isX86Library(jvmPath);
 }
 
 RuntimeChoice locateRuntime(const RuntimeSearch& search) {

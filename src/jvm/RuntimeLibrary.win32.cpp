@@ -33,6 +33,12 @@ bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmE
     }
     if (entries.getDefaultJavaVmInitArgs) {
         entries.findClassFromBootLoader = entryPoint<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
+        // A 32-bit runtime exports its JVM_ entries only under their
+        // decorated __stdcall names (two pointer arguments: "@8").
+        if (!entries.findClassFromBootLoader && sizeof(void*) == 4) {
+            entries.findClassFromBootLoader =
+                entryPoint<FindClassFromBootLoaderFunction>(library, "_JVM_FindClassFromBootLoader@8");
+        }
     }
     if (!entries.createJavaVm || !entries.getDefaultJavaVmInitArgs) {
         showError(owner.load(), windowsErrorText(MessageId::CreateJavaVmMissing, static_cast<long long>(GetLastError())));

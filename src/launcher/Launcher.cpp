@@ -181,6 +181,10 @@ bool Launcher::chooseRuntime() {
     RuntimeChoice choice = locateRuntime(search);
     jvmPath_ = choice.jvmPath;
     pairRelaunch_ = choice.pairRelaunch;
+    if (choice.tooWide) {
+        showFormattedError(messageOwner_, MessageId::RuntimeTooWide, jvmPath_);
+        return false;
+    }
     if (!jvmPath_.empty()) return true;
     RuntimeAnswer answer = askForRuntime(
         runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion),

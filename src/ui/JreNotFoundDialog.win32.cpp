@@ -1,6 +1,7 @@
 #include "ui/JreNotFoundDialog.win32.h"
 #include "base/Messages.h"
 #include "base/Wide.win32.h"
+#include "jre/Bitness.h"
 #include "jre/JvmLibrary.h"
 #include "ui/DialogIds.h"
 #include "ui/DialogPlacement.win32.h"
@@ -74,6 +75,12 @@ void JreNotFoundDialog::pick(const std::u16string& folder) {
     SetDlgItemTextW(dialog_, dialog::kJrePathEdit, wide(folder));
     chosenFolder_ = folder.empty() ? std::u16string() : withTrailingSeparator(folder);
     chosenJvmPath_ = folder.empty() ? std::u16string() : findJvmLibrary(chosenFolder_, type_).path;
+    // A runtime of the other width would only fail in the loader with a bare
+    // error code; say why it cannot be used and let the user pick again.
+    if (!chosenJvmPath_.empty() && libraryTooWide(kProcessWidth, chosenJvmPath_)) {
+        showFormattedError(dialog_, MessageId::RuntimeTooWide, chosenJvmPath_);
+        chosenJvmPath_.clear();
+    }
     EnableWindow(GetDlgItem(dialog_, IDOK), !chosenJvmPath_.empty());
 }
 

@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "base/Wide.win32.h"
 #include "config/IniText.h"
+#include "jre/Bitness.h"
 #include "probe/StandinProbe.h"
 #include "support/DialogProbe.win32.h"
 #include "support/Screenshot.win32.h"
@@ -144,6 +145,78 @@ TEST_F(JreNotFoundDialog, AnyFlavourCountsWithoutAServerRequirement) {
     PostMessageW(test::dialogControl(dialog, IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
     EXPECT_EQ(rememberedIni(), "");
+}
+
+// The headers of an x86-64 DLL: enough for the width test, never loaded.
+std::string amd64Headers() {
+    std::string bytes(0x200, '\0');
+    bytes.replace(0, 2, "MZ");
+    bytes[0x3C] = char(0x80);
+    bytes.replace(0x80, 6, std::string("PE\0\0\x64\x86", 6));
+    return bytes;
+}
+
+struct BoxSearch {
+    DWORD processId;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK findOtherBox(HWND window, LPARAM data) {
+    auto* s = reinterpret_cast<BoxSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (owner != s->processId || window == s->except || std::wstring(name) != L"#32770") return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// A top-level dialog-class window of the process other than the given one.
+HWND otherProcessBox(DWORD processId, HWND except) {
+    BoxSearch search{processId, except, nullptr};
+    EnumWindows(&findOtherBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A 64-bit runtime picked in the 32-bit launcher's dialog: a message says
+// why it cannot be used and OK stays grey. The x64 launcher takes it.
+TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
+    test::writeBytes(folder.path() / "x64/bin/client/jvm.dll", amd64Headers());
+    writeIni("");
+    test::StartedProcess launcher(exe.wstring(), L"");
+    HWND dialog = waitForDialog(launcher);
+    ASSERT_NE(dialog, nullptr);
+    const std::wstring x64 = (folder.path() / "x64").wstring();
+    test::sendWithin(test::dialogControl(dialog, dialog::kJrePathEdit), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(x64.c_str()));
+    // Posted: the pick may show a message box and wait for it.
+    PostMessageW(dialog, dialog::kPickShownFolder, 0, 0);
+    HWND box = nullptr;
+    const bool narrow = kProcessWidth == LibraryWidth::X86;
+    test::waitUntil([&] { return (box = otherProcessBox(launcher.id(), dialog)) != nullptr; }, narrow ? 30000 : 2000);
+    ASSERT_EQ(box != nullptr, narrow);
+    if (box) {
+        // The box may be found before its text is in place.
+        std::wstring text;
+        test::waitUntil([&] {
+            for (const test::ChildWindow& child : test::childWindows(box)) {
+                if (child.className == L"Static") text += child.text;
+            }
+            return !text.empty();
+        }, 10000);
+        EXPECT_NE(text.find(L"The Java runtime library " + x64 + L"\\bin\\client\\jvm.dll is a 64-bit library"),
+                  std::wstring::npos)
+            << toUtf8(std::u16string(text.begin(), text.end()));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(box); }, 10000));
+    }
+    test::sendWithin(dialog, WM_NULL);
+    EXPECT_EQ(IsWindowEnabled(test::dialogControl(dialog, IDOK)) != FALSE, !narrow);
+
+    PostMessageW(test::dialogControl(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
 }
 
 // The link follows the browser's colours in the user's registry and is grey

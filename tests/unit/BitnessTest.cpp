@@ -12,7 +12,7 @@ std::string peImage(uint16_t machine, uint32_t ntOffset = 0x80, size_t size = 0x
     bytes[0] = 'M';
     bytes[1] = 'Z';
     for (int i = 0; i < 4; ++i) bytes[0x3C + i] = static_cast<char>((ntOffset >> (8 * i)) & 0xFF);
-    if (size_t{ntOffset} + 6 <= size) {
+    if (uint64_t{ntOffset} + 6 <= size) { // no wrap-around where size_t is 32 bits
         bytes.replace(ntOffset, 4, std::string("PE\0\0", 4));
         bytes[ntOffset + 4] = static_cast<char>(machine & 0xFF);
         bytes[ntOffset + 5] = static_cast<char>(machine >> 8);
@@ -51,6 +51,46 @@ TEST(Bitness, ElfHeaders) {
     EXPECT_FALSE(isX86ElfImage(elfImage(1, 40))); // 32-bit ARM
     EXPECT_FALSE(isX86ElfImage(elfImage(1, 3).substr(0, 12)));
     EXPECT_FALSE(isX86ElfImage(peImage(0x14C)));
+}
+
+struct WidthCase {
+    const char* label;
+    std::string bytes;
+    LibraryWidth width;
+};
+
+void PrintTo(const WidthCase& c, std::ostream* out) { *out << c.label; }
+
+class ImageWidth : public ::testing::TestWithParam<WidthCase> {};
+
+// Each header read by both readers: only the matching format answers.
+TEST_P(ImageWidth, ReadsTheMachineOfEitherFormat) {
+    const WidthCase& c = GetParam();
+    const bool pe = c.bytes.rfind("MZ", 0) == 0;
+    EXPECT_EQ(peImageWidth(c.bytes), pe ? c.width : LibraryWidth::Unknown);
+    EXPECT_EQ(elfImageWidth(c.bytes), pe ? LibraryWidth::Unknown : c.width);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, ImageWidth,
+    ::testing::Values(WidthCase{"PeI386", peImage(0x14C), LibraryWidth::X86},
+                      WidthCase{"PeAmd64", peImage(0x8664), LibraryWidth::X64},
+                      WidthCase{"PeArm64", peImage(0xAA64), LibraryWidth::Unknown},
+                      WidthCase{"PeAmd64CutShort", peImage(0x8664).substr(0, 0x90), LibraryWidth::Unknown},
+                      WidthCase{"PeAmd64OffsetBeyondTheFile", peImage(0x8664, 0xFFFFFFF0), LibraryWidth::Unknown},
+                      WidthCase{"ElfI386", elfImage(1, 3), LibraryWidth::X86},
+                      WidthCase{"ElfX86_64", elfImage(2, 62), LibraryWidth::X64},
+                      WidthCase{"ElfClass32WithX86_64Machine", elfImage(1, 62), LibraryWidth::Unknown},
+                      WidthCase{"ElfClass64WithI386Machine", elfImage(2, 3), LibraryWidth::Unknown},
+                      WidthCase{"ElfAarch64", elfImage(2, 183), LibraryWidth::Unknown},
+                      WidthCase{"ElfCutShort", elfImage(2, 62).substr(0, 19), LibraryWidth::Unknown},
+                      WidthCase{"Empty", "", LibraryWidth::Unknown}),
+    [](const ::testing::TestParamInfo<WidthCase>& info) { return info.param.label; });
+
+TEST(ImageWidth, BigEndianElfIsNeither) {
+    std::string bytes = elfImage(2, 62);
+    bytes[5] = 2;
+    EXPECT_EQ(elfImageWidth(bytes), LibraryWidth::Unknown);
 }
 
 } // namespace

@@ -3,23 +3,30 @@
 
 #include "jre/JreLocator.h"
 #include "base/Platform.h"
+#include "base/Text.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 namespace launcher {
 namespace {
 
-// The first bytes of a 32-bit x86 library of the platform's format.
-std::string x86Library() {
+// The first bytes of a library of the platform's format built for width;
+// "library" for Unknown.
+std::string libraryOf(LibraryWidth width) {
+    if (width == LibraryWidth::Unknown) return "library";
+    const bool x86 = width == LibraryWidth::X86;
     std::string bytes(0x200, '\0');
     if (kWindows) {
         bytes.replace(0, 2, "MZ");
         bytes[0x3C] = char(0x80);
-        bytes.replace(0x80, 6, std::string("PE\0\0\x4c\x01", 6));
+        bytes.replace(0x80, 6, x86 ? std::string("PE\0\0\x4c\x01", 6) : std::string("PE\0\0\x64\x86", 6));
     } else {
-        bytes.replace(0, 6, "\x7f" "ELF\x01\x01");
-        bytes[18] = 3;
+        bytes.replace(0, 6, x86 ? "\x7f" "ELF\x01\x01" : "\x7f" "ELF\x02\x01");
+        bytes[18] = x86 ? 3 : 62;
     }
     return bytes;
 }
@@ -39,6 +46,9 @@ protected:
     std::u16string nativeHome, wow32Home;
 
     void SetUp() override {
+        // The x64 launcher's search unless a test says otherwise, whichever
+        // width this test program has.
+        search.processWidth = LibraryWidth::X64;
         search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
         search.criteria.jdkKind = search.criteria.jreKind = true;
         search.openRegistry = [this](RegistryView view) -> std::unique_ptr<RuntimeRegistry> {
@@ -48,11 +58,11 @@ protected:
 
     // A runtime folder: the home marker and the libraries of the flavours.
     std::u16string runtime(std::u16string_view name, std::initializer_list<const char16_t*> flavours,
-                           bool marker = true, bool x86 = false) {
+                           bool marker = true, LibraryWidth width = LibraryWidth::Unknown) {
         std::u16string home = withTrailingSeparator(root.text(name));
         if (marker) test::writeBytes(test::toPath(home + (kWindows ? u"bin\\java.dll" : u"lib/libjava.so")), "x");
         for (const char16_t* f : flavours) {
-            test::writeBytes(test::toPath(jvmLibraryPath(home, f)), x86 ? x86Library() : std::string("library"));
+            test::writeBytes(test::toPath(jvmLibraryPath(home, f)), libraryOf(width));
         }
         return home;
     }
@@ -103,7 +113,7 @@ TEST_F(JreLocatorTest, ServerTypeNeedsTheServerLibrary) {
 }
 
 TEST_F(JreLocatorTest, A32BitRuntimeNeedsThePairedLauncher) {
-    std::u16string x86 = runtime(u"x86", {u"server"}, true, true);
+    std::u16string x86 = runtime(u"x86", {u"server"}, true, LibraryWidth::X86);
     search.configuredFolder = x86;
     EXPECT_FALSE(locateRuntime(search).pairRelaunch);
     search.hasPair = true;
@@ -133,6 +143,71 @@ TEST_F(JreLocatorTest, The32BitViewOnlyWithAPair) {
     choice = locateRuntime(search);
     EXPECT_EQ(choice.jvmPath, jvmLibraryPath(nativeHome, u"client"));
     EXPECT_FALSE(choice.pairRelaunch);
+}
+
+// The 32-bit launcher: its one registry view is the 32-bit one, it never
+// hands over (its pair would hand a 32-bit runtime straight back), and it
+// passes over 64-bit runtimes except a configured one, which it reports.
+struct NarrowCase {
+    const char* label;
+    LibraryWidth configured, beside, native, javaHome; // Unknown: that source has nothing
+    const char* expected;                               // the source chosen, "" for none
+    bool tooWide;
+};
+
+void PrintTo(const NarrowCase& c, std::ostream* out) { *out << c.label; }
+
+class NarrowProcess : public JreLocatorTest, public ::testing::WithParamInterface<NarrowCase> {};
+
+TEST_P(NarrowProcess, ChoosesOnly32BitRuntimes) {
+    const NarrowCase& c = GetParam();
+    constexpr LibraryWidth none = LibraryWidth::Unknown;
+    search.processWidth = LibraryWidth::X86;
+    search.hasPair = true;
+    std::optional<test::EnvironmentOverride> javaHomeVariable;
+    std::map<std::string, std::u16string> homes;
+    auto make = [&](const char* source, LibraryWidth width) {
+        return homes[source] = runtime(fromUtf8(source), {u"client"}, true, width);
+    };
+    if (c.configured != none) search.configuredFolder = make("configured", c.configured);
+    if (c.beside != none) search.launcherFolder = make("beside", c.beside);
+    if (c.native != none) nativeHome = make("native", c.native);
+    // Were the 32-bit view asked as a second pass, it would find this one.
+    wow32Home = make("wow32", LibraryWidth::X86);
+    if (c.javaHome != none) javaHomeVariable.emplace(u"JAVA_HOME", make("javaHome", c.javaHome));
+
+    RuntimeChoice choice = locateRuntime(search);
+    const std::string expected = c.expected;
+    EXPECT_EQ(choice.jvmPath, expected.empty() ? u"" : jvmLibraryPath(homes[expected], u"client"));
+    EXPECT_EQ(choice.tooWide, c.tooWide);
+    EXPECT_FALSE(choice.pairRelaunch);
+}
+
+constexpr LibraryWidth kNone = LibraryWidth::Unknown, kX86 = LibraryWidth::X86, kX64 = LibraryWidth::X64;
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, NarrowProcess,
+    ::testing::Values(NarrowCase{"Configured32BitLoadsHere", kX86, kNone, kNone, kNone, "configured", false},
+                      NarrowCase{"Configured64BitIsReported", kX64, kX86, kX86, kX86, "configured", true},
+                      NarrowCase{"Beside64BitIsPassedOver", kNone, kX64, kX86, kNone, "native", false},
+                      NarrowCase{"Registered64BitIsPassedOver", kNone, kNone, kX64, kX86, "javaHome", false},
+                      NarrowCase{"JavaHome64BitLeavesNothing", kNone, kNone, kNone, kX64, "", false},
+                      NarrowCase{"NoSecondPassInThe32BitView", kNone, kNone, kNone, kNone, "", false}),
+    [](const ::testing::TestParamInfo<NarrowCase>& info) { return info.param.label; });
+
+TEST(NeedsPairRelaunch, OnlyThe64BitLauncherHandsOver) {
+    test::TempFolder folder;
+    const std::u16string x86 = folder.text(u"x86.lib"), x64 = folder.text(u"x64.lib");
+    test::writeBytes(test::toPath(x86), libraryOf(LibraryWidth::X86));
+    test::writeBytes(test::toPath(x64), libraryOf(LibraryWidth::X64));
+    EXPECT_TRUE(needsPairRelaunch(true, x86, LibraryWidth::X64));
+    EXPECT_FALSE(needsPairRelaunch(false, x86, LibraryWidth::X64));
+    EXPECT_FALSE(needsPairRelaunch(true, x64, LibraryWidth::X64));
+    EXPECT_FALSE(needsPairRelaunch(true, x86, LibraryWidth::X86));
+    EXPECT_TRUE(libraryTooWide(LibraryWidth::X86, x64));
+    EXPECT_FALSE(libraryTooWide(LibraryWidth::X86, x86));
+    EXPECT_FALSE(libraryTooWide(LibraryWidth::X64, x64));
+    EXPECT_FALSE(libraryTooWide(LibraryWidth::X86, folder.text(u"missing.lib")));
 }
 
 } // namespace

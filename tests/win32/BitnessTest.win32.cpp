@@ -47,7 +47,7 @@ fs::path thisProgram() {
     return test::toPath(path);
 }
 
-// This program's own image (x64) with its machine field rewritten: a whole,
+// This program's own image with its machine field rewritten: a whole,
 // real PE file that names the i386 machine.
 std::string thisProgramAs(uint16_t machine) {
     std::string bytes = test::readBytes(thisProgram());
@@ -78,6 +78,10 @@ TEST_P(IsX86Library, ReadsTheMachineOfTheHeaders) {
     test::TempFolder folder;
     fs::path file = GetParam().make(folder.path());
     EXPECT_EQ(isX86Library(file.u16string()), GetParam().x86);
+    if (fs::is_regular_file(file) && GetParam().label == std::string_view("WholeAmd64Image")) {
+        EXPECT_EQ(libraryWidth(file.u16string()), LibraryWidth::X64);
+        EXPECT_TRUE(libraryTooWide(LibraryWidth::X86, file.u16string()));
+    }
     // The file is released again: it can be replaced at once.
     if (fs::is_regular_file(file) && file.parent_path() == folder.path()) {
         std::error_code error;
@@ -90,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FileCase{"I386Headers", [](const fs::path& f) { return written(f, peImage(kMachineI386)); }, true},
         FileCase{"WholeI386Image", [](const fs::path& f) { return written(f, thisProgramAs(kMachineI386)); }, true},
-        FileCase{"ThisX64Program", [](const fs::path&) { return thisProgram(); }, false},
+        FileCase{"ThisProgram", [](const fs::path&) { return thisProgram(); }, kProcessWidth == LibraryWidth::X86},
+        FileCase{"WholeAmd64Image", [](const fs::path& f) { return written(f, thisProgramAs(kMachineAmd64)); }, false},
         FileCase{"Amd64Headers", [](const fs::path& f) { return written(f, peImage(kMachineAmd64)); }, false},
         FileCase{"CutAfterSignature",
                  [](const fs::path& f) { return written(f, peImage(kMachineI386).substr(0, 0x80 + 4)); }, false},
@@ -162,6 +167,7 @@ TEST_P(PairRelaunch, FollowsTheSourceAndTheLibrary) {
     search.launcherFolder = launcherFolder.u16string() + u"\\";
     if (c.source == Source::ConfiguredFolder) search.configuredFolder = home.u16string();
     search.hasPair = c.hasPair;
+    search.processWidth = LibraryWidth::X64; // the x64 launcher's search, whatever this program's width
     search.openRegistry = [](RegistryView) -> std::unique_ptr<RuntimeRegistry> {
         return std::make_unique<NoRegistry>();
     };
@@ -170,7 +176,8 @@ TEST_P(PairRelaunch, FollowsTheSourceAndTheLibrary) {
     RuntimeChoice choice = locateRuntime(search);
     EXPECT_EQ(choice.jvmPath, library);
     EXPECT_EQ(choice.pairRelaunch, c.relaunch);
-    EXPECT_EQ(needsPairRelaunch(c.hasPair, library), c.hasPair && c.machine == kMachineI386);
+    EXPECT_EQ(needsPairRelaunch(c.hasPair, library, LibraryWidth::X64), c.hasPair && c.machine == kMachineI386);
+    EXPECT_FALSE(needsPairRelaunch(c.hasPair, library, LibraryWidth::X86));
 }
 
 INSTANTIATE_TEST_SUITE_P(
