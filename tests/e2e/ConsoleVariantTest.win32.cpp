@@ -124,7 +124,9 @@ TEST_P(ConsoleVariant, SpeaksOnStandardErrorAndShowsNoWindow) {
     EXPECT_EQ(run.windowClass, L"") << "a window appeared";
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_EQ(run.out, c.out);
-    if (!c.errIs.empty()) EXPECT_EQ(run.err, c.errIs);
+    if (!c.errIs.empty()) {
+        EXPECT_EQ(run.err, c.errIs);
+    }
     for (const std::string& part : c.errHas) EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
     for (const std::string& part : c.errLacks) EXPECT_EQ(run.err.find(part), std::string::npos) << run.err;
 }
@@ -136,8 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
                     {}, {}, "tool: Main class was not specified in INI file.\r\n"},
         ConsoleCase{"NoRuntimeIsTheMessageNotTheDialog",
                     "[Java Runtime Environment]\r\nMain Class=standin.Echo\r\nMinimum Version=99\r\n", L"", DWORD(-1),
-                    "", {"tool: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (99"},
-                    {"\n\n", "\r\n "}},
+                    "", {}, {},
+                    "tool: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
+                    "(minimum version 99.0) from: https://adoptium.net/\r\n"},
         // The splash is configured, yet the console program opens no window.
         ConsoleCase{"ProgramStreamsAreTheProcesss", "[Java Runtime Environment]\r\nMain Class=standin.Echo\r\n<run>"
                     "[Display]\r\nSplash Screen=splash.png\r\n", L"one \"two three\"", 0, "one\r\ntwo three\r\n", {}, {}, ""},
