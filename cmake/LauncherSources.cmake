@@ -8,8 +8,8 @@ function(launcher_collect_sources out platform)
       if(f MATCHES "\\.(win32|posix)\\.cpp$" AND NOT f MATCHES "\\.${platform}\\.cpp$")
         continue()
       endif()
-      # The entry point belongs to the executable, not to the library.
-      if(f MATCHES "/Main\\.[a-z0-9]+\\.cpp$")
+      # The entry points belong to the executables, not to the library.
+      if(f MATCHES "/(Console)?Main\\.[a-z0-9]+\\.cpp$")
         continue()
       endif()
       list(APPEND result ${f})

@@ -1,4 +1,5 @@
 #include "base/Messages.h"
+#include "base/ConsoleVariant.h"
 #include "base/Text.h"
 
 #include <cerrno>
@@ -20,17 +21,6 @@ constexpr TableEntry kMessages[] = {
 };
 #undef MESSAGE
 
-// A message box has room for several lines; standard error gets one line per
-// message, so inner line breaks become spaces and trailing ones go.
-std::string oneLine(std::u16string_view text) {
-    std::u16string line(text);
-    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.pop_back();
-    for (char16_t& c : line) {
-        if (c == u'\n' || c == u'\r') c = u' ';
-    }
-    return toUtf8(line);
-}
-
 } // namespace
 
 std::u16string loadMessage(MessageId id) {
@@ -41,9 +31,9 @@ std::u16string loadMessage(MessageId id) {
 }
 
 int presentError(WindowHandle, std::u16string_view text) {
+    // The name's bytes as they are: a name that is not UTF-8 stays recognisable.
     std::string line = program_invocation_short_name;
-    line += ": ";
-    line += oneLine(text);
+    line += toUtf8(messageLine(u"", text));
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

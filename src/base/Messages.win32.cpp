@@ -1,4 +1,6 @@
 #include "base/Messages.h"
+#include "base/ConsoleVariant.h"
+#include "base/ModulePath.h"
 #include "base/Wide.win32.h"
 
 #include <windows.h>
@@ -21,6 +23,12 @@ std::u16string loadMessage(MessageId id) {
 }
 
 int presentError(WindowHandle owner, std::u16string_view text) {
+    if (isConsoleVariant()) {
+        std::u16string module;
+        readModulePath(module);
+        writeStandardError(messageLine(programNameOf(module), text) + u"\r\n");
+        return IDOK; // the one answer the box would have had
+    }
     std::u16string message(text);
     return MessageBoxW(static_cast<HWND>(owner), wide(message), nullptr, MB_ICONERROR);
 }

@@ -1,4 +1,5 @@
 #include "jvm/JvmHost.h"
+#include "base/ConsoleVariant.h"
 #include "base/Format.h"
 #include "base/Messages.h"
 #include "jvm/JavaBridge.h"
@@ -11,6 +12,34 @@
 #include <thread>
 
 namespace launcher {
+
+namespace {
+
+struct HelperLookup {
+    const std::u16string* mainClass;
+    const MessageOwner* owner;
+};
+
+// The helper has said why on standard error and ends the VM. Where that is
+// a console, the user has read it; a GUI program has no console, so the
+// user would see nothing at all: say it in a box before the process ends
+// with the helper's code.
+void reportHelperExit(jint, void* context) {
+    if (messagesGoToStandardError()) return;
+    const auto* lookup = static_cast<const HelperLookup*>(context);
+    showFormattedError(lookup->owner->load(), MessageId::MainClassNotFound, *lookup->mainClass);
+}
+
+// Watches the VM's exit while the helper runs, and only then.
+class HelperExitWatch {
+public:
+    explicit HelperExitWatch(HelperLookup& lookup) { setHelperExitHandler(&reportHelperExit, &lookup); }
+    ~HelperExitWatch() { setHelperExitHandler(nullptr, nullptr); }
+    HelperExitWatch(const HelperExitWatch&) = delete;
+    HelperExitWatch& operator=(const HelperExitWatch&) = delete;
+};
+
+} // namespace
 
 bool JvmHost::load(std::u16string_view jvmPath, const MessageOwner& owner) {
     return loadJvmLibrary(jvmPath, owner, entries_);
@@ -58,6 +87,8 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwne
             std::u16string dotted = mainClass;
             replaceAll(dotted, u'/', u'.');
             if (jstring name = toJavaString(env_, dotted)) {
+                HelperLookup lookup{&mainClass, &owner};
+                HelperExitWatch watch(lookup);
                 auto found = static_cast<jclass>(env_->CallStaticObjectMethod(helper, check, JNI_TRUE, jint{1}, name));
                 if (found) return found;
             }

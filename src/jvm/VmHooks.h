@@ -15,6 +15,12 @@ public:
 
 void setVmExitListener(VmExitListener* listener);
 
+// Told first when the VM exits while the runtime's launcher helper looks up
+// the main class: an exit there is the helper giving up on it. Set for the
+// length of that lookup only, beside the listener above.
+using HelperExitHandler = void (*)(jint code, void* context);
+void setHelperExitHandler(HelperExitHandler handler, void* context);
+
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();
 

@@ -1,4 +1,5 @@
 #include "launcher/Launcher.h"
+#include "base/ConsoleVariant.h"
 #include "base/Messages.h"
 #include "base/ModulePath.h"
 #include "config/CommandLine.h"
@@ -71,7 +72,9 @@ bool Launcher::checkSingleInstance() {
 
 int Launcher::runNormal() {
     prepareEnvironment();
-    if (!splashSuppressed(arguments_) && !startSplash()) return 0;
+    // The console program opens no window of its own, a splash included.
+    const bool splash = !isConsoleVariant() && !splashSuppressed(arguments_);
+    if (splash && !startSplash()) return 0;
     if (!jvm_.load(jvmPath_, messageOwner_)) return -1;
     // A missing class path has been reported; the VM starts all the same.
     buildVmOptions();

@@ -7,6 +7,9 @@
 
 namespace launcher {
 
+// Where the runtime-not-found message sends the user (the dialog's link).
+inline constexpr const char16_t* kRuntimeDownloadAddress = u"https://adoptium.net/";
+
 struct RuntimeAnswer {
     bool confirmed = false;
     std::u16string folder;  // the picked runtime folder, ending in a separator

@@ -1,9 +1,18 @@
 #include "ui/RuntimePrompt.h"
+#include "base/ConsoleVariant.h"
+#include "base/Messages.h"
 #include "ui/JreNotFoundDialog.win32.h"
 
 namespace launcher {
 
 RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type) {
+    if (isConsoleVariant()) {
+        // A command-line program opens no dialog: the message says what to
+        // install and, as the dialog's link would, where from; the launch
+        // ends as if the user had cancelled.
+        showError(nullptr, std::u16string(message) + u" " + kRuntimeDownloadAddress);
+        return {};
+    }
     JreNotFoundDialog dialog{std::u16string(message), type};
     const INT_PTR result = dialog.run();
     if (result == -1) {

@@ -153,6 +153,14 @@ INSTANTIATE_TEST_SUITE_P(
                    withOptions({"checkAndLoadMain 1 1 standin.Missing", "FindClass standin/Missing",
                                 "ExceptionDescribe java.lang.NoClassDefFoundError: standin/Missing"}),
                    {"main"}},
+        // A runtime whose helper ends the VM for a missing class, as real
+        // ones do: a GUI program has nobody reading standard error, so it says
+        // so in a box; the exit code is the helper's.
+        LaunchCase{"HelperEndsTheVmForAMissingClass", "standard", "standin.Missing", {}, 1,
+                   kWindows ? std::vector<std::string>{"Could not find the main class standin/Missing."}
+                            : std::vector<std::string>{},
+                   {"option -Dstandin.helperExits=true", "checkAndLoadMain 1 1 standin.Missing", "exit 1"},
+                   {"FindClass standin/", "main"}, "-Dstandin.helperExits=true"},
         LaunchCase{"NoMainMethod", "standard", "standin.NoMain", {}, -1, {"No main method found in specified class."},
                    withOptions({"GetStaticMethodID standin/NoMain main ([Ljava/lang/String;)V"})},
         LaunchCase{"CreationErrorOutsideTheKnownCodesHasAnEmptyReason", "create-fails", "standin.Echo", {}, -1,

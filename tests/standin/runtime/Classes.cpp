@@ -135,7 +135,14 @@ Value checkAndLoadMain(Object*, const std::vector<Value>& a) {
         if (c == '.') c = '/';
     }
     const ClassDef* found = findClassDef(slashed);
-    return found && found->application ? objectResult(found->mirror) : nothing();
+    if (found && found->application) return objectResult(found->mirror);
+    if (helperEndsVm()) {
+        const std::string shown = toUtf8(name->text);
+        printTo(systemErr(), "Error: Could not find or load main class " + shown + lineSeparator() +
+                                 "Caused by: java.lang.ClassNotFoundException: " + shown + lineSeparator());
+        systemExit(1);
+    }
+    return nothing();
 }
 
 // --- scripted application classes

@@ -77,6 +77,10 @@ const char* lineSeparator();
 // Method lookups of this name fail from now on ("-Dstandin.missingMethod=").
 void setMissingMethod(std::string name);
 bool isMissingMethod(std::string_view name);
+// "-Dstandin.helperExits=true": checkAndLoadMain ends the VM for a class it
+// cannot find, after printing the reason to System.err.
+void setHelperExits(bool exits);
+bool helperEndsVm();
 
 // --- heap and references (Heap.cpp)
 Object* allocate(const ClassDef* type);

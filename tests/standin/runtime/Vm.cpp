@@ -5,6 +5,7 @@
 
 #include "runtime/Slots.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -167,6 +168,7 @@ struct Jdk11InitArgs {
 constexpr jint kDefaultStackSize = 1024 * 1024;
 constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
 constexpr const char* kMissingMethod = "-Dstandin.missingMethod=";
+constexpr const char* kHelperExits = "-Dstandin.helperExits=true";
 
 [[maybe_unused]] jint createJavaVm(JavaVM** pvm, void** penv, void* argsPointer) {
     auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
@@ -187,6 +189,9 @@ constexpr const char* kMissingMethod = "-Dstandin.missingMethod=";
         // A platform method that this VM lacks, for the failure paths of
         // the launcher's own calls into Java.
         if (text.rfind(kMissingMethod, 0) == 0) setMissingMethod(text.substr(std::strlen(kMissingMethod)));
+        // The launcher helper gives up as a real runtime's does: it prints
+        // why and ends the VM, instead of answering null.
+        if (text == kHelperExits) setHelperExits(true);
         if (!recognised(text) && unrecognised.empty()) unrecognised = text;
     }
     if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
@@ -226,6 +231,13 @@ void setMissingMethod(std::string name) {
     std::lock_guard guard(missingLock);
     missingName = std::move(name);
 }
+
+namespace {
+std::atomic<bool> helperExits{false};
+} // namespace
+
+void setHelperExits(bool exits) { helperExits = exits; }
+bool helperEndsVm() { return helperExits; }
 
 bool isMissingMethod(std::string_view name) {
     std::lock_guard guard(missingLock);

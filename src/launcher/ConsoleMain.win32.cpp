@@ -1,0 +1,24 @@
+// Entry point of the console variant of the Windows launcher, for
+// command-line Java programs: the program's standard streams are the
+// console's, and every message is a line on standard error.
+//
+// No console control handler is installed here: the Java runtime installs
+// its own, so that Ctrl+C ends the program through its normal shutdown and
+// the program's shutdown hooks run.
+
+#include "base/ConsoleVariant.h"
+#include "launcher/Launcher.h"
+#include "launcher/ProcessSetup.h"
+
+int wmain() {
+    launcher::useConsoleVariant();
+    int exitCode;
+    {
+        launcher::Launcher app;
+        launcher::Launcher::setCurrent(&app);
+        launcher::useSystemDefaultLocale();
+        exitCode = app.init() ? app.run() : -1;
+        launcher::Launcher::setCurrent(nullptr);
+    }
+    return exitCode;
+}
