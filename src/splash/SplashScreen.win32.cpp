@@ -1,20 +1,17 @@
 #include "splash/SplashScreen.win32.h"
 #include "base/UniqueResource.h"
+#include "base/Gdi.win32.h"
 #include "base/Wide.win32.h"
+#include "splash/Gdiplus.win32.h"
 #include "splash/SplashPlacement.h"
-
-// The lean Windows headers leave out the COM types GDI+ builds on.
-#include <objidl.h>
-
-#include <gdiplus.h>
 
 namespace launcher {
 
 namespace {
 
-namespace gdip = Gdiplus::DllExports;
+namespace gdip = launcher::gdiplus;
 
-void deleteDc(HDC dc) { DeleteDC(dc); }
+void deleteDc(HDC dc) { gdi::DeleteDC(dc); }
 void disposeImage(Gdiplus::GpBitmap* image) { gdip::GdipDisposeImage(image); }
 void deleteGraphics(Gdiplus::GpGraphics* graphics) { gdip::GdipDeleteGraphics(graphics); }
 void disposeAttributes(Gdiplus::GpImageAttributes* attributes) { gdip::GdipDisposeImageAttributes(attributes); }
@@ -29,10 +26,10 @@ class GdiplusSession {
 public:
     GdiplusSession() {
         Gdiplus::GdiplusStartupInput input; // version 1, no debug callback, background thread
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+        gdip::GdiplusStartup(&token_, &input, nullptr);
     }
     ~GdiplusSession() {
-        if (token_) Gdiplus::GdiplusShutdown(token_);
+        if (token_) gdip::GdiplusShutdown(token_);
     }
 
 private:
@@ -75,7 +72,7 @@ void drawPicture(HDC dc, Gdiplus::GpBitmap* picture, int width, int height) {
 } // namespace
 
 SplashScreen::~SplashScreen() {
-    if (bitmap_) DeleteObject(bitmap_);
+    if (bitmap_) gdi::DeleteObject(bitmap_);
 }
 
 HWND SplashScreen::create(const std::u16string& imagePath, bool shadow) {
@@ -105,16 +102,16 @@ void SplashScreen::preparePicture(const std::u16string& imagePath, int& width, i
     }
     width = static_cast<int>(pictureWidth);
     height = static_cast<int>(pictureHeight);
-    if (bitmap_) DeleteObject(std::exchange(bitmap_, nullptr));
+    if (bitmap_) gdi::DeleteObject(std::exchange(bitmap_, nullptr));
     HDC screen = GetDC(nullptr);
     ScopeExit releaseScreen([screen] { ReleaseDC(nullptr, screen); });
-    bitmap_ = CreateCompatibleBitmap(screen, width, height);
-    UniqueMemoryDc memory(CreateCompatibleDC(screen));
+    bitmap_ = gdi::CreateCompatibleBitmap(screen, width, height);
+    UniqueMemoryDc memory(gdi::CreateCompatibleDC(screen));
     // A picture too large for a bitmap leaves the window blank, not broken.
     if (!bitmap_ || !memory || !picture) return;
-    HGDIOBJ previous = SelectObject(memory.get(), bitmap_);
+    HGDIOBJ previous = gdi::SelectObject(memory.get(), bitmap_);
     drawPicture(memory.get(), picture, width, height);
-    SelectObject(memory.get(), previous);
+    gdi::SelectObject(memory.get(), previous);
 }
 
 void SplashScreen::paint(HWND window) {
@@ -122,12 +119,12 @@ void SplashScreen::paint(HWND window) {
     HDC dc = BeginPaint(window, &ps);
     if (dc && bitmap_) {
         BITMAP size{};
-        GetObjectW(bitmap_, sizeof(size), &size);
-        UniqueMemoryDc memory(CreateCompatibleDC(dc));
+        gdi::GetObjectW(bitmap_, sizeof(size), &size);
+        UniqueMemoryDc memory(gdi::CreateCompatibleDC(dc));
         if (memory) {
-            HGDIOBJ previous = SelectObject(memory.get(), bitmap_);
-            BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
-            SelectObject(memory.get(), previous);
+            HGDIOBJ previous = gdi::SelectObject(memory.get(), bitmap_);
+            gdi::BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, memory.get(), 0, 0, SRCCOPY);
+            gdi::SelectObject(memory.get(), previous);
         }
     }
     EndPaint(window, &ps);

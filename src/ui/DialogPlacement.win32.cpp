@@ -1,4 +1,5 @@
 #include "ui/DialogPlacement.win32.h"
+#include "base/Gdi.win32.h"
 
 #include <algorithm>
 #include <string>
@@ -41,10 +42,10 @@ int neededTextHeight(HWND text, int width) {
     content.resize(static_cast<size_t>(std::max(GetWindowTextW(text, content.data(), static_cast<int>(content.size())), 0)));
     HDC dc = GetDC(text);
     if (!dc) return 0;
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    HGDIOBJ previous = gdi::SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
     RECT needed{0, 0, width, 0};
     DrawTextW(dc, content.c_str(), static_cast<int>(content.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    SelectObject(dc, previous);
+    gdi::SelectObject(dc, previous);
     ReleaseDC(text, dc);
     return needed.bottom - needed.top;
 }

@@ -2,7 +2,6 @@
 #include "base/Wide.win32.h"
 #include "ui/UiHandles.win32.h"
 
-#include <shlobj.h>
 
 namespace launcher {
 
@@ -12,7 +11,7 @@ namespace {
 std::u16string pathOf(PCIDLIST_ABSOLUTE item) {
     for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
         std::u16string path(size, u'\0');
-        if (SHGetPathFromIDListEx(item, wide(path), size, GPFIDL_DEFAULT)) {
+        if (shell::SHGetPathFromIDListEx(item, wide(path), size, GPFIDL_DEFAULT)) {
             path.resize(std::char_traits<char16_t>::length(path.c_str()));
             return path;
         }
@@ -30,7 +29,7 @@ std::u16string pickFolder(HWND owner, const std::u16string& title) {
     info.hwndOwner = owner;
     info.lpszTitle = wide(title);
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    UniqueTaskMemory item(SHBrowseForFolderW(&info));
+    UniqueTaskMemory item(shell::SHBrowseForFolderW(&info));
     if (!item) return {};
     return pathOf(static_cast<PCIDLIST_ABSOLUTE>(item.get()));
 }

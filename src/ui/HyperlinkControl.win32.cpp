@@ -1,6 +1,8 @@
 #include "ui/HyperlinkControl.win32.h"
 #include "base/Wide.win32.h"
+#include "base/Gdi.win32.h"
 #include "base/Handles.win32.h"
+#include "ui/Shell.win32.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -62,7 +64,7 @@ void readColour(HKEY key, const wchar_t* name, Colour& colour) {
 HyperlinkControl::~HyperlinkControl() { detach(); }
 
 bool HyperlinkControl::attach(HWND control) {
-    if (!SetWindowSubclass(control, &subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!comctl::SetWindowSubclass(control, &subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
     window_ = control;
     initialise();
     return true;
@@ -70,7 +72,7 @@ bool HyperlinkControl::attach(HWND control) {
 
 void HyperlinkControl::detach() {
     if (!window_) return;
-    RemoveWindowSubclass(window_, &subclassProc, kSubclassId);
+    comctl::RemoveWindowSubclass(window_, &subclassProc, kSubclassId);
     window_ = nullptr;
 }
 
@@ -86,7 +88,7 @@ void HyperlinkControl::initialise() {
         if (!normalFont_) {
             LOGFONTW font{};
             if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
-                ownedNormalFont_.reset(CreateFontIndirectW(&font));
+                ownedNormalFont_.reset(gdi::CreateFontIndirectW(&font));
                 normalFont_ = ownedNormalFont_.get();
             }
         }
@@ -111,10 +113,10 @@ void HyperlinkControl::initialise() {
 
 void HyperlinkControl::createLinkFont() {
     LOGFONTW description{};
-    HGDIOBJ source = normalFont_ ? static_cast<HGDIOBJ>(normalFont_) : GetStockObject(SYSTEM_FONT);
-    if (!GetObjectW(source, sizeof description, &description)) return;
+    HGDIOBJ source = normalFont_ ? static_cast<HGDIOBJ>(normalFont_) : gdi::GetStockObject(SYSTEM_FONT);
+    if (!gdi::GetObjectW(source, sizeof description, &description)) return;
     description.lfUnderline = TRUE;
-    linkFont_.reset(CreateFontIndirectW(&description));
+    linkFont_.reset(gdi::CreateFontIndirectW(&description));
 }
 
 void HyperlinkControl::createTooltip() {
@@ -153,11 +155,11 @@ void HyperlinkControl::computeLinkRect() {
     if (!paintLabel_) return;
     HDC dc = GetDC(window_);
     if (!dc) return;
-    HGDIOBJ old = SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
+    HGDIOBJ old = gdi::SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
     RECT measured = client;
     const UINT format = textFormat();
     DrawTextW(dc, wide(label_), static_cast<int>(label_.size()), &measured, format | DT_CALCRECT);
-    SelectObject(dc, old);
+    gdi::SelectObject(dc, old);
     ReleaseDC(window_, dc);
     int shift = 0;
     if (format & DT_CENTER) {
@@ -186,19 +188,19 @@ void HyperlinkControl::paint(HDC dc) {
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_)));
     if (brush) FillRect(dc, &client, brush);
-    SetBkMode(dc, TRANSPARENT);
+    gdi::SetBkMode(dc, TRANSPARENT);
     COLORREF colour = !IsWindowEnabled(window_) ? GetSysColor(COLOR_GRAYTEXT) : visited_ ? visitedColour_ : linkColour_;
-    SetTextColor(dc, colour);
-    HGDIOBJ old = SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
+    gdi::SetTextColor(dc, colour);
+    HGDIOBJ old = gdi::SelectObject(dc, linkFont_ ? linkFont_.get() : normalFont_);
     RECT area = linkRect_;
     DrawTextW(dc, wide(label_), static_cast<int>(label_.size()), &area, textFormat());
-    SelectObject(dc, old);
+    gdi::SelectObject(dc, old);
     if (GetFocus() == window_) DrawFocusRect(dc, &linkRect_);
 }
 
 void HyperlinkControl::open() {
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", wide(target_), nullptr, nullptr, SW_SHOWNORMAL));
+        shell::ShellExecuteW(nullptr, L"open", wide(target_), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) return;
     visited_ = true;
     InvalidateRect(window_, nullptr, TRUE);
@@ -230,9 +232,9 @@ LRESULT CALLBACK HyperlinkControl::subclassProc(HWND window, UINT message, WPARA
                                                 DWORD_PTR self) {
     auto* link = reinterpret_cast<HyperlinkControl*>(self);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, &subclassProc, kSubclassId);
+        comctl::RemoveWindowSubclass(window, &subclassProc, kSubclassId);
         link->window_ = nullptr;
-        return DefSubclassProc(window, message, wParam, lParam);
+        return comctl::DefSubclassProc(window, message, wParam, lParam);
     }
     return link->handle(message, wParam, lParam);
 }
@@ -244,7 +246,7 @@ LRESULT HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
         }
         if (handleMouse(message, lParam)) return 0;
-        return DefSubclassProc(window_, message, wParam, lParam);
+        return comctl::DefSubclassProc(window_, message, wParam, lParam);
     }
     switch (message) {
     case WM_PAINT:
@@ -316,7 +318,7 @@ LRESULT HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefSubclassProc(window_, message, wParam, lParam);
+    return comctl::DefSubclassProc(window_, message, wParam, lParam);
 }
 
 } // namespace launcher

@@ -1,17 +1,18 @@
 #pragma once
 // Owners of the GDI and shell objects the dialogs create.
 
+#include "base/Gdi.win32.h"
 #include "base/UniqueResource.h"
+#include "ui/Shell.win32.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 namespace launcher {
 
 namespace detail {
-inline void deleteFont(HFONT font) { DeleteObject(font); }
+inline void deleteFont(HFONT font) { gdi::DeleteObject(font); }
 inline void destroyWindow(HWND window) { DestroyWindow(window); }
-inline void freeTaskMemory(void* memory) { CoTaskMemFree(memory); }
+inline void freeTaskMemory(void* memory) { com::CoTaskMemFree(memory); }
 } // namespace detail
 
 using UniqueFont = UniqueResource<NullEmptyTraits<HFONT, detail::deleteFont>>;
@@ -21,9 +22,9 @@ using UniqueTaskMemory = UniqueResource<NullEmptyTraits<void*, detail::freeTaskM
 // COM for the calling thread while the object lives, when it could be had.
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment() : initialised_(SUCCEEDED(com::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComApartment() {
-        if (initialised_) CoUninitialize();
+        if (initialised_) com::CoUninitialize();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
