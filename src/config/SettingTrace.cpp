@@ -1,5 +1,4 @@
 #include "config/SettingTrace.h"
-#include "base/Trace.h"
 
 namespace launcher {
 
@@ -28,11 +27,6 @@ std::u16string settingTraceText(std::u16string_view section, std::u16string_view
     case SettingSource::Unset: break;
     }
     return text;
-}
-
-void traceSetting(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                  SettingSource source, std::u16string_view filePath) {
-    if (trace::on()) trace::line(settingTraceText(section, key, value, source, filePath));
 }
 
 } // namespace launcher

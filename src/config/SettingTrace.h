@@ -3,6 +3,7 @@
 // came from, so that support staff see which file or layer decided it.
 
 #include "base/Text.h"
+#include "base/Trace.h"
 
 namespace launcher {
 
@@ -16,8 +17,10 @@ enum class SettingSource {
 // The trace line of one setting read (pure, for tests).
 std::u16string settingTraceText(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                                  SettingSource source, std::u16string_view filePath);
-// Writes that line while tracing is on.
-void traceSetting(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                  SettingSource source, std::u16string_view filePath);
+// Writes that line while tracing is on; otherwise costs the test of a flag.
+inline void traceSetting(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+                         SettingSource source, std::u16string_view filePath) {
+    if (trace::on()) trace::line(settingTraceText(section, key, value, source, filePath));
+}
 
 } // namespace launcher

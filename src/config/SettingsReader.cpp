@@ -83,6 +83,7 @@ namespace {
 // "JRE Path" comes from the per-user INI alone when that file exists (the
 // user's own choice wins), except for a service, which has no user.
 std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePath, const LaunchSettings& settings) {
+    if (settings.serviceMode && trace::on()) trace::line(u"a service: the per-user INI file is not read");
     if (!settings.serviceMode) {
         std::u16string userIni = buildUserIniPath(modulePath, settings.productName, settings.productCode, false);
         FileFinder finder;

@@ -26,6 +26,18 @@ std::u16string searchedVendors(const VendorFlags& v) {
     return list.empty() ? u"none" : list;
 }
 
+// A maximum as its setting wrote it: the parts that the setting left out
+// read as the highest value, and are left out again.
+std::u16string maximumText(const VersionNumber& v) {
+    std::u16string text;
+    for (int32_t part : v.parts) {
+        if (part == kVersionFillHigh) break;
+        if (!text.empty()) text.push_back(u'.');
+        text.append(toDecimal(part));
+    }
+    return text.empty() ? formatVersion(v) : text;
+}
+
 } // namespace
 
 std::u16string_view kindName(RuntimeKind kind) {
@@ -72,7 +84,7 @@ std::u16string boundsRejection(const VersionNumber& version, std::u16string_view
     }
     if (compareVersions(version, c.maximumVersion) > 0) {
         out.append(u" is above \"Maximum Version\" ");
-        out.append(formatVersion(c.maximumVersion));
+        out.append(maximumText(c.maximumVersion));
         return out;
     }
     return {};
