@@ -4,7 +4,6 @@
 #include "base/Platform.h"
 #include "base/Trace.h"
 #include "config/SettingTrace.h"
-#include "launcher/LaunchTrace.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -117,13 +116,6 @@ TEST(SettingTrace, EachSourceIsNamed) {
         {SettingSource::Unset, u"", u"setting [S] K: not set, the default applies"},
     };
     for (const Case& c : cases) EXPECT_EQ(settingTraceText(u"S", u"K", c.value, c.source, u"/app/v.ini"), c.expected);
-}
-
-TEST(LaunchTrace, SplashChoiceSaysWhyThereIsNone) {
-    EXPECT_EQ(splashChoiceText(SplashKind::OwnWindow, u"s.png", true), u"splash: none (-nosplash on the command line)");
-    EXPECT_EQ(splashChoiceText(SplashKind::None, u"", false), u"splash: none (no \"Splash Screen\" configured)");
-    EXPECT_EQ(splashChoiceText(SplashKind::Native, u"s.png", false), u"splash: the runtime's splash library shows s.png");
-    EXPECT_EQ(splashChoiceText(SplashKind::OwnWindow, u"s.png", false), u"splash: the launcher's window shows s.png");
 }
 
 } // namespace
