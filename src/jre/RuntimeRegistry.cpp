@@ -203,7 +203,7 @@ void Pass::gather() {
         for (std::u16string& name : registry_.subkeyNames(r)) {
             RuntimeKind kind = subkeyKind(root, name);
             if (!rootSearched || !isRuntimeSearched(kind, root.vendor, criteria_)) {
-                note(r, name, kind, name, searchRejection(kind, root.vendor, criteria_));
+                if (trace::on()) note(r, name, kind, name, searchRejection(kind, root.vendor, criteria_));
                 continue;
             }
             // The bounds test needs the name only: nothing is read for a
@@ -217,10 +217,10 @@ void Pass::gather() {
             }
             if (compareVersions(versions.highest, criteria_.minimumVersion) < 0 ||
                 compareVersions(versions.lowest, criteria_.maximumVersion) > 0) {
-                note(r, name, kind, name,
-                     boundsRejection(compareVersions(versions.highest, criteria_.minimumVersion) < 0 ? versions.highest
-                                                                                                      : versions.lowest,
-                                     name, criteria_));
+                if (trace::on()) {
+                    bool low = compareVersions(versions.highest, criteria_.minimumVersion) < 0;
+                    note(r, name, kind, name, boundsRejection(low ? versions.highest : versions.lowest, name, criteria_));
+                }
                 continue;
             }
             JreCandidate ranking{versions.highest, {}, favourServer, isRuntimePreferred(kind, root.vendor, criteria_)};
@@ -264,7 +264,7 @@ void Pass::resolve(size_t index) {
     }
     JvmLibrary library = probe_(entry.candidate.home, criteria_.jvmType);
     if (library.path.empty()) {
-        note(entry, libraryRejection(entry.candidate.home, criteria_.jvmType));
+        if (trace::on()) note(entry, libraryRejection(entry.candidate.home, criteria_.jvmType));
         return;
     }
     if (!registry_.suitsView(library.path)) {
@@ -285,7 +285,7 @@ void Pass::resolveRegistryEntry(Entry& entry) {
     std::u16string home = candidateHome(registryRoot(entry.root), *javaHome);
     JvmLibrary library = probe_(home, probeType(entry.root, criteria_.jvmType));
     if (library.path.empty()) {
-        note(entry, libraryRejection(home, probeType(entry.root, criteria_.jvmType)));
+        if (trace::on()) note(entry, libraryRejection(home, probeType(entry.root, criteria_.jvmType)));
         return;
     }
     VersionNumber version = entry.versions.lowest;
@@ -298,7 +298,7 @@ void Pass::resolveRegistryEntry(Entry& entry) {
             version = full.version;
         }
         if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) {
-            note(entry, boundsRejection(version, formatVersion(version), criteria_));
+            if (trace::on()) note(entry, boundsRejection(version, formatVersion(version), criteria_));
             return;
         }
     }
