@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 
 #include <algorithm>
+#include <optional>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -27,11 +28,14 @@ struct Contender {
     std::string program;
     std::vector<std::string> arguments;
     std::vector<double> samples; // milliseconds
+    std::string traceFile;       // set: the launch is traced into it
 };
 
 // One start, in milliseconds from before the process exists to the first
 // line of main; negative when the run failed.
 double startup(const Contender& c) {
+    std::optional<test::EnvironmentOverride> trace;
+    if (!c.traceFile.empty()) trace.emplace(u"QX_LAUNCHER_TRACE", fromUtf8(c.traceFile));
     long long start = nowMicros();
     test::ChildResult r = test::runChild(c.program, c.arguments, 60);
     if (r.exitCode != 0 || r.out.empty()) {
@@ -83,6 +87,8 @@ int main(int argc, char** argv) {
         // The same program once more: how far apart two identical contenders
         // come out is how finely this machine can tell the others apart.
         {(bin / "minimal_loader").string(), {jvm, jar.string(), "bench/FirstLine"}, {}},
+        // The launcher once more with its launch trace written to a file.
+        {(app.path() / "app").string(), {}, {}, (app.path() / "trace.log").string()},
     };
     // Taken in turns, after one round that only warms the file cache, so
     // that no contender profits from coming later.
@@ -102,6 +108,8 @@ int main(int argc, char** argv) {
     std::printf("  minimal loader  %8.1f ms   launcher / minimal  = %.3f\n", minimal, pairedRatio(contenders[0], contenders[2]));
     std::printf("  minimal, again  %8.1f ms   minimal / again     = %.3f (the noise floor)\n",
                 median(contenders[3].samples), pairedRatio(contenders[2], contenders[3]));
+    std::printf("  launcher traced %8.1f ms   traced / untraced   = %.3f (the trace written to a file)\n",
+                median(contenders[4].samples), pairedRatio(contenders[4], contenders[0]));
     std::printf("  (ratios: median over rounds of the launcher's time to the other's in the same round)\n");
     return 0;
 }

@@ -21,12 +21,9 @@ public:
 
     const std::u16string& path() const { return path_; }
 
-    // Convenience for callers that only read.
-    std::u16string read(std::u16string_view section, std::u16string_view key) {
-        std::u16string value;
-        IniFile::getString(section, key, value);
-        return value;
-    }
+    // Convenience for callers that only read; traced as a setting of this
+    // file.
+    std::u16string read(std::u16string_view section, std::u16string_view key);
 
 private:
     // The platform's reader may keep the decoded file here between reads, as

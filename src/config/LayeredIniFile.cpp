@@ -1,6 +1,8 @@
 #include "config/LayeredIniFile.h"
+#include "config/SettingTrace.h"
 
 namespace launcher {
+
 
 void LayeredIniFile::getString(std::u16string_view section, std::u16string_view key, std::u16string& value) {
     std::u16string result;
@@ -9,6 +11,7 @@ void LayeredIniFile::getString(std::u16string_view section, std::u16string_view 
     std::u16string fileValue;
     IniFile::getString(section, key, fileValue);
     if (!fileValue.empty()) {
+        traceSetting(section, key, fileValue, SettingSource::File, path());
         value = std::move(fileValue);
         return;
     }
@@ -20,6 +23,9 @@ void LayeredIniFile::getString(std::u16string_view section, std::u16string_view 
     if (!extension.empty()) {
         if (extension.front() != u' ') result.push_back(u' ');
         result.append(extension);
+        traceSetting(section, key, result, SettingSource::Extended, path());
+    } else {
+        traceSetting(section, key, result, result.empty() ? SettingSource::Unset : SettingSource::Embedded, path());
     }
     value = std::move(result);
 }

@@ -6,6 +6,8 @@
 #include "config/ConfigPaths.h"
 #include "config/EmbeddedSettings.h"
 #include "config/LayeredIniFile.h"
+#include "config/SettingTrace.h"
+#include "base/Trace.h"
 
 namespace launcher {
 
@@ -81,13 +83,32 @@ namespace {
 // "JRE Path" comes from the per-user INI alone when that file exists (the
 // user's own choice wins), except for a service, which has no user.
 std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePath, const LaunchSettings& settings) {
+    if (settings.serviceMode && trace::on()) trace::line(u"a service: the per-user INI file is not read");
     if (!settings.serviceMode) {
         std::u16string userIni = buildUserIniPath(modulePath, settings.productName, settings.productCode, false);
         FileFinder finder;
         // A file that cannot be read holds no choice and hides nothing.
-        if (iniPathFits(userIni) && finder.findFirst(userIni)) return IniFile(userIni).read(kJreSection, kJrePathKey);
+        if (iniPathFits(userIni) && finder.findFirst(userIni)) {
+            if (trace::on()) trace::say({u"per-user INI file found, its \"JRE Path\" alone counts: ", userIni});
+            return IniFile(userIni).read(kJreSection, kJrePathKey);
+        }
+        if (trace::on()) trace::say({u"per-user INI file not found: ", userIni.empty() ? u"(no path)" : userIni});
     }
     return layered.read(kJreSection, kJrePathKey);
+}
+
+// Whether the embedded configuration is there, and how big: never its text,
+// which its vendor enciphered; the settings read from it are traced one by one.
+void traceEmbedded(const IniSectionMap& embedded) {
+    if (!trace::on()) return;
+    if (embedded.sections().empty()) {
+        trace::line(u"embedded configuration: none");
+        return;
+    }
+    size_t entries = 0;
+    for (const IniSectionMap::Section& section : embedded.sections()) entries += section.entries.size();
+    trace::say({u"embedded configuration: found, ", toDecimal(static_cast<long long>(embedded.sections().size())),
+                u" sections with ", toDecimal(static_cast<long long>(entries)), u" entries"});
 }
 
 } // namespace
@@ -97,6 +118,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     // Unreadable, the file would look empty and the user would be told that
     // no main class is configured; the path's length is the real reason.
     if (!iniPathFits(iniPath)) {
+        if (trace::on()) trace::line(u"the INI file's path is too long for the system's INI functions");
         showError(owner, formatMessage(loadMessage(MessageId::IniPathTooLong),
                                        {static_cast<long long>(maxIniPathLength()), iniPath}));
         return false;
@@ -110,6 +132,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
 
     LayeredIniFile layered{std::u16string(iniPath)};
     layered.overlay().loadFromText(readEmbeddedSettingsText(settings.upgradeCode));
+    traceEmbedded(layered.overlay());
 
     settings.runtime.minimumVersion = minimumVersionFrom(layered.read(kJreSection, u"Minimum Version"));
     settings.runtime.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
@@ -122,6 +145,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
 
     std::u16string mainClass = layered.read(kJreSection, u"Main Class");
     if (mainClass.empty()) {
+        if (trace::on()) trace::line(u"no \"Main Class\" in any source");
         showError(owner, MessageId::MainClassMissing);
         return false;
     }

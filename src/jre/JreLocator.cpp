@@ -1,24 +1,54 @@
 #include "jre/JreLocator.h"
 #include "base/Environment.h"
 #include "base/Platform.h"
+#include "base/Trace.h"
 #include "jre/Bitness.h"
 #include "jre/JvmLibrary.h"
+#include "jre/RuntimeTrace.h"
 
 namespace launcher {
 
 namespace {
 
+// A runtime folder the search was pointed at: taken when it holds a library.
+std::optional<JvmLibrary> probeNamedFolder(std::u16string_view what, const std::u16string& home, JvmTypeCode type) {
+    JvmLibrary library = findJvmLibrary(home, type);
+    if (library.path.empty()) {
+        if (trace::on()) trace::say({what, u" ", home, u": rejected: ", libraryRejection(home, type)});
+        return std::nullopt;
+    }
+    if (trace::on()) trace::say({what, u" ", home, u": chosen, ", flavourOfLibrary(library.path), u" library"});
+    return library;
+}
+
+// A runtime named outright is taken whatever its bitness; the trace warns
+// where that cannot work.
+void traceBitness(const RuntimeSearch& s, const std::u16string& library) {
+    if (trace::on() && kWindows && !s.hasPair && s.processWidth == LibraryWidth::X64 && isX86Library(library)) {
+        trace::line(u"warning: that runtime is 32-bit and no \"Pair Product\" is configured: this 64-bit launcher "
+                    u"cannot load it");
+    }
+}
+
 std::optional<RuntimeChoice> fromConfiguredFolder(const RuntimeSearch& s) {
-    if (s.configuredFolder.empty()) return std::nullopt;
-    JvmLibrary library = findJvmLibrary(withTrailingSeparator(s.configuredFolder), s.criteria.jvmType);
-    if (library.path.empty()) return std::nullopt;
-    if (libraryTooWide(s.processWidth, library.path)) return RuntimeChoice{library.path, false, true};
-    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path, s.processWidth)};
+    if (s.configuredFolder.empty()) {
+        if (trace::on()) trace::line(u"runtime search: no \"JRE Path\" configured");
+        return std::nullopt;
+    }
+    std::optional<JvmLibrary> library =
+        probeNamedFolder(u"\"JRE Path\"", withTrailingSeparator(s.configuredFolder), s.criteria.jvmType);
+    if (!library) return std::nullopt;
+    if (libraryTooWide(s.processWidth, library->path)) return RuntimeChoice{library->path, false, true};
+    traceBitness(s, library->path);
+    return RuntimeChoice{library->path, needsPairRelaunch(s.hasPair, library->path, s.processWidth)};
 }
 
 // A library this process cannot load is no find: the search goes on.
 bool fits(const RuntimeSearch& s, const JvmLibrary& library) {
-    return !library.path.empty() && !libraryTooWide(s.processWidth, library.path);
+    if (library.path.empty()) return false;
+    if (!libraryTooWide(s.processWidth, library.path)) return true;
+    if (trace::on()) trace::say({library.path, u": rejected: a 64-bit library, which this 32-bit launcher cannot load"});
+    return false;
 }
 
 std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
@@ -26,21 +56,29 @@ std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
     std::u16string home = s.launcherFolder;
     if (!isJavaHome(home)) {
         home = withTrailingSeparator(home + u"jre64");
-        if (!isJavaHome(home)) return std::nullopt;
+        if (!isJavaHome(home)) {
+            if (trace::on()) trace::say({u"runtime search: no runtime beside the launcher in ", s.launcherFolder, u" or its jre64"});
+            return std::nullopt;
+        }
     }
-    JvmLibrary library = findJvmLibrary(home, s.criteria.jvmType);
-    if (!fits(s, library)) return std::nullopt;
-    return RuntimeChoice{library.path, false};
+    std::optional<JvmLibrary> library = probeNamedFolder(u"runtime beside the launcher", home, s.criteria.jvmType);
+    if (!library || !fits(s, *library)) return std::nullopt;
+    return RuntimeChoice{library->path, false};
 }
 
 std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
+    if (trace::on()) trace::line(kWindows ? u"runtime search: installed 64-bit runtimes" : u"runtime search: installed runtimes");
     std::optional<std::u16string> home = runRegistryPass(*s.openRegistry(RegistryView::Native), s.criteria);
     bool wow32 = false;
     // A 32-bit process already sees the 32-bit view as its native one.
     if (!home && s.hasPair && s.processWidth == LibraryWidth::X64) {
+        if (trace::on()) trace::line(u"runtime search: installed 32-bit runtimes, for the paired launcher");
         home = runRegistryPass(*s.openRegistry(RegistryView::Wow32), s.criteria);
         wow32 = home.has_value();
+    } else if (!home && kWindows && trace::on() && s.processWidth == LibraryWidth::X64) {
+        trace::line(u"runtime search: 32-bit runtimes are not searched: no \"Pair Product\" is configured");
     }
+    if (!home && trace::on()) trace::line(u"runtime search: no installed runtime fits");
     if (!home) return std::nullopt;
     JvmLibrary library = findJvmLibrary(*home, s.criteria.jvmType);
     if (!fits(s, library)) return std::nullopt;
@@ -50,12 +88,19 @@ std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
 std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {
     static constexpr std::u16string_view kReference = u"%JAVA_HOME%";
     std::u16string expanded = expandEnvironmentCopy(kReference);
-    if (expanded.empty() || expanded == kReference) return std::nullopt;
+    if (expanded.empty() || expanded == kReference) {
+        if (trace::on()) trace::line(u"runtime search: JAVA_HOME is not set");
+        return std::nullopt;
+    }
     std::u16string home = withTrailingSeparator(expanded);
-    if (!isJavaHome(home)) return std::nullopt;
-    JvmLibrary library = findJvmLibrary(home, s.criteria.jvmType);
-    if (!fits(s, library)) return std::nullopt;
-    return RuntimeChoice{library.path, needsPairRelaunch(s.hasPair, library.path, s.processWidth)};
+    if (!isJavaHome(home)) {
+        if (trace::on()) trace::say({u"JAVA_HOME ", home, u": rejected: not a runtime folder (its runtime's own library is missing)"});
+        return std::nullopt;
+    }
+    std::optional<JvmLibrary> library = probeNamedFolder(u"JAVA_HOME", home, s.criteria.jvmType);
+    if (!library || !fits(s, *library)) return std::nullopt;
+    traceBitness(s, library->path);
+    return RuntimeChoice{library->path, needsPairRelaunch(s.hasPair, library->path, s.processWidth)};
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "jre/RuntimeRegistry.h"
 #include "base/Platform.h"
+#include "base/Trace.h"
+#include "jre/RuntimeTrace.h"
 
 #include <algorithm>
 #include <limits>
@@ -48,6 +50,8 @@ struct Entry {
     std::u16string name;
     NameVersions versions;
     State state = State::Open;
+    RuntimeKind kind = RuntimeKind::Jre;
+    RuntimeVendor vendor = RuntimeVendor::Sun;
 };
 
 class Pass {
@@ -79,11 +83,50 @@ public:
         return firstAccepted([](const VersionNumber&) { return true; });
     }
 
+    // The verdict on every runtime the choice did not reach (for the trace).
+    void traceUnchosen(const std::optional<std::u16string>& chosen) {
+        if (!trace::on()) return;
+        for (const Entry& entry : entries_) {
+            const bool sameFolder = listedByRegistry(index(entry));
+            if (entry.state == State::Open) {
+                note(entry, u"not examined: ranked below the chosen runtime");
+            } else if (entry.state == State::Valid && sameFolder) {
+                note(entry, u"usable, but the same folder as a registered runtime: counted once");
+            } else if (entry.state == State::Valid && !(chosen && entry.candidate.home == *chosen)) {
+                note(entry, u"usable, but ranked below the chosen runtime");
+            }
+        }
+    }
+
 private:
     void gather();
     void resolve(size_t index);
     void resolveRegistryEntry(Entry& entry);
+    void noteUsable(const Entry& entry, const JvmLibrary& library);
     bool listedByRegistry(size_t index) const;
+    size_t index(const Entry& entry) const { return static_cast<size_t>(&entry - entries_.data()); }
+
+    // One runtime's trace line; the registry is asked for the home of a
+    // runtime rejected before it was read, so that the line says where it is.
+    void note(size_t root, const std::u16string& name, RuntimeKind kind, std::u16string_view version,
+              std::u16string_view verdict) {
+        if (!trace::on()) return;
+        std::optional<std::u16string> home = registry_.javaHome(root, name);
+        traceRuntime({registrySource(registryRoot(root), name, home), kind, registryRoot(root).vendor,
+                      std::u16string(version)}, verdict);
+    }
+    void note(const Entry& entry, std::u16string_view verdict) {
+        if (!trace::on()) return;
+        std::u16string version = formatVersion(entry.candidate.version);
+        if (entry.root == kFolderEntry) {
+            traceRuntime({u"folder " + entry.candidate.home, entry.kind, entry.vendor, version}, verdict);
+        } else if (entry.state == State::Open || entry.candidate.home.empty()) {
+            note(entry.root, entry.name, entry.kind, entry.name, verdict);
+        } else {
+            traceRuntime({registrySource(registryRoot(entry.root), entry.name, entry.candidate.home), entry.kind,
+                          entry.vendor, version}, verdict);
+        }
+    }
 
     // The total order of the ranking: ties keep discovery order.
     bool ahead(size_t b, size_t a) const {
@@ -120,6 +163,7 @@ private:
                 order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(at));
                 continue;
             }
+            note(entry, u"chosen");
             return entry.candidate.home;
         }
         return std::nullopt;
@@ -152,32 +196,61 @@ void Pass::gather() {
     const bool favourServer = criteria_.jvmType == JvmTypeCode::FavorServer;
     for (size_t r = 0; r < registryRootCount(); ++r) {
         const RegistryRoot& root = registryRoot(r);
-        if (!isRootSearched(root, criteria_)) continue;
+        const bool rootSearched = isRootSearched(root, criteria_);
+        // The trace lists the runtimes of roots that are not searched too,
+        // each with the reason.
+        if (!rootSearched && !trace::on()) continue;
         for (std::u16string& name : registry_.subkeyNames(r)) {
             RuntimeKind kind = subkeyKind(root, name);
-            if (!isRuntimeSearched(kind, root.vendor, criteria_)) continue;
+            if (!rootSearched || !isRuntimeSearched(kind, root.vendor, criteria_)) {
+                if (trace::on()) note(r, name, kind, name, searchRejection(kind, root.vendor, criteria_));
+                continue;
+            }
             // The bounds test needs the name only: nothing is read for a
             // version that is out of range.
             NameVersions versions = subkeyVersions(root, name);
             // The classic roots take a name without digits as version 0;
             // the distributions' installers never write one.
-            if (!versions.parsed && r >= kClassicRootCount) continue;
+            if (!versions.parsed && r >= kClassicRootCount) {
+                note(r, name, kind, name, u"the key's name holds no version");
+                continue;
+            }
             if (compareVersions(versions.highest, criteria_.minimumVersion) < 0 ||
                 compareVersions(versions.lowest, criteria_.maximumVersion) > 0) {
+                if (trace::on()) {
+                    bool low = compareVersions(versions.highest, criteria_.minimumVersion) < 0;
+                    note(r, name, kind, name, boundsRejection(low ? versions.highest : versions.lowest, name, criteria_));
+                }
                 continue;
             }
             JreCandidate ranking{versions.highest, {}, favourServer, isRuntimePreferred(kind, root.vendor, criteria_)};
             entries_.push_back({std::move(ranking), r, std::move(name), versions});
+            entries_.back().kind = kind;
+            entries_.back().vendor = root.vendor;
         }
     }
     for (FolderRuntime& runtime : registry_.folderRuntimes()) {
-        if (!isRuntimeSearched(runtime.kind, runtime.vendor, criteria_)) continue;
+        auto reject = [&](std::u16string_view verdict) {
+            traceRuntime({u"folder " + runtime.home, runtime.kind, runtime.vendor, runtime.version}, verdict);
+        };
+        if (!isRuntimeSearched(runtime.kind, runtime.vendor, criteria_)) {
+            if (trace::on()) reject(searchRejection(runtime.kind, runtime.vendor, criteria_));
+            continue;
+        }
         ParsedVersion parsed = parseVersion(runtime.version, kVersionFillLow);
         const VersionNumber& version = parsed.version;
-        if (!parsed.ok || !isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) continue;
+        if (!parsed.ok || !isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) {
+            if (trace::on()) {
+                reject(parsed.ok ? boundsRejection(version, runtime.version, criteria_)
+                                 : u"its release file names no version");
+            }
+            continue;
+        }
         JreCandidate ranking{version, std::move(runtime.home), favourServer,
                              isRuntimePreferred(runtime.kind, runtime.vendor, criteria_)};
         entries_.push_back({std::move(ranking), kFolderEntry, {}, {version, version, true}});
+        entries_.back().kind = runtime.kind;
+        entries_.back().vendor = runtime.vendor;
     }
 }
 
@@ -190,17 +263,31 @@ void Pass::resolve(size_t index) {
         return;
     }
     JvmLibrary library = probe_(entry.candidate.home, criteria_.jvmType);
-    if (library.path.empty() || !registry_.suitsView(library.path)) return;
+    if (library.path.empty()) {
+        if (trace::on()) note(entry, libraryRejection(entry.candidate.home, criteria_.jvmType));
+        return;
+    }
+    if (!registry_.suitsView(library.path)) {
+        note(entry, wrongBitnessRejection());
+        return;
+    }
     entry.candidate.isServer = library.isServer;
     entry.state = State::Valid;
+    noteUsable(entry, library);
 }
 
 void Pass::resolveRegistryEntry(Entry& entry) {
     std::optional<std::u16string> javaHome = registry_.javaHome(entry.root, entry.name);
-    if (!javaHome || javaHome->empty()) return;
+    if (!javaHome || javaHome->empty()) {
+        note(entry, u"the key names no runtime folder (its home value is missing or empty)");
+        return;
+    }
     std::u16string home = candidateHome(registryRoot(entry.root), *javaHome);
     JvmLibrary library = probe_(home, probeType(entry.root, criteria_.jvmType));
-    if (library.path.empty()) return;
+    if (library.path.empty()) {
+        if (trace::on()) note(entry, libraryRejection(home, probeType(entry.root, criteria_.jvmType)));
+        return;
+    }
     VersionNumber version = entry.versions.lowest;
     if (compareVersions(entry.versions.lowest, entry.versions.highest) != 0) {
         // A release file of another major version than the name's is not
@@ -210,12 +297,20 @@ void Pass::resolveRegistryEntry(Entry& entry) {
             compareVersions(full.version, entry.versions.highest) <= 0) {
             version = full.version;
         }
-        if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) return;
+        if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) {
+            if (trace::on()) note(entry, boundsRejection(version, formatVersion(version), criteria_));
+            return;
+        }
     }
     entry.candidate.version = version;
     entry.candidate.home = std::move(home);
     entry.candidate.isServer = library.isServer;
     entry.state = State::Valid;
+    noteUsable(entry, library);
+}
+
+void Pass::noteUsable(const Entry& entry, const JvmLibrary& library) {
+    if (trace::on()) note(entry, u"usable, " + flavourOfLibrary(library.path) + u" library " + library.path);
 }
 
 bool Pass::listedByRegistry(size_t index) const {
@@ -243,7 +338,10 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Run
 
 std::optional<std::u16string> runRegistryPass(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
                                               LibraryProbe probe) {
-    return Pass(registry, criteria, probe).choose();
+    Pass pass(registry, criteria, probe);
+    std::optional<std::u16string> home = pass.choose();
+    pass.traceUnchosen(home);
+    return home;
 }
 
 } // namespace launcher

@@ -2,6 +2,7 @@
 #include "base/ConsoleVariant.h"
 #include "base/Format.h"
 #include "base/Messages.h"
+#include "base/Trace.h"
 #include "jvm/JavaBridge.h"
 #include "jvm/Redirection.h"
 #include "jvm/RuntimeLibrary.h"
@@ -137,9 +138,17 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& o
         vm_->DetachCurrentThread();
         return false;
     };
+    if (trace::on()) {
+        trace::say({u"main class lookup: ", invocation.mainClass,
+                    entries_.findClassFromBootLoader ? u" (through the runtime's launcher helper)" : u" (FindClass)"});
+    }
     jclass mainClass = findMainClass(invocation.mainClass, owner);
-    if (!mainClass) return fail();
+    if (!mainClass) {
+        if (trace::on()) trace::line(u"main class not found");
+        return fail();
+    }
     jmethodID main = env_->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (trace::on()) trace::line(main ? u"main class found; calling main" : u"main class found, but it has no main(String[])");
     if (!main) {
         if (env_->ExceptionCheck()) {
             env_->ExceptionDescribe();

@@ -1,4 +1,5 @@
 #include "jvm/VmHooks.h"
+#include "base/Trace.h"
 
 #include <atomic>
 
@@ -30,11 +31,13 @@ void setHelperExitHandler(HelperExitHandler handler, void* context) {
 }
 
 void JNICALL vmExitHook(jint code) {
+    if (trace::on()) trace::say({u"exit code ", toDecimal(code), u": the runtime ends the process (System.exit, or its own launcher helper)"});
     if (HelperWatch* watch = currentHelperWatch.exchange(nullptr)) watch->handler(code, watch->context);
     if (VmExitListener* listener = currentListener.load()) listener->exit(code);
 }
 
 void JNICALL vmAbortHook() {
+    if (trace::on()) trace::line(u"the runtime aborts the process");
     if (VmExitListener* listener = currentListener.load()) listener->abort();
 }
 

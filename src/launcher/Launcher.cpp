@@ -8,8 +8,10 @@
 #include "config/SettingsReader.h"
 #include "base/CurrentDirectory.h"
 #include "base/PathText.h"
+#include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
+#include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
 #include "launcher/VmThread.h"
 #include "jvm/SecondaryMain.h"
@@ -27,19 +29,25 @@ namespace launcher {
 
 namespace {
 Launcher* currentLauncher = nullptr;
+
+bool stopped(std::u16string_view cause) {
+    traceExit(-1, cause);
+    return false;
+}
 } // namespace
 
 Launcher* Launcher::current() { return currentLauncher; }
 void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }
 
 bool Launcher::init() {
+    trace::enableFromEnvironment();
     readCommandLine();
-    if (!readSettings()) return false;
-    if (!checkSingleInstance()) return false;
+    if (!readSettings()) return stopped(u"the configuration cannot be used (message shown)");
+    if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");
     // The arguments went to the running instance: nothing else to prepare.
     if (instance_.role() == InstanceRole::Secondary) return true;
     if (settings_.overrideWorkingDirectory) applyWorkingDirectory();
-    return chooseRuntime();
+    return chooseRuntime() || stopped(u"no runtime was found and the user chose none");
 }
 
 Launcher::~Launcher() {
@@ -52,8 +60,17 @@ Launcher::~Launcher() {
 }
 
 int Launcher::run() {
-    if (pairRelaunch_) return relaunchPair(settings_.pairProduct, settings_.waitForPair);
-    if (instance_.role() == InstanceRole::Secondary) return instance_.waitForPrimary();
+    if (pairRelaunch_) {
+        if (trace::on()) trace::say({u"starting the paired launcher: ", settings_.pairProduct});
+        int code = relaunchPair(settings_.pairProduct, settings_.waitForPair);
+        traceExit(code, settings_.waitForPair ? u"the paired launcher's own code" : u"handed to the paired launcher");
+        return code;
+    }
+    if (instance_.role() == InstanceRole::Secondary) {
+        int code = instance_.waitForPrimary();
+        traceExit(code, u"the running start's answer");
+        return code;
+    }
     int code = runNormal();
     instance_.setExitCode(code);
     return code;
@@ -62,20 +79,33 @@ int Launcher::run() {
 bool Launcher::checkSingleInstance() {
     std::u16string module;
     if (!getModulePath(module)) return false;
-    if (settings_.serviceMode || !settings_.singleInstance) return true;
+    if (settings_.serviceMode || !settings_.singleInstance) {
+        traceRole(InstanceRole::Off);
+        return true;
+    }
     const bool keepAttached = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
     auto serve = [this, keepAttached](const TextList& arguments, const ForwardReply& reply) {
         runSecondaryMain(SecondaryCall{jvm_.vm(), settings_.mainClass, arguments, keepAttached}, reply);
     };
-    return instance_.start(module, arguments_, serve);
+    bool started = instance_.start(module, arguments_, serve);
+    traceRole(instance_.role());
+    return started;
 }
 
 int Launcher::runNormal() {
     prepareEnvironment();
+    const bool suppressed = splashSuppressed(arguments_);
     // The console program opens no window of its own, a splash included.
-    const bool splash = !isConsoleVariant() && !splashSuppressed(arguments_);
-    if (splash && !startSplash()) return 0;
-    if (!jvm_.load(jvmPath_, messageOwner_)) return -1;
+    const bool splash = !isConsoleVariant() && !suppressed;
+    if (!splash) traceSplash(SplashKind::None, {}, suppressed);
+    if (splash && !startSplash()) {
+        traceExit(0, u"the INI path is unknown");
+        return 0;
+    }
+    if (!jvm_.load(jvmPath_, messageOwner_)) {
+        traceExit(-1, u"the runtime library cannot be loaded (message shown)");
+        return -1;
+    }
     // A missing class path has been reported; the VM starts all the same.
     buildVmOptions();
     if (vmStackSize_ == 0) vmStackSize_ = jvm_.defaultStackSize();
@@ -84,7 +114,11 @@ int Launcher::runNormal() {
         // No thread to be had: the VM runs on this one, with its stack.
         result = vmThreadMain();
     }
-    if (result == 0) return 0;
+    if (result == 0) {
+        traceExit(0, u"main returned; the process ends when the Java program's last thread does");
+        return 0;
+    }
+    traceExit(-1, u"the runtime could not be created or main could not be called (message shown)");
     splashClose_.run();
     return -1;
 }
@@ -103,9 +137,14 @@ bool Launcher::startSplash() {
     request.libraryFound = !library.empty();
     SplashKind kind = firstSplashChoice(request);
     if (kind == SplashKind::Native) {
-        if (startNativeSplash(library, jvmPath_, splashImagePath_, splashClose_)) return true;
+        if (startNativeSplash(library, jvmPath_, splashImagePath_, splashClose_)) {
+            traceSplash(kind, splashImagePath_, false);
+            return true;
+        }
+        if (trace::on()) trace::say({u"splash: the runtime's splash library failed: ", library});
         kind = fallbackAfterNativeFailure(request);
     }
+    traceSplash(kind, splashImagePath_, false);
     // A thread that could not be started counts as never started: there is
     // nothing to stop later.
     if (kind == SplashKind::OwnWindow) splash_.start(splashImagePath_, splashShadowText_, &messageOwner_);
@@ -152,6 +191,7 @@ int Launcher::vmThreadMain() {
         stampRedirectNames(redirect_);
         return RedirectFiles{redirect_.outputFile, redirect_.outputAppend, redirect_.errorFile, redirect_.errorAppend};
     };
+    traceVmOptions(options_.entries());
     if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_)) return 1;
     MainInvocation invocation;
     invocation.mainClass = settings_.mainClass;
@@ -185,20 +225,33 @@ bool Launcher::chooseRuntime() {
     jvmPath_ = choice.jvmPath;
     pairRelaunch_ = choice.pairRelaunch;
     if (choice.tooWide) {
+        if (trace::on()) trace::line(u"the chosen runtime is a 64-bit library, which this 32-bit launcher cannot load");
         showFormattedError(messageOwner_, MessageId::RuntimeTooWide, jvmPath_);
         return false;
     }
-    if (!jvmPath_.empty()) return true;
+    if (!jvmPath_.empty()) {
+        traceRuntimeChoice();
+        return true;
+    }
+    if (trace::on()) trace::line(u"no runtime fits: asking the user");
     RuntimeAnswer answer = askForRuntime(
         runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion),
         settings_.runtime.jvmType);
     if (!answer.confirmed) return false;
     jvmPath_ = answer.jvmPath;
     pairRelaunch_ = needsPairRelaunch(search.hasPair, jvmPath_);
+    if (trace::on()) trace::say({u"the user chose the runtime folder ", answer.folder});
+    traceRuntimeChoice();
     // Remembered so that the next start finds it without asking.
     std::u16string iniPath;
     if (getIniPath(iniPath)) writeRuntimeChoice(settings_, module, iniPath, answer.folder);
     return true;
+}
+
+void Launcher::traceRuntimeChoice() const {
+    if (!trace::on()) return;
+    trace::say({u"runtime library: ", jvmPath_});
+    if (pairRelaunch_) trace::line(u"the runtime is 32-bit: the paired launcher (\"Pair Product\") starts it");
 }
 
 bool Launcher::getModulePath(std::u16string& path) {
@@ -255,6 +308,7 @@ bool Launcher::readSettings() {
     if (!getIniPath(iniPath)) return false;
     std::u16string module;
     getModulePath(module);
+    traceStart(module, iniPath);
     return readLaunchSettings(iniPath, module, messageOwner_, settings_);
 }
 

@@ -79,6 +79,7 @@ private:
     // Settles this launch's single-instance role; false when a later
     // launch could not hand its arguments over.
     bool checkSingleInstance();
+    void traceRuntimeChoice() const;
 
     LaunchSettings settings_;
     TextList arguments_;

@@ -1,0 +1,24 @@
+#pragma once
+// The launch's own trace lines: the words for the launcher's decisions, so
+// that Launcher keeps to the decisions themselves. Every function writes
+// only while tracing is on.
+
+#include "instance/SingleInstance.h"
+#include "splash/SplashChoice.h"
+
+#include <string>
+#include <vector>
+
+namespace launcher {
+
+void traceStart(std::u16string_view modulePath, std::u16string_view iniPath);
+void traceRole(InstanceRole role);
+void traceSplash(SplashKind kind, std::u16string_view image, bool suppressed);
+// Each option in the order the runtime gets it, then the class path alone.
+void traceVmOptions(const std::vector<std::string>& options);
+void traceExit(int code, std::u16string_view cause);
+
+// The words for a splash choice (pure, for tests).
+std::u16string splashChoiceText(SplashKind kind, std::u16string_view image, bool suppressed);
+
+} // namespace launcher
