@@ -189,10 +189,10 @@ TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
     HWND dialog = waitForDialog(launcher);
     ASSERT_NE(dialog, nullptr);
     const std::wstring x64 = (folder.path() / "x64").wstring();
-    test::sendWithin(test::dialogControl(dialog, dialog::kJrePathEdit), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(x64.c_str()));
+    test::writeText(pickFile, std::u16string(x64.begin(), x64.end()));
     // Posted: the pick may show a message box and wait for it.
-    PostMessageW(dialog, dialog::kPickShownFolder, 0, 0);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(dialog::kBrowseButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(test::dialogControl(dialog, dialog::kBrowseButton)));
     HWND box = nullptr;
     const bool narrow = kProcessWidth == LibraryWidth::X86;
     test::waitUntil([&] { return (box = otherProcessBox(launcher.id(), dialog)) != nullptr; }, narrow ? 30000 : 2000);
