@@ -133,9 +133,12 @@ bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, con
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     std::span<uint8_t> block = state.block();
+    // Reset before the slot can be claimed: a claim made by an earlier
+    // message that carries this thread's id (ids are reused) must not lose
+    // its signal.
+    ResetEvent(state.taken.get());
     writeForwardArguments(block, arguments);
     writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
-    ResetEvent(state.taken.get());
     if (postToPrimary(block, state.taken.get())) return true;
     if (withdrawForwardSlot(block, GetCurrentThreadId())) return false;
     // The primary claimed the slot just as the time ran out: it is being
