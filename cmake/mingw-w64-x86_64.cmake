@@ -1,20 +1,4 @@
-# Cross build of the Windows x64 launcher with mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the Windows x64 launcher with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Tests of the Windows build run under Wine; ctest and custom commands go
-# through this loader.
-find_program(LAUNCHER_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(NOT LAUNCHER_WINE64)
-  find_program(LAUNCHER_WINE64 NAMES wine64 wine)
-endif()
-if(LAUNCHER_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${LAUNCHER_WINE64})
-endif()
+set(LAUNCHER_MINGW_TRIPLET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
