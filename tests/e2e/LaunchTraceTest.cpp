@@ -18,19 +18,6 @@ namespace fs = std::filesystem;
 const char* const kLibrary = kWindows ? "bin/server/jvm.dll" : "lib/server/libjvm.so";
 const char* const kMarker = kWindows ? "bin/java.dll" : "lib/libjava.so";
 
-// The headers of a 32-bit x86 DLL, as far as a bitness test reads them.
-std::string x86Library() {
-    std::string bytes(0x80 + 24 + 0xE0, '\0');
-    auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
-        for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(0, 0x5A4D, 2);
-    put(0x3C, 0x80, 4);
-    put(0x80, 0x00004550, 4);
-    put(0x84, 0x014C, 2);
-    return bytes;
-}
-
 // Bounds that leave the one runtime that loads.
 const std::string kOnlyGood = "Minimum Version=90\nMaximum Version=94\n";
 
@@ -62,7 +49,7 @@ protected:
         test::writeBytes(runtimes / "client" / (kWindows ? "bin/client/jvm.dll" : "lib/client/libjvm.so"), "");
         if (kWindows) {
             addRuntime("x86", "98.0.1", "", false);
-            test::writeBytes(runtimes / "x86" / kLibrary, x86Library());
+            test::writeBytes(runtimes / "x86" / kLibrary, test::x86LibraryHeaders());
         }
         addRuntime("good", "93.0.1", "", true);
     }

@@ -24,23 +24,6 @@ fs::path builtProgram(const char* name) {
     return test::toPath(folderOf(self)) / name;
 }
 
-// The headers of a 32-bit x86 DLL: DOS header, "PE" signature, file header
-// naming the i386 machine, empty 32-bit optional header.
-std::string x86Library() {
-    std::string bytes(0x80 + 24 + 0xE0, '\0');
-    auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
-        for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(0, 0x5A4D, 2);
-    put(0x3C, 0x80, 4);
-    put(0x80, 0x00004550, 4);
-    put(0x84, 0x014C, 2);
-    put(0x94, 0xE0, 2);
-    put(0x96, 0x2102, 2);
-    put(0x98, 0x010B, 2);
-    return bytes;
-}
-
 // An application folder (with a space in its name) holding the launcher as
 // viewer.exe and its viewer.ini.
 struct ShippedApplication {
@@ -76,7 +59,7 @@ TEST_P(Relaunch, HandsTheCommandLineToThePair) {
     test::TempFolder outside;
     fs::path runtime = outside.path() / "jre32";
     test::writeBytes(runtime / "bin" / "java.dll", "marker");
-    test::writeBytes(runtime / "bin" / "server" / "jvm.dll", x86Library());
+    test::writeBytes(runtime / "bin" / "server" / "jvm.dll", test::x86LibraryHeaders());
     fs::path pair = outside.path() / "Pair Folder" / "viewer32.exe";
     if (c.pairExists) {
         fs::create_directories(pair.parent_path());

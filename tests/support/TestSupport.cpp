@@ -5,6 +5,7 @@
 #include "base/Platform.h"
 
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -38,6 +39,21 @@ void writeBytes(const fs::path& file, std::string_view bytes) {
     fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string x86LibraryHeaders() {
+    std::string bytes(0x80 + 24 + 0xE0, '\0');
+    auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
+        for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(0, 0x5A4D, 2);
+    put(0x3C, 0x80, 4);
+    put(0x80, 0x00004550, 4);
+    put(0x84, 0x014C, 2);
+    put(0x94, 0xE0, 2);
+    put(0x96, 0x2102, 2);
+    put(0x98, 0x010B, 2);
+    return bytes;
 }
 
 std::string readBytes(const fs::path& file) {

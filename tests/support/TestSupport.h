@@ -32,6 +32,10 @@ private:
 
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 std::string readBytes(const std::filesystem::path& file);
+// The headers of a 32-bit x86 DLL, as far as a bitness test reads them: DOS
+// header, "PE" signature, file header naming the i386 machine, empty 32-bit
+// optional header. Never loaded.
+std::string x86LibraryHeaders();
 // Writes launcher text as UTF-8.
 void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);
