@@ -1,5 +1,7 @@
 #include "vmopts/VmParameters.h"
 
+#include <algorithm>
+
 namespace launcher {
 
 namespace {
@@ -19,15 +21,20 @@ size_t closingQuote(std::u16string_view text, size_t open) {
 } // namespace
 
 size_t findParameterBreak(std::u16string_view text, size_t start) {
-    size_t space = text.find(u' ', start);
-    size_t quote = text.find(u'"', start);
-    while (space != npos && quote != npos && quote < space) {
-        size_t close = closingQuote(text, quote);
-        if (close == npos) return space;
-        space = text.find(u' ', close + 1);
-        quote = text.find(u'"', close + 1);
+    // One pass from start: a quoted span is stepped over whole, so a long
+    // line of many options costs its length, not its length per option.
+    size_t at = start;
+    while (at < text.size() && text[at] != u' ') {
+        if (text[at] != u'"') {
+            ++at;
+            continue;
+        }
+        size_t close = closingQuote(text, at);
+        // An unclosed quote quotes nothing: the next space ends the option.
+        if (close == npos) return std::min(text.find(u' ', at), text.size());
+        at = close + 1;
     }
-    return space == npos ? text.size() : space;
+    return std::min(at, text.size());
 }
 
 TextList splitVmParameters(std::u16string_view text) {
