@@ -30,6 +30,8 @@ struct LaunchSettings {
     bool waitForPair = false;
     // "Single Instance" is exactly "yes": later launches forward to this one.
     bool singleInstance = false;
+    // "Startup Cache": the runtime records and maps a class-data archive.
+    bool startupCache = false;
 };
 
 } // namespace launcher

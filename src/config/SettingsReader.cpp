@@ -158,6 +158,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.pairProduct = layered.read(kApplicationSection, u"Pair Product");
     settings.waitForPair = isYes(layered.read(kApplicationSection, u"Pair Return Code"));
     settings.singleInstance = layered.read(kApplicationSection, u"Single Instance") == u"yes";
+    settings.startupCache = isYes(layered.read(kApplicationSection, u"Startup Cache"));
     return true;
 }
 

@@ -68,21 +68,21 @@ std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
 
 std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
     if (trace::on()) trace::line(kWindows ? u"runtime search: installed 64-bit runtimes" : u"runtime search: installed runtimes");
-    std::optional<std::u16string> home = runRegistryPass(*s.openRegistry(RegistryView::Native), s.criteria);
+    std::optional<JreCandidate> found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Native), s.criteria);
     bool wow32 = false;
     // A 32-bit process already sees the 32-bit view as its native one.
-    if (!home && s.hasPair && s.processWidth == LibraryWidth::X64) {
+    if (!found && s.hasPair && s.processWidth == LibraryWidth::X64) {
         if (trace::on()) trace::line(u"runtime search: installed 32-bit runtimes, for the paired launcher");
-        home = runRegistryPass(*s.openRegistry(RegistryView::Wow32), s.criteria);
-        wow32 = home.has_value();
-    } else if (!home && kWindows && trace::on() && s.processWidth == LibraryWidth::X64) {
+        found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Wow32), s.criteria);
+        wow32 = found.has_value();
+    } else if (!found && kWindows && trace::on() && s.processWidth == LibraryWidth::X64) {
         trace::line(u"runtime search: 32-bit runtimes are not searched: no \"Pair Product\" is configured");
     }
-    if (!home && trace::on()) trace::line(u"runtime search: no installed runtime fits");
-    if (!home) return std::nullopt;
-    JvmLibrary library = findJvmLibrary(*home, s.criteria.jvmType);
+    if (!found && trace::on()) trace::line(u"runtime search: no installed runtime fits");
+    if (!found) return std::nullopt;
+    JvmLibrary library = findJvmLibrary(found->home, s.criteria.jvmType);
     if (!fits(s, library)) return std::nullopt;
-    return RuntimeChoice{library.path, wow32};
+    return RuntimeChoice{library.path, wow32, false, found->version};
 }
 
 std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {

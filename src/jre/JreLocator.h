@@ -16,6 +16,9 @@ struct RuntimeChoice {
     // The configured folder holds a library too wide for this process: the
     // launch stops with a message naming jvmPath rather than trying others.
     bool tooWide = false;
+    // The version the registry gave the runtime; no groups when the runtime
+    // was found elsewhere.
+    VersionNumber version;
 };
 
 struct RuntimeSearch {

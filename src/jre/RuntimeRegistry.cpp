@@ -28,12 +28,6 @@ JvmTypeCode probeType(size_t root, JvmTypeCode type) {
     return root == kJavaRuntimeEnvironmentRoot && type == JvmTypeCode::FavorServer ? JvmTypeCode::Any : type;
 }
 
-// Runtimes up to 8 call themselves 1.8 and below in their release files
-// and in the classic subkeys, though their vendors name them by 8 alone.
-int32_t featureRelease(const VersionNumber& v) {
-    return v.parts[0] == 1 ? v.parts[1] : v.parts[0];
-}
-
 bool sameHome(std::u16string_view a, std::u16string_view b) {
     return kWindows ? equalsIgnoreCase(a, b) : a == b;
 }
@@ -70,7 +64,7 @@ public:
         return candidates;
     }
 
-    std::optional<std::u16string> choose() {
+    std::optional<JreCandidate> choose() {
         order_.resize(entries_.size());
         for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
         std::stable_sort(order_.begin(), order_.end(), [&](size_t b, size_t a) { return ahead(b, a); });
@@ -84,7 +78,7 @@ public:
     }
 
     // The verdict on every runtime the choice did not reach (for the trace).
-    void traceUnchosen(const std::optional<std::u16string>& chosen) {
+    void traceUnchosen(const std::optional<JreCandidate>& chosen) {
         if (!trace::on()) return;
         for (const Entry& entry : entries_) {
             const bool sameFolder = listedByRegistry(index(entry));
@@ -92,7 +86,7 @@ public:
                 note(entry, u"not examined: ranked below the chosen runtime");
             } else if (entry.state == State::Valid && sameFolder) {
                 note(entry, u"usable, but the same folder as a registered runtime: counted once");
-            } else if (entry.state == State::Valid && !(chosen && entry.candidate.home == *chosen)) {
+            } else if (entry.state == State::Valid && !(chosen && entry.candidate.home == chosen->home)) {
                 note(entry, u"usable, but ranked below the chosen runtime");
             }
         }
@@ -148,7 +142,7 @@ private:
     }
 
     template <typename Accept>
-    std::optional<std::u16string> firstAccepted(Accept accept) {
+    std::optional<JreCandidate> firstAccepted(Accept accept) {
         for (size_t at = 0; at < order_.size();) {
             Entry& entry = entries_[order_[at]];
             if (entry.state == State::Open) {
@@ -164,7 +158,7 @@ private:
                 continue;
             }
             note(entry, u"chosen");
-            return entry.candidate.home;
+            return entry.candidate;
         }
         return std::nullopt;
     }
@@ -336,12 +330,19 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Run
     return Pass(registry, criteria, probe).collect();
 }
 
+std::optional<JreCandidate> chooseRegisteredRuntime(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
+                                                    LibraryProbe probe) {
+    Pass pass(registry, criteria, probe);
+    std::optional<JreCandidate> chosen = pass.choose();
+    pass.traceUnchosen(chosen);
+    return chosen;
+}
+
 std::optional<std::u16string> runRegistryPass(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
                                               LibraryProbe probe) {
-    Pass pass(registry, criteria, probe);
-    std::optional<std::u16string> home = pass.choose();
-    pass.traceUnchosen(home);
-    return home;
+    std::optional<JreCandidate> chosen = chooseRegisteredRuntime(registry, criteria, probe);
+    if (!chosen) return std::nullopt;
+    return chosen->home;
 }
 
 } // namespace launcher

@@ -48,6 +48,10 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Run
 // values and files read only for the runtimes the choice reaches.
 std::optional<std::u16string> runRegistryPass(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
                                               LibraryProbe probe = &findJvmLibrary);
+// The same choice with the chosen runtime's version as its key or its
+// release file gave it.
+std::optional<JreCandidate> chooseRegisteredRuntime(RuntimeRegistry& registry, const RuntimeCriteria& criteria,
+                                                    LibraryProbe probe = &findJvmLibrary);
 
 // The version range a subkey name gives: one version, or for a name of the
 // major version alone under a root whose release file refines it, every

@@ -112,4 +112,8 @@ std::u16string formatVersion(const VersionNumber& v) {
     return text;
 }
 
+int32_t featureRelease(const VersionNumber& v) {
+    return v.parts[0] == 1 ? v.parts[1] : v.parts[0];
+}
+
 } // namespace launcher

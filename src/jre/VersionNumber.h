@@ -38,6 +38,11 @@ bool matchesPreferredVersion(const VersionNumber& candidate, const VersionNumber
 // least two; "0.0.0.0" when every part is 0 or 65535.
 std::u16string formatVersion(const VersionNumber& v);
 
+// The major version: runtimes up to 8 call themselves 1.8 and below in
+// their release files and in the classic subkeys, though their vendors name
+// them by 8 alone.
+int32_t featureRelease(const VersionNumber& v);
+
 VersionNumber makeVersion(int32_t a, int32_t b, int32_t c, int32_t d, int32_t groupCount = 4);
 
 } // namespace launcher

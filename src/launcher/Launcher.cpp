@@ -19,6 +19,7 @@
 #include "vmopts/LibraryPath.h"
 #include "vmopts/MemoryOptions.h"
 #include "vmopts/ProcessEnvironment.h"
+#include "vmopts/StartupCache.h"
 #include "vmopts/VmOptionsBuilder.h"
 #include "splash/NativeSplash.h"
 #include "splash/SplashChoice.h"
@@ -175,7 +176,14 @@ bool Launcher::buildVmOptions() {
     layered.overlay().loadFromText(getEmbeddedSettingsText());
     // Either side of the layered reader gives the layered values.
     IniSource& ini = static_cast<IniFile&>(layered);
-    VmOptionsOutcome outcome = launcher::buildVmOptions(readVmOptionSettings(ini), module, readMemoryFigures(), options_);
+    LeadingOptions cache;
+    if (settings_.startupCache) {
+        cache = [this](std::u16string_view classPath, const TextList& parameters) {
+            return startupCacheOptions(classPath, parameters);
+        };
+    }
+    VmOptionsOutcome outcome =
+        launcher::buildVmOptions(readVmOptionSettings(ini), module, readMemoryFigures(), options_, cache);
     if (outcome.classPathMissing) {
         showError(messageOwner_, MessageId::ClassPathMissing);
         return false;
@@ -184,6 +192,30 @@ bool Launcher::buildVmOptions() {
     redirect_ = readRedirectSettings(ini);
     arguments_.insert(arguments_.end(), outcome.cmdArguments.begin(), outcome.cmdArguments.end());
     return true;
+}
+
+TextList Launcher::startupCacheOptions(std::u16string_view classPath, const TextList& parameters) {
+    CacheRequest request;
+    request.productName = settings_.productName;
+    request.productCode = settings_.productCode;
+    getModulePath(request.executablePath);
+    request.jvmPath = jvmPath_;
+    request.featureRelease = runtimeFeatureRelease();
+    request.classPath.assign(classPath);
+    request.applicationOptions = parameters;
+    CacheDecision decision = decideStartupCache(request, platformCacheFiles());
+    if (trace::on()) {
+        if (!decision.reason.empty()) trace::say({u"startup cache: ", decision.reason});
+        if (decision.plan == CachePlan::Off) trace::line(u"startup cache: not used");
+        else trace::say({u"startup cache: archive ", decision.archive});
+    }
+    return launcher::startupCacheOptions(decision.plan, decision.archive, request.featureRelease);
+}
+
+int32_t Launcher::runtimeFeatureRelease() const {
+    if (jvmVersion_.groupCount > 0) return featureRelease(jvmVersion_);
+    ParsedVersion release = parseVersion(releaseVersion(runtimeHomeOfLibrary(jvmPath_)), kVersionFillLow);
+    return release.ok ? featureRelease(release.version) : 0;
 }
 
 int Launcher::vmThreadMain() {
@@ -224,6 +256,7 @@ bool Launcher::chooseRuntime() {
     RuntimeChoice choice = locateRuntime(search);
     jvmPath_ = choice.jvmPath;
     pairRelaunch_ = choice.pairRelaunch;
+    jvmVersion_ = choice.version;
     if (choice.tooWide) {
         if (trace::on()) trace::line(u"the chosen runtime is a 64-bit library, which this 32-bit launcher cannot load");
         showFormattedError(messageOwner_, MessageId::RuntimeTooWide, jvmPath_);

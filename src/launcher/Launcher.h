@@ -80,6 +80,13 @@ private:
     // launch could not hand its arguments over.
     bool checkSingleInstance();
     void traceRuntimeChoice() const;
+    // The class-data cache's options for the class path and the
+    // application's own options; none when "Startup Cache" is off or the
+    // cache cannot be used.
+    TextList startupCacheOptions(std::u16string_view classPath, const TextList& parameters);
+    // The chosen runtime's major version: the registry's, else its release
+    // file's; 0 when neither tells.
+    int32_t runtimeFeatureRelease() const;
 
     LaunchSettings settings_;
     TextList arguments_;
@@ -88,6 +95,7 @@ private:
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
+    VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;
     VmOptionList options_;
     RedirectSettings redirect_;

@@ -49,7 +49,7 @@ TextList cmdArgumentsFrom(std::u16string_view cmd) {
 }
 
 VmOptionsOutcome buildVmOptions(const VmOptionSettings& settings, std::u16string_view modulePath,
-                                const MemoryFigures& memory, VmOptionList& options) {
+                                const MemoryFigures& memory, VmOptionList& options, const LeadingOptions& leading) {
     VmOptionsOutcome outcome;
     std::u16string classPath = composeClassPath(settings.classPath, modulePath, isYes(settings.embeddedJar));
     if (classPath.empty()) {
@@ -62,12 +62,17 @@ VmOptionsOutcome buildVmOptions(const VmOptionSettings& settings, std::u16string
         working.push_back(std::move(option));
     }
     // Expanding after the split keeps a value with spaces in one option.
-    for (std::u16string& option : working) {
-        expandEnvironment(option);
-        // An empty option ("" or a reference to an empty variable) is no
-        // option; the runtime would refuse it as unrecognised.
-        if (!option.empty()) options.append(option);
+    // An empty option ("" or a reference to an empty variable) is no
+    // option; the runtime would refuse it as unrecognised.
+    for (std::u16string& option : working) expandEnvironment(option);
+    std::erase_if(working, [](const std::u16string& option) { return option.empty(); });
+    if (leading) {
+        static constexpr size_t kClassPathPrefix = std::u16string_view(u"-Djava.class.path=").size();
+        const TextList parameters(working.begin() + 1, working.end());
+        const TextList extra = leading(std::u16string_view(working.front()).substr(kClassPathPrefix), parameters);
+        working.insert(working.begin() + 1, extra.begin(), extra.end());
     }
+    for (const std::u16string& option : working) options.append(option);
     outcome.cmdArguments = cmdArgumentsFrom(settings.cmd);
     return outcome;
 }

@@ -9,6 +9,7 @@
 #include "vmopts/VmOptionList.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace launcher {
 
@@ -38,11 +39,16 @@ struct VmOptionsOutcome {
     TextList cmdArguments;
 };
 
-// Appends the class-path option and the parameters, in that order, to
-// options. modulePath is the executable's full path (empty when unknown);
-// memory feeds the P and T shares.
+// Options that go between the class path and the application's own
+// options, given the class path and those options as the runtime gets them.
+using LeadingOptions = std::function<TextList(std::u16string_view classPath, const TextList& parameters)>;
+
+// Appends the class-path option, the leading options and the parameters,
+// in that order, to options. modulePath is the executable's full path
+// (empty when unknown); memory feeds the P and T shares.
 VmOptionsOutcome buildVmOptions(const VmOptionSettings& settings, std::u16string_view modulePath,
-                                const MemoryFigures& memory, VmOptionList& options);
+                                const MemoryFigures& memory, VmOptionList& options,
+                                const LeadingOptions& leading = {});
 
 // The options of the parameter line as the runtime gets them before
 // environment expansion: quotes removed, shares rewritten. stackSize takes

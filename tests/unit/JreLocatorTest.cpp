@@ -80,8 +80,12 @@ TEST_F(JreLocatorTest, SourcesInTheirOrder) {
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(configured, u"server"));
     search.configuredFolder = root.text(u"nothing-here");
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(beside, u"client"));
+    EXPECT_EQ(locateRuntime(search).version.groupCount, 0);
     search.launcherFolder = withTrailingSeparator(root.text(u"elsewhere"));
-    EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(nativeHome, u"client"));
+    // Only the registry tells a version; its key names it.
+    RuntimeChoice registered = locateRuntime(search);
+    EXPECT_EQ(registered.jvmPath, jvmLibraryPath(nativeHome, u"client"));
+    EXPECT_EQ(featureRelease(registered.version), 17);
     nativeHome.clear();
     EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(javaHome, u"client"));
     test::EnvironmentOverride unset(u"JAVA_HOME", std::nullopt);

@@ -1,0 +1,230 @@
+#include "vmopts/StartupCache.h"
+
+#include "base/Md5.h"
+#include "base/PathText.h"
+#include "base/Platform.h"
+#include "config/ConfigPaths.h"
+
+#include <algorithm>
+
+namespace launcher {
+
+namespace {
+
+// The first release whose runtime records an archive at exit, and the first
+// that also re-creates one it cannot use.
+constexpr int32_t kFirstRecordingRelease = 13;
+constexpr int32_t kFirstAutoCreateRelease = 19;
+// From this release on, part of the archive's messages carry the "aot" tag,
+// which older runtimes refuse as an unknown tag.
+constexpr int32_t kFirstAotTagRelease = 25;
+
+template <typename T>
+T readLittle(std::string_view bytes, size_t at) {
+    T value = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+std::u16string hexOf(const uint8_t* bytes, size_t count) {
+    static constexpr char16_t kDigits[] = u"0123456789abcdef";
+    std::u16string text;
+    for (size_t i = 0; i < count; ++i) {
+        text.push_back(kDigits[bytes[i] >> 4]);
+        text.push_back(kDigits[bytes[i] & 15]);
+    }
+    return text;
+}
+
+// A folder name from a setting: without the characters a folder name cannot
+// hold, and never one that names the folder itself or its parent.
+std::u16string safeFolderName(std::u16string_view setting) {
+    std::u16string name = folderNameOfProduct(setting);
+    if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c == u'.' || c == u' '; })) return {};
+    return name;
+}
+
+std::u16string cacheFolderOf(const CacheRequest& request, std::u16string_view base) {
+    std::u16string folder(base);
+    for (std::u16string_view setting : {std::u16string_view(request.productName), std::u16string_view(request.productCode)}) {
+        std::u16string name = safeFolderName(setting);
+        if (name.empty()) continue;
+        folder.push_back(kPathSeparator);
+        folder += name;
+    }
+    return folder;
+}
+
+// The newest of the files the archive was made from: the runtime library
+// and the class path's entries. Entries that are missing count for nothing.
+std::optional<int64_t> newestInput(const CacheRequest& request, CacheFiles& files) {
+    std::optional<int64_t> newest;
+    auto consider = [&](std::u16string_view path) {
+        std::optional<CacheFiles::FileFacts> facts = files.fileFacts(path);
+        if (facts && (!newest || facts->modified > *newest)) newest = facts->modified;
+    };
+    consider(request.jvmPath);
+    for (const std::u16string& entry : splitString(request.classPath, std::u16string(1, kListSeparator))) {
+        if (!entry.empty()) consider(entry);
+    }
+    return newest;
+}
+
+enum class ArchiveState { Usable, Removed, Stuck };
+
+// Whether the archive at path can be offered to the runtime. A file that is
+// not a dynamic archive or is older than what it was made from is removed,
+// so that a new one can be recorded; one that cannot be removed could not
+// be replaced by the runtime either, which would end the program.
+ArchiveState checkArchive(const CacheRequest& request, const std::u16string& path, const CacheFiles::FileFacts& facts,
+                          CacheFiles& files, std::u16string& reason) {
+    std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
+    const bool archive = head && looksLikeDynamicArchive(*head, facts.size);
+    std::optional<int64_t> newest = archive ? newestInput(request, files) : std::nullopt;
+    if (archive && !(newest && *newest > facts.modified)) return ArchiveState::Usable;
+    reason = archive ? u"the archive is older than the runtime or the class path; " : u"the file is not an archive; ";
+    if (!files.removeFile(path)) {
+        reason += u"it cannot be removed";
+        return ArchiveState::Stuck;
+    }
+    reason += u"removed";
+    return ArchiveState::Removed;
+}
+
+} // namespace
+
+CachePlan planStartupCache(const CacheFacts& facts) {
+    if (facts.featureRelease < kFirstRecordingRelease) return CachePlan::Off;
+    if (facts.featureRelease >= kFirstAutoCreateRelease) {
+        // Re-creating means writing: without room the archive is only mapped.
+        if (facts.writable) return CachePlan::AutoCreate;
+        return facts.present ? CachePlan::Map : CachePlan::Off;
+    }
+    if (facts.present) return CachePlan::Map;
+    return facts.writable ? CachePlan::Record : CachePlan::Off;
+}
+
+TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_t featureRelease) {
+    if (plan == CachePlan::Off) return {};
+    TextList options{u"-Xlog:cds*=off,class+path*=off"};
+    if (featureRelease >= kFirstAotTagRelease) options.push_back(u"-Xlog:aot*=off");
+    const std::u16string file(archive);
+    switch (plan) {
+    case CachePlan::Map:
+        options.push_back(u"-XX:SharedArchiveFile=" + file);
+        break;
+    case CachePlan::Record:
+        options.push_back(u"-XX:ArchiveClassesAtExit=" + file);
+        break;
+    case CachePlan::AutoCreate:
+        options.push_back(u"-XX:+AutoCreateSharedArchive");
+        options.push_back(u"-XX:SharedArchiveFile=" + file);
+        break;
+    case CachePlan::Off:
+        break;
+    }
+    return options;
+}
+
+bool managesClassSharing(const TextList& options) {
+    static constexpr std::u16string_view kOwn[] = {u"-Xshare",          u"-XX:SharedArchiveFile", u"-XX:ArchiveClassesAtExit",
+                                                   u"-XX:+AutoCreateSharedArchive", u"-XX:-AutoCreateSharedArchive",
+                                                   u"-XX:AOT"};
+    return std::any_of(options.begin(), options.end(), [](const std::u16string& option) {
+        return std::any_of(std::begin(kOwn), std::end(kOwn), [&](std::u16string_view own) { return startsWith(option, own); });
+    });
+}
+
+std::u16string startupCacheFileName(std::u16string_view executablePath, std::u16string_view jvmPath,
+                                    std::u16string_view classPath) {
+    std::u16string name(fileNameOf(executablePath));
+    const size_t dot = name.rfind(u'.');
+    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+    std::u16string identity(jvmPath);
+    identity.push_back(u'\0');
+    identity.append(classPath);
+    const Md5Digest digest = md5(toUtf8(identity));
+    return name + u"-" + hexOf(digest.data(), 4) + u".jsa";
+}
+
+bool looksLikeDynamicArchive(std::string_view head, uint64_t fileSize) {
+    // The runtime writes its magic number in the machine's byte order:
+    // 0xf00baba8 for a dynamic archive, on every little-endian platform.
+    if (head.size() < 12 || head.substr(0, 4) != std::string_view("\xa8\xab\x0b\xf0", 4)) return false;
+    // The header's own version, then where its table of regions lies: each
+    // entry starts with the region's offset in the file, and its used size
+    // follows two fields later.
+    struct Layout {
+        uint32_t version;
+        size_t table;
+        size_t stride;
+    };
+    static constexpr Layout kLayouts[] = {{11, 40, 72}, {19, 48, 96}}; // runtimes 17 and 25
+    const uint32_t version = readLittle<uint32_t>(head, 8);
+    for (const Layout& layout : kLayouts) {
+        if (layout.version != version) continue;
+        for (size_t region = 0; region < 3; ++region) {
+            const size_t at = layout.table + region * layout.stride;
+            if (at + 24 > head.size()) return false;
+            const uint64_t offset = readLittle<uint64_t>(head, at);
+            const uint64_t used = readLittle<uint64_t>(head, at + 16);
+            if (offset > fileSize || used > fileSize - offset) return false;
+        }
+    }
+    return true;
+}
+
+std::u16string runtimeHomeOfLibrary(std::u16string_view jvmPath) {
+    std::u16string_view home = jvmPath;
+    for (int level = 0; level < 3; ++level) {
+        const size_t cut = home.find_last_of(kWindows ? u"\\/" : u"/");
+        if (cut == std::u16string_view::npos) return {};
+        home = home.substr(0, cut);
+    }
+    return std::u16string(home) + kPathSeparator;
+}
+
+CacheDecision decideStartupCache(const CacheRequest& request, CacheFiles& files) {
+    CacheDecision decision;
+    if (request.featureRelease < kFirstRecordingRelease) {
+        decision.reason = u"the runtime's version is unknown or older than 13";
+        return decision;
+    }
+    if (managesClassSharing(request.applicationOptions)) {
+        decision.reason = u"the application's own options manage class data sharing";
+        return decision;
+    }
+    const std::u16string base = files.userCacheFolder();
+    if (base.empty()) {
+        decision.reason = u"there is no per-user cache folder";
+        return decision;
+    }
+    const std::u16string folder = cacheFolderOf(request, base);
+    if (!files.makeFolders(folder)) {
+        decision.reason = u"the cache folder cannot be created: " + folder;
+        return decision;
+    }
+    std::optional<std::u16string> narrowFolder = files.narrowForm(folder);
+    const std::u16string name = startupCacheFileName(request.executablePath, request.jvmPath, request.classPath);
+    std::optional<std::u16string> path =
+        narrowFolder ? files.narrowForm(*narrowFolder + kPathSeparator + name) : std::nullopt;
+    if (!path) {
+        decision.reason = u"the archive's path cannot be passed to the runtime: " + folder;
+        return decision;
+    }
+
+    CacheFacts facts;
+    facts.featureRelease = request.featureRelease;
+    if (std::optional<CacheFiles::FileFacts> archive = files.fileFacts(*path)) {
+        const ArchiveState state = checkArchive(request, *path, *archive, files, decision.reason);
+        if (state == ArchiveState::Stuck) return decision;
+        facts.present = state == ArchiveState::Usable;
+    }
+    facts.writable = files.canWrite(*narrowFolder, kCacheRoomNeeded);
+    decision.plan = planStartupCache(facts);
+    decision.archive = *path;
+    if (decision.plan == CachePlan::Off && decision.reason.empty()) decision.reason = u"the cache folder cannot be written";
+    return decision;
+}
+
+} // namespace launcher

@@ -1,0 +1,147 @@
+// The class-data cache with the machine's real runtimes: every installed
+// runtime of version 13 or newer under /usr/lib/jvm is tried, so that both
+// the recording of 13 to 18 and the self-renewing archive of 19 on run.
+
+#include "base/ModulePath.h"
+#include "base/PathText.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The runtime homes of 13 and newer, by their release files.
+std::vector<std::pair<int, fs::path>> installedRuntimes() {
+    std::vector<std::pair<int, fs::path>> found;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
+        if (entry.is_symlink() || !fs::exists(entry.path() / "lib/server/classes.jsa")) continue;
+        std::smatch match;
+        const std::string release = test::readBytes(entry.path() / "release");
+        if (!std::regex_search(release, match, std::regex("JAVA_VERSION=\"(\\d+)"))) continue;
+        if (int major = std::stoi(match[1]); major >= 13) found.emplace_back(major, entry.path());
+    }
+    return found;
+}
+
+fs::path buildFolder() {
+    std::u16string self;
+    EXPECT_EQ(readModulePath(self), 0u);
+    return test::toPath(folderOf(self)).parent_path();
+}
+
+class StartupCache : public ::testing::TestWithParam<std::pair<int, fs::path>> {
+protected:
+    test::TempFolder folder;
+    fs::path exe = folder.path() / "app";
+    fs::path cache = folder.path() / "cache";
+    fs::path archiveFolder = cache / "Cached App" / "7";
+    test::EnvironmentOverride cacheHome{u"XDG_CACHE_HOME", fromUtf8(cache.string())};
+
+    void SetUp() override {
+        fs::copy_file(buildFolder() / "bin" / "launcher", exe);
+        fs::create_directories(folder.path() / "lib");
+        fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
+        writeIni("Yes");
+    }
+    // The application asks for the runtime's own class-data log in a file:
+    // it shows that the archive is mapped and that the application's
+    // logging options still work.
+    void writeIni(const std::string& cache) {
+        test::writeBytes(folder.path() / "app.ini",
+                         "[Product Information]\nProduct Name=Cached App\nProduct Code=7\n"
+                         "[Java Runtime Environment]\nMain Class=probe.Main\nJRE Path=" + GetParam().second.string() +
+                             "\nVirtual Machine Parameters=-Xlog:cds=info:file=" + (folder.path() / "cds.log").string() +
+                             "\n[Class Path]\nClass Path=lib/*.jar\n[Application]\nStartup Cache=" + cache + "\n");
+    }
+    test::ChildResult start(const std::vector<std::string>& arguments = {"print"}) {
+        return test::runChild(exe.string(), arguments, 120, folder.path().string());
+    }
+    std::vector<fs::path> archives() const {
+        std::vector<fs::path> files;
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(archiveFolder, error)) files.push_back(entry.path());
+        return files;
+    }
+    bool archiveMapped() const {
+        return test::readBytes(folder.path() / "cds.log").find("Mapped dynamic") != std::string::npos;
+    }
+    // The output of a start without the cache, to compare with.
+    test::ChildResult plainStart() {
+        writeIni("No");
+        test::ChildResult plain = start();
+        writeIni("Yes");
+        return plain;
+    }
+};
+
+TEST_P(StartupCache, SecondStartMapsTheArchiveAndNothingIsPrinted) {
+    const test::ChildResult plain = plainStart();
+    EXPECT_FALSE(fs::exists(cache)) << "the cache is off unless asked for";
+
+    const test::ChildResult first = start({"exit", "7"});
+    EXPECT_EQ(first.exitCode, 7) << first.err;
+    ASSERT_EQ(archives().size(), 1u);
+    EXPECT_FALSE(archiveMapped());
+
+    const test::ChildResult second = start();
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(archiveMapped()) << test::readBytes(folder.path() / "cds.log").substr(0, 2000);
+    EXPECT_EQ(second.out, plain.out);
+    EXPECT_EQ(second.err, plain.err);
+}
+
+TEST_P(StartupCache, BrokenArchivesNeverStopAStart) {
+    const test::ChildResult plain = plainStart();
+    start();
+    ASSERT_EQ(archives().size(), 1u);
+    const fs::path archive = archives().front();
+    const std::string good = test::readBytes(archive);
+    for (const std::string& broken : {std::string("not an archive at all"), good.substr(0, good.size() / 3)}) {
+        fs::permissions(archive, fs::perms::owner_write, fs::perm_options::add);
+        test::writeBytes(archive, broken);
+        const test::ChildResult r = start();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, plain.out);
+        EXPECT_EQ(r.err, plain.err);
+    }
+    // A file that is not an archive is replaced: the next start maps again.
+    fs::permissions(archive, fs::perms::owner_write, fs::perm_options::add);
+    test::writeBytes(archive, "not an archive at all");
+    start();
+    fs::remove(folder.path() / "cds.log");
+    start();
+    EXPECT_TRUE(archiveMapped());
+}
+
+TEST_P(StartupCache, AnotherClassPathGetsItsOwnArchive) {
+    start();
+    ASSERT_EQ(archives().size(), 1u);
+    fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "second.jar");
+    start();
+    EXPECT_EQ(archives().size(), 2u);
+}
+
+TEST_P(StartupCache, UnusableCacheFolderLeavesTheStartAlone) {
+    const test::ChildResult plain = plainStart();
+    // The cache home is a file: no folder can be made in it.
+    test::writeBytes(cache, "");
+    const test::ChildResult r = start();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, plain.out);
+    EXPECT_EQ(r.err, plain.err);
+    EXPECT_TRUE(fs::is_regular_file(cache));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(installedRuntimes()),
+                         [](const auto& info) { return "Java" + std::to_string(info.param.first); });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(StartupCache);
+
+} // namespace
+} // namespace launcher
