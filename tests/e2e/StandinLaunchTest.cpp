@@ -225,5 +225,31 @@ INSTANTIATE_TEST_SUITE_P(Runtimes, StandinRedirectFailure, ::testing::Values("st
                              return std::string(info.param[0] == 's' ? "Standard" : "WithoutBootLoaderEntry");
                          });
 
+// The class-data cache on a runtime whose release file says 17: the
+// launcher makes the per-user cache folder and asks for an archive there,
+// before the application's own options so that they can override it.
+TEST_F(LaunchFolder, StartupCacheAsksARuntime17ToRecordItsArchive) {
+    const fs::path runtime = folder.path() / "jre17";
+    fs::copy(home("standard"), runtime, fs::copy_options::recursive);
+    test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Stand-in\"\nJAVA_VERSION=\"17.0.2\"\n");
+    const fs::path cache = folder.path() / u"cach\u00e9 \u65e5\u672c";
+    test::EnvironmentOverride cacheHome(kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string());
+    test::writeText(folder.path() / "viewer.ini",
+                    u"[Product Information]\nProduct Name=Viewer\nProduct Code=2\n[Java Runtime Environment]\n"
+                    u"Main Class=standin.Echo\nJRE Path=" + runtime.u16string() +
+                        u"\nVirtual Machine Parameters=-Done=1\n[Class Path]\nClass Path=app.jar\n"
+                        u"[Application]\nStartup Cache=Yes\n");
+    EXPECT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    EXPECT_TRUE(fs::is_directory(cache / "Viewer" / "2"));
+    expectCalls({"<class path>", "option -Xlog:cds*=off,class+path*=off"});
+    const std::vector<std::string> lines = trace();
+    auto record = std::find_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return line.rfind("option -XX:ArchiveClassesAtExit=", 0) == 0; });
+    ASSERT_NE(record, lines.end()) << traceText();
+    EXPECT_NE(record->find("viewer-"), std::string::npos) << *record;
+    EXPECT_EQ(record->substr(record->size() - 4), ".jsa");
+    EXPECT_EQ(*std::next(record), "option -Done=1");
+}
+
 } // namespace
 } // namespace launcher
