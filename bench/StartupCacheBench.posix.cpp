@@ -1,0 +1,112 @@
+// Time from process start until a small Swing window is on screen, for each
+// installed runtime of version 13 or newer: "java -cp", the launcher, and
+// the launcher with "Startup Cache" from its second start on. Needs an X
+// display (scripts/bench runs it under xvfb-run).
+
+#include "base/Text.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+
+namespace fs = std::filesystem;
+using namespace launcher;
+
+namespace {
+
+long long nowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Contender {
+    const char* name;
+    std::string program;
+    std::vector<std::string> arguments;
+    std::vector<double> samples; // milliseconds
+};
+
+double shown(const Contender& c) {
+    const long long start = nowMicros();
+    test::ChildResult r = test::runChild(c.program, c.arguments, 120);
+    if (r.exitCode != 0 || r.out.empty()) {
+        std::fprintf(stderr, "%s failed (%d): %s\n", c.name, r.exitCode, r.err.substr(0, 400).c_str());
+        return -1;
+    }
+    return static_cast<double>(std::stoll(r.out) - start) / 1000.0;
+}
+
+double median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples.empty() ? -1 : samples[samples.size() / 2];
+}
+
+double pairedRatio(const Contender& a, const Contender& b) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < a.samples.size() && i < b.samples.size(); ++i) ratios.push_back(a.samples[i] / b.samples[i]);
+    return median(ratios);
+}
+
+std::vector<std::pair<int, fs::path>> installedRuntimes() {
+    std::vector<std::pair<int, fs::path>> found;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
+        std::smatch match;
+        const std::string release = test::readBytes(entry.path() / "release");
+        if (entry.is_symlink() || !std::regex_search(release, match, std::regex("JAVA_VERSION=\"(\\d+)"))) continue;
+        if (int major = std::stoi(match[1]); major >= 13) found.emplace_back(major, entry.path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// One runtime's rounds; false when a start failed.
+bool measure(int major, const fs::path& home, const fs::path& bin, int runs) {
+    const fs::path jar = bin.parent_path() / "java" / "swingwindow.jar";
+    test::TempFolder app;
+    test::EnvironmentOverride cacheHome(u"XDG_CACHE_HOME", fromUtf8((app.path() / "cache").string()));
+    const std::string ini = "[Product Information]\nProduct Name=Bench\nProduct Code=1\n"
+                            "[Java Runtime Environment]\nMain Class=bench.SwingWindow\nJRE Path=" + home.string() +
+                            "\n[Class Path]\nClass Path=swingwindow.jar\n";
+    fs::copy_file(jar, app.path() / "swingwindow.jar");
+    for (const char* name : {"plain", "cached"}) fs::copy_file(bin / "launcher", app.path() / name);
+    test::writeBytes(app.path() / "plain.ini", ini);
+    test::writeBytes(app.path() / "cached.ini", ini + "[Application]\nStartup Cache=Yes\n");
+
+    std::vector<Contender> contenders = {
+        {"java -cp", (home / "bin" / "java").string(), {"-cp", jar.string(), "bench.SwingWindow"}, {}},
+        {"launcher", (app.path() / "plain").string(), {}, {}},
+        {"launcher, cached", (app.path() / "cached").string(), {}, {}},
+    };
+    // The first round warms the file cache and records the archive.
+    for (int round = 0; round <= runs; ++round) {
+        for (Contender& c : contenders) {
+            const double ms = shown(c);
+            if (ms < 0) return false;
+            if (round > 0) c.samples.push_back(ms);
+        }
+    }
+    std::printf("runtime %d (%s): start until the window is shown, median of %d rounds\n", major, home.c_str(), runs);
+    for (const Contender& c : contenders) {
+        std::printf("  %-17s %8.1f ms   / java -cp = %.3f\n", c.name, median(c.samples), pairedRatio(c, contenders[0]));
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 11;
+    if (std::getenv("DISPLAY") == nullptr) {
+        std::printf("startup cache bench: skipped, no X display (run it under xvfb-run)\n");
+        return 0;
+    }
+    const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
+    bool ok = true;
+    for (const auto& [major, home] : installedRuntimes()) ok = measure(major, home, bin, runs) && ok;
+    return ok ? 0 : 1;
+}
