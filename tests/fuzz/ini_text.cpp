@@ -16,6 +16,10 @@ using namespace launcher;
 namespace {
 
 constexpr size_t kMaxChecked = 32;
+// Keys whose values must not change when another is written. Each costs two
+// reads of the whole file per write; a few keep the target fast enough for
+// a long campaign, and the inputs vary which keys they are.
+constexpr size_t kOthersChecked = 8;
 
 bool hasCrLf(std::u16string_view text) { return text.find(u"\r\n") != std::u16string_view::npos; }
 
@@ -133,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::pair<std::u16string, std::u16string>> pairs;
     for (const auto& section : map.sections()) {
         for (const auto& entry : section.entries) {
-            if (pairs.size() < kMaxChecked) pairs.emplace_back(section.name, entry.key);
+            if (pairs.size() < kOthersChecked) pairs.emplace_back(section.name, entry.key);
         }
     }
     for (size_t i = 0; i < pairs.size() && i < 4; ++i) {
