@@ -6,6 +6,7 @@
 #include "config/ConfigPaths.h"
 
 #include <algorithm>
+#include <string>
 
 namespace launcher {
 
@@ -136,11 +137,13 @@ bool managesClassSharing(const TextList& options) {
 }
 
 std::u16string startupCacheFileName(std::u16string_view executablePath, std::u16string_view jvmPath,
-                                    std::u16string_view classPath) {
+                                    std::u16string_view libraryStamp, std::u16string_view classPath) {
     std::u16string name(fileNameOf(executablePath));
     const size_t dot = name.rfind(u'.');
     if (dot != std::u16string::npos && dot > 0) name.resize(dot);
     std::u16string identity(jvmPath);
+    identity.push_back(u'\0');
+    identity.append(libraryStamp);
     identity.push_back(u'\0');
     identity.append(classPath);
     const Md5Digest digest = md5(toUtf8(identity));
@@ -205,7 +208,11 @@ CacheDecision decideStartupCache(const CacheRequest& request, CacheFiles& files)
         return decision;
     }
     std::optional<std::u16string> narrowFolder = files.narrowForm(folder);
-    const std::u16string name = startupCacheFileName(request.executablePath, request.jvmPath, request.classPath);
+    std::u16string stamp;
+    if (std::optional<CacheFiles::FileFacts> library = files.fileFacts(request.jvmPath)) {
+        stamp = fromUtf8(std::to_string(library->size) + " " + std::to_string(library->modified));
+    }
+    const std::u16string name = startupCacheFileName(request.executablePath, request.jvmPath, stamp, request.classPath);
     std::optional<std::u16string> path =
         narrowFolder ? files.narrowForm(*narrowFolder + kPathSeparator + name) : std::nullopt;
     if (!path) {

@@ -43,10 +43,11 @@ TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_
 bool managesClassSharing(const TextList& options);
 
 // The archive's file name: the executable's name without its extension,
-// then a short hash of the runtime library's path and the class path, so
-// that another runtime or class path never reuses an archive.
+// then a short hash of the runtime library's path, its size and time (a
+// runtime replaced in its folder is another runtime) and the class path,
+// so that another runtime or class path never reuses an archive.
 std::u16string startupCacheFileName(std::u16string_view executablePath, std::u16string_view jvmPath,
-                                    std::u16string_view classPath);
+                                    std::u16string_view libraryStamp, std::u16string_view classPath);
 
 // True when the file starts as the runtime's dynamic archives do and, for
 // the header layouts known here, every region the header lists lies within

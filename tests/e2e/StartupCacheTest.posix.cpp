@@ -139,6 +139,34 @@ TEST_P(StartupCache, UnusableCacheFolderLeavesTheStartAlone) {
     EXPECT_TRUE(fs::is_regular_file(cache));
 }
 
+// The folder that "JRE Path" names gets another runtime (an update put in
+// place): the archive of the old one is never offered to the new one, which
+// would not use it and would say so on the console.
+TEST(StartupCacheReplacedRuntime, GetsItsOwnArchive) {
+    const auto runtimes = installedRuntimes();
+    if (runtimes.size() < 2) GTEST_SKIP() << "needs two runtimes of 13 or newer";
+    test::TempFolder folder;
+    test::EnvironmentOverride cacheHome(u"XDG_CACHE_HOME", fromUtf8((folder.path() / "cache").string()));
+    fs::copy_file(buildFolder() / "bin" / "launcher", folder.path() / "app");
+    fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "probe.jar");
+    const fs::path jre = folder.path() / "jre";
+    test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\nJRE Path=jre\n"
+                                                "[Class Path]\nClass Path=probe.jar\n[Application]\nStartup Cache=Yes\n");
+    std::vector<test::ChildResult> results;
+    for (const auto& runtime : {runtimes.front(), runtimes.back(), runtimes.back()}) {
+        fs::remove(jre);
+        fs::create_directory_symlink(runtime.second, jre);
+        results.push_back(test::runChild((folder.path() / "app").string(), {"print"}, 120, folder.path().string()));
+        EXPECT_EQ(results.back().exitCode, 0) << results.back().err;
+    }
+    EXPECT_EQ(results[1].out, results[0].out);
+    EXPECT_EQ(results[2].out, results[0].out);
+    EXPECT_EQ(results[2].err, results[0].err);
+    size_t archives = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path() / "cache")) ++archives;
+    EXPECT_EQ(archives, 2u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(installedRuntimes()),
                          [](const auto& info) { return "Java" + std::to_string(info.param.first); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(StartupCache);

@@ -52,14 +52,14 @@ TEST(StartupCache, ApplicationsThatManageSharingThemselvesKeepTheirChoice) {
 
 TEST(StartupCache, FileNameTellsRuntimesAndClassPathsApart) {
     const std::u16string exe = std::u16string(u"apps") + kPathSeparator + u"My App.exe";
-    const std::u16string name = startupCacheFileName(exe, u"jre/jvm", u"a.jar;");
+    const std::u16string name = startupCacheFileName(exe, u"jre/jvm", u"1 2", u"a.jar;");
     EXPECT_EQ(name.rfind(u"My App-", 0), 0u) << toUtf8(name);
     EXPECT_EQ(name.size(), std::u16string(u"My App-12345678.jsa").size());
-    EXPECT_EQ(name, startupCacheFileName(exe, u"jre/jvm", u"a.jar;"));
-    EXPECT_NE(name, startupCacheFileName(exe, u"jre2/jvm", u"a.jar;"));
-    EXPECT_NE(name, startupCacheFileName(exe, u"jre/jvm", u"b.jar;"));
-    // The separator between the two keeps "ab"+"c" apart from "a"+"bc".
-    EXPECT_NE(startupCacheFileName(exe, u"ab", u"c"), startupCacheFileName(exe, u"a", u"bc"));
+    EXPECT_EQ(name, startupCacheFileName(exe, u"jre/jvm", u"1 2", u"a.jar;"));
+    for (auto [jvm, stamp, classPath] : {std::tuple{u"jre2/jvm", u"1 2", u"a.jar;"}, std::tuple{u"jre/jvm", u"1 3", u"a.jar;"},
+                                         std::tuple{u"jre/jvm", u"1 2", u"b.jar;"}, std::tuple{u"jre/jvm1", u" 2", u"a.jar;"}}) {
+        EXPECT_NE(name, startupCacheFileName(exe, jvm, stamp, classPath)) << toUtf8(jvm) << toUtf8(stamp);
+    }
 }
 
 // A header of the given version with three regions (offset, used) in the
@@ -173,7 +173,7 @@ TEST_P(DecideStartupCache, LooksAtTheArchiveThenDecides) {
     files.files[sep + u"apps" + sep + u"a.jar"] = {c.jarTime, "PK"};
     // Invalid folder characters go, and ".." never climbs out of the folder.
     const std::u16string archive = files.base + sep + u"My App" + sep +
-                                   startupCacheFileName(request.executablePath, request.jvmPath, request.classPath);
+                                   startupCacheFileName(request.executablePath, request.jvmPath, u"3 5", request.classPath);
     if (c.archiveTime >= 0) files.files[archive] = {c.archiveTime, c.head};
     if (c.setup) c.setup(files);
 
