@@ -140,13 +140,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (pairs.size() < kOthersChecked) pairs.emplace_back(section.name, entry.key);
         }
     }
-    for (size_t i = 0; i < pairs.size() && i < 4; ++i) {
-        const std::u16string value = withoutLineBreaks(text.substr(text.size() / (i + 2)));
-        checkWrite(bytes, text, pairs[i].first, pairs[i].second, value, pairs);
-        checkWrite(bytes, text, pairs[i].first, pairs[i].second, u" " + value.substr(0, 8) + u" ", pairs);
+    // One write per input, the input's length choosing which: each write
+    // reads the whole file many times over, and a long campaign tries every
+    // kind of write on millions of files all the same.
+    const size_t choice = size % 5;
+    if (choice < 4 && choice < pairs.size()) {
+        const auto& [section, key] = pairs[choice];
+        const std::u16string value = withoutLineBreaks(text.substr(text.size() / (choice + 2)));
+        checkWrite(bytes, text, section, key, size % 2 == 0 ? value : u" " + value.substr(0, 8) + u" ", pairs);
+    } else if (choice == 4 && !sections.empty() && size % 2 == 0) {
+        checkWrite(bytes, text, sections.front(), u"Main Class", u"'app.Main'", pairs);
+    } else {
+        checkWrite(bytes, text, u"Java Runtime Environment", u"JRE Path", u"C:\\Java\\jdk-17\\", pairs);
     }
-    checkWrite(bytes, text, u"Java Runtime Environment", u"JRE Path", u"C:\\Java\\jdk-17\\", pairs);
-    if (!sections.empty()) checkWrite(bytes, text, sections.front(), u"Main Class", u"'app.Main'", pairs);
 
     // Plain names and a value without line breaks can always be written
     // into a file made of whole code units.
