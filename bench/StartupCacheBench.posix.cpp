@@ -5,13 +5,13 @@
 
 #include "base/Text.h"
 #include "support/ChildProcess.h"
+#include "support/InstalledRuntimes.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 
 namespace fs = std::filesystem;
 using namespace launcher;
@@ -49,19 +49,6 @@ double pairedRatio(const Contender& a, const Contender& b) {
     std::vector<double> ratios;
     for (size_t i = 0; i < a.samples.size() && i < b.samples.size(); ++i) ratios.push_back(a.samples[i] / b.samples[i]);
     return median(ratios);
-}
-
-std::vector<std::pair<int, fs::path>> installedRuntimes() {
-    std::vector<std::pair<int, fs::path>> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
-        std::smatch match;
-        const std::string release = test::readBytes(entry.path() / "release");
-        if (entry.is_symlink() || !std::regex_search(release, match, std::regex("JAVA_VERSION=\"(\\d+)"))) continue;
-        if (int major = std::stoi(match[1]); major >= 13) found.emplace_back(major, entry.path());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
 }
 
 // One runtime's rounds; false when a start failed.
@@ -107,6 +94,6 @@ int main(int argc, char** argv) {
     }
     const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     bool ok = true;
-    for (const auto& [major, home] : installedRuntimes()) ok = measure(major, home, bin, runs) && ok;
+    for (const auto& [major, home] : test::installedRuntimes(13)) ok = measure(major, home, bin, runs) && ok;
     return ok ? 0 : 1;
 }

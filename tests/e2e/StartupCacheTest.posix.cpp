@@ -5,30 +5,16 @@
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "support/ChildProcess.h"
+#include "support/InstalledRuntimes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <regex>
 
 namespace launcher {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The runtime homes of 13 and newer, by their release files.
-std::vector<std::pair<int, fs::path>> installedRuntimes() {
-    std::vector<std::pair<int, fs::path>> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
-        if (entry.is_symlink() || !fs::exists(entry.path() / "lib/server/classes.jsa")) continue;
-        std::smatch match;
-        const std::string release = test::readBytes(entry.path() / "release");
-        if (!std::regex_search(release, match, std::regex("JAVA_VERSION=\"(\\d+)"))) continue;
-        if (int major = std::stoi(match[1]); major >= 13) found.emplace_back(major, entry.path());
-    }
-    return found;
-}
 
 fs::path buildFolder() {
     std::u16string self;
@@ -143,7 +129,7 @@ TEST_P(StartupCache, UnusableCacheFolderLeavesTheStartAlone) {
 // place): the archive of the old one is never offered to the new one, which
 // would not use it and would say so on the console.
 TEST(StartupCacheReplacedRuntime, GetsItsOwnArchive) {
-    const auto runtimes = installedRuntimes();
+    const auto runtimes = test::installedRuntimes(13);
     if (runtimes.size() < 2) GTEST_SKIP() << "needs two runtimes of 13 or newer";
     test::TempFolder folder;
     test::EnvironmentOverride cacheHome(u"XDG_CACHE_HOME", fromUtf8((folder.path() / "cache").string()));
@@ -167,7 +153,7 @@ TEST(StartupCacheReplacedRuntime, GetsItsOwnArchive) {
     EXPECT_EQ(archives, 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(installedRuntimes()),
+INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(test::installedRuntimes(13)),
                          [](const auto& info) { return "Java" + std::to_string(info.param.first); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(StartupCache);
 
