@@ -11,78 +11,71 @@ namespace flat = Gdiplus::DllExports;
 // is the same as before a successful start-up.
 constexpr GpStatus kMissing = Gdiplus::GdiplusNotInitialized;
 
-const SystemLibrary& library() {
-    static const SystemLibrary gdiplus(L"gdiplus.dll");
-    return gdiplus;
-}
-
-template <typename Function>
-Function* find(const char* name) {
-    return library().find<Function>(name);
-}
+constexpr wchar_t kGdiplus[] = L"gdiplus.dll";
+using GdiplusLibrary = LazySystemLibrary<kGdiplus>;
 
 } // namespace
 
 GpStatus GdiplusStartup(ULONG_PTR* token, const Gdiplus::GdiplusStartupInput* input,
                         Gdiplus::GdiplusStartupOutput* output) {
-    static auto* const function = find<decltype(Gdiplus::GdiplusStartup)>("GdiplusStartup");
+    auto* const function = GdiplusLibrary::bind<decltype(Gdiplus::GdiplusStartup), "GdiplusStartup">();
     return function ? function(token, input, output) : kMissing;
 }
 
 void GdiplusShutdown(ULONG_PTR token) {
-    static auto* const function = find<decltype(Gdiplus::GdiplusShutdown)>("GdiplusShutdown");
+    auto* const function = GdiplusLibrary::bind<decltype(Gdiplus::GdiplusShutdown), "GdiplusShutdown">();
     if (function) function(token);
 }
 
 GpStatus GdipCreateBitmapFromFile(const WCHAR* path, GpBitmap** bitmap) {
-    static auto* const function = find<decltype(flat::GdipCreateBitmapFromFile)>("GdipCreateBitmapFromFile");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipCreateBitmapFromFile), "GdipCreateBitmapFromFile">();
     return function ? function(path, bitmap) : kMissing;
 }
 
 GpStatus GdipDisposeImage(Gdiplus::GpImage* image) {
-    static auto* const function = find<decltype(flat::GdipDisposeImage)>("GdipDisposeImage");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipDisposeImage), "GdipDisposeImage">();
     return function ? function(image) : kMissing;
 }
 
 GpStatus GdipGetImageWidth(Gdiplus::GpImage* image, UINT* width) {
-    static auto* const function = find<decltype(flat::GdipGetImageWidth)>("GdipGetImageWidth");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipGetImageWidth), "GdipGetImageWidth">();
     return function ? function(image, width) : kMissing;
 }
 
 GpStatus GdipGetImageHeight(Gdiplus::GpImage* image, UINT* height) {
-    static auto* const function = find<decltype(flat::GdipGetImageHeight)>("GdipGetImageHeight");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipGetImageHeight), "GdipGetImageHeight">();
     return function ? function(image, height) : kMissing;
 }
 
 GpStatus GdipCreateFromHDC(HDC dc, GpGraphics** graphics) {
-    static auto* const function = find<decltype(flat::GdipCreateFromHDC)>("GdipCreateFromHDC");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipCreateFromHDC), "GdipCreateFromHDC">();
     return function ? function(dc, graphics) : kMissing;
 }
 
 GpStatus GdipDeleteGraphics(GpGraphics* graphics) {
-    static auto* const function = find<decltype(flat::GdipDeleteGraphics)>("GdipDeleteGraphics");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipDeleteGraphics), "GdipDeleteGraphics">();
     return function ? function(graphics) : kMissing;
 }
 
 GpStatus GdipSetInterpolationMode(GpGraphics* graphics, Gdiplus::InterpolationMode mode) {
-    static auto* const function = find<decltype(flat::GdipSetInterpolationMode)>("GdipSetInterpolationMode");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipSetInterpolationMode), "GdipSetInterpolationMode">();
     return function ? function(graphics, mode) : kMissing;
 }
 
 GpStatus GdipCreateImageAttributes(GpImageAttributes** attributes) {
-    static auto* const function = find<decltype(flat::GdipCreateImageAttributes)>("GdipCreateImageAttributes");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipCreateImageAttributes), "GdipCreateImageAttributes">();
     return function ? function(attributes) : kMissing;
 }
 
 GpStatus GdipDisposeImageAttributes(GpImageAttributes* attributes) {
-    static auto* const function = find<decltype(flat::GdipDisposeImageAttributes)>("GdipDisposeImageAttributes");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipDisposeImageAttributes), "GdipDisposeImageAttributes">();
     return function ? function(attributes) : kMissing;
 }
 
 GpStatus GdipSetImageAttributesWrapMode(GpImageAttributes* attributes, Gdiplus::WrapMode wrap, Gdiplus::ARGB colour,
                                         BOOL clamp) {
-    static auto* const function =
-        find<decltype(flat::GdipSetImageAttributesWrapMode)>("GdipSetImageAttributesWrapMode");
+    auto* const function =
+        GdiplusLibrary::bind<decltype(flat::GdipSetImageAttributesWrapMode), "GdipSetImageAttributesWrapMode">();
     return function ? function(attributes, wrap, colour, clamp) : kMissing;
 }
 
@@ -90,7 +83,7 @@ GpStatus GdipDrawImageRectRectI(GpGraphics* graphics, Gdiplus::GpImage* image, I
                                 INT sourceX, INT sourceY, INT sourceWidth, INT sourceHeight, Gdiplus::GpUnit unit,
                                 const GpImageAttributes* attributes, Gdiplus::DrawImageAbort callback,
                                 VOID* callbackData) {
-    static auto* const function = find<decltype(flat::GdipDrawImageRectRectI)>("GdipDrawImageRectRectI");
+    auto* const function = GdiplusLibrary::bind<decltype(flat::GdipDrawImageRectRectI), "GdipDrawImageRectRectI">();
     return function ? function(graphics, image, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight,
                                unit, attributes, callback, callbackData)
                     : kMissing;

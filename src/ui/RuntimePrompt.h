@@ -2,13 +2,14 @@
 // Asking the user for a runtime when the search found none.
 
 #include "jre/RuntimeCriteria.h"
+#include "ui/DownloadAddress.h"
 
 #include <string>
 
 namespace launcher {
 
 // Where the runtime-not-found message sends the user (the dialog's link).
-inline constexpr const char16_t* kRuntimeDownloadAddress = u"https://adoptium.net/";
+inline constexpr const char16_t* kRuntimeDownloadAddress = u"" RUNTIME_DOWNLOAD_ADDRESS;
 
 struct RuntimeAnswer {
     bool confirmed = false;

@@ -147,43 +147,10 @@ TEST_F(JreNotFoundDialog, AnyFlavourCountsWithoutAServerRequirement) {
     EXPECT_EQ(rememberedIni(), "");
 }
 
-// The headers of an x86-64 DLL: enough for the width test, never loaded.
-std::string amd64Headers() {
-    std::string bytes(0x200, '\0');
-    bytes.replace(0, 2, "MZ");
-    bytes[0x3C] = char(0x80);
-    bytes.replace(0x80, 6, std::string("PE\0\0\x64\x86", 6));
-    return bytes;
-}
-
-struct BoxSearch {
-    DWORD processId;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK findOtherBox(HWND window, LPARAM data) {
-    auto* s = reinterpret_cast<BoxSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (owner != s->processId || window == s->except || std::wstring(name) != L"#32770") return TRUE;
-    s->found = window;
-    return FALSE;
-}
-
-// A top-level dialog-class window of the process other than the given one.
-HWND otherProcessBox(DWORD processId, HWND except) {
-    BoxSearch search{processId, except, nullptr};
-    EnumWindows(&findOtherBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // A 64-bit runtime picked in the 32-bit launcher's dialog: a message says
 // why it cannot be used and OK stays grey. The x64 launcher takes it.
 TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
-    test::writeBytes(folder.path() / "x64/bin/client/jvm.dll", amd64Headers());
+    test::writeBytes(folder.path() / "x64/bin/client/jvm.dll", test::libraryHeaders(test::kPeMachineAmd64));
     writeIni("");
     test::StartedProcess launcher(exe.wstring(), L"");
     HWND dialog = waitForDialog(launcher);
@@ -193,9 +160,8 @@ TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
     // Posted: the pick may show a message box and wait for it.
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(dialog::kBrowseButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(test::dialogControl(dialog, dialog::kBrowseButton)));
-    HWND box = nullptr;
     const bool narrow = kProcessWidth == LibraryWidth::X86;
-    test::waitUntil([&] { return (box = otherProcessBox(launcher.id(), dialog)) != nullptr; }, narrow ? 30000 : 2000);
+    HWND box = test::waitForProcessWindow(launcher.id(), L"#32770", narrow ? 30000 : 2000, dialog);
     ASSERT_EQ(box != nullptr, narrow);
     if (box) {
         // The box may be found before its text is in place.

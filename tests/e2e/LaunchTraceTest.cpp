@@ -49,7 +49,7 @@ protected:
         test::writeBytes(runtimes / "client" / (kWindows ? "bin/client/jvm.dll" : "lib/client/libjvm.so"), "");
         if (kWindows) {
             addRuntime("x86", "98.0.1", "", false);
-            test::writeBytes(runtimes / "x86" / kLibrary, test::x86LibraryHeaders());
+            test::writeBytes(runtimes / "x86" / kLibrary, test::libraryHeaders(test::kPeMachineI386));
         }
         addRuntime("good", "93.0.1", "", true);
     }

@@ -59,7 +59,7 @@ TEST_P(Relaunch, HandsTheCommandLineToThePair) {
     test::TempFolder outside;
     fs::path runtime = outside.path() / "jre32";
     test::writeBytes(runtime / "bin" / "java.dll", "marker");
-    test::writeBytes(runtime / "bin" / "server" / "jvm.dll", test::x86LibraryHeaders());
+    test::writeBytes(runtime / "bin" / "server" / "jvm.dll", test::libraryHeaders(test::kPeMachineI386));
     fs::path pair = outside.path() / "Pair Folder" / "viewer32.exe";
     if (c.pairExists) {
         fs::create_directories(pair.parent_path());

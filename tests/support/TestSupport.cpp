@@ -41,18 +41,21 @@ void writeBytes(const fs::path& file, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string x86LibraryHeaders() {
-    std::string bytes(0x80 + 24 + 0xE0, '\0');
+std::string libraryHeaders(uint16_t machine) {
+    const bool pe32 = machine == kPeMachineI386;
+    const uint32_t optionalSize = pe32 ? 0xE0 : 0xF0;
+    std::string bytes(0x80 + 24 + optionalSize, '\0');
     auto put = [&bytes](size_t offset, uint32_t value, size_t width) {
         for (size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
     };
     put(0, 0x5A4D, 2);
     put(0x3C, 0x80, 4);
     put(0x80, 0x00004550, 4);
-    put(0x84, 0x014C, 2);
-    put(0x94, 0xE0, 2);
-    put(0x96, 0x2102, 2);
-    put(0x98, 0x010B, 2);
+    put(0x84, machine, 2);
+    put(0x94, optionalSize, 2);
+    // Executable DLL; a 32-bit machine word, or large addresses for PE32+.
+    put(0x96, pe32 ? 0x2102 : 0x2022, 2);
+    put(0x98, pe32 ? 0x010B : 0x020B, 2);
     return bytes;
 }
 

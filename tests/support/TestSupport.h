@@ -5,6 +5,7 @@
 #include "base/Messages.h"
 #include "base/Text.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,10 +33,14 @@ private:
 
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 std::string readBytes(const std::filesystem::path& file);
-// The headers of a 32-bit x86 DLL, as far as a bitness test reads them: DOS
-// header, "PE" signature, file header naming the i386 machine, empty 32-bit
-// optional header. Never loaded.
-std::string x86LibraryHeaders();
+// Machine fields of a PE file header.
+inline constexpr uint16_t kPeMachineI386 = 0x014C;
+inline constexpr uint16_t kPeMachineAmd64 = 0x8664;
+// The headers of a DLL for machine, as far as a bitness test reads them: DOS
+// header, "PE" signature, file header naming the machine, and an empty
+// optional header of the format that machine uses (PE32 for i386, PE32+
+// otherwise). Never loaded.
+std::string libraryHeaders(uint16_t machine);
 // Writes launcher text as UTF-8.
 void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);

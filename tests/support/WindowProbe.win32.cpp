@@ -7,6 +7,7 @@ namespace {
 struct Search {
     DWORD processId;
     const wchar_t* className;
+    HWND except;
     HWND found;
 };
 
@@ -16,7 +17,8 @@ BOOL CALLBACK matchTopLevel(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &owner);
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
-    if (owner == search->processId && lstrcmpW(name, search->className) == 0 && IsWindowVisible(window)) {
+    if (owner == search->processId && window != search->except && lstrcmpW(name, search->className) == 0 &&
+        IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }
@@ -34,10 +36,10 @@ BOOL CALLBACK collectChild(HWND window, LPARAM param) {
 
 } // namespace
 
-HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
+HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs, HWND except) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        Search search{processId, className, nullptr};
+        Search search{processId, className, except, nullptr};
         EnumWindows(matchTopLevel, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         Sleep(50);

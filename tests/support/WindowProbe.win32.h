@@ -17,9 +17,10 @@ struct ChildWindow {
     LONG style;
 };
 
-// The first top-level window of the given class that belongs to the process,
+// The first visible top-level window of the given class that belongs to the
+// process, other than except (say a dialog whose message box is awaited),
 // waiting up to timeoutMs for it to appear; null when none came.
-HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
+HWND waitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs, HWND except = nullptr);
 std::wstring windowText(HWND window);
 std::vector<ChildWindow> childWindows(HWND parent);
 // What a window shows on the screen, row by row.

@@ -41,5 +41,23 @@ TEST(SystemLibrary, IgnoresALibraryPlantedInTheCurrentFolder) {
     EXPECT_FALSE(ours);
 }
 
+constexpr wchar_t kKernel32[] = L"kernel32.dll";
+constexpr wchar_t kNoSuchLibrary[] = L"no-such-library.dll";
+
+// Two exports of one type each get their own function; a missing export or
+// library gives null instead of failing.
+TEST(LazySystemLibrary, BindsEachExportByItsOwnName) {
+    using Kernel32 = LazySystemLibrary<kKernel32>;
+    auto* const process = Kernel32::bind<decltype(::GetCurrentProcessId), "GetCurrentProcessId">();
+    auto* const thread = Kernel32::bind<decltype(::GetCurrentThreadId), "GetCurrentThreadId">();
+    ASSERT_NE(process, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(process(), GetCurrentProcessId());
+    EXPECT_EQ(thread(), GetCurrentThreadId());
+    EXPECT_EQ((Kernel32::bind<decltype(::GetCurrentThreadId), "NoSuchExport">()), nullptr);
+    using Missing = LazySystemLibrary<kNoSuchLibrary>;
+    EXPECT_EQ((Missing::bind<decltype(::GetCurrentThreadId), "GetCurrentThreadId">()), nullptr);
+}
+
 } // namespace
 } // namespace launcher
