@@ -3,11 +3,15 @@
 #include "base/Descriptor.posix.h"
 #include "config/IniText.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,12 +80,21 @@ bool replaceFile(const std::string& target, std::string_view bytes, const mode_t
 
 } // namespace
 
-// The settings are read key by key; decoding the file once instead of once
-// per key keeps start-up cheap. The file's identity and times tell when it
+// The settings are read key by key, and several readers open the same file
+// during one start (product information, the layered settings, the splash,
+// the VM options); decoding the file once per start instead of once per key
+// or reader keeps start-up cheap. The file's identity and times tell when it
 // has changed under us.
 struct IniFile::Snapshot {
+    std::string path;
     struct stat status{};
     std::u16string text;
+    time_t readAt = 0;
+
+    // A change within the file system's timestamp granularity can leave
+    // size and times as they were; another reader trusts the snapshot only
+    // when the file had been left alone for a while before it was read.
+    bool settled() const { return status.st_ctim.tv_sec + 2 < readAt && status.st_mtim.tv_sec + 2 < readAt; }
 
     bool matches(const struct stat& now) const {
         return now.st_dev == status.st_dev && now.st_ino == status.st_ino && now.st_size == status.st_size &&
@@ -89,6 +102,10 @@ struct IniFile::Snapshot {
                now.st_ctim.tv_sec == status.st_ctim.tv_sec && now.st_ctim.tv_nsec == status.st_ctim.tv_nsec;
     }
 };
+
+namespace {
+std::mutex recentMutex;
+} // namespace
 
 const std::u16string* IniFile::decodedText() {
     std::string path = toNarrow(path_);
@@ -98,6 +115,20 @@ const std::u16string* IniFile::decodedText() {
         return nullptr;
     }
     if (snapshot_ && snapshot_->matches(now)) return &snapshot_->text;
+    // The files decoded lately, shared by every reader in the process: a
+    // start reads its own INI file and at most a per-user and a paired one.
+    // Never destroyed, so that the process's exit has nothing to tear down.
+    static auto* recent = new std::array<std::shared_ptr<Snapshot>, 4>();
+    static size_t nextSlot = 0;
+    {
+        std::lock_guard<std::mutex> lock(recentMutex);
+        for (const std::shared_ptr<Snapshot>& entry : *recent) {
+            if (entry && entry->path == path && entry->settled() && entry->matches(now)) {
+                snapshot_ = entry;
+                return &snapshot_->text;
+            }
+        }
+    }
     snapshot_.reset();
     UniqueDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return nullptr;
@@ -105,7 +136,12 @@ const std::u16string* IniFile::decodedText() {
     std::string bytes;
     if (fstat(fd.get(), &fresh->status) != 0 || readWholeDescriptor(fd.get(), bytes) != 0) return nullptr;
     fresh->text = decodeIniBytes(bytes);
-    snapshot_ = std::move(fresh);
+    fresh->path = std::move(path);
+    fresh->readAt = ::time(nullptr);
+    snapshot_ = fresh;
+    std::lock_guard<std::mutex> lock(recentMutex);
+    auto same = std::find_if(recent->begin(), recent->end(), [&](const auto& e) { return e && e->path == fresh->path; });
+    (same != recent->end() ? *same : (*recent)[nextSlot++ % recent->size()]) = std::move(fresh);
     return &snapshot_->text;
 }
 
