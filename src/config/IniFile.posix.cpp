@@ -89,7 +89,12 @@ struct IniFile::Snapshot {
     std::string path;
     struct stat status{};
     std::u16string text;
+    IniIndex index; // views into text
     time_t readAt = 0;
+
+    Snapshot() = default;
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
 
     // A change within the file system's timestamp granularity can leave
     // size and times as they were; another reader trusts the snapshot only
@@ -107,14 +112,14 @@ namespace {
 std::mutex recentMutex;
 } // namespace
 
-const std::u16string* IniFile::decodedText() {
+const IniFile::Snapshot* IniFile::currentSnapshot() {
     std::string path = toNarrow(path_);
     struct stat now{};
     if (::stat(path.c_str(), &now) != 0) {
         snapshot_.reset();
         return nullptr;
     }
-    if (snapshot_ && snapshot_->matches(now)) return &snapshot_->text;
+    if (snapshot_ && snapshot_->matches(now)) return snapshot_.get();
     // The files decoded lately, shared by every reader in the process: a
     // start reads its own INI file and at most a per-user and a paired one.
     // Never destroyed, so that the process's exit has nothing to tear down.
@@ -125,7 +130,7 @@ const std::u16string* IniFile::decodedText() {
         for (const std::shared_ptr<Snapshot>& entry : *recent) {
             if (entry && entry->path == path && entry->settled() && entry->matches(now)) {
                 snapshot_ = entry;
-                return &snapshot_->text;
+                return snapshot_.get();
             }
         }
     }
@@ -136,13 +141,14 @@ const std::u16string* IniFile::decodedText() {
     std::string bytes;
     if (fstat(fd.get(), &fresh->status) != 0 || readWholeDescriptor(fd.get(), bytes) != 0) return nullptr;
     fresh->text = decodeIniBytes(bytes);
+    fresh->index = IniIndex(fresh->text);
     fresh->path = std::move(path);
     fresh->readAt = ::time(nullptr);
     snapshot_ = fresh;
     std::lock_guard<std::mutex> lock(recentMutex);
     auto same = std::find_if(recent->begin(), recent->end(), [&](const auto& e) { return e && e->path == fresh->path; });
     (same != recent->end() ? *same : (*recent)[nextSlot++ % recent->size()]) = std::move(fresh);
-    return &snapshot_->text;
+    return snapshot_.get();
 }
 
 uint32_t IniFile::readHeader(uint32_t& header) {
@@ -160,16 +166,16 @@ uint32_t IniFile::readHeader(uint32_t& header) {
 
 void IniFile::getString(std::u16string_view section, std::u16string_view key, std::u16string& value) {
     value.clear();
-    const std::u16string* text = decodedText();
-    if (!text) return;
-    value = readIniValue(*text, section, key);
+    const Snapshot* snapshot = currentSnapshot();
+    if (!snapshot) return;
+    value = readIniValue(snapshot->index, section, key);
 }
 
 void IniFile::getSectionNames(TextList& names) {
     names.clear();
-    const std::u16string* text = decodedText();
-    if (!text) return;
-    for (std::u16string& name : listIniSections(*text)) {
+    const Snapshot* snapshot = currentSnapshot();
+    if (!snapshot) return;
+    for (std::u16string& name : listIniSections(snapshot->text)) {
         if (!name.empty()) names.push_back(std::move(name));
     }
 }

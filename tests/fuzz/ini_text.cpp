@@ -136,6 +136,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (pairs.size() < kMaxChecked) pairs.emplace_back(section.name, entry.key);
         }
     }
+    // The index the file reader looks values up in finds what the plain
+    // scan finds, for names in the input and for names that are not.
+    const IniIndex index(text);
+    pairs.emplace_back(u"", pairs.empty() ? u"k" : pairs.front().second);
+    pairs.emplace_back(u"Java Runtime Environment", u"Main Class");
+    for (const auto& [section, key] : pairs) {
+        const std::optional<std::u16string_view> indexed = index.find(section, key);
+        const std::optional<std::u16string> scanned = findIniValue(text, section, key);
+        FUZZ_CHECK(indexed.has_value() == scanned.has_value() && (!indexed || *indexed == *scanned));
+    }
+    pairs.resize(pairs.size() - 2);
     for (size_t i = 0; i < pairs.size() && i < 4; ++i) {
         const std::u16string value = withoutLineBreaks(text.substr(text.size() / (i + 2)));
         checkWrite(bytes, text, pairs[i].first, pairs[i].second, value, pairs);
