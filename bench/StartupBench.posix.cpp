@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <optional>
 #include <chrono>
+#include <random>
 #include <thread>
 #include <cstdio>
 #include <vector>
@@ -103,12 +104,17 @@ int main(int argc, char** argv) {
     // (their times could still change unseen); installed files are older.
     std::this_thread::sleep_for(std::chrono::seconds(3));
     // Taken in turns, after one round that only warms the file cache. Each
-    // round starts with the next contender: a program started right after
+    // round takes them in a new order: a program started right after
     // another one (the same or not) finds the machine in a different state,
-    // and a fixed order would hand that to the same contender every time.
+    // and a fixed order, or a rotating one, would hand that to the same
+    // contender every time.
+    std::vector<size_t> order(contenders.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::mt19937 shuffler(20261209);
     for (int round = 0; round <= runs; ++round) {
-        for (size_t k = 0; k < contenders.size(); ++k) {
-            Contender& c = contenders[(k + static_cast<size_t>(round)) % contenders.size()];
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (size_t k : order) {
+            Contender& c = contenders[k];
             double ms = startup(c);
             if (ms < 0) return 1;
             if (round > 0) c.samples.push_back(ms);
