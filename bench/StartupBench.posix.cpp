@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <optional>
 #include <chrono>
+#include <random>
+#include <thread>
 #include <cstdio>
 #include <vector>
 
@@ -62,6 +64,9 @@ double pairedRatio(const Contender& a, const Contender& b) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
+    // Another build of the launcher (say, before a change), measured beside
+    // this one in the same rounds.
+    const fs::path other = argc > 2 ? fs::path(argv[2]) : fs::path();
     std::u16string self;
     readModulePath(self);
     fs::path bin = test::toPath(folderOf(self));
@@ -90,10 +95,26 @@ int main(int argc, char** argv) {
         // The launcher once more with its launch trace written to a file.
         {(app.path() / "app").string(), {}, {}, (app.path() / "trace.log").string()},
     };
-    // Taken in turns, after one round that only warms the file cache, so
-    // that no contender profits from coming later.
+    if (!other.empty()) {
+        fs::copy_file(other, app.path() / "other");
+        fs::copy_file(app.path() / "app.ini", app.path() / "other.ini");
+        contenders.push_back({(app.path() / "other").string(), {}, {}});
+    }
+    // Files written a moment ago are re-read by every reader of the launcher
+    // (their times could still change unseen); installed files are older.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    // Taken in turns, after one round that only warms the file cache. Each
+    // round takes them in a new order: a program started right after
+    // another one (the same or not) finds the machine in a different state,
+    // and a fixed order, or a rotating one, would hand that to the same
+    // contender every time.
+    std::vector<size_t> order(contenders.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::mt19937 shuffler(20261209);
     for (int round = 0; round <= runs; ++round) {
-        for (Contender& c : contenders) {
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (size_t k : order) {
+            Contender& c = contenders[k];
             double ms = startup(c);
             if (ms < 0) return 1;
             if (round > 0) c.samples.push_back(ms);
@@ -110,6 +131,10 @@ int main(int argc, char** argv) {
                 median(contenders[3].samples), pairedRatio(contenders[2], contenders[3]));
     std::printf("  launcher traced %8.1f ms   traced / untraced   = %.3f (the trace written to a file)\n",
                 median(contenders[4].samples), pairedRatio(contenders[4], contenders[0]));
+    if (!other.empty()) {
+        std::printf("  other launcher  %8.1f ms   launcher / other    = %.3f (%s)\n", median(contenders[5].samples),
+                    pairedRatio(contenders[0], contenders[5]), other.c_str());
+    }
     std::printf("  (ratios: median over rounds of the launcher's time to the other's in the same round)\n");
     return 0;
 }

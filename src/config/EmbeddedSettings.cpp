@@ -3,6 +3,10 @@
 #include "base/Md5.h"
 #include "base/Rc4.h"
 
+#include <mutex>
+#include <optional>
+#include <utility>
+
 namespace launcher {
 
 std::u16string bytesToText(const Bytes& bytes) {
@@ -43,8 +47,16 @@ Bytes decipherPortable(std::u16string_view keyText, Bytes data) {
 }
 
 std::u16string readEmbeddedSettingsText(std::u16string_view upgradeCode) {
+    // Several steps of a start read the embedded settings; the executable's
+    // resources do not change while it runs, so they are deciphered once.
+    static std::mutex mutex;
+    static std::optional<std::pair<std::u16string, std::u16string>> last; // upgrade code, text
+    std::lock_guard<std::mutex> lock(mutex);
+    if (last && last->first == upgradeCode) return last->second;
     std::u16string intermediate = bytesToText(decipher(upgradeCode, loadOwnResource(kEmbeddedKeyResource)));
-    return bytesToText(decipher(intermediate, loadOwnResource(kEmbeddedSettingsResource)));
+    std::u16string text = bytesToText(decipher(intermediate, loadOwnResource(kEmbeddedSettingsResource)));
+    last.emplace(std::u16string(upgradeCode), text);
+    return text;
 }
 
 } // namespace launcher

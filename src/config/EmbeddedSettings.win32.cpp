@@ -63,12 +63,15 @@ Bytes loadOwnResource(uint16_t id) {
 }
 
 Bytes decipher(std::u16string_view keyText, Bytes data) {
+    // Nothing to decipher (no such resource): the cryptographic provider,
+    // and the libraries it loads, would cost a start without embedded
+    // settings more than all the rest of its own work.
+    if (data.empty()) return data;
     HCRYPTPROV rawProvider = 0;
     if (!CryptAcquireContextW(&rawProvider, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return {};
     UniqueProvider provider(rawProvider);
     UniqueCryptKey key = deriveKey(provider.get(), keyText);
     if (!key) return {};
-    if (data.empty()) return data;
     DWORD length = static_cast<DWORD>(data.size());
     if (!CryptDecrypt(key.get(), 0, TRUE, 0, data.data(), &length)) return {};
     data.resize(length);

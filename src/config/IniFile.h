@@ -29,7 +29,7 @@ private:
     // The platform's reader may keep the decoded file here between reads, as
     // long as the file on disk is unchanged.
     struct Snapshot;
-    const std::u16string* decodedText();
+    const Snapshot* currentSnapshot();
 
     std::u16string path_;
     std::shared_ptr<Snapshot> snapshot_;

@@ -307,6 +307,48 @@ std::u16string readIniValue(std::u16string_view text, std::u16string_view sectio
     return found->substr(0, found->find(u'\0'));
 }
 
+IniIndex::IniIndex(std::u16string_view text) : sections_(1) {
+    forEachLine(text, [&](std::u16string_view line) {
+        ParsedLine parsed = parseLine(line);
+        if (parsed.kind == LineKind::Header) {
+            sections_.back().end = entries_.size();
+            sections_.push_back({parsed.name, entries_.size(), entries_.size()});
+        } else if (parsed.kind == LineKind::Entry) {
+            entries_.push_back({parsed.name, parsed.value});
+        }
+        return true;
+    });
+    sections_.back().end = entries_.size();
+}
+
+std::optional<std::u16string_view> IniIndex::findIn(const Section& section, std::u16string_view key) const {
+    for (size_t i = section.first; i < section.end; ++i) {
+        if (equalsIgnoreCase(entries_[i].name, key)) return entries_[i].value;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string_view> IniIndex::find(std::u16string_view section, std::u16string_view key) const {
+    std::u16string_view wantedSection = trimBlanks(section);
+    std::u16string_view wantedKey = trimBlanks(key);
+    // The entries before the first header belong to the section without a
+    // name, and so does the first header whose name is empty.
+    if (wantedSection.empty()) {
+        if (std::optional<std::u16string_view> value = findIn(sections_.front(), wantedKey)) return value;
+    }
+    for (size_t i = 1; i < sections_.size(); ++i) {
+        // Only the first section of a name counts.
+        if (equalsIgnoreCase(sections_[i].name, wantedSection)) return findIn(sections_[i], wantedKey);
+    }
+    return std::nullopt;
+}
+
+std::u16string readIniValue(const IniIndex& index, std::u16string_view section, std::u16string_view key) {
+    std::optional<std::u16string_view> found = index.find(section, key);
+    if (!found) return {};
+    return std::u16string(found->substr(0, found->find(u'\0')));
+}
+
 TextList listIniSections(std::u16string_view text) {
     TextList names;
     forEachLine(text, [&](std::u16string_view line) {

@@ -17,6 +17,7 @@
 #include "base/Text.h"
 
 #include <optional>
+#include <vector>
 
 namespace launcher {
 
@@ -36,6 +37,37 @@ std::optional<std::u16string> findIniValue(std::u16string_view text, std::u16str
 // The value as the profile functions give it: empty when the section or key
 // is missing, and ending at a NUL.
 std::u16string readIniValue(std::u16string_view text, std::u16string_view section, std::u16string_view key);
+
+// The entries of one text, parsed once for many lookups, found by the same
+// rules as findIniValue. Holds views into the text, which must outlive it.
+class IniIndex {
+public:
+    IniIndex() : sections_(1) {}
+    explicit IniIndex(std::u16string_view text);
+
+    std::optional<std::u16string_view> find(std::u16string_view section, std::u16string_view key) const;
+
+private:
+    struct Entry {
+        std::u16string_view name;
+        std::u16string_view value;
+    };
+    // Entries [first, end) of entries_; the first section holds the entries
+    // before the first header and has no name.
+    struct Section {
+        std::u16string_view name;
+        size_t first = 0;
+        size_t end = 0;
+    };
+
+    std::optional<std::u16string_view> findIn(const Section& section, std::u16string_view key) const;
+
+    std::vector<Entry> entries_;
+    std::vector<Section> sections_;
+};
+
+// readIniValue over an index of the text.
+std::u16string readIniValue(const IniIndex& index, std::u16string_view section, std::u16string_view key);
 
 // Every section name in file order, duplicates included.
 TextList listIniSections(std::u16string_view text);

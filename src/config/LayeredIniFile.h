@@ -6,6 +6,8 @@
 #include "config/IniFile.h"
 #include "config/IniSectionMap.h"
 
+#include <optional>
+
 namespace launcher {
 
 class LayeredIniFile : public IniFile, public IniSectionMap {
@@ -21,6 +23,15 @@ public:
         getString(section, key, value);
         return value;
     }
+
+private:
+    // Most files extend nothing; knowing that saves a second file lookup
+    // for every key the file leaves unset. Learnt at the first such key and
+    // kept for the reader's life (one step of the start): a "+" section
+    // added to the file later is seen by the next reader.
+    bool mayExtend();
+
+    std::optional<bool> extends_;
 };
 
 } // namespace launcher

@@ -140,6 +140,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (pairs.size() < kOthersChecked) pairs.emplace_back(section.name, entry.key);
         }
     }
+    // The index the file reader looks values up in finds what the plain
+    // scan finds, for names in the input and for names that are not.
+    const IniIndex index(text);
+    pairs.emplace_back(u"", pairs.empty() ? u"k" : pairs.front().second);
+    pairs.emplace_back(u"Java Runtime Environment", u"Main Class");
+    for (const auto& [section, key] : pairs) {
+        const std::optional<std::u16string_view> indexed = index.find(section, key);
+        const std::optional<std::u16string> scanned = findIniValue(text, section, key);
+        FUZZ_CHECK(indexed.has_value() == scanned.has_value() && (!indexed || *indexed == *scanned));
+    }
+    pairs.resize(pairs.size() - 2);
     // One write per input, the input's length choosing which: each write
     // reads the whole file many times over, and a long campaign tries every
     // kind of write on millions of files all the same.

@@ -141,3 +141,40 @@ TEST_F(IniFolder, ReaderSeesEveryChangeToTheFile) {
     ini.getSectionNames(names);
     EXPECT_EQ(names, TextList{u"T"});
 }
+
+// Readers of one file share what was decoded; a second reader must never be
+// handed another file's text or text the file no longer holds, even when a
+// rewrite keeps the file's size and lands within its times' granularity.
+struct SecondReaderCase {
+    const char* name;
+    void (*change)(const fs::path& file, const fs::path& folder);
+    const char16_t* expected;
+};
+
+class IniSecondReader : public IniFolder, public testing::WithParamInterface<SecondReaderCase> {};
+
+TEST_P(IniSecondReader, SeesTheFileAsItIsNow) {
+    fs::path path = file("tool.ini");
+    writeBytes(path, "[S]\nk=old\n");
+    EXPECT_EQ(IniFile(path.u16string()).read(u"S", u"k"), u"old");
+    GetParam().change(path, folder_);
+    EXPECT_EQ(IniFile(path.u16string()).read(u"S", u"k"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, IniSecondReader,
+    testing::Values(
+        SecondReaderCase{"Unchanged", [](const fs::path&, const fs::path&) {}, u"old"},
+        SecondReaderCase{"SameSizeInPlace", [](const fs::path& f, const fs::path&) { writeBytes(f, "[S]\nk=new\n"); }, u"new"},
+        SecondReaderCase{"Replaced",
+                         [](const fs::path& f, const fs::path& d) {
+                             writeBytes(d / "next.ini", "[S]\nk=new\n");
+                             fs::rename(d / "next.ini", f);
+                         },
+                         u"new"},
+        SecondReaderCase{"Removed", [](const fs::path& f, const fs::path&) { fs::remove(f); }, u""},
+        SecondReaderCase{"WrittenByAReader",
+                         [](const fs::path& f, const fs::path&) { IniFile(f.u16string()).writeString(u"S", u"k", u"new"); },
+                         u"new"}),
+    [](const testing::TestParamInfo<SecondReaderCase>& info) { return std::string(info.param.name); });
+

@@ -64,6 +64,13 @@ TEST_P(FindIniValue, Finds) {
     EXPECT_EQ(findIniValue(GetParam().text, GetParam().section, GetParam().key), GetParam().value);
 }
 
+// The file reader looks values up in an index of the text: the same rules.
+TEST_P(FindIniValue, IndexFindsTheSame) {
+    IniIndex index(GetParam().text);
+    std::optional<std::u16string_view> found = index.find(GetParam().section, GetParam().key);
+    EXPECT_EQ(found ? std::optional<std::u16string>(*found) : std::nullopt, GetParam().value);
+}
+
 INSTANTIATE_TEST_SUITE_P(Rules, FindIniValue, testing::Values(
     FindCase{"CommentLineIsNoEntry", u"[S]\r\n;k=v\r\n", u"S", u";k", std::nullopt},
     FindCase{"IndentedComment", u"[S]\r\n  ; k=v\r\nk=w", u"S", u"k", u"w"},
@@ -81,7 +88,13 @@ INSTANTIATE_TEST_SUITE_P(Rules, FindIniValue, testing::Values(
     FindCase{"EqualsInSectionName", u"[a=b]\r\nk=v", u"a=b", u"k", u"v"},
     FindCase{"HeaderNameEndsAtLastBracket", u"[a] x]\r\nk=v", u"a] x", u"k", u"v"},
     FindCase{"HeaderNameIsNotCutAtFirstBracket", u"[a] x]\r\nk=v", u"a", u"k", std::nullopt},
-    FindCase{"LaterSectionAfterUnclosedHeader", u"[A]\r\n[B\r\nk=v\r\n[C]\r\nk=w", u"C", u"k", u"w"}),
+    FindCase{"LaterSectionAfterUnclosedHeader", u"[A]\r\n[B\r\nk=v\r\n[C]\r\nk=w", u"C", u"k", u"w"},
+    FindCase{"OnlyFirstSectionOfANameCounts", u"[S]\r\na=1\r\n[T]\r\n[ s ]\r\nb=2", u"S", u"b", std::nullopt},
+    FindCase{"FirstKeyOfANameWins", u"[S]\r\nk=1\r\n K =2", u"s", u"k", u"1"},
+    FindCase{"EmptyHeaderAfterLeadingEntries", u"a=1\r\n[X]\r\nb=0\r\n[]\r\nb=2", u"", u"b", u"2"},
+    FindCase{"LeadingEntryBeforeEmptyHeader", u"k=1\r\n[]\r\nk=2", u" ", u"k", u"1"},
+    FindCase{"NamedSectionSkipsLeadingEntries", u"k=1\r\n[S]\r\nj=2", u"S", u"k", std::nullopt},
+    FindCase{"EmptyText", u"", u"", u"k", std::nullopt}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
 TEST(ListIniSections, SkipsCommentsAndUnclosedHeaders) {
@@ -228,7 +241,12 @@ TEST(IniTextGarbage, NeverBreaksReadingOrWriting) {
         if (round % 3 == 0) bytes.insert(0, "\xFF\xFE");
         std::u16string text = decodeIniBytes(bytes);
         (void)listIniSections(text);
-        (void)findIniValue(text, u"S", u"k");
+        IniIndex index(text);
+        for (std::u16string_view section : {u"S", u"", u"s "}) {
+            std::optional<std::u16string_view> indexed = index.find(section, u"k");
+            EXPECT_EQ(indexed ? std::optional<std::u16string>(*indexed) : std::nullopt, findIniValue(text, section, u"k"))
+                << testing::PrintToString(bytes);
+        }
         std::optional<std::string> written = setIniValue(bytes, u"S", u"k", u"value");
         if (written) {
             EXPECT_EQ(findIniValue(decodeIniBytes(*written), u"S", u"k"), u"value") << testing::PrintToString(bytes);

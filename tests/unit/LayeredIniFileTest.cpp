@@ -49,6 +49,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, LayeredLookup, testing::Values(
     LayerCase{"OverlayNamesAreExact", u"[java virtual machine]\r\nparameters=-Xms64m\r\n", "", u""}),
     [](const testing::TestParamInfo<LayerCase>& info) { return std::string(info.param.name); });
 
+// A reader learns once whether the file extends anything at all; what it
+// learnt must not hide an extension of another section or a later reader's.
+TEST(LayeredIniFile, ExtensionsFoundAfterKeysWithout) {
+    TempIniFile file("[A]\r\nk=file\r\n[B+]\r\nk=more\r\n");
+    LayeredIniFile layered(file.text());
+    layered.overlay().loadFromText(u"[B]\r\nk=embedded\r\n");
+    EXPECT_EQ(layered.read(u"A", u"k"), u"file");
+    EXPECT_EQ(layered.read(u"A", u"j"), u"");
+    EXPECT_EQ(layered.read(u"B", u"k"), u"embedded more");
+
+    TempIniFile plain("[A]\r\nk=file\r\n");
+    LayeredIniFile first(plain.text());
+    first.overlay().loadFromText(u"[A]\r\nj=embedded\r\n");
+    EXPECT_EQ(first.read(u"A", u"j"), u"embedded");
+    ASSERT_TRUE(IniFile(plain.text()).writeString(u"A+", u"j", u"more"));
+    LayeredIniFile second(plain.text());
+    second.overlay().loadFromText(u"[A]\r\nj=embedded\r\n");
+    EXPECT_EQ(second.read(u"A", u"j"), u"embedded more");
+}
+
 TEST(LayeredIniFile, OtherOperationsActOnTheirOwnSide) {
     TempIniFile file("[File Section]\r\nk=v\r\n");
     LayeredIniFile layered(file.text());

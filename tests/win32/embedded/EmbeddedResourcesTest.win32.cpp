@@ -78,6 +78,15 @@ TEST(EmbeddedResources, WrongUpgradeCodeGivesNoSettings) {
     EXPECT_EQ(value, u"");
 }
 
+// A start reads the settings more than once and deciphers them once: what
+// it keeps must still belong to the upgrade code asked with.
+TEST(EmbeddedResources, EachUpgradeCodeGetsItsOwnText) {
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(readEmbeddedSettingsText(kUpgradeCode), expectedSettingsText());
+        EXPECT_NE(readEmbeddedSettingsText(u"{00000000-0000-0000-0000-000000000000}"), expectedSettingsText());
+    }
+}
+
 TEST(EmbeddedResources, AbsentResourceIsEmpty) {
     EXPECT_TRUE(loadOwnResource(4242).empty());
     EXPECT_TRUE(decipher(kKeyText, loadOwnResource(4242)).empty());
