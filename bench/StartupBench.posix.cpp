@@ -5,6 +5,7 @@
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "jre/JreLocator.h"
+#include "PairedRounds.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
@@ -21,11 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-long long nowMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 struct Contender {
     std::string program;
     std::vector<std::string> arguments;
@@ -38,27 +34,10 @@ struct Contender {
 double startup(const Contender& c) {
     std::optional<test::EnvironmentOverride> trace;
     if (!c.traceFile.empty()) trace.emplace(u"QX_LAUNCHER_TRACE", fromUtf8(c.traceFile));
-    long long start = nowMicros();
-    test::ChildResult r = test::runChild(c.program, c.arguments, 60);
-    if (r.exitCode != 0 || r.out.empty()) {
-        std::fprintf(stderr, "%s failed (%d): %s\n", c.program.c_str(), r.exitCode, r.err.c_str());
-        return -1;
-    }
-    return static_cast<double>(std::stoll(r.out) - start) / 1000.0;
+    return bench::msUntilPrinted(c.program, c.arguments);
 }
 
-double median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples.empty() ? -1 : samples[samples.size() / 2];
-}
-
-// The machine's speed drifts over a run by more than the differences being
-// measured; comparing the contenders within each round cancels that drift.
-double pairedRatio(const Contender& a, const Contender& b) {
-    std::vector<double> ratios;
-    for (size_t i = 0; i < a.samples.size() && i < b.samples.size(); ++i) ratios.push_back(a.samples[i] / b.samples[i]);
-    return median(ratios);
-}
+double pairedRatio(const Contender& a, const Contender& b) { return bench::pairedRatio(a.samples, b.samples); }
 
 } // namespace
 
@@ -120,19 +99,19 @@ int main(int argc, char** argv) {
             if (round > 0) c.samples.push_back(ms);
         }
     }
-    double launcher = median(contenders[0].samples);
-    double javaCp = median(contenders[1].samples);
-    double minimal = median(contenders[2].samples);
+    double launcher = bench::median(contenders[0].samples);
+    double javaCp = bench::median(contenders[1].samples);
+    double minimal = bench::median(contenders[2].samples);
     std::printf("start to first line of main (median of %d runs, runtime %s):\n", runs, jvm.c_str());
     std::printf("  launcher        %8.1f ms\n", launcher);
     std::printf("  java -cp        %8.1f ms   launcher / java -cp = %.3f\n", javaCp, pairedRatio(contenders[0], contenders[1]));
     std::printf("  minimal loader  %8.1f ms   launcher / minimal  = %.3f\n", minimal, pairedRatio(contenders[0], contenders[2]));
     std::printf("  minimal, again  %8.1f ms   minimal / again     = %.3f (the noise floor)\n",
-                median(contenders[3].samples), pairedRatio(contenders[2], contenders[3]));
+                bench::median(contenders[3].samples), pairedRatio(contenders[2], contenders[3]));
     std::printf("  launcher traced %8.1f ms   traced / untraced   = %.3f (the trace written to a file)\n",
-                median(contenders[4].samples), pairedRatio(contenders[4], contenders[0]));
+                bench::median(contenders[4].samples), pairedRatio(contenders[4], contenders[0]));
     if (!other.empty()) {
-        std::printf("  other launcher  %8.1f ms   launcher / other    = %.3f (%s)\n", median(contenders[5].samples),
+        std::printf("  other launcher  %8.1f ms   launcher / other    = %.3f (%s)\n", bench::median(contenders[5].samples),
                     pairedRatio(contenders[0], contenders[5]), other.c_str());
     }
     std::printf("  (ratios: median over rounds of the launcher's time to the other's in the same round)\n");

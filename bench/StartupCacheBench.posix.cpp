@@ -3,13 +3,12 @@
 // the launcher with "Startup Cache" from its second start on. Needs an X
 // display (scripts/bench runs it under xvfb-run).
 
+#include "PairedRounds.h"
 #include "base/Text.h"
 #include "support/ChildProcess.h"
 #include "support/InstalledRuntimes.h"
 #include "support/TestSupport.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,38 +17,12 @@ using namespace launcher;
 
 namespace {
 
-long long nowMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 struct Contender {
     const char* name;
     std::string program;
     std::vector<std::string> arguments;
     std::vector<double> samples; // milliseconds
 };
-
-double shown(const Contender& c) {
-    const long long start = nowMicros();
-    test::ChildResult r = test::runChild(c.program, c.arguments, 120);
-    if (r.exitCode != 0 || r.out.empty()) {
-        std::fprintf(stderr, "%s failed (%d): %s\n", c.name, r.exitCode, r.err.substr(0, 400).c_str());
-        return -1;
-    }
-    return static_cast<double>(std::stoll(r.out) - start) / 1000.0;
-}
-
-double median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples.empty() ? -1 : samples[samples.size() / 2];
-}
-
-double pairedRatio(const Contender& a, const Contender& b) {
-    std::vector<double> ratios;
-    for (size_t i = 0; i < a.samples.size() && i < b.samples.size(); ++i) ratios.push_back(a.samples[i] / b.samples[i]);
-    return median(ratios);
-}
 
 // One runtime's rounds; false when a start failed.
 bool measure(int major, const fs::path& home, const fs::path& bin, int runs) {
@@ -72,14 +45,14 @@ bool measure(int major, const fs::path& home, const fs::path& bin, int runs) {
     // The first round warms the file cache and records the archive.
     for (int round = 0; round <= runs; ++round) {
         for (Contender& c : contenders) {
-            const double ms = shown(c);
+            const double ms = bench::msUntilPrinted(c.program, c.arguments);
             if (ms < 0) return false;
             if (round > 0) c.samples.push_back(ms);
         }
     }
     std::printf("runtime %d (%s): start until the window is shown, median of %d rounds\n", major, home.c_str(), runs);
     for (const Contender& c : contenders) {
-        std::printf("  %-17s %8.1f ms   / java -cp = %.3f\n", c.name, median(c.samples), pairedRatio(c, contenders[0]));
+        std::printf("  %-17s %8.1f ms   / java -cp = %.3f\n", c.name, bench::median(c.samples), bench::pairedRatio(c.samples, contenders[0].samples));
     }
     return true;
 }
