@@ -1,6 +1,7 @@
 #include "PeWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace launcher::pack {
@@ -125,9 +126,17 @@ Placement appendSection(const PeImage& image, const ResourceList& resources) {
         imageEnd = std::max<uint64_t>(imageEnd, uint64_t{s.virtualAddress} + std::max(s.virtualSize, s.rawSize));
     }
     if (headerAt + kSectionHeaderSize > firstData) throw PackError("the headers have no room for another section");
-    auto rva = static_cast<uint32_t>(alignUp(imageEnd, image.sectionAlignment));
+    const uint64_t start = alignUp(imageEnd, image.sectionAlignment);
+    // A section that a forged header places at the top of the address space
+    // leaves no addresses for another one: a new section's address would
+    // wrap around to 0.
+    if (start > UINT32_MAX) throw PackError("the image has no addresses left for another section");
+    auto rva = static_cast<uint32_t>(start);
     Bytes section = buildResourceSection(resources, rva);
     auto size = static_cast<uint32_t>(section.size());
+    if (start + alignUp(section.size(), image.sectionAlignment) > UINT32_MAX) {
+        throw PackError("the image has no addresses left for another section");
+    }
     section.resize(alignUp(section.size(), image.fileAlignment), 0);
     size_t overlayStart = image.endOfSections();
     auto rawPointer = static_cast<uint32_t>(alignUp(overlayStart, image.fileAlignment));

@@ -90,6 +90,20 @@ TEST(ResourceRebuild, DirectoryIsSortedForTheLoadersSearch) {
     EXPECT_EQ(order, (std::vector<std::string>{"e", "f", "b", "d", "c", "a"}));
 }
 
+// A forged section at the top of the address space: a new section after it
+// would wrap around to address 0, where nothing would find it.
+TEST(ResourceRebuild, ImageWithoutAddressesForANewSectionIsRefused) {
+    test::SyntheticPe input;
+    Bytes file = input.build();
+    PeImage image = readPeImage(file);
+    ResourceList big = {resource(kRtRcData, 1, 0, std::string(0x2000, 'x'))};
+    for (uint32_t address : {0xFFFFFFF7u, 0xFFFFE000u}) {
+        const size_t header = image.sectionTableOffset; // the first section's virtual size and address follow its name
+        for (int i = 0; i < 4; ++i) file[header + 12 + i] = static_cast<uint8_t>(address >> (8 * i));
+        EXPECT_THROW(withResources(readPeImage(file), big), PackError) << address;
+    }
+}
+
 TEST(ResourceRebuild, HeadersWithoutRoomForANewSectionAreRefused) {
     test::SyntheticPe input;
     input.headerSize = 0x200;
