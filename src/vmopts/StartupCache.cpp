@@ -57,10 +57,12 @@ std::u16string cacheFolderOf(const CacheRequest& request, std::u16string_view ba
 }
 
 // The newest of the files the archive was made from: the runtime library
-// (its time as already read) and the class path's entries. Entries that are
+// (its facts as already read) and the class path's entries. Files that are
 // missing count for nothing.
-std::optional<int64_t> newestInput(const CacheRequest& request, std::optional<int64_t> libraryTime, CacheFiles& files) {
-    std::optional<int64_t> newest = libraryTime;
+std::optional<int64_t> newestInput(const CacheRequest& request, const std::optional<CacheFiles::FileFacts>& library,
+                                   CacheFiles& files) {
+    std::optional<int64_t> newest;
+    if (library) newest = library->modified;
     for (const std::u16string& entry : splitString(request.classPath, std::u16string(1, kListSeparator))) {
         if (entry.empty()) continue;
         std::optional<CacheFiles::FileFacts> facts = files.fileFacts(entry);
@@ -75,11 +77,12 @@ enum class ArchiveState { Usable, Removed, Stuck };
 // not a dynamic archive or is older than what it was made from is removed,
 // so that a new one can be recorded; one that cannot be removed could not
 // be replaced by the runtime either, which would end the program.
-ArchiveState checkArchive(const CacheRequest& request, std::optional<int64_t> libraryTime, const std::u16string& path,
-                          const CacheFiles::FileFacts& facts, CacheFiles& files, std::u16string& reason) {
+ArchiveState checkArchive(const CacheRequest& request, const std::optional<CacheFiles::FileFacts>& library,
+                          const std::u16string& path, const CacheFiles::FileFacts& facts, CacheFiles& files,
+                          std::u16string& reason) {
     std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
     const bool archive = head && looksLikeDynamicArchive(*head, facts.size);
-    std::optional<int64_t> newest = archive ? newestInput(request, libraryTime, files) : std::nullopt;
+    std::optional<int64_t> newest = archive ? newestInput(request, library, files) : std::nullopt;
     if (archive && !(newest && *newest > facts.modified)) return ArchiveState::Usable;
     reason = archive ? u"the archive is older than the runtime or the class path; " : u"the file is not an archive; ";
     if (!files.removeFile(path)) {
@@ -221,7 +224,7 @@ CacheDecision decideStartupCache(const CacheRequest& request, CacheFiles& files)
     CacheFacts facts;
     facts.featureRelease = request.featureRelease;
     if (std::optional<CacheFiles::FileFacts> archive = files.fileFacts(*path)) {
-        const ArchiveState state = checkArchive(request, library ? std::optional<int64_t>(library->modified) : std::nullopt, *path, *archive, files, decision.reason);
+        const ArchiveState state = checkArchive(request, library, *path, *archive, files, decision.reason);
         if (state == ArchiveState::Stuck) return decision;
         facts.present = state == ArchiveState::Usable;
     }
