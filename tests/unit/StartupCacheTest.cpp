@@ -193,6 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecideCase{.name = "FreshArchiveIsMapped", .archiveTime = 20, .plan = CachePlan::Map},
         DecideCase{.name = "NewerRuntimesAlwaysMayRecreate", .release = 21, .archiveTime = 20, .plan = CachePlan::AutoCreate},
         DecideCase{.name = "ArchiveOlderThanAJarIsRecordedAgain", .archiveTime = 20, .jarTime = 30, .plan = CachePlan::Record, .removed = true},
+        // Equal times happen on 2-second FAT stamps and with tools that
+        // copy times: an archive as new as its newest input is current.
+        DecideCase{.name = "ArchiveAsNewAsItsNewestJarIsMapped", .archiveTime = 20, .jarTime = 20, .plan = CachePlan::Map},
+        DecideCase{.name = "ArchiveAsNewAsTheRuntimeIsMapped", .archiveTime = 5, .jarTime = 1, .plan = CachePlan::Map},
         DecideCase{.name = "ArchiveOlderThanTheRuntime", .archiveTime = 3, .jarTime = 1, .plan = CachePlan::Record, .removed = true},
         DecideCase{.name = "NotAnArchiveIsReplaced", .archiveTime = 20, .head = "garbage", .plan = CachePlan::Record, .removed = true},
         DecideCase{.name = "EmptyFileIsReplaced", .archiveTime = 20, .head = "", .plan = CachePlan::Record, .removed = true},

@@ -41,6 +41,19 @@ TEST(TimePictureTest, BothSetsInOnePass) {
     EXPECT_EQ(formatDatePicture(u"hHmst dM", afternoon, englishTimeNames()), u"hHmst 812");
 }
 
+// The twelve-hour clock turns at noon and at midnight: the hour before
+// each turn and the hour of it tell a marker or a clock off by one.
+TEST(TimePictureTest, TwelveHourClockAroundNoonAndMidnight) {
+    struct Case {
+        int hour;
+        const char16_t* text;
+    } cases[] = {{0, u"12 12 AM A"}, {11, u"11 11 AM A"}, {12, u"12 12 PM P"}, {23, u"11 11 PM P"}};
+    for (const Case& c : cases) {
+        const DateTime time{2026, 12, 8, c.hour, 30, 0, 0};
+        EXPECT_EQ(formatTimePicture(u"h hh tt t", time, englishTimeNames()), c.text) << c.hour;
+    }
+}
+
 TEST(TimePictureTest, DayOfWeekFromTheDate) {
     struct Case {
         DateTime date;
