@@ -5,6 +5,12 @@
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
+# Whether this machine runs 32-bit programs: Wine's 32-bit half is a 32-bit
+# Linux program, and some kernels are built without 32-bit support.
+wine32_runs() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 start_wine_session() {
   local build_dir=$1
   export WINEPREFIX="$build_dir/wineprefix"
@@ -25,7 +31,7 @@ start_wine_session() {
 
   # A prefix made before Wine's 32-bit half was installed has no 32-bit
   # system, and 32-bit programs fail in it: make it anew.
-  if [ -x /usr/lib/wine/wine ] && [ -f "$WINEPREFIX/system.reg" ] &&
+  if wine32_runs && [ -f "$WINEPREFIX/system.reg" ] &&
     [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
     rm -rf "$WINEPREFIX"
   fi
