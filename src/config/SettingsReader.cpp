@@ -82,9 +82,13 @@ namespace {
 
 // "JRE Path" comes from the per-user INI alone when that file exists (the
 // user's own choice wins), except for a service, which has no user.
-std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePath, const LaunchSettings& settings) {
+std::u16string readJrePath(LayeredIniFile& layered, std::u16string_view modulePath, const LaunchSettings& settings,
+                           bool readUserIni) {
     if (settings.serviceMode && trace::on()) trace::line(u"a service: the per-user INI file is not read");
-    if (!settings.serviceMode) {
+    if (!settings.serviceMode && !readUserIni && trace::on()) {
+        trace::line(u"an elevated start: the per-user INI file is not read (the user's unelevated programs can write it)");
+    }
+    if (!settings.serviceMode && readUserIni) {
         std::u16string userIni = buildUserIniPath(modulePath, settings.productName, settings.productCode, false);
         FileFinder finder;
         // A file that cannot be read holds no choice and hides nothing.
@@ -114,7 +118,7 @@ void traceEmbedded(const IniSectionMap& embedded) {
 } // namespace
 
 bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
-                        LaunchSettings& settings) {
+                        LaunchSettings& settings, bool readUserIni) {
     // Unreadable, the file would look empty and the user would be told that
     // no main class is configured; the path's length is the real reason.
     if (!iniPathFits(iniPath)) {
@@ -138,7 +142,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.runtime.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
     settings.serviceMode = layered.read(kApplicationSection, u"Application Type") == u"service";
     settings.runtime.preferredVersions = splitString(layered.read(kJreSection, u"Preferred versions"), u";");
-    settings.jrePath = absoluteJrePath(readJrePath(layered, modulePath, settings), modulePath);
+    settings.jrePath = absoluteJrePath(readJrePath(layered, modulePath, settings, readUserIni), modulePath);
     settings.runtime.jvmType = jvmTypeFrom(layered.read(kJreSection, u"JVM Type"));
     applyJvmSource(layered.read(kJreSection, u"JVM Source"), settings.runtime);
     settings.runtime.vendors = vendorFlagsFrom(layered.read(kJreSection, u"VM Provider"), settings.runtime.vendors);

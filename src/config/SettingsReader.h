@@ -16,9 +16,11 @@ inline constexpr std::u16string_view kJrePathKey = u"JRE Path";
 
 // Reads every setting of the launch from the launcher INI at iniPath (and
 // the per-user INI and embedded configuration it leads to). Returns false,
-// after showing message 210, when no main class is configured.
+// after showing message 210, when no main class is configured. Without
+// readUserIni (an elevated start) the per-user INI is left out as for a
+// service.
 bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
-                        LaunchSettings& settings);
+                        LaunchSettings& settings, bool readUserIni = true);
 
 // "Yes" test: the word in any letter case.
 bool isYes(std::u16string_view value);

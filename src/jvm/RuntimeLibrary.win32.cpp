@@ -9,6 +9,9 @@ namespace launcher {
 
 namespace {
 
+constexpr DWORD kRuntimeLibrarySearch =
+    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32;
+
 template <typename Function>
 Function entryPoint(HMODULE library, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
@@ -17,11 +20,13 @@ Function entryPoint(HMODULE library, const char* name) {
 } // namespace
 
 bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmEntryPoints& entries) {
-    // The runtime's own DLLs live beside its bin folder's libraries.
+    // The runtime's own DLLs live in its bin folder and beside the library;
+    // the executable's folder is not searched, so a DLL planted there never
+    // stands in for one of them.
     std::u16string folder = runtimeLibraryFolder(jvmPath);
     AddDllDirectory(wide(folder));
     std::u16string path(jvmPath);
-    HMODULE library = LoadLibraryExW(wide(path), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    HMODULE library = LoadLibraryExW(wide(path), nullptr, kRuntimeLibrarySearch);
     if (!library) {
         long long error = static_cast<long long>(GetLastError());
         showError(owner.load(), formatMessage(loadMessage(MessageId::JvmLibraryLoadFailed), {path, error}));

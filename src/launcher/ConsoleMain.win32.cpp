@@ -7,10 +7,14 @@
 // the program's shutdown hooks run.
 
 #include "base/ConsoleVariant.h"
+#include "base/LibrarySearch.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 
 int wmain() {
+    // Before anything can load a library: no DLL is ever looked for in the
+    // executable's folder, the current folder or the search path.
+    launcher::restrictLibrarySearch();
     launcher::useConsoleVariant();
     int exitCode;
     {

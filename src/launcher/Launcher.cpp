@@ -7,6 +7,8 @@
 #include "config/EmbeddedSettings.h"
 #include "config/SettingsReader.h"
 #include "base/CurrentDirectory.h"
+#include "base/Environment.h"
+#include "base/LibrarySearch.h"
 #include "base/PathText.h"
 #include "base/Trace.h"
 #include "jre/JreLocator.h"
@@ -14,6 +16,7 @@
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
 #include "launcher/VmThread.h"
+#include "jvm/RedirectionCheck.h"
 #include "jvm/SecondaryMain.h"
 #include "config/LayeredIniFile.h"
 #include "vmopts/LibraryPath.h"
@@ -24,6 +27,7 @@
 #include "splash/NativeSplash.h"
 #include "splash/SplashChoice.h"
 #include "config/RuntimeChoiceWriter.h"
+#include "config/UserSourcePolicy.h"
 #include "ui/RuntimePrompt.h"
 
 namespace launcher {
@@ -165,6 +169,11 @@ void Launcher::prepareEnvironment() {
     std::u16string libraryPath =
         prepareProcessEnvironment({jvmPath_, settings_.libraryPath, settings_.systemPath, module});
     if (!libraryPath.empty()) options_.append(libraryPathOption(libraryPath));
+    // The search path no longer serves the loads by name (see the entry
+    // point): what it gave the runtime and the application comes back here,
+    // after the runtime variables the settings may refer to are set.
+    addLibrarySearchFolders(librarySearchFolders(jvmPath_, settings_.libraryPath, settings_.systemPath,
+                                                 launcherFolderOf(module), expandEnvironmentCopy));
 }
 
 bool Launcher::buildVmOptions() {
@@ -177,7 +186,10 @@ bool Launcher::buildVmOptions() {
     // Either side of the layered reader gives the layered values.
     IniSource& ini = static_cast<IniFile&>(layered);
     LeadingOptions cache;
-    if (settings_.startupCache) {
+    if (settings_.startupCache && !userSources_.useStartupCache && trace::on()) {
+        trace::say({u"startup cache: not used: ", userSources_.reason});
+    }
+    if (settings_.startupCache && userSources_.useStartupCache) {
         cache = [this](std::u16string_view classPath, const TextList& parameters) {
             return startupCacheOptions(classPath, parameters);
         };
@@ -221,6 +233,10 @@ int32_t Launcher::runtimeFeatureRelease() const {
 int Launcher::vmThreadMain() {
     auto redirectFiles = [this] {
         stampRedirectNames(redirect_);
+        if (settings_.serviceMode) {
+            refuseUnsafeRedirect(u"output", redirect_.outputFile);
+            refuseUnsafeRedirect(u"error", redirect_.errorFile);
+        }
         return RedirectFiles{redirect_.outputFile, redirect_.outputAppend, redirect_.errorFile, redirect_.errorAppend};
     };
     traceVmOptions(options_.entries());
@@ -236,6 +252,21 @@ int Launcher::vmThreadMain() {
     if (!jvm_.invokeMain(invocation, messageOwner_)) return 1;
     if (settings_.serviceMode) jvm_.destroyVm();
     return 0;
+}
+
+void Launcher::refuseUnsafeRedirect(std::u16string_view stream, std::u16string& file) {
+    if (file.empty()) return;
+    std::optional<RedirectRefusal> refusal = checkServiceRedirect(file);
+    if (!refusal) return;
+    // A service has nobody to click a message box away: the trace and
+    // standard error say it, and the stream stays where it was.
+    std::u16string text = u"the " + std::u16string(stream) + u" file " + file + u" is not used: " + refusal->part +
+                          u" " + refusal->reason;
+    if (trace::on()) trace::say({u"redirection: ", text});
+    std::u16string module;
+    getModulePath(module);
+    writeStandardError(messageLine(programNameOf(module), text) + (kWindows ? u"\r\n" : u"\n"));
+    file.clear();
 }
 
 void Launcher::applyWorkingDirectory() {
@@ -275,7 +306,12 @@ bool Launcher::chooseRuntime() {
     pairRelaunch_ = needsPairRelaunch(search.hasPair, jvmPath_);
     if (trace::on()) trace::say({u"the user chose the runtime folder ", answer.folder});
     traceRuntimeChoice();
-    // Remembered so that the next start finds it without asking.
+    // Remembered so that the next start finds it without asking; an
+    // elevated start uses it this once, since its per-user INI is not read.
+    if (!userSources_.rememberChoice) {
+        if (trace::on()) trace::say({u"the chosen runtime folder is not remembered: ", userSources_.reason});
+        return true;
+    }
     std::u16string iniPath;
     if (getIniPath(iniPath)) writeRuntimeChoice(settings_, module, iniPath, answer.folder);
     return true;
@@ -342,7 +378,15 @@ bool Launcher::readSettings() {
     std::u16string module;
     getModulePath(module);
     traceStart(module, iniPath);
-    return readLaunchSettings(iniPath, module, messageOwner_, settings_);
+    userSources_ = userSourcePolicy(readElevationFacts());
+    if (!userSources_.reason.empty() && trace::on()) {
+        trace::say({u"user sources: ", userSources_.reason,
+                    u": the per-user INI, JAVA_HOME, the user's registry keys and runtime folders and the startup "
+                    u"cache are left out, and a runtime picked in the dialog is not remembered"});
+    }
+    if (!readLaunchSettings(iniPath, module, messageOwner_, settings_, userSources_.readUserIni)) return false;
+    settings_.runtime.includeUserSources = userSources_.searchUserRuntimes;
+    return true;
 }
 
 } // namespace launcher

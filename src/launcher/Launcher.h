@@ -6,6 +6,7 @@
 #include "base/Platform.h"
 #include "base/Text.h"
 #include "config/LaunchSettings.h"
+#include "config/UserSourcePolicy.h"
 #include "instance/SingleInstance.h"
 #include "jvm/JvmHost.h"
 #include "splash/SplashCloseAction.h"
@@ -80,6 +81,9 @@ private:
     // launch could not hand its arguments over.
     bool checkSingleInstance();
     void traceRuntimeChoice() const;
+    // A service's output file whose path others could turn elsewhere is
+    // not used: cleared, with the reason in the trace and on standard error.
+    void refuseUnsafeRedirect(std::u16string_view stream, std::u16string& file);
     // The class-data cache's options for the class path and the
     // application's own options; none when "Startup Cache" is off or the
     // cache cannot be used.
@@ -89,6 +93,8 @@ private:
     int32_t runtimeFeatureRelease() const;
 
     LaunchSettings settings_;
+    // What of the user's own may be trusted: less in an elevated start.
+    UserSourcePolicy userSources_;
     TextList arguments_;
     // Written by the splash thread, read by every thread that shows a message.
     MessageOwner messageOwner_{nullptr};

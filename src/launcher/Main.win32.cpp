@@ -1,11 +1,15 @@
 // Entry point of the Windows launcher (GUI subsystem, no console).
 
+#include "base/LibrarySearch.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything can load a library: no DLL is ever looked for in the
+    // executable's folder, the current folder or the search path.
+    launcher::restrictLibrarySearch();
     int exitCode;
     {
         launcher::Launcher app;

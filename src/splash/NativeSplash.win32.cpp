@@ -22,9 +22,11 @@ void addFolderOf(const std::u16string& path) {
 void* openSplashLibrary(const std::u16string& libraryPath, const std::u16string& jvmPath) {
     addFolderOf(libraryPath);
     addFolderOf(jvmPath);
-    // Its dependencies come from the application and system folders and the
-    // two added ones. Never freed: its splash runs on until SplashClose.
-    return LoadLibraryExW(wide(libraryPath), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    // Its dependencies come from its own folder, the two added ones and the
+    // system folder, never from the executable's folder. Never freed: its
+    // splash runs on until SplashClose.
+    return LoadLibraryExW(wide(libraryPath), nullptr,
+                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 void* splashLibraryExport(void* library, const char* name) {

@@ -25,6 +25,17 @@ Box anchoredBox(const Box& original, unsigned anchors, int dx, int dy) {
     return box;
 }
 
+Box scaledBox(const Box& box, int fromDpi, int toDpi) {
+    if (fromDpi <= 0 || toDpi <= 0) return box;
+    auto scale = [fromDpi, toDpi](int value) {
+        const long long scaled = static_cast<long long>(value) * toDpi;
+        // Rounded half away from zero, alike for negative coordinates.
+        const long long half = fromDpi / 2;
+        return static_cast<int>(scaled >= 0 ? (scaled + half) / fromDpi : -((-scaled + half) / fromDpi));
+    };
+    return {scale(box.left), scale(box.top), scale(box.right), scale(box.bottom)};
+}
+
 Box roomBelowText(const Box& control, int textBottom, int extra) {
     Box box = control;
     if (control.top >= textBottom) {

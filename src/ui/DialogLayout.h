@@ -27,6 +27,10 @@ enum Anchor : unsigned {
 // size at which original was recorded.
 Box anchoredBox(const Box& original, unsigned anchors, int dx, int dy);
 
+// A box recorded at one scale (dots per inch) as it is at another: every
+// edge scaled and rounded on its own, so that boxes that touched still do.
+Box scaledBox(const Box& box, int fromDpi, int toDpi);
+
 // Where a control goes when a text ending at textBottom needs `extra` more
 // pixels of height: controls below it move down, controls around it (a
 // group box) grow, controls above it stay.

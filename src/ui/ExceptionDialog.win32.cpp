@@ -7,6 +7,30 @@ namespace launcher {
 
 namespace {
 
+// Sent when a per-monitor aware window moves to a monitor of another scale
+// (not in the headers of the systems this builds for).
+constexpr UINT kDpiChanged = 0x02E0;
+
+// The dialog's scale; 96 where the system knows only one (before Windows 10).
+int dpiOf(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+// The system lays a dialog's controls out again at the new scale; this
+// dialog's own anchoring does that, and the two must not fight. Fonts are
+// still the system's to renew (Windows 10 1703 and later).
+void keepControlLayout(HWND dialog) {
+    using DpiChangeBehavior = BOOL(WINAPI*)(HWND, int, int);
+    constexpr int kDisableControlRelayout = 4;
+    auto setBehavior = reinterpret_cast<DpiChangeBehavior>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (setBehavior) setBehavior(dialog, kDisableControlRelayout, kDisableControlRelayout);
+}
+
 // An edit control breaks lines only at "\r\n"; a trace may use "\n" alone.
 std::u16string withControlLineBreaks(const std::u16string& text) {
     std::u16string shown;
@@ -52,6 +76,11 @@ INT_PTR ExceptionDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowWindow(grip_, wParam == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOW);
         placeControls(LOWORD(lParam), HIWORD(lParam));
         return TRUE;
+    case kDpiChanged:
+        followScale(LOWORD(wParam));
+        // The system goes on: it renews the fonts and resizes the dialog to
+        // the suggested rectangle, and WM_SIZE places the controls.
+        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             EndDialog(dialog_, LOWORD(wParam));
@@ -73,7 +102,19 @@ void ExceptionDialog::initialise() {
     setUpResizing();
 }
 
+void ExceptionDialog::followScale(int dpi) {
+    if (dpi <= 0 || dpi == dpi_ || anchored_.empty()) return;
+    const Box client = scaledBox({0, 0, initialClient_.cx, initialClient_.cy}, dpi_, dpi);
+    initialClient_ = {client.right, client.bottom};
+    const Box minimum = scaledBox({0, 0, minimumSize_.cx, minimumSize_.cy}, dpi_, dpi);
+    minimumSize_ = {minimum.right, minimum.bottom};
+    for (Anchored& item : anchored_) item.box = scaledBox(item.box, dpi_, dpi);
+    dpi_ = dpi;
+}
+
 void ExceptionDialog::setUpResizing() {
+    dpi_ = dpiOf(dialog_);
+    keepControlLayout(dialog_);
     SetWindowLongPtrW(dialog_, GWL_STYLE, GetWindowLongPtrW(dialog_, GWL_STYLE) | WS_CLIPCHILDREN);
     SetWindowLongPtrW(dialog_, GWL_EXSTYLE, GetWindowLongPtrW(dialog_, GWL_EXSTYLE) | WS_EX_DLGMODALFRAME);
     // No small icon: the caption shows none.

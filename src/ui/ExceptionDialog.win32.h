@@ -32,6 +32,9 @@ private:
     void setUpResizing();
     void anchor(HWND control, unsigned anchors);
     void placeControls(int width, int height);
+    // The dialog moved to a monitor of another scale: the layout's record
+    // is scaled to it before the system resizes the dialog.
+    void followScale(int dpi);
 
     std::u16string trace_;
     HWND dialog_ = nullptr;
@@ -39,6 +42,7 @@ private:
     SIZE minimumSize_{};
     SIZE initialClient_{};
     std::vector<Anchored> anchored_;
+    int dpi_ = 96; // the scale the record above is at
 };
 
 } // namespace launcher

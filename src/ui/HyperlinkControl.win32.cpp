@@ -15,6 +15,26 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kToolId = 1;
+// Sent to each child once its per-monitor aware parent has moved to a
+// monitor of another scale and laid its children out again (Windows 10
+// 1703 and later; not in the headers of older systems).
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+// The icon-title font at the scale of the window's monitor. Windows before
+// 10 (1607) know one scale only: the system's.
+HFONT createIconTitleFont(HWND window) {
+    LOGFONTW font{};
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    using ParametersForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+    auto parametersForDpi =
+        reinterpret_cast<ParametersForDpi>(reinterpret_cast<void*>(GetProcAddress(user, "SystemParametersInfoForDpi")));
+    const UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
+    const bool read = dpi && parametersForDpi ? parametersForDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0, dpi)
+                                              : SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0);
+    return read ? gdi::CreateFontIndirectW(&font) : nullptr;
+}
 
 bool isStaticClass(HWND window) {
     wchar_t name[8] = {};
@@ -86,11 +106,8 @@ void HyperlinkControl::initialise() {
     cursor_ = LoadCursorW(nullptr, IDC_HAND);
     if (paintLabel_) {
         if (!normalFont_) {
-            LOGFONTW font{};
-            if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
-                ownedNormalFont_.reset(gdi::CreateFontIndirectW(&font));
-                normalFont_ = ownedNormalFont_.get();
-            }
+            ownedNormalFont_.reset(createIconTitleFont(window_));
+            normalFont_ = ownedNormalFont_.get();
         }
         createLinkFont();
     }
@@ -177,6 +194,22 @@ void HyperlinkControl::computeLinkRect() {
         tool.rect = linkRect_;
         SendMessageW(tooltip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+void HyperlinkControl::followScale() {
+    if (!paintLabel_) return;
+    // A font handed over with WM_SETFONT is the dialog's to scale (it sends
+    // the new one); the control's own font was made for the old scale.
+    if (ownedNormalFont_) {
+        ownedNormalFont_.reset(createIconTitleFont(window_));
+        normalFont_ = ownedNormalFont_.get();
+    }
+    createLinkFont();
+    // The label's extent changes with the font even when the control's
+    // size does not: the underline, the focus frame, the hand cursor's area
+    // and the tooltip follow it.
+    computeLinkRect();
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 bool HyperlinkControl::insideLink(POINT point) const { return PtInRect(&linkRect_, point) != FALSE; }
@@ -303,6 +336,9 @@ LRESULT HyperlinkControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(normalFont_);
+    case kDpiChangedAfterParent:
+        followScale();
+        return 0;
     case WM_SIZE:
         computeLinkRect();
         InvalidateRect(window_, nullptr, TRUE);

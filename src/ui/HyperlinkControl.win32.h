@@ -37,6 +37,8 @@ private:
     void createTooltip();
     void readBrowserColours();
     void computeLinkRect();
+    // After the parent moved to a monitor of another scale.
+    void followScale();
     UINT textFormat() const;
     void paint(HDC dc);
     void open();

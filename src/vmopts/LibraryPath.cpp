@@ -1,6 +1,9 @@
 #include "vmopts/LibraryPath.h"
 #include "base/Platform.h"
+#include "base/PathText.h"
 #include "vmopts/ClassPath.h"
+
+#include <algorithm>
 
 namespace launcher {
 
@@ -88,6 +91,34 @@ std::u16string composeSearchPath(std::u16string_view setting, std::u16string_vie
     appendEntry(path, currentSearchPath(expand));
     appendEntry(path, runtimeBinFolder(jvmPath));
     return path;
+}
+
+TextList librarySearchFolders(std::u16string_view jvmPath, std::u16string_view librarySetting,
+                              std::u16string_view systemSetting, std::u16string_view launcherFolder,
+                              const ExpandText& expand) {
+    TextList folders;
+    auto add = [&folders](std::u16string folder) {
+        if (folder.empty() || std::find(folders.begin(), folders.end(), folder) != folders.end()) return;
+        folders.push_back(std::move(folder));
+    };
+    if (jvmPath.find(kPathSeparator) != std::u16string_view::npos) {
+        add(runtimeBinFolder(jvmPath));
+        add(std::u16string(cutLast(jvmPath, NoSeparator::Clear)));
+    }
+    for (std::u16string_view setting : {librarySetting, systemSetting}) {
+        // Split after expansion: a variable may hold a list of its own.
+        for (std::u16string& entry : splitString(expand(setting), u";")) {
+            std::u16string folder = trimWhitespace(entry);
+            // Relative to the installation, never to whatever folder the
+            // user started from.
+            if (!folder.empty() && !isAbsolutePath(folder)) {
+                if (launcherFolder.empty()) continue;
+                folder = joinPath(launcherFolder, folder);
+            }
+            add(std::move(folder));
+        }
+    }
+    return folders;
 }
 
 std::u16string libraryPathOption(std::u16string_view libraryPath) {

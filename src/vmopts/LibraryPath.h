@@ -39,6 +39,18 @@ std::u16string composeLibraryPath(std::u16string_view setting, std::u16string_vi
 // search path, the runtime's bin folder.
 std::u16string composeSearchPath(std::u16string_view setting, std::u16string_view jvmPath, const ExpandText& expand);
 
+// The folders that libraries loaded by name are looked for in, besides the
+// system folder: the runtime's bin and flavour folders (its own DLLs, and
+// those of the libraries it loads later), then each folder of the "Library
+// Path" setting (a native library's own dependencies) and of the "System
+// Path" setting (which the search path served before), references expanded
+// and a relative folder taken from the launcher's folder. The launcher's
+// folder and the current folder come in only when a setting names them.
+// Empty entries and repeats are left out.
+TextList librarySearchFolders(std::u16string_view jvmPath, std::u16string_view librarySetting,
+                              std::u16string_view systemSetting, std::u16string_view launcherFolder,
+                              const ExpandText& expand);
+
 // The virtual-machine option that carries the library path; on Windows an
 // entry the ANSI code page cannot carry goes by its short (8.3) form.
 std::u16string libraryPathOption(std::u16string_view libraryPath);

@@ -130,6 +130,20 @@ TEST_F(JreNotFoundDialog, ShowsTheRequirementAndAcceptsOnlyARuntimePick) {
     EXPECT_TRUE(again.messages.empty());
 }
 
+// Run as administrator: the pick serves this start, but the per-user INI,
+// which an elevated start does not read, is not written either.
+TEST_F(JreNotFoundDialog, AnElevatedStartUsesThePickOnceWithoutRememberingIt) {
+    if (!test::canStartElevated()) GTEST_SKIP() << "the tests run without administrator rights";
+    writeIni("server");
+    test::StartedProcess launcher(exe.wstring(), L"", test::Rights::Administrator);
+    HWND dialog = waitForDialog(launcher);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(pick(dialog, test::standinHome("standard").wstring()));
+    PostMessageW(test::dialogControl(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(launcher.waitForExit(30000), 0u) << "the picked runtime did not run the program";
+    EXPECT_EQ(rememberedIni(), "");
+}
+
 TEST_F(JreNotFoundDialog, AnyFlavourCountsWithoutAServerRequirement) {
     writeIni("");
     test::StartedProcess launcher(exe.wstring(), L"");

@@ -105,10 +105,58 @@ std::vector<COLORREF> iconAsShownBy(HWND window, HICON icon) {
     });
 }
 
-StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& arguments) {
+namespace {
+
+bool elevatedWithTwin(HANDLE token) {
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) && type == TokenElevationTypeFull;
+}
+
+// The unelevated half of this process's split token as a primary token, or
+// null when this process is not the elevated half (it then runs as a user
+// already).
+HANDLE userToken() {
+    static HANDLE token = [] {
+        HANDLE own = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own)) return HANDLE(nullptr);
+        HANDLE primary = nullptr;
+        TOKEN_LINKED_TOKEN linked{};
+        DWORD size = 0;
+        if (elevatedWithTwin(own) && GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+            DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary,
+                             &primary);
+            CloseHandle(linked.LinkedToken);
+        }
+        CloseHandle(own);
+        return primary;
+    }();
+    return token;
+}
+
+} // namespace
+
+bool canStartElevated() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(own, TokenElevation, &elevation, sizeof elevation, &size) &&
+                          elevation.TokenIsElevated != 0;
+    CloseHandle(own);
+    return elevated;
+}
+
+StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& arguments, Rights rights) {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (rights == Rights::Administrator && !canStartElevated()) return;
+    HANDLE token = rights == Rights::User ? userToken() : nullptr;
+    if (token && CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &info_)) {
+        return;
+    }
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info_)) {
         info_ = {};

@@ -29,10 +29,18 @@ std::vector<COLORREF> screenPixels(HWND window);
 // of its top-left pixel on the screen), row by row.
 std::vector<COLORREF> iconAsShownBy(HWND window, HICON icon);
 
+// The rights a started program runs with. A user's programs run without
+// administrator rights, and the tests start them so unless a test is about
+// an elevated start ("Run as administrator"). Wine runs every program
+// elevated; the unelevated half of its split token gives the normal case.
+enum class Rights { User, Administrator };
+// Whether a program can be started with administrator rights from here.
+bool canStartElevated();
+
 // A started process that is ended when the object goes.
 class StartedProcess {
 public:
-    StartedProcess(const std::wstring& exe, const std::wstring& arguments);
+    StartedProcess(const std::wstring& exe, const std::wstring& arguments, Rights rights = Rights::User);
     ~StartedProcess();
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;

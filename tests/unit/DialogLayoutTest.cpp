@@ -27,6 +27,23 @@ TEST(DialogLayout, AnchoredControlsFollowTheGrowth) {
     for (const Case& c : cases) EXPECT_EQ(anchoredBox(control, c.anchors, c.dx, c.dy), c.expected) << c.name;
 }
 
+TEST(DialogLayout, ScaledToAnotherMonitorsDpi) {
+    struct Case {
+        const char* name;
+        Box box;
+        int from, to;
+        Box expected;
+    } cases[] = {
+        {"96 to 144", {16, 54, 259, 156}, 96, 144, {24, 81, 389, 234}},
+        {"and back again", {24, 81, 389, 234}, 144, 96, {16, 54, 259, 156}},
+        {"halves round away from zero, alike on both sides", {-3, 3, 5, -5}, 96, 144, {-5, 5, 8, -8}},
+        // Adjacent boxes share an edge before and after.
+        {"125 percent", {0, 10, 7, 21}, 96, 120, {0, 13, 9, 26}},
+        {"an unknown scale changes nothing", {1, 2, 3, 4}, 0, 144, {1, 2, 3, 4}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(scaledBox(c.box, c.from, c.to), c.expected) << c.name;
+}
+
 TEST(DialogLayout, TallerTextPushesWhatIsBelowIt) {
     const int textBottom = 48, extra = 10;
     struct Case {

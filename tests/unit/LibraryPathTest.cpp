@@ -67,6 +67,53 @@ TEST(SearchPathTest, SettingThenSearchPathThenRuntimeBin) {
     }
 }
 
+// An absolute path on either platform: "C:\..." or "/...".
+std::u16string a(std::u16string_view text) { return (kWindows ? u"C:" : u"") + p(text); }
+
+struct SearchFoldersCase {
+    const char* name;
+    std::u16string jvmPath;
+    const char16_t* librarySetting;
+    const char16_t* systemSetting;
+    std::u16string launcherFolder;
+    TextList folders;
+};
+
+TEST(LibrarySearchFoldersTest, RuntimeFoldersThenTheSettingsFolders) {
+    const ExpandText expand = [](std::u16string_view text) {
+        return expandReferences(text, [](std::u16string_view name) -> std::optional<std::u16string> {
+            if (name == u"NATIVE") return a(u"|native");
+            if (name == u"TWO") return a(u"|one") + u";" + a(u"|two");
+            return std::nullopt;
+        });
+    };
+    const SearchFoldersCase cases[] = {
+        {"runtime folders alone", a(u"|jre|bin|server|jvm.dll"), u"", u"", a(u"|app|"),
+         {a(u"|jre|bin"), a(u"|jre|bin|server")}},
+        {"settings expanded, relative entries in the installation, repeats and blanks left out",
+         a(u"|jre|bin|server|jvm.dll"), u"%NATIVE%; lib|x ;;", u"tools;%NATIVE%;%TWO%", a(u"|app|"),
+         {a(u"|jre|bin"), a(u"|jre|bin|server"), a(u"|native"), a(u"|app|lib|x"), a(u"|app|tools"), a(u"|one"),
+          a(u"|two")}},
+        {"the launcher's folder only when a setting names it", a(u"|jre|bin|server|jvm.dll"), u".", u"", a(u"|app|"),
+         {a(u"|jre|bin"), a(u"|jre|bin|server"), a(u"|app|.")}},
+        {"without the launcher's folder a relative entry would follow the current folder: left out",
+         a(u"|jre|bin|server|jvm.dll"), u"lib;%NATIVE%", u".", u"", {a(u"|jre|bin"), a(u"|jre|bin|server"), a(u"|native")}},
+        {"a runtime library without a folder adds none", u"jvm.dll", u"", u"%NATIVE%", a(u"|app|"), {a(u"|native")}},
+    };
+    for (const SearchFoldersCase& c : cases) {
+        // Settings write their lists with ";" on every platform.
+        auto setting = [](std::u16string_view text) {
+            std::u16string out(text);
+            replaceAll(out, u'|', kPathSeparator);
+            return out;
+        };
+        EXPECT_EQ(librarySearchFolders(c.jvmPath, setting(c.librarySetting), setting(c.systemSetting), c.launcherFolder,
+                                       expand),
+                  c.folders)
+            << c.name;
+    }
+}
+
 TEST(RuntimeFoldersTest, CutFromTheRuntimeLibrary) {
     // A cut without a separator keeps the text for the home and the bin
     // folder, and leaves nothing for the lib folder.

@@ -5,7 +5,7 @@
 
 namespace launcher::test {
 
-LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool) {
     ChildResult child = runChild(program.string(), arguments);
     LaunchResult result;
     result.exitCode = child.exitCode;

@@ -53,10 +53,10 @@ std::string answerBox(HWND box) {
 
 } // namespace
 
-LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool elevated) {
     std::wstring commandLine;
     for (const std::string& argument : arguments) commandLine += (commandLine.empty() ? L"" : L" ") + quoted(argument);
-    StartedProcess process(program.wstring(), commandLine);
+    StartedProcess process(program.wstring(), commandLine, elevated ? Rights::Administrator : Rights::User);
     LaunchResult result;
     if (!process.started()) return result;
     std::set<HWND> answered;

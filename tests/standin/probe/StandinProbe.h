@@ -23,7 +23,11 @@ struct LaunchResult {
     std::vector<std::string> messages;
 };
 
-LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+// A user's start, without administrator rights; elevated: "Run as
+// administrator" (Windows; where the tests cannot start one, exitCode stays
+// -1000).
+LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                    bool elevated = false);
 
 // The exit code the system reports for a process that ended with code.
 int reportedExitCode(int code);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace standin {
@@ -33,6 +34,13 @@ void writeConsole(int stream, std::string_view bytes) {
 }
 
 const char* lineSeparator() { return "\n"; }
+
+std::string loadMarkerLibrary(const std::string& nameUtf8) {
+    void* library = dlopen(nameUtf8.c_str(), RTLD_NOW);
+    if (!library) return std::string("failed (") + dlerror() + ")";
+    auto marker = reinterpret_cast<const char* (*)()>(dlsym(library, "standinMarker"));
+    return marker ? marker() : "no marker";
+}
 
 void exitProcess(int code) {
     // As the JVM does: the C runtime's exit, so the launcher's own buffered

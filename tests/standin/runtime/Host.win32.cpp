@@ -57,6 +57,14 @@ void writeConsole(int stream, std::string_view bytes) {
 
 const char* lineSeparator() { return "\r\n"; }
 
+std::string loadMarkerLibrary(const std::string& nameUtf8) {
+    // Never freed: the runtime keeps what it loads.
+    HMODULE library = LoadLibraryW(wide(fromUtf8(nameUtf8)));
+    if (!library) return "failed (error " + std::to_string(GetLastError()) + ")";
+    auto marker = reinterpret_cast<const char* (*)()>(reinterpret_cast<void*>(GetProcAddress(library, "standinMarker")));
+    return marker ? marker() : "no marker";
+}
+
 void exitProcess(int code) {
     std::fflush(nullptr);
     std::exit(code);

@@ -145,6 +145,9 @@ std::string environmentText(const char* name);
 // Opens a file for writing (appending or truncating); null with the reason.
 std::FILE* openOutputFile(std::u16string_view path, bool append, std::string& reason);
 void writeConsole(int stream, std::string_view bytes);
+// Loads a library by the name or path given, as the runtime loads its own
+// and native ones, and answers its standinMarker() word, or why it failed.
+std::string loadMarkerLibrary(const std::string& nameUtf8);
 [[noreturn]] void exitProcess(int code);
 [[noreturn]] void abortProcess();
 // Ends the process at once, as a kill from outside would: no exit handlers.

@@ -169,6 +169,11 @@ constexpr jint kDefaultStackSize = 1024 * 1024;
 constexpr const char* kCreateDelay = "-Dstandin.createDelay=";
 constexpr const char* kMissingMethod = "-Dstandin.missingMethod=";
 constexpr const char* kHelperExits = "-Dstandin.helperExits=true";
+constexpr const char* kLoadLibrary = "-Dstandin.loadLibrary=";
+
+#if defined(STANDIN_IMPORTS_HELPER)
+extern "C" __declspec(dllimport) const char* standinSiblingMarker();
+#endif
 
 [[maybe_unused]] jint createJavaVm(JavaVM** pvm, void** penv, void* argsPointer) {
     auto* args = static_cast<JavaVMInitArgs*>(argsPointer);
@@ -179,6 +184,7 @@ constexpr const char* kHelperExits = "-Dstandin.helperExits=true";
     void(JNICALL * exitHook)(jint) = nullptr;
     std::string unrecognised;
     int createDelay = 0;
+    std::vector<std::string> libraries;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
         std::string text = option.optionString ? option.optionString : "(null)";
@@ -192,9 +198,17 @@ constexpr const char* kHelperExits = "-Dstandin.helperExits=true";
         // The launcher helper gives up as a real runtime's does: it prints
         // why and ends the VM, instead of answering null.
         if (text == kHelperExits) setHelperExits(true);
+        // A library the runtime loads once it runs, as it loads its own
+        // awt.dll or an application's native library.
+        if (text.rfind(kLoadLibrary, 0) == 0) libraries.push_back(text.substr(std::strlen(kLoadLibrary)));
         if (!recognised(text) && unrecognised.empty()) unrecognised = text;
     }
     if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
+#if defined(STANDIN_IMPORTS_HELPER)
+    // Which copy of its bin folder's DLL the system gave this library.
+    trace(std::string("helper ") + standinSiblingMarker());
+#endif
+    for (const std::string& library : libraries) trace("loadLibrary " + library + ": " + loadMarkerLibrary(library));
 #if defined(STANDIN_CREATE_FAILS)
     std::string code = environmentText("STANDIN_CREATE_RESULT");
     return code.empty() ? -7 : static_cast<jint>(std::stol(code));

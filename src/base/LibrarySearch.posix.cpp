@@ -1,0 +1,9 @@
+#include "base/LibrarySearch.h"
+
+namespace launcher {
+
+void restrictLibrarySearch() {}
+
+void addLibrarySearchFolders(const TextList&) {}
+
+} // namespace launcher

@@ -1,0 +1,63 @@
+// An elevated start ("Run as administrator") leaves out what the user's
+// unelevated programs can write: here the per-user INI, whose "JRE Path"
+// would otherwise choose the runtime. The same launcher started as a user
+// follows it. The launch trace names the runtime library and says why.
+
+#include "base/Text.h"
+#include "probe/StandinProbe.h"
+#include "support/TestSupport.h"
+#include "support/WindowProbe.win32.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ElevatedStart : public ::testing::TestWithParam<bool> {
+protected:
+    test::TempFolder folder;
+    fs::path exe = folder.path() / "viewer.exe";
+    fs::path tracePath = folder.path() / "launch.txt";
+    test::EnvironmentOverride appData{u"APPDATA", folder.text(u"roaming")};
+    test::EnvironmentOverride launchTrace{u"QX_LAUNCHER_TRACE", tracePath.u16string()};
+    test::EnvironmentOverride standinTrace{u"STANDIN_TRACE", folder.text(u"standin.txt")};
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    void SetUp() override {
+        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher.exe", exe);
+        test::writeBytes(folder.path() / "app.jar", "PK");
+        for (const char* home : {"vendor-jre", "user-jre"}) {
+            fs::copy(test::standinHome("standard"), folder.path() / home, fs::copy_options::recursive);
+        }
+        test::writeText(folder.path() / "viewer.ini",
+                        u"[Product Information]\nProduct Name=Viewer\nProduct Code=7\n[Java Runtime Environment]\n"
+                        u"Main Class=standin.Echo\nJRE Path=vendor-jre\n[Class Path]\nClass Path=app.jar\n");
+        // What a user's unelevated program could have written.
+        test::writeText(folder.path() / "roaming" / "Viewer" / "7" / "viewer.ini",
+                        u"[Java Runtime Environment]\nJRE Path=" + folder.text(u"user-jre") + u"\n");
+    }
+};
+
+TEST_P(ElevatedStart, LeavesOutThePerUserIni) {
+    const bool elevated = GetParam();
+    if (elevated && !test::canStartElevated()) GTEST_SKIP() << "the tests run without administrator rights";
+    test::LaunchResult result = test::launch(exe, {}, elevated);
+    const std::string trace = test::readBytes(tracePath);
+    EXPECT_EQ(result.exitCode, 0) << trace;
+    const std::string library = toUtf8(folder.text(elevated ? u"vendor-jre" : u"user-jre")) + "\\bin\\server\\jvm.dll";
+    EXPECT_NE(trace.find("runtime library: " + library), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("user sources: the process runs elevated, as administrator") != std::string::npos, elevated)
+        << trace;
+    EXPECT_EQ(trace.find("an elevated start: the per-user INI file is not read") != std::string::npos, elevated)
+        << trace;
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, ElevatedStart, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "AsAdministrator" : "AsUser");
+                         });
+
+} // namespace
+} // namespace launcher
