@@ -31,6 +31,7 @@ struct RuntimeCriteria {
     bool jdkKind = false;
     bool jreKind = false;
     VendorFlags vendors;
+    bool includeUserSources = true; // false: leave out what the unelevated user can write (HKCU keys, per-user folders, JAVA_HOME)
 };
 
 } // namespace launcher
