@@ -66,7 +66,7 @@ LibraryImage readElfImage(std::string_view head) {
     LibraryWidth width = LibraryWidth::Unknown;
     if (little && head[4] == kClass32 && machine == kElfMachineI386) width = LibraryWidth::X86;
     if (little && head[4] == kClass64 && machine == kElfMachineX86_64) width = LibraryWidth::X64;
-    return {ImageState::Image, machine, width};
+    return {ImageState::Image, machine, width, true};
 }
 
 LibraryImage readPlatformImage(std::string_view head) { return kWindows ? readPeImage(head) : readElfImage(head); }
@@ -105,7 +105,7 @@ std::u16string hexadecimal(uint32_t value) {
 
 // The machines a runtime library is commonly built for, by the platform's
 // own numbering.
-std::u16string machineName(uint32_t machine) {
+std::u16string machineName(uint32_t machine, bool elf) {
     struct Name {
         uint32_t machine;
         std::u16string_view name;
@@ -114,7 +114,7 @@ std::u16string machineName(uint32_t machine) {
                                    {0x01C0, u"ARM"}, {0x0200, u"Itanium"}};
     static constexpr Name kElf[] = {{3, u"x86"}, {62, u"x86-64"}, {183, u"AArch64"}, {40, u"ARM"},
                                     {243, u"RISC-V"}, {21, u"PowerPC 64"}, {22, u"S/390"}, {8, u"MIPS"}};
-    for (const Name& n : kWindows ? std::span<const Name>(kPe) : std::span<const Name>(kElf)) {
+    for (const Name& n : elf ? std::span<const Name>(kElf) : std::span<const Name>(kPe)) {
         if (n.machine == machine) return std::u16string(n.name) + u" (machine " + hexadecimal(machine) + u")";
     }
     return u"machine " + hexadecimal(machine);
@@ -148,7 +148,7 @@ std::u16string imageRejection(const LibraryImage& image, LibraryWidth wanted) {
     } else if (image.width == LibraryWidth::X64) {
         text = u"a 64-bit runtime, which a 32-bit launcher cannot load";
     } else {
-        text = u"its runtime library is built for " + machineName(image.machine) + u", which this " +
+        text = u"its runtime library is built for " + machineName(image.machine, image.elf) + u", which this " +
                std::u16string(launcherWidthName(wanted)) + u" launcher cannot load";
     }
     return text;

@@ -23,6 +23,7 @@ struct LibraryImage {
     ImageState state = ImageState::Unreadable;
     uint32_t machine = 0;                       // the header's machine field
     LibraryWidth width = LibraryWidth::Unknown; // set for i386 and x86-64 only
+    bool elf = false;                           // the machine is numbered as ELF numbers it
 };
 
 // How much of a library is read to judge it: the headers of every real
