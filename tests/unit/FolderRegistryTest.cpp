@@ -2,6 +2,7 @@
 // are looked in, and which subfolders count as runtimes.
 
 #include "base/Platform.h"
+#include "base/Trace.h"
 #include "jre/RuntimeFolders.h"
 #include "support/TestSupport.h"
 
@@ -152,7 +153,21 @@ TEST(FolderRegistry, OnlyFoldersWithAReleaseVersionAreRuntimes) {
     file("release-is-folder/release/x", "");
     file("plain-file", "JAVA_VERSION=\"99\"\n");
 
-    std::vector<FolderRuntime> found = scanRuntimeFolders({base.text(u"missing"), base.text()});
+    std::vector<FolderRuntime> found;
+    {
+        // Folders with a release file that gives no version say why.
+        test::EnvironmentOverride variable(u"QX_LAUNCHER_TRACE", base.text(u"trace.log"));
+        trace::enableFromEnvironment();
+        found = scanRuntimeFolders({base.text(u"missing"), base.text()});
+        trace::disable();
+    }
+    const std::string traced = test::readBytes(base.path() / "trace.log");
+    const std::string end = kWindows ? "\\: passed over: " : "/: passed over: ";
+    for (const std::string& reason : {"huge-release" + end + "its release file is larger than 8 KB",
+                                     "binary-release" + end + "its release file holds binary data",
+                                     "empty-release" + end + "its release file names no JAVA_VERSION"}) {
+        EXPECT_NE(traced.find(reason), std::string::npos) << reason << "\n" << traced;
+    }
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[3].vendor, RuntimeVendor::Ibm); // the OpenJ9 variant
     EXPECT_EQ(found[3].root, 6u);
