@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 void layOut(const fs::path& home, const std::string& version, bool jdk) {
     test::writeBytes(home / "release", "IMPLEMENTOR=\"Vendor\"\nJAVA_VERSION=\"" + version + "\"\n");
     test::writeBytes(home / "lib/libjava.so", "");
-    test::writeBytes(home / "lib/server/libjvm.so", "");
+    test::writeBytes(home / "lib/server/libjvm.so", test::libraryImage(test::Machine::X64));
     if (jdk) test::writeBytes(home / "bin/javac", "");
 }
 

@@ -69,7 +69,7 @@ void report(const char* what, int rounds, const RuntimeCriteria& criteria) {
 // A runtime folder as the installers leave it.
 void layOut(const fs::path& home, const std::string& version) {
     test::writeBytes(home / "bin" / "java.dll", "");
-    test::writeBytes(home / "bin" / "server" / "jvm.dll", "");
+    test::writeBytes(home / "bin" / "server" / "jvm.dll", test::libraryImage(test::Machine::X64));
     test::writeBytes(home / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"" + version + "\"\n");
 }
 

@@ -4,6 +4,8 @@
 // runtime to its 32-bit pair, and the 32-bit launcher turns a 64-bit one
 // away with a message instead of a bare loader error.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,37 @@ enum class LibraryWidth { Unknown, X86, X64 };
 
 // This process's own width.
 inline constexpr LibraryWidth kProcessWidth = sizeof(void*) == 4 ? LibraryWidth::X86 : LibraryWidth::X64;
+
+// What a library file's headers say: whether it is an image at all, and
+// the machine it was built for.
+enum class ImageState { Unreadable, NotAnImage, Truncated, Image };
+struct LibraryImage {
+    ImageState state = ImageState::Unreadable;
+    uint32_t machine = 0;                       // the header's machine field
+    LibraryWidth width = LibraryWidth::Unknown; // set for i386 and x86-64 only
+    bool elf = false;                           // the machine is numbered as ELF numbers it
+};
+
+// How much of a library is read to judge it: the headers of every real
+// runtime library lie well inside it.
+inline constexpr size_t kImageHeadLimit = 4096;
+
+// The headers of the platform's image format (PE on Windows, ELF on Linux)
+// in head, the file's first bytes: the whole file when it is shorter than
+// kImageHeadLimit.
+LibraryImage readPeImage(std::string_view head);
+LibraryImage readElfImage(std::string_view head);
+LibraryImage readPlatformImage(std::string_view head);
+// The file's own headers, read with the reader above (never through a
+// system library: the search judges many candidates).
+LibraryImage inspectLibrary(std::u16string_view path);
+
+// Why a process that loads libraries of width wanted cannot load the image;
+// empty when it can.
+std::u16string imageRejection(const LibraryImage& image, LibraryWidth wanted);
+// True when no process of either x86 width can load it: not an image, cut
+// short, or built for another machine.
+bool isForeignImage(const LibraryImage& image);
 
 // The width of the image file at path. Any failure on the way (missing file,
 // not an image, truncated headers, another machine) is Unknown.

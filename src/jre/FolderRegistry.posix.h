@@ -8,6 +8,6 @@
 
 namespace launcher {
 
-std::unique_ptr<RuntimeRegistry> openFolderRegistry(const TextList& baseFolders);
+std::unique_ptr<RuntimeRegistry> openFolderRegistry(const TextList& baseFolders, const TextList& homes = {});
 
 } // namespace launcher

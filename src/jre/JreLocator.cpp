@@ -11,8 +11,9 @@ namespace launcher {
 namespace {
 
 // A runtime folder the search was pointed at: taken when it holds a library.
-std::optional<JvmLibrary> probeNamedFolder(std::u16string_view what, const std::u16string& home, JvmTypeCode type) {
-    JvmLibrary library = findJvmLibrary(home, type);
+std::optional<JvmLibrary> probeNamedFolder(std::u16string_view what, const std::u16string& home, JvmTypeCode type,
+                                           JreFolder jre = JreFolder::Probed) {
+    JvmLibrary library = findJvmLibrary(home, type, jre);
     if (library.path.empty()) {
         if (trace::on()) trace::say({what, u" ", home, u": rejected: ", libraryRejection(home, type)});
         return std::nullopt;
@@ -39,41 +40,60 @@ std::optional<RuntimeChoice> fromConfiguredFolder(const RuntimeSearch& s) {
         probeNamedFolder(u"\"JRE Path\"", withTrailingSeparator(s.configuredFolder), s.criteria.jvmType);
     if (!library) return std::nullopt;
     if (libraryTooWide(s.processWidth, library->path)) return RuntimeChoice{library->path, false, true};
+    if (trace::on()) {
+        LibraryImage image = inspectLibrary(library->path);
+        if (isForeignImage(image)) {
+            trace::say({u"warning: ", imageRejection(image, s.processWidth), u": ", library->path});
+        }
+    }
     traceBitness(s, library->path);
     return RuntimeChoice{library->path, needsPairRelaunch(s.hasPair, library->path, s.processWidth)};
 }
 
-// A library this process cannot load is no find: the search goes on.
+// A library this process cannot load is no find: the search goes on. A
+// 32-bit one in the 64-bit launcher is left to the pair logic.
 bool fits(const RuntimeSearch& s, const JvmLibrary& library) {
     if (library.path.empty()) return false;
-    if (!libraryTooWide(s.processWidth, library.path)) return true;
+    LibraryImage image = inspectLibrary(library.path);
+    if (isForeignImage(image)) {
+        if (trace::on()) trace::say({library.path, u": rejected: ", imageRejection(image, s.processWidth)});
+        return false;
+    }
+    if (s.processWidth != LibraryWidth::X86 || image.width == LibraryWidth::X86) return true;
     if (trace::on()) trace::say({library.path, u": rejected: a 64-bit library, which this 32-bit launcher cannot load"});
     return false;
 }
 
 std::optional<RuntimeChoice> besideLauncher(const RuntimeSearch& s) {
     if (s.launcherFolder.empty()) return std::nullopt;
+    // The application's own runtime is its folder or jre64, never a jre
+    // folder beside it.
     std::u16string home = s.launcherFolder;
-    if (!isJavaHome(home)) {
+    if (!isJavaHome(home, JreFolder::Ignored)) {
         home = withTrailingSeparator(home + u"jre64");
-        if (!isJavaHome(home)) {
+        if (!isJavaHome(home, JreFolder::Ignored)) {
             if (trace::on()) trace::say({u"runtime search: no runtime beside the launcher in ", s.launcherFolder, u" or its jre64"});
             return std::nullopt;
         }
     }
-    std::optional<JvmLibrary> library = probeNamedFolder(u"runtime beside the launcher", home, s.criteria.jvmType);
+    std::optional<JvmLibrary> library =
+        probeNamedFolder(u"runtime beside the launcher", home, s.criteria.jvmType, JreFolder::Ignored);
     if (!library || !fits(s, *library)) return std::nullopt;
     return RuntimeChoice{library->path, false};
 }
 
 std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
     if (trace::on()) trace::line(kWindows ? u"runtime search: installed 64-bit runtimes" : u"runtime search: installed runtimes");
-    std::optional<JreCandidate> found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Native), s.criteria);
+    if (!s.criteria.includeUserSources && trace::on()) {
+        trace::line(u"runtime search: the user's own runtime keys and folders are left out");
+    }
+    const bool user = s.criteria.includeUserSources;
+    std::optional<JreCandidate> found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Native, user), s.criteria);
     bool wow32 = false;
     // A 32-bit process already sees the 32-bit view as its native one.
     if (!found && s.hasPair && s.processWidth == LibraryWidth::X64) {
         if (trace::on()) trace::line(u"runtime search: installed 32-bit runtimes, for the paired launcher");
-        found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Wow32), s.criteria);
+        found = chooseRegisteredRuntime(*s.openRegistry(RegistryView::Wow32, user), s.criteria);
         wow32 = found.has_value();
     } else if (!found && kWindows && trace::on() && s.processWidth == LibraryWidth::X64) {
         trace::line(u"runtime search: 32-bit runtimes are not searched: no \"Pair Product\" is configured");
@@ -87,6 +107,10 @@ std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
 
 std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {
     static constexpr std::u16string_view kReference = u"%JAVA_HOME%";
+    if (!s.criteria.includeUserSources) {
+        if (trace::on()) trace::line(u"runtime search: JAVA_HOME is left out, as the user's own setting");
+        return std::nullopt;
+    }
     std::u16string expanded = expandEnvironmentCopy(kReference);
     if (expanded.empty() || expanded == kReference) {
         if (trace::on()) trace::line(u"runtime search: JAVA_HOME is not set");
@@ -94,7 +118,10 @@ std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {
     }
     std::u16string home = withTrailingSeparator(expanded);
     if (!isJavaHome(home)) {
-        if (trace::on()) trace::say({u"JAVA_HOME ", home, u": rejected: not a runtime folder (its runtime's own library is missing)"});
+        if (trace::on()) {
+            trace::say({u"JAVA_HOME ", home, u": rejected: not a runtime folder (its runtime's own library is missing, "
+                                           u"in it and in its jre folder)"});
+        }
         return std::nullopt;
     }
     std::optional<JvmLibrary> library = probeNamedFolder(u"JAVA_HOME", home, s.criteria.jvmType);

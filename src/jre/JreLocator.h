@@ -27,8 +27,9 @@ struct RuntimeSearch {
     std::u16string launcherFolder;   // ends in a separator; empty when unknown
     bool hasPair = false;            // a paired launcher is configured
     LibraryWidth processWidth = kProcessWidth; // replaceable for tests
-    // The registered runtimes of a view; replaceable for tests.
-    std::function<std::unique_ptr<RuntimeRegistry>(RegistryView)> openRegistry = &openRuntimeRegistry;
+    // The registered runtimes of a view, with or without the user's own
+    // sources; replaceable for tests.
+    std::function<std::unique_ptr<RuntimeRegistry>(RegistryView, bool)> openRegistry = &openRuntimeRegistry;
 };
 
 // Runs the search. In a 64-bit process the bitness test decides
@@ -36,7 +37,9 @@ struct RuntimeSearch {
 // the 32-bit registry view always relaunches; one beside the launcher never
 // does. A 32-bit process never relaunches (its registry view is already the
 // 32-bit one) and passes over 64-bit libraries, except that a configured
-// folder holding one ends the search with tooWide set.
+// folder holding one ends the search with tooWide set. A library that is no
+// image or is built for another machine is passed over, except in the
+// configured folder, whose library's load then says what is wrong.
 RuntimeChoice locateRuntime(const RuntimeSearch& search);
 
 // pairRelaunch for a chosen library: set only in a 64-bit process with a pair

@@ -20,14 +20,12 @@ struct FolderRuntime {
     RuntimeVendor vendor;
 };
 
-// A release file is a few hundred bytes; anything longer than this is not
+// A release file is one or two kilobytes; anything longer than this is not
 // one, and is not read further.
-inline constexpr size_t kReleaseFileLimit = 16 * 1024;
+inline constexpr size_t kReleaseFileLimit = 8 * 1024;
 
-// The classic root of a runtime: JDK when it has its compiler; vendor from
-// the release file's IMPLEMENTOR where it names IBM or JRockit, Sun
-// otherwise.
-size_t rootForRuntime(bool isJdk, std::u16string_view implementor);
+// The classic root of a runtime of that kind and vendor.
+size_t rootForRuntime(bool isJdk, RuntimeVendor vendor);
 // The vendor family of a release file: IBM for IBM's and OpenJ9 builds,
 // JRockit for BEA's, Sun for every other.
 RuntimeVendor vendorForRuntime(std::u16string_view implementor, std::u16string_view jvmVariant);
@@ -38,9 +36,11 @@ std::u16string releaseValue(std::string_view releaseText, std::string_view key);
 // missing, too long or names none.
 std::u16string releaseVersion(std::u16string_view home);
 
-// Every runtime folder directly under the base folders, base by base; in
-// each, real folders before links, by name.
-std::vector<FolderRuntime> scanRuntimeFolders(const TextList& baseFolders);
+// Every runtime folder directly under the base folders, base by base (in
+// each, real folders before links, by name), then the runtime homes named
+// outright. A folder whose release file is unusable is passed over with
+// its reason in the launch trace.
+std::vector<FolderRuntime> scanRuntimeFolders(const TextList& baseFolders, const TextList& homes = {});
 
 // The environment that says where the user-level runtime folders are; each
 // value only when the variable is set.
@@ -50,17 +50,29 @@ struct FolderEnvironment {
     std::optional<std::u16string> localAppData;    // %LOCALAPPDATA%
     std::optional<std::u16string> userProfile;     // %USERPROFILE%
     std::optional<std::u16string> home;            // HOME
+    std::optional<std::u16string> sdkmanDir;       // SDKMAN_DIR
+    std::optional<std::u16string> asdfDataDir;     // ASDF_DATA_DIR
+    // false: the folders the user can write are left out.
+    bool includeUserFolders = true;
 };
 FolderEnvironment readFolderEnvironment();
 
-// The base folders searched on Windows in a registry view: in the native
-// view the vendors' folders under Program Files, the same under the user's
-// own programs folder, and the IDEs' download folder; in the 32-bit view
-// the vendors' folders under the 32-bit Program Files.
+// The base folders searched on Windows in a registry view: the vendors'
+// folders under Program Files (the 32-bit one in the 32-bit view), with
+// SapMachine's two-level folders and the runtime of Android's build tools;
+// then the same under the user's own programs folder, and the IDEs' and
+// Gradle's download folders, which may hold runtimes of either width.
 TextList windowsRuntimeFolders(const FolderEnvironment& env, bool wow32View);
 // The base folders searched on Linux: the distributions' folders, then the
-// user's SDKMAN, IDE and asdf folders.
+// user's SDKMAN, IDE, asdf, Gradle and mise folders.
 TextList posixRuntimeFolders(const FolderEnvironment& env);
+// Runtime homes that are not direct subfolders of a base folder: Gradle's
+// downloads one level deeper, and on Windows the runtimes Scoop installed
+// (apps\<name>\current for the names of runtime packages). Listing folders
+// is the only cost; none of them when user folders are left out.
+TextList nestedRuntimeHomes(const FolderEnvironment& env);
+// Whether a Scoop package of that name holds a Java runtime.
+bool isScoopRuntimeName(std::u16string_view name);
 
 // The folders of the list that exist, in list order, found by listing each
 // parent folder once rather than looking for each folder in turn: on
@@ -75,7 +87,10 @@ struct FolderEntry {
 // The subfolders of folder (links to folders included); none when it
 // cannot be read.
 std::vector<FolderEntry> listSubfolders(std::u16string_view folder);
-// The file's first bytes, when it exists and holds no more than limit.
+// The file's first bytes, at most limit of them, when it is a regular file
+// that can be read.
+std::optional<std::string> readFileHead(std::u16string_view path, size_t limit);
+// The whole file, when it holds no more than limit bytes.
 std::optional<std::string> readSmallFile(std::u16string_view path, size_t limit);
 
 } // namespace launcher

@@ -42,14 +42,14 @@ std::vector<FolderEntry> listSubfolders(std::u16string_view folder) {
     return entries;
 }
 
-std::optional<std::string> readSmallFile(std::u16string_view path, size_t limit) {
+std::optional<std::string> readFileHead(std::u16string_view path, size_t limit) {
     // Not blocking on open: a named pipe in place of the file must not hang
     // the start.
     UniqueDescriptor fd(open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat info{};
     if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    std::string bytes(limit + 1, '\0');
+    std::string bytes(limit, '\0');
     size_t length = 0;
     while (length < bytes.size()) {
         ssize_t n = read(fd.get(), bytes.data() + length, bytes.size() - length);
@@ -58,7 +58,6 @@ std::optional<std::string> readSmallFile(std::u16string_view path, size_t limit)
         if (n == 0) break;
         length += static_cast<size_t>(n);
     }
-    if (length > limit) return std::nullopt;
     bytes.resize(length);
     return bytes;
 }

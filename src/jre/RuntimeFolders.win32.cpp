@@ -23,12 +23,12 @@ std::vector<FolderEntry> listSubfolders(std::u16string_view folder) {
     return entries;
 }
 
-std::optional<std::string> readSmallFile(std::u16string_view path, size_t limit) {
+std::optional<std::string> readFileHead(std::u16string_view path, size_t limit) {
     std::u16string name = longPathPattern(path);
     UniqueFileHandle file(CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-    std::string bytes(limit + 1, '\0');
+    std::string bytes(limit, '\0');
     size_t length = 0;
     while (length < bytes.size()) {
         DWORD read = 0;
@@ -38,7 +38,6 @@ std::optional<std::string> readSmallFile(std::u16string_view path, size_t limit)
         if (read == 0) break;
         length += read;
     }
-    if (length > limit) return std::nullopt;
     bytes.resize(length);
     return bytes;
 }

@@ -194,6 +194,9 @@ void Pass::gather() {
         // The trace lists the runtimes of roots that are not searched too,
         // each with the reason.
         if (!rootSearched && !trace::on()) continue;
+        // The user's keys are one for both views (and absent where the
+        // search leaves the user's own sources out).
+        if (root.hive == Hive::User && !criteria_.includeUserSources) continue;
         for (std::u16string& name : registry_.subkeyNames(r)) {
             RuntimeKind kind = subkeyKind(root, name);
             if (!rootSearched || !isRuntimeSearched(kind, root.vendor, criteria_)) {
@@ -261,8 +264,8 @@ void Pass::resolve(size_t index) {
         if (trace::on()) note(entry, libraryRejection(entry.candidate.home, criteria_.jvmType));
         return;
     }
-    if (!registry_.suitsView(library.path)) {
-        note(entry, wrongBitnessRejection());
+    if (std::u16string unfit = registry_.libraryUnfit(library.path); !unfit.empty()) {
+        note(entry, unfit + u": " + library.path);
         return;
     }
     entry.candidate.isServer = library.isServer;
@@ -282,14 +285,23 @@ void Pass::resolveRegistryEntry(Entry& entry) {
         if (trace::on()) note(entry, libraryRejection(home, probeType(entry.root, criteria_.jvmType)));
         return;
     }
+    if (std::u16string unfit = registry_.libraryUnfit(library.path); !unfit.empty()) {
+        note(entry, unfit + u": " + library.path);
+        return;
+    }
     VersionNumber version = entry.versions.lowest;
     if (compareVersions(entry.versions.lowest, entry.versions.highest) != 0) {
-        // A release file of another major version than the name's is not
+        // A release file of another version than the name allows is not
         // believed: the name is what the installer registered.
-        ParsedVersion full = parseVersion(registry_.versionOfHome(home), kVersionFillLow);
+        std::u16string text = registry_.versionOfHome(home);
+        ParsedVersion full = parseVersion(text, kVersionFillLow);
         if (full.ok && featureRelease(full.version) == featureRelease(entry.versions.lowest) &&
+            compareVersions(full.version, entry.versions.lowest) >= 0 &&
             compareVersions(full.version, entry.versions.highest) <= 0) {
             version = full.version;
+        } else if (trace::on()) {
+            note(entry, u"its release file gives " + (text.empty() ? u"no version" : u"version " + text) +
+                            u" of this key; taken as " + formatVersion(version));
         }
         if (!isWithinBounds(version, criteria_.minimumVersion, criteria_.maximumVersion)) {
             if (trace::on()) note(entry, boundsRejection(version, formatVersion(version), criteria_));
@@ -319,10 +331,23 @@ bool Pass::listedByRegistry(size_t index) const {
 
 NameVersions subkeyVersions(const RegistryRoot& root, std::u16string_view name) {
     ParsedVersion low = parseVersion(name, kVersionFillLow);
-    if (!root.releaseRefinesVersion || low.version.groupCount != 1) return {low.version, low.version, low.ok};
-    int32_t major = low.version.parts[0];
-    VersionNumber lowest = major <= 8 ? makeVersion(1, major, 0, 0, 2) : low.version;
-    return {lowest, parseVersion(name, kVersionFillHigh).version, true};
+    const VersionNumber& v = low.version;
+    // A name in the old 1.x form is a Java version as it stands.
+    if (!root.releaseRefinesVersion || !low.ok || (v.parts[0] == 1 && v.groupCount > 1)) {
+        if (!root.releaseRefinesVersion || !low.ok) return {v, v, low.ok};
+        return {v, parseVersion(name, kVersionFillHigh).version, true};
+    }
+    // The name's first three numbers are the version's feature, interim and
+    // update parts (behind a leading 1 up to Java 8: 8.0.392 is 1.8.0_392);
+    // what the name leaves out, and what follows them, ranges as far as a
+    // Java version may.
+    const int32_t known = std::min(v.groupCount, 3);
+    auto part = [&](int32_t index, int32_t fill) { return index < known ? v.parts[index] : fill; };
+    auto bound = [&](int32_t fill) {
+        return v.parts[0] <= 8 ? makeVersion(1, v.parts[0], part(1, fill), part(2, fill), known + 1)
+                               : makeVersion(v.parts[0], part(1, fill), part(2, fill), fill, known);
+    };
+    return {bound(kVersionFillLow), bound(kVersionFillHigh), true};
 }
 
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RuntimeCriteria& criteria,

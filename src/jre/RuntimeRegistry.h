@@ -4,6 +4,7 @@
 // fill, on Linux the runtime folders that distributions install into,
 // presented as the same roots and subkeys.
 
+#include "jre/Bitness.h"
 #include "jre/JvmLibrary.h"
 #include "jre/RuntimeFolders.h"
 #include "jre/RuntimeSelection.h"
@@ -26,14 +27,22 @@ public:
     // Runtimes found in folders rather than under a root; they come after
     // every root in discovery order.
     virtual std::vector<FolderRuntime> folderRuntimes() { return {}; }
-    // Whether a folder runtime's library suits the view: a registry view
-    // tells a runtime's bitness, a folder does not.
-    virtual bool suitsView(std::u16string_view /*libraryPath*/) { return true; }
+    // The width of the libraries the view's runtimes must have: the
+    // process's own, or 32-bit in the 32-bit view.
+    virtual LibraryWidth viewWidth() const { return kProcessWidth; }
+    // Why the library at path cannot serve the view (not an image, cut
+    // short, another machine or width); empty when it can. Its headers are
+    // read, never the library loaded.
+    virtual std::u16string libraryUnfit(std::u16string_view libraryPath) {
+        return imageRejection(inspectLibrary(libraryPath), viewWidth());
+    }
     // The JAVA_VERSION of the release file in home; empty when none.
     virtual std::u16string versionOfHome(std::u16string_view home) { return releaseVersion(home); }
 };
 
-std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view);
+// The registered runtimes of a view; without user sources, those of the
+// user's own keys and folders are left out.
+std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view, bool includeUserSources = true);
 
 // One registry pass: every subkey of the searched roots whose name lies
 // within the bounds and whose home holds a library becomes a candidate, and

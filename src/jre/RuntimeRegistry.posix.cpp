@@ -35,13 +35,16 @@ private:
 
 } // namespace
 
-std::unique_ptr<RuntimeRegistry> openFolderRegistry(const TextList& baseFolders) {
-    return std::make_unique<FolderRegistry>(scanRuntimeFolders(baseFolders));
+std::unique_ptr<RuntimeRegistry> openFolderRegistry(const TextList& baseFolders, const TextList& homes) {
+    return std::make_unique<FolderRegistry>(scanRuntimeFolders(baseFolders, homes));
 }
 
 // Linux keeps no separate registry of 32-bit runtimes: that view is empty.
-std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view) {
-    return openFolderRegistry(view == RegistryView::Native ? posixRuntimeFolders(readFolderEnvironment()) : TextList());
+std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view, bool includeUserSources) {
+    if (view != RegistryView::Native) return openFolderRegistry({});
+    FolderEnvironment env = readFolderEnvironment();
+    env.includeUserFolders = includeUserSources;
+    return openFolderRegistry(posixRuntimeFolders(env), nestedRuntimeHomes(env));
 }
 
 } // namespace launcher

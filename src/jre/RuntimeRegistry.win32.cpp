@@ -9,12 +9,14 @@ namespace {
 
 class WindowsRuntimeRegistry : public RuntimeRegistry {
 public:
-    explicit WindowsRuntimeRegistry(RegistryView view)
-        : wow32_(view == RegistryView::Wow32), access_(KEY_READ | (wow32_ ? KEY_WOW64_32KEY : 0)) {}
+    WindowsRuntimeRegistry(RegistryView view, bool includeUserSources)
+        : wow32_(view == RegistryView::Wow32), includeUser_(includeUserSources),
+          access_(KEY_READ | (wow32_ ? KEY_WOW64_32KEY : 0)) {}
 
     TextList subkeyNames(size_t root) override {
         TextList names;
-        if (!isRootInView(registryRoot(root), wow32_) || !hasVendorKey(root)) return names;
+        const RegistryRoot& r = registryRoot(root);
+        if (!isRootInView(r, wow32_) || (r.hive == Hive::User && !includeUser_) || !hasVendorKey(root)) return names;
         UniqueKey key = open(registryRoot(root), rootKey(root));
         if (!key) return names;
         for (DWORD index = 0;; ++index) {
@@ -30,9 +32,25 @@ public:
 
     std::optional<std::u16string> javaHome(size_t root, std::u16string_view name) override {
         const RegistryRoot& r = registryRoot(root);
+        std::optional<std::u16string> home = homeValue(r, name, r.homeKey);
+        if (!home && !r.otherHomeKey.empty()) home = homeValue(r, name, r.otherHomeKey);
+        return home;
+    }
+
+    std::vector<FolderRuntime> folderRuntimes() override {
+        FolderEnvironment env = readFolderEnvironment();
+        env.includeUserFolders = includeUser_;
+        return scanRuntimeFolders(presentFolders(windowsRuntimeFolders(env, wow32_)), nestedRuntimeHomes(env));
+    }
+
+    // The 32-bit view serves the paired 32-bit launcher.
+    LibraryWidth viewWidth() const override { return wow32_ ? LibraryWidth::X86 : kProcessWidth; }
+
+private:
+    std::optional<std::u16string> homeValue(const RegistryRoot& r, std::u16string_view name, std::u16string_view below) {
         std::u16string path(r.key);
         path.append(name);
-        path.append(r.homeKey);
+        path.append(below);
         UniqueKey key = open(r, path);
         if (!key) return std::nullopt;
         const std::u16string valueName(r.homeValue);
@@ -54,16 +72,6 @@ public:
         return data;
     }
 
-    std::vector<FolderRuntime> folderRuntimes() override {
-        return scanRuntimeFolders(presentFolders(windowsRuntimeFolders(readFolderEnvironment(), wow32_)));
-    }
-
-    // A 32-bit runtime unpacked where 64-bit ones live would fail to load;
-    // the 32-bit Program Files is taken at its word, as the 32-bit registry
-    // view is.
-    bool suitsView(std::u16string_view libraryPath) override { return wow32_ || !isX86Library(libraryPath); }
-
-private:
     // Most vendors' keys are missing on any one machine, and several roots
     // share one vendor key: its absence is learnt once.
     bool hasVendorKey(size_t root) {
@@ -99,14 +107,15 @@ private:
     };
 
     bool wow32_;
+    bool includeUser_;
     REGSAM access_;
     std::vector<VendorKey> vendorKeys_;
 };
 
 } // namespace
 
-std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view) {
-    return std::make_unique<WindowsRuntimeRegistry>(view);
+std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view, bool includeUserSources) {
+    return std::make_unique<WindowsRuntimeRegistry>(view, includeUserSources);
 }
 
 } // namespace launcher

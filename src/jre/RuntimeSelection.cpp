@@ -27,27 +27,36 @@ struct DistributionRoot {
     std::u16string_view homeKey;
     std::u16string_view homeValue;
     KindRule kindRule;
-    bool majorOnlyNames;
+    bool releaseRefines;
     RootViews machineViews;
+    std::u16string_view otherHomeKey = {};
 };
 
 constexpr std::u16string_view kHotspotMsi = u"\\hotspot\\MSI";
+constexpr std::u16string_view kHotspotExe = u"\\hotspot\\EXE";
 constexpr std::u16string_view kOpenJ9Msi = u"\\openj9\\MSI";
 constexpr RuntimeKind kJdk = RuntimeKind::Jdk;
 constexpr RuntimeKind kJre = RuntimeKind::Jre;
 constexpr RuntimeVendor kSun = RuntimeVendor::Sun;
 constexpr RootViews kBoth = RootViews::Both;
 
+// The MSI and EXE installers of the Adoptium family name a subkey after the
+// installer's version (8.0.392.8 for 1.8.0_392, 17.0.4.101 for 17.0.4.1+1),
+// SapMachine after the full version with a patch part of its own; Zulu and
+// Liberica by the major version alone.
 constexpr DistributionRoot kDistributionRoots[] = {
-    {u"SOFTWARE\\Eclipse Adoptium\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Eclipse Adoptium\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Eclipse Foundation\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Eclipse Foundation\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\AdoptOpenJDK\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\AdoptOpenJDK\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Microsoft\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Semeru\\JDK\\", kJdk, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, false, kBoth},
-    {u"SOFTWARE\\Semeru\\JRE\\", kJre, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, false, kBoth},
+    {u"SOFTWARE\\Eclipse Adoptium\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\Eclipse Adoptium\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\Eclipse Foundation\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\Eclipse Foundation\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\AdoptOpenJDK\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\AdoptOpenJDK\\JRE\\", kJre, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    // AdoptOpenJDK's OpenJ9 builds: an IBM virtual machine.
+    {u"SOFTWARE\\AdoptOpenJDK\\JDK\\", kJdk, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, true, kBoth},
+    {u"SOFTWARE\\AdoptOpenJDK\\JRE\\", kJre, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, true, kBoth},
+    {u"SOFTWARE\\Microsoft\\JDK\\", kJdk, kSun, kHotspotMsi, u"Path", KindRule::Root, true, kBoth, kHotspotExe},
+    {u"SOFTWARE\\Semeru\\JDK\\", kJdk, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, true, kBoth},
+    {u"SOFTWARE\\Semeru\\JRE\\", kJre, RuntimeVendor::Ibm, kOpenJ9Msi, u"Path", KindRule::Root, true, kBoth},
     {u"SOFTWARE\\Azul Systems\\Zulu\\", kJdk, kSun, {}, u"InstallationPath", KindRule::JreSuffix, true, kBoth},
     {u"SOFTWARE\\Azul Systems\\Zulu 32-bit\\", kJdk, kSun, {}, u"InstallationPath", KindRule::JreSuffix, true,
      RootViews::Wow32Only},
@@ -58,13 +67,12 @@ constexpr DistributionRoot kDistributionRoots[] = {
 
 constexpr size_t kDistributionRootCount = std::size(kDistributionRoots);
 
-// The user hive is shared by both registry views, so a runtime registered
-// there is searched once, in the native view, unless its root is the
-// 32-bit one.
+// The user hive is shared by both registry views: a runtime registered
+// there is met in both passes, and its library's width decides which one
+// takes it.
 RegistryRoot inHive(const DistributionRoot& d, Hive hive) {
-    RootViews views = d.machineViews;
-    if (hive == Hive::User && views == RootViews::Both) views = RootViews::NativeOnly;
-    return {d.key, d.kind, d.vendor, false, hive, views, d.homeKey, d.homeValue, d.kindRule, d.majorOnlyNames};
+    return {d.key, d.kind, d.vendor, false, hive, d.machineViews, d.homeKey, d.homeValue, d.kindRule, d.releaseRefines,
+            d.otherHomeKey};
 }
 
 const std::vector<RegistryRoot>& allRoots() {
@@ -129,7 +137,6 @@ bool isRootSearched(const RegistryRoot& root, const RuntimeCriteria& c) {
 bool isRootInView(const RegistryRoot& root, bool wow32View) {
     switch (root.views) {
     case RootViews::Both: return true;
-    case RootViews::NativeOnly: return !wow32View;
     case RootViews::Wow32Only: return wow32View;
     }
     return false;

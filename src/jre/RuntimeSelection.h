@@ -22,7 +22,7 @@ enum class KindRule {
 
 enum class Hive { Machine, User };
 // The registry views a root is searched in.
-enum class RootViews { Both, NativeOnly, Wow32Only };
+enum class RootViews { Both, Wow32Only };
 
 struct RegistryRoot {
     std::u16string_view key; // under the hive, ending in a separator
@@ -32,18 +32,23 @@ struct RegistryRoot {
     bool runtimeInJreFolder;
     Hive hive = Hive::Machine;
     RootViews views = RootViews::Both;
-    // Below the version subkey, the key that holds the home value.
+    // Below the version subkey, the key that holds the home value; the
+    // other one is read where the first is missing (the vendor's EXE
+    // installer beside its MSI).
     std::u16string_view homeKey = {};
     std::u16string_view homeValue = u"JavaHome";
     KindRule kindRule = KindRule::Root;
-    // The vendor's installers may name a subkey by its major version only;
+    // The vendor's installers name a subkey by its major version only, or
+    // by an installer version whose later parts are no Java version parts;
     // the runtime's release file then gives the full version.
     bool releaseRefinesVersion = false;
+    std::u16string_view otherHomeKey = {};
 };
 
 // The roots in search order: the classic roots first, then the roots of
 // the OpenJDK distributions in the machine hive, then the same in the
-// user hive.
+// user hive (one key for both registry views: the width of each runtime's
+// library tells which launcher it is for).
 inline constexpr size_t kClassicRootCount = 7;
 size_t registryRootCount();
 const RegistryRoot& registryRoot(size_t index);

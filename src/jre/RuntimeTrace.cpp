@@ -109,11 +109,6 @@ std::u16string libraryRejection(std::u16string_view home, JvmTypeCode type) {
     return text;
 }
 
-std::u16string_view wrongBitnessRejection() {
-    return u"a 32-bit runtime, which this 64-bit launcher cannot load (only a paired 32-bit launcher, "
-           u"\"Pair Product\", may use it)";
-}
-
 std::u16string flavourOfLibrary(std::u16string_view libraryPath) {
     size_t file = libraryPath.rfind(kPathSeparator);
     if (file == std::u16string_view::npos || file == 0) return {};

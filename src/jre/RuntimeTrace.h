@@ -27,8 +27,6 @@ std::u16string searchRejection(RuntimeKind kind, RuntimeVendor vendor, const Run
 std::u16string boundsRejection(const VersionNumber& version, std::u16string_view text, const RuntimeCriteria& criteria);
 // Why no library was found under home for the type ("JVM Type").
 std::u16string libraryRejection(std::u16string_view home, JvmTypeCode type);
-// The words for a 32-bit runtime that a 64-bit search cannot use.
-std::u16string_view wrongBitnessRejection();
 // The flavour of a runtime library path: the name of its folder.
 std::u16string flavourOfLibrary(std::u16string_view libraryPath);
 

@@ -49,11 +49,25 @@ std::u16string currentSearchPath(const ExpandText& expand) {
 
 } // namespace
 
+int runtimeLibraryDepth(std::u16string_view jvmPath) {
+    if (kWindows) return 3;
+    // <home>/lib/<machine>/<flavour>/libjvm.so, where a home named "lib"
+    // holding lib/<flavour> is told apart by the folder above the flavour.
+    std::u16string_view machine = cutLast(jvmPath, NoSeparator::Clear, 2);
+    std::u16string_view lib = cutLast(machine, NoSeparator::Clear);
+    auto lastName = [](std::u16string_view path) {
+        size_t cut = path.rfind(kPathSeparator);
+        return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
+    };
+    return lastName(machine) != u"lib" && lastName(lib) == u"lib" && lib.size() < machine.size() ? 4 : 3;
+}
+
 std::u16string runtimeHomeOf(std::u16string_view jvmPath) {
-    return std::u16string(cutLast(jvmPath, NoSeparator::Keep, 3));
+    return std::u16string(cutLast(jvmPath, NoSeparator::Keep, runtimeLibraryDepth(jvmPath)));
 }
 
 std::u16string runtimeLibFolder(std::u16string_view jvmPath) {
+    if (runtimeLibraryDepth(jvmPath) == 4) return std::u16string(cutLast(jvmPath, NoSeparator::Clear, 2));
     std::u16string_view folder = cutLast(jvmPath, NoSeparator::Clear, 2);
     size_t last = folder.rfind(kPathSeparator);
     std::u16string lib(last == std::u16string_view::npos ? std::u16string_view() : folder.substr(0, last + 1));

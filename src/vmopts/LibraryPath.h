@@ -14,13 +14,17 @@ namespace launcher {
 // table in tests.
 using ExpandText = std::function<std::u16string(std::u16string_view)>;
 
-// The runtime folder: the runtime library's path without its last three
-// components (bin\server\jvm.dll, lib/server/libjvm.so). A component without
-// a separator before it stays.
+// How many components the runtime library's path has below the runtime
+// folder: three (bin\server\jvm.dll, lib/server/libjvm.so), or four in the
+// Linux layout up to Java 8, which names the machine (lib/amd64/server/libjvm.so).
+int runtimeLibraryDepth(std::u16string_view jvmPath);
+// The runtime folder: the runtime library's path without those components.
+// A component without a separator before it stays.
 std::u16string runtimeHomeOf(std::u16string_view jvmPath);
 // The runtime folder's lib subfolder: two components cut (each cut of a
 // path without a separator leaves nothing), then the text up to and with
-// its last separator, then "lib".
+// its last separator, then "lib"; in the layout that names the machine,
+// the machine's folder below lib.
 std::u16string runtimeLibFolder(std::u16string_view jvmPath);
 // The folder of the runtime's programs and, on Windows, its libraries:
 // bin beside the flavour folder on Windows, bin in the runtime folder on

@@ -1,4 +1,5 @@
 #include "vmopts/StartupCache.h"
+#include "vmopts/LibraryPath.h"
 
 #include "base/Md5.h"
 #include "base/PathText.h"
@@ -180,7 +181,7 @@ bool looksLikeDynamicArchive(std::string_view head, uint64_t fileSize) {
 
 std::u16string runtimeHomeOfLibrary(std::u16string_view jvmPath) {
     std::u16string_view home = jvmPath;
-    for (int level = 0; level < 3; ++level) {
+    for (int level = 0; level < runtimeLibraryDepth(jvmPath); ++level) {
         const size_t cut = home.find_last_of(kWindows ? u"\\/" : u"/");
         if (cut == std::u16string_view::npos) return {};
         home = home.substr(0, cut);

@@ -104,5 +104,30 @@ TEST(UserRuntimeFolders, SdkmanRuntimeIsChosenWhenItIsTheBestFit) {
     }
 }
 
+// A development kit 8 where SDKMAN_DIR says SDKMAN lives: its runtime is in
+// jre/lib/amd64, and a maximum of 1.8 leaves the machine's own runtimes out.
+TEST(UserRuntimeFolders, Jdk8InTheSdkmanFolderOfSdkmanDir) {
+    test::TempFolder folder;
+    fs::path runtime = folder.path() / "sdkman/candidates/java/8.0.392-tem";
+    fs::path runtimeLibs = runtime / "jre/lib/amd64";
+    fs::create_directories(runtimeLibs / "server");
+    fs::copy_file(test::standinHome("standard") / "lib/server/libjvm.so", runtimeLibs / "server/libjvm.so");
+    test::writeBytes(runtimeLibs / "libjava.so", "");
+    test::writeBytes(runtime / "bin/javac", "");
+    test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"1.8.0_392\"\n");
+    fs::path exe = folder.path() / "viewer";
+    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+    fs::path trace = folder.path() / "trace.txt";
+    test::EnvironmentOverride home(u"HOME", (folder.path() / "home").u16string());
+    test::EnvironmentOverride sdkman(u"SDKMAN_DIR", (folder.path() / "sdkman").u16string());
+    test::EnvironmentOverride traceVariable(u"STANDIN_TRACE", trace.u16string());
+    test::EnvironmentOverride noJavaHome(u"JAVA_HOME", std::nullopt);
+    test::writeBytes(folder.path() / "viewer.ini", "[Java Runtime Environment]\nMain Class=standin.Echo\n"
+                                                   "Maximum Version=1.8\nPreferred versions=1.8\n");
+    test::LaunchResult result = test::launch(exe, {"x"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(test::readBytes(trace).find("main [x]"), std::string::npos) << "the Java 8 runtime did not run";
+}
+
 } // namespace
 } // namespace launcher

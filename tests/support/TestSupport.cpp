@@ -59,6 +59,23 @@ std::string libraryHeaders(uint16_t machine) {
     return bytes;
 }
 
+std::string libraryImage(Machine machine) {
+    if (kWindows) {
+        return libraryHeaders(machine == Machine::X64 ? kPeMachineAmd64
+                              : machine == Machine::X86 ? kPeMachineI386 : kPeMachineArm64);
+    }
+    // ELF header: class (32/64-bit), little-endian, version, shared object,
+    // machine (i386 3, x86-64 62, AArch64 183).
+    std::string bytes(64, '\0');
+    bytes.replace(0, 4, "\x7f" "ELF");
+    bytes[4] = machine == Machine::X86 ? 1 : 2;
+    bytes[5] = 1;
+    bytes[6] = 1;
+    bytes[16] = 3;
+    bytes[18] = static_cast<char>(machine == Machine::X64 ? 62 : machine == Machine::X86 ? 3 : 183);
+    return bytes;
+}
+
 std::string readBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

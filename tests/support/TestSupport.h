@@ -41,6 +41,11 @@ inline constexpr uint16_t kPeMachineAmd64 = 0x8664;
 // optional header of the format that machine uses (PE32 for i386, PE32+
 // otherwise). Never loaded.
 std::string libraryHeaders(uint16_t machine);
+inline constexpr uint16_t kPeMachineArm64 = 0xAA64;
+// A runtime library of the platform's format (PE on Windows, ELF on Linux)
+// as far as the search reads it, built for that machine.
+enum class Machine { X64, X86, Arm64 };
+std::string libraryImage(Machine machine);
 // Writes launcher text as UTF-8.
 void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);

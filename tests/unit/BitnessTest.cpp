@@ -95,3 +95,55 @@ TEST(ImageWidth, BigEndianElfIsNeither) {
 
 } // namespace
 } // namespace launcher
+
+namespace launcher {
+namespace {
+
+// What the headers say of a file named like a runtime library, and the
+// reason the search gives for passing it over.
+TEST(LibraryImage, StateMachineAndReason) {
+    struct Case {
+        const char* label;
+        LibraryImage image;
+        ImageState state;
+        uint32_t machine;
+        LibraryWidth wanted;
+        const char16_t* reason; // part of the reason; empty: it fits
+    };
+    std::string longText(kImageHeadLimit, 'x');
+    std::string farHeaders = std::string("MZ") + std::string(kImageHeadLimit - 2, '\0');
+    farHeaders[0x3D] = 0x20; // NT headers at 0x2000, beyond what is read
+    const Case cases[] = {
+        {"PeX64", readPeImage(peImage(0x8664)), ImageState::Image, 0x8664, LibraryWidth::X64, u""},
+        {"PeX86For64", readPeImage(peImage(0x14C)), ImageState::Image, 0x14C, LibraryWidth::X64, u"a 32-bit runtime"},
+        {"PeX64For32", readPeImage(peImage(0x8664)), ImageState::Image, 0x8664, LibraryWidth::X86, u"a 64-bit runtime"},
+        {"PeArm64", readPeImage(peImage(0xAA64)), ImageState::Image, 0xAA64, LibraryWidth::X64, u"(machine 0xAA64)"},
+        {"PeCutShort", readPeImage(peImage(0x8664).substr(0, 0x90)), ImageState::Truncated, 0, LibraryWidth::X64,
+         u"cut short"},
+        {"PeDosHeaderOnly", readPeImage("MZ"), ImageState::Truncated, 0, LibraryWidth::X64, u"cut short"},
+        {"PeHeadersBeyondTheHead", readPeImage(farHeaders), ImageState::NotAnImage, 0, LibraryWidth::X64, u"no library"},
+        {"Text", readPeImage("a text file\r\n"), ImageState::NotAnImage, 0, LibraryWidth::X64, u"no library"},
+        {"LongText", readElfImage(longText), ImageState::NotAnImage, 0, LibraryWidth::X64, u"no library"},
+        {"Empty", readPeImage(""), ImageState::NotAnImage, 0, LibraryWidth::X64, u"no library"},
+        {"ElfX64", readElfImage(elfImage(2, 62)), ImageState::Image, 62, LibraryWidth::X64, u""},
+        {"ElfAarch64", readElfImage(elfImage(2, 183)), ImageState::Image, 183, LibraryWidth::X64, u"(machine 0xB7)"},
+        {"ElfCutShort", readElfImage(elfImage(2, 62).substr(0, 12)), ImageState::Truncated, 0, LibraryWidth::X64,
+         u"cut short"},
+        {"Unreadable", LibraryImage{}, ImageState::Unreadable, 0, LibraryWidth::X64, u"cannot be read"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.image.state, c.state) << c.label;
+        EXPECT_EQ(c.image.machine, c.machine) << c.label;
+        std::u16string reason = imageRejection(c.image, c.wanted);
+        if (*c.reason == u'\0') {
+            EXPECT_EQ(reason, u"") << c.label;
+        } else {
+            EXPECT_NE(reason.find(c.reason), std::u16string::npos) << c.label << ": " << std::string(reason.begin(), reason.end());
+        }
+        EXPECT_EQ(isForeignImage(c.image), c.state != ImageState::Image || c.machine == 0xAA64 || c.machine == 183)
+            << c.label;
+    }
+}
+
+} // namespace
+} // namespace launcher

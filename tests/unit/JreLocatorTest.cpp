@@ -4,6 +4,7 @@
 #include "jre/JreLocator.h"
 #include "base/Platform.h"
 #include "base/Text.h"
+#include "base/Trace.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +15,18 @@
 namespace launcher {
 namespace {
 
-// The first bytes of a library of the platform's format built for width;
-// "library" for Unknown.
+namespace fs = std::filesystem;
+
+// The first bytes of a library of the platform's format built for width.
 std::string libraryOf(LibraryWidth width) {
-    if (width == LibraryWidth::Unknown) return "library";
-    const bool x86 = width == LibraryWidth::X86;
-    std::string bytes(0x200, '\0');
-    if (kWindows) {
-        bytes.replace(0, 2, "MZ");
-        bytes[0x3C] = char(0x80);
-        bytes.replace(0x80, 6, x86 ? std::string("PE\0\0\x4c\x01", 6) : std::string("PE\0\0\x64\x86", 6));
-    } else {
-        bytes.replace(0, 6, x86 ? "\x7f" "ELF\x01\x01" : "\x7f" "ELF\x02\x01");
-        bytes[18] = x86 ? 3 : 62;
-    }
-    return bytes;
+    return test::libraryImage(width == LibraryWidth::X86 ? test::Machine::X86 : test::Machine::X64);
 }
 
 struct OneHomeRegistry : RuntimeRegistry {
     std::u16string home;
-    explicit OneHomeRegistry(std::u16string h) : home(std::move(h)) {}
+    LibraryWidth width;
+    OneHomeRegistry(std::u16string h, LibraryWidth w) : home(std::move(h)), width(w) {}
+    LibraryWidth viewWidth() const override { return width; }
     TextList subkeyNames(size_t root) override { return root == 0 && !home.empty() ? TextList{u"17"} : TextList{}; }
     std::optional<std::u16string> javaHome(size_t, std::u16string_view) override { return home; }
 };
@@ -51,14 +44,17 @@ protected:
         search.processWidth = LibraryWidth::X64;
         search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
         search.criteria.jdkKind = search.criteria.jreKind = true;
-        search.openRegistry = [this](RegistryView view) -> std::unique_ptr<RuntimeRegistry> {
-            return std::make_unique<OneHomeRegistry>(view == RegistryView::Native ? nativeHome : wow32Home);
+        search.openRegistry = [this](RegistryView view, bool) -> std::unique_ptr<RuntimeRegistry> {
+            // The view of the process the search stands for.
+            const bool wow32 = view == RegistryView::Wow32 || search.processWidth == LibraryWidth::X86;
+            return std::make_unique<OneHomeRegistry>(view == RegistryView::Native ? nativeHome : wow32Home,
+                                                     wow32 ? LibraryWidth::X86 : LibraryWidth::X64);
         };
     }
 
     // A runtime folder: the home marker and the libraries of the flavours.
     std::u16string runtime(std::u16string_view name, std::initializer_list<const char16_t*> flavours,
-                           bool marker = true, LibraryWidth width = LibraryWidth::Unknown) {
+                           bool marker = true, LibraryWidth width = LibraryWidth::X64) {
         std::u16string home = withTrailingSeparator(root.text(name));
         if (marker) test::writeBytes(test::toPath(home + (kWindows ? u"bin\\java.dll" : u"lib/libjava.so")), "x");
         for (const char16_t* f : flavours) {
@@ -136,7 +132,7 @@ TEST_F(JreLocatorTest, A32BitRuntimeNeedsThePairedLauncher) {
 }
 
 TEST_F(JreLocatorTest, The32BitViewOnlyWithAPair) {
-    wow32Home = runtime(u"wow", {u"client"});
+    wow32Home = runtime(u"wow", {u"client"}, true, LibraryWidth::X86);
     EXPECT_EQ(locateRuntime(search).jvmPath, u"");
     search.hasPair = true;
     RuntimeChoice choice = locateRuntime(search);
@@ -198,6 +194,94 @@ INSTANTIATE_TEST_SUITE_P(
                       NarrowCase{"JavaHome64BitLeavesNothing", kNone, kNone, kNone, kX64, "", false},
                       NarrowCase{"NoSecondPassInThe32BitView", kNone, kNone, kNone, kNone, "", false}),
     [](const ::testing::TestParamInfo<NarrowCase>& info) { return info.param.label; });
+
+// Each source with a runtime laid out as Java 8 leaves it, and with a
+// library that no x86 launcher can load. Only the configured folder takes
+// whatever it holds: loading it then says what is wrong.
+enum class Source { Configured, Beside, Registry, JavaHome };
+enum class Layout { Jdk8, Jre8, Arm64, Text, Cut };
+
+struct LayoutCase {
+    const char* label;
+    Source source;
+    Layout layout;
+    bool found;
+    const char* traced; // part of the trace line of a library passed over
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.label; }
+
+class SourceLayout : public JreLocatorTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(SourceLayout, IsFoundOrPassedOver) {
+    const LayoutCase& c = GetParam();
+    const bool jdk8 = c.layout == Layout::Jdk8;
+    const std::u16string home = withTrailingSeparator(root.text(u"runtime"));
+    // A development kit 8 keeps its runtime in jre; Linux names the machine.
+    const std::u16string libs = (jdk8 ? test::nativePath(u"jre/") : u"") +
+                                (kWindows ? u"bin\\" : c.layout == Layout::Jdk8 || c.layout == Layout::Jre8 ? u"lib/amd64/" : u"lib/");
+    const std::u16string library = home + libs + (kWindows ? u"server\\jvm.dll" : u"server/libjvm.so");
+    test::writeBytes(test::toPath(home + libs + (kWindows ? u"java.dll" : u"libjava.so")), "marker");
+    const std::string bytes = c.layout == Layout::Arm64 ? test::libraryImage(test::Machine::Arm64)
+                              : c.layout == Layout::Text ? std::string("a text file named like the library\n")
+                              : c.layout == Layout::Cut  ? test::libraryImage(test::Machine::X64).substr(0, 16)
+                                                         : test::libraryImage(test::Machine::X64);
+    test::writeBytes(test::toPath(library), bytes);
+    std::optional<test::EnvironmentOverride> javaHome;
+    if (c.source == Source::Configured) search.configuredFolder = home;
+    if (c.source == Source::Beside) search.launcherFolder = home;
+    if (c.source == Source::Registry) nativeHome = home;
+    if (c.source == Source::JavaHome) javaHome.emplace(u"JAVA_HOME", home);
+
+    fs::path traceFile = root.path() / "trace.log";
+    RuntimeChoice choice;
+    {
+        test::EnvironmentOverride variable(u"QX_LAUNCHER_TRACE", traceFile.u16string());
+        trace::enableFromEnvironment();
+        choice = locateRuntime(search);
+        trace::disable();
+    }
+    EXPECT_EQ(choice.jvmPath, c.found ? library : u"");
+    const std::string traced = test::readBytes(traceFile);
+    EXPECT_NE(traced.find(c.traced), std::string::npos) << traced;
+}
+
+constexpr const char* kNoImage = kWindows ? "is no library (no PE headers" : "is no library (no ELF headers";
+const char* const kArm64 = kWindows ? "built for ARM64 (machine 0xAA64), which this 64-bit launcher cannot load"
+                                    : "built for AArch64 (machine 0xB7), which this 64-bit launcher cannot load";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runtimes, SourceLayout,
+    ::testing::Values(LayoutCase{"ConfiguredJdk8", Source::Configured, Layout::Jdk8, true, "chosen"},
+                      LayoutCase{"BesideJre8", Source::Beside, Layout::Jre8, true, "chosen"},
+                      LayoutCase{"RegisteredJdk8", Source::Registry, Layout::Jdk8, true, "usable"},
+                      LayoutCase{"JavaHomeJdk8", Source::JavaHome, Layout::Jdk8, true, "chosen"},
+                      LayoutCase{"JavaHomeJre8", Source::JavaHome, Layout::Jre8, true, "chosen"},
+                      LayoutCase{"ConfiguredArm64IsTakenWithAWarning", Source::Configured, Layout::Arm64, true, kArm64},
+                      LayoutCase{"BesideArm64", Source::Beside, Layout::Arm64, false, kArm64},
+                      LayoutCase{"RegisteredArm64", Source::Registry, Layout::Arm64, false, kArm64},
+                      LayoutCase{"JavaHomeArm64", Source::JavaHome, Layout::Arm64, false, kArm64},
+                      LayoutCase{"RegisteredText", Source::Registry, Layout::Text, false, kNoImage},
+                      LayoutCase{"JavaHomeText", Source::JavaHome, Layout::Text, false, kNoImage},
+                      LayoutCase{"RegisteredCutShort", Source::Registry, Layout::Cut, false, "is cut short"},
+                      LayoutCase{"BesideCutShort", Source::Beside, Layout::Cut, false, "is cut short"}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.label; });
+
+TEST_F(JreLocatorTest, UserSourcesCanBeLeftOut) {
+    nativeHome = runtime(u"registered", {u"server"});
+    std::u16string javaHome = runtime(u"javahome", {u"server"});
+    test::EnvironmentOverride variable(u"JAVA_HOME", javaHome);
+    bool userSources = false;
+    search.openRegistry = [&](RegistryView, bool includeUser) -> std::unique_ptr<RuntimeRegistry> {
+        userSources = includeUser;
+        return std::make_unique<OneHomeRegistry>(u"", LibraryWidth::X64);
+    };
+    EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(javaHome, u"server"));
+    EXPECT_TRUE(userSources);
+    search.criteria.includeUserSources = false;
+    EXPECT_EQ(locateRuntime(search).jvmPath, u"");
+    EXPECT_FALSE(userSources);
+}
 
 TEST(NeedsPairRelaunch, OnlyThe64BitLauncherHandsOver) {
     test::TempFolder folder;

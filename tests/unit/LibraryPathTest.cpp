@@ -5,6 +5,7 @@
 #include "base/Platform.h"
 #include "support/TestSupport.h"
 #include "vmopts/LibraryPath.h"
+#include "vmopts/StartupCache.h"
 #include "vmopts/ProcessEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,28 @@ TEST(RuntimeFoldersTest, CutFromTheRuntimeLibrary) {
     EXPECT_EQ(runtimeLibFolder(p(u"server|jvm.dll")), u"lib");
     EXPECT_EQ(runtimeBinFolder(p(u"server|jvm.dll")), kWindows ? p(u"server") : p(u"server|bin"));
     EXPECT_EQ(launcherFolderOf(u"run.exe"), u"");
+}
+
+TEST(RuntimeFoldersTest, Java8LayoutOfLinuxNamesTheMachine) {
+    struct Case {
+        const char16_t *library, *home, *lib;
+    } cases[] = {
+        {u"/j/lib/server/libjvm.so", u"/j", u"/j/lib"},
+        {u"/j/lib/amd64/server/libjvm.so", u"/j", u"/j/lib/amd64"},
+        {u"/j/jre/lib/amd64/server/libjvm.so", u"/j/jre", u"/j/jre/lib/amd64"},
+        // A home named lib keeps the layout without a machine folder.
+        {u"/opt/lib/lib/server/libjvm.so", u"/opt/lib", u"/opt/lib/lib"},
+    };
+    for (const Case& c : cases) {
+        // Windows has one layout: three components below the home.
+        if (kWindows) continue;
+        const std::u16string library = c.library;
+        EXPECT_EQ(runtimeHomeOf(library), c.home) << toUtf8(c.library);
+        EXPECT_EQ(runtimeLibFolder(library), c.lib) << toUtf8(c.library);
+        EXPECT_EQ(runtimeBinFolder(library), std::u16string(c.home) + u"/bin");
+        EXPECT_EQ(runtimeHomeOfLibrary(library), std::u16string(c.home) + u"/");
+    }
+    EXPECT_EQ(runtimeLibraryDepth(p(u"|j|lib|amd64|server|jvm")), kWindows ? 3 : 4);
 }
 
 TEST(ProcessEnvironmentTest, VariablesSetBeforeTheLibraryPathAndSearchPathAfterIt) {

@@ -30,6 +30,8 @@ struct FakeRegistry : RuntimeRegistry {
     std::map<std::u16string, std::u16string> releases; // home -> JAVA_VERSION
     int releasesRead = 0;
     std::vector<FolderRuntime> folderRuntimes() override { return folders; }
+    // The probe below stands for the files: every library it finds fits.
+    std::u16string libraryUnfit(std::u16string_view) override { return {}; }
     std::u16string versionOfHome(std::u16string_view h) override {
         ++releasesRead;
         return releases[std::u16string(h)];
@@ -253,13 +255,19 @@ TEST(RuntimeSelection, DistributionRootsTellKindAndVersionsFromTheName) {
         const char *lowest, *highest;
         bool native, wow32;
     } cases[] = {
-        {kAdoptiumJdk, M, u"17.0.9.9", Jdk, "17.0.9.9", "17.0.9.9", 1, 1},
-        {kAdoptiumJre, U, u"11.0.21.9", Jre, "11.0.21.9", "11.0.21.9", 1, 0},
+        // The installers' own versions: the first three numbers are Java's,
+        // the fourth the installer's build (or patch × 100 + build).
+        {kAdoptiumJdk, M, u"17.0.9.9", Jdk, "17.0.9.0", "17.0.9.65535", 1, 1},
+        {kAdoptiumJdk, M, u"17.0.4.101", Jdk, "17.0.4.0", "17.0.4.65535", 1, 1},
+        {kAdoptiumJdk, M, u"8.0.392.8", Jdk, "1.8.0.392", "1.8.0.392", 1, 1},
+        {kAdoptiumJre, U, u"11.0.21.9", Jre, "11.0.21.0", "11.0.21.65535", 1, 1},
         {kZulu, M, u"zulu-17", Jdk, "17.0.0.0", "17.65535.65535.65535", 1, 1},
-        {kZulu, U, u"zulu-8-jre", Jre, "1.8.0.0", "8.65535.65535.65535", 1, 0},
+        {kZulu, U, u"zulu-8-jre", Jre, "1.8.0.0", "1.8.65535.65535", 1, 1},
         {u"SOFTWARE\\Azul Systems\\Zulu 32-bit\\", U, u"zulu-11", Jdk, "11.0.0.0", "11.65535.65535.65535", 0, 1},
         {kLiberica, M, u"jre-17-full", Jre, "17.0.0.0", "17.65535.65535.65535", 1, 1},
-        {u"SOFTWARE\\SapMachine\\JDK\\", M, u"17.0.9", Jdk, "17.0.9.0", "17.0.9.0", 1, 1},
+        {u"SOFTWARE\\SapMachine\\JDK\\", M, u"17.0.9", Jdk, "17.0.9.0", "17.0.9.65535", 1, 1},
+        {u"SOFTWARE\\SapMachine\\JDK\\", M, u"17.0.9.256", Jdk, "17.0.9.0", "17.0.9.65535", 1, 1},
+        {u"SOFTWARE\\SapMachine\\JDK\\", M, u"1.8.0_392", Jdk, "1.8.0.392", "1.8.0.392", 1, 1},
         // The classic roots know no major-only names: "17" is 17.0.0.0.
         {u"Software\\JavaSoft\\JDK\\", M, u"17", Jdk, "17.0.0.0", "17.0.0.0", 1, 1},
     };
@@ -297,6 +305,7 @@ FolderRuntime folder(std::u16string_view h, std::u16string_view version, Runtime
 TEST(RuntimeSelection, NewSourcesJoinTheRanking) {
     const size_t classicJre = 3, classicJdk = 0;
     const size_t zulu = rootOf(kZulu), liberica = rootOf(kLiberica);
+    const size_t adoptium = rootOf(kAdoptiumJdk), adoptiumUser = rootOf(kAdoptiumJdk, Hive::User);
     auto none = [](RuntimeCriteria&) {};
     auto onlyJre = [](RuntimeCriteria& c) { c.favourKinds = false, c.jdkKind = false; };
     auto maximum = [](const char16_t* text) {
@@ -326,17 +335,37 @@ TEST(RuntimeSelection, NewSourcesJoinTheRanking) {
         {"folder without a library", {}, {folder(u"empty", u"21", RuntimeKind::Jdk)}, none, std::nullopt},
         {"names and releases without a version", {{zulu, u"zulu-latest", u"Z17"}},
          {folder(u"F21", u"unknown", RuntimeKind::Jdk)}, none, std::nullopt},
+        // Installer versions: equal Java versions keep discovery order, with
+        // the release file read or without it.
+        {"classic 17.0.9 ties with Adoptium 17.0.9.9", {{classicJdk, u"17.0.9", u"C17"}, {adoptium, u"17.0.9.9", u"A17"}},
+         {}, none, home(u"C17")},
+        {"the tie without a release file", {{classicJdk, u"17.0.9", u"C17"}, {adoptium, u"17.0.9.9", u"Z0"}}, {}, none,
+         home(u"C17")},
+        {"Adoptium's patch release is newer", {{classicJdk, u"17.0.4", u"C17"}, {adoptium, u"17.0.4.101", u"A174"}}, {},
+         none, home(u"A174")},
+        {"8.0.392.8 is within a maximum of 1.8", {{adoptium, u"8.0.392.8", u"A8"}, {classicJdk, u"11.0.2", u"C11"}}, {},
+         maximum(u"1.8"), home(u"A8")},
+        {"8.0.392.8 is older than a classic 1.8.0_401",
+         {{adoptium, u"8.0.392.8", u"A8"}, {classicJdk, u"1.8.0_401", u"C11"}}, {}, none, home(u"C11")},
+        {"8.0.392.8 matches a preferred 1.8", {{classicJdk, u"11.0.2", u"C11"}, {adoptium, u"8.0.392.8", u"A8"}}, {},
+         [](RuntimeCriteria& c) { c.preferredVersions = {u"1.8"}; }, home(u"A8")},
+        {"user keys left out", {{adoptiumUser, u"21.0.1.12", u"L21"}, {classicJdk, u"17.0.9", u"C17"}}, {},
+         [](RuntimeCriteria& c) { c.includeUserSources = false; }, home(u"C17")},
+        {"user keys searched", {{adoptiumUser, u"21.0.1.12", u"L21"}, {classicJdk, u"17.0.9", u"C17"}}, {}, none,
+         home(u"L21")},
     };
     libraries() = {{home(u"J8"), {u"client"}},  {home(u"C17"), {u"server"}},
                    {home(u"Z17"), {u"server"}}, {home(u"Z17b"), {u"server"}}, {home(u"Z21"), {u"server"}},
                    {home(u"Z0"), {u"server"}},  {home(u"Z8"), {u"client"}},  {home(u"C11"), {u"server"}},
-                   {home(u"L21"), {u"server"}}, {home(u"L11"), {u"server"}}, {home(u"F21"), {u"server"}}};
+                   {home(u"L21"), {u"server"}}, {home(u"L11"), {u"server"}}, {home(u"F21"), {u"server"}},
+                   {home(u"A17"), {u"server"}}, {home(u"A174"), {u"server"}}, {home(u"A8"), {u"server"}}};
     for (const SourceCase& k : cases) {
         FakeRegistry registry;
         for (const auto& [root, name, h] : k.keys) registry.roots[root].emplace_back(name, h);
         registry.folders = k.folders;
         registry.releases = {{home(u"Z17"), u"17.0.10"}, {home(u"Z17b"), u"17.0.10"}, {home(u"Z21"), u"21.0.1"},
-                             {home(u"Z8"), u"1.8.0_392"}};
+                             {home(u"Z8"), u"1.8.0_392"}, {home(u"A17"), u"17.0.9"}, {home(u"A174"), u"17.0.4.1"},
+                             {home(u"A8"), u"1.8.0_392"}};
         RuntimeCriteria c = defaults();
         k.configure(c);
         for (JvmTypeCode type : {JvmTypeCode::Any, JvmTypeCode::FavorServer}) {

@@ -65,11 +65,11 @@ struct TracedRegistry : RuntimeRegistry {
         return std::nullopt;
     }
     std::vector<FolderRuntime> folderRuntimes() override { return folders; }
-    bool suitsView(std::u16string_view library) override {
+    std::u16string libraryUnfit(std::u16string_view library) override {
         for (const std::u16string& h : thirtyTwoBit) {
-            if (library.rfind(h, 0) == 0) return false;
+            if (library.rfind(h, 0) == 0) return imageRejection({ImageState::Image, 0x14C, LibraryWidth::X86}, LibraryWidth::X64);
         }
-        return true;
+        return {};
     }
 };
 

@@ -168,7 +168,7 @@ TEST_P(PairRelaunch, FollowsTheSourceAndTheLibrary) {
     if (c.source == Source::ConfiguredFolder) search.configuredFolder = home.u16string();
     search.hasPair = c.hasPair;
     search.processWidth = LibraryWidth::X64; // the x64 launcher's search, whatever this program's width
-    search.openRegistry = [](RegistryView) -> std::unique_ptr<RuntimeRegistry> {
+    search.openRegistry = [](RegistryView, bool) -> std::unique_ptr<RuntimeRegistry> {
         return std::make_unique<NoRegistry>();
     };
     test::EnvironmentOverride javaHome(u"JAVA_HOME", c.source == Source::JavaHome ? home.u16string() : u"");

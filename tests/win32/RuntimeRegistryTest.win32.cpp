@@ -4,6 +4,7 @@
 // and removes every key it made when it ends.
 
 #include "base/Handles.win32.h"
+#include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/RuntimeRegistry.h"
 #include "support/ScratchKeys.win32.h"
@@ -89,18 +90,20 @@ private:
 };
 
 // A runtime folder as installers leave it: the bin\java.dll marker and the
-// given library flavours (file contents do not matter to the search).
-std::u16string layOutRuntime(const fs::path& home, std::initializer_list<const char*> flavours) {
+// given library flavours, built for the machine.
+std::u16string layOutRuntime(const fs::path& home, std::initializer_list<const char*> flavours,
+                             test::Machine machine = test::Machine::X64) {
     test::writeBytes(home / "bin" / "java.dll", "marker");
-    for (const char* flavour : flavours) test::writeBytes(home / "bin" / flavour / "jvm.dll", "library");
+    for (const char* flavour : flavours) test::writeBytes(home / "bin" / flavour / "jvm.dll", test::libraryImage(machine));
     return home.u16string() + u"\\";
 }
 
-constexpr int32_t kTop = kVersionFillHigh;
+// The machine of the runtimes registered in a view.
+test::Machine machineOf(RegistryView view) {
+    return view == RegistryView::Wow32 ? test::Machine::X86 : test::Machine::X64;
+}
 
-// The headers of a 32-bit x86 library.
-const std::string kX86Image = std::string("MZ") + std::string(0x3A, '\0') +
-                              std::string("\x40\0\0\0PE\0\0\x4c\x01", 10) + std::string(18, '\0');
+constexpr int32_t kTop = kVersionFillHigh;
 
 // Every registered runtime, whatever its kind, vendor or version.
 RuntimeCriteria everyRuntime() {
@@ -157,8 +160,8 @@ class EveryRoot : public RuntimeRegistryTest,
 
 TEST_P(EveryRoot, FindsTheRuntimeRegisteredThere) {
     const auto [root, view] = GetParam();
-    std::u16string kit = layOutRuntime(folder_.path() / "kit", {"server"});
-    std::u16string inner = layOutRuntime(folder_.path() / "kit" / "jre", {"client"});
+    std::u16string kit = layOutRuntime(folder_.path() / "kit", {"server"}, machineOf(view));
+    std::u16string inner = layOutRuntime(folder_.path() / "kit" / "jre", {"client"}, machineOf(view));
     keys_.registerRuntime(view, root, u"1.8.0_301", folder_.text(u"kit"));
 
     const bool inJre = registryRoot(root).key.find(u"Java Development Kit") != std::u16string_view::npos;
@@ -347,14 +350,10 @@ class BothViews : public RuntimeRegistryTest, public testing::WithParamInterface
 
 TEST_P(BothViews, NativeViewComesFirst) {
     const ViewCase& c = GetParam();
-    // A 32-bit library in the native view, as well: no bitness test runs on
-    // a registry runtime, the view alone decides.
-    const std::string x86 = kX86Image;
     std::map<RegistryView, std::u16string> homes;
     for (RegistryView view : {RegistryView::Native, RegistryView::Wow32}) {
         fs::path home = folder_.path() / (view == RegistryView::Native ? "native" : "wow32");
-        homes[view] = layOutRuntime(home, {});
-        test::writeBytes(home / "bin" / "server" / "jvm.dll", x86);
+        homes[view] = layOutRuntime(home, {"server"}, machineOf(view));
         for (const std::u16string& name : view == RegistryView::Native ? c.nativeNames : c.wow32Names) {
             keys_.registerRuntime(view, kJreRoot, name, home.u16string());
         }
@@ -384,21 +383,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ViewCase>& info) { return info.param.label; });
 
 // A runtime folder as the OpenJDK installers and zip files leave it: the
-// library, the release file and, for a development kit, its compiler.
-std::u16string layOutOpenJdk(const fs::path& home, const std::string& release, bool jdk) {
-    std::u16string text = layOutRuntime(home, {"server"});
+// library, the release file and, for a development kit, its compiler; a
+// development kit 8 keeps its runtime in its jre folder.
+std::u16string layOutOpenJdk(const fs::path& home, const std::string& release, bool jdk,
+                             test::Machine machine = test::Machine::X64, bool java8 = false) {
+    std::u16string text = home.u16string() + u"\\";
+    layOutRuntime(java8 ? home / "jre" : home, {"server"}, machine);
     test::writeBytes(home / "release", release);
     if (jdk) test::writeBytes(home / "bin" / "javac.exe", "compiler");
     return text;
 }
 
-// Each OpenJDK installer's registry layout, in the hive and view it writes.
+// Each OpenJDK installer's registry layout, in the hive and view it writes
+// (the user's keys are one for both views: the library's width decides).
 struct LayoutCase {
     const char* label;
     HKEY hive;
     RegistryView view;
     const wchar_t* key;
     const wchar_t* value;
+    bool java8 = false;
+    const char* release = "JAVA_VERSION=\"17.0.9\"\n";
 };
 
 void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.label; }
@@ -407,17 +412,23 @@ class DistributionLayout : public RuntimeRegistryTest, public testing::WithParam
 
 TEST_P(DistributionLayout, IsFoundInItsViewOnly) {
     const LayoutCase& c = GetParam();
-    std::u16string home = layOutOpenJdk(folder_.path() / "runtime", "JAVA_VERSION=\"17.0.9\"\n", false);
+    std::u16string home = layOutOpenJdk(folder_.path() / "runtime", c.release, c.java8, machineOf(c.view), c.java8);
     keys_.registerValue(c.view, c.hive, c.key, c.value, home.substr(0, home.size() - 1));
     EXPECT_EQ(registryPass(c.view, everyRuntime()), home);
     const RegistryView other = c.view == RegistryView::Native ? RegistryView::Wow32 : RegistryView::Native;
     EXPECT_EQ(registryPass(other, everyRuntime()), std::nullopt) << "the views must be apart";
+    // The library is found in the runtime's own folder.
+    RuntimeSearch search;
+    search.criteria = everyRuntime();
+    search.hasPair = true;
+    EXPECT_EQ(locateRuntime(search).jvmPath, home + (c.java8 ? u"jre\\" : u"") + u"bin\\server\\jvm.dll");
 }
 
 const HKEY kMachine = HKEY_LOCAL_MACHINE;
 const HKEY kUser = HKEY_CURRENT_USER;
 constexpr RegistryView kNative = RegistryView::Native;
 constexpr RegistryView kWow32 = RegistryView::Wow32;
+const char* const kJava8 = "JAVA_VERSION=\"1.8.0_392\"\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Installers, DistributionLayout,
@@ -428,7 +439,16 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"EclipseFoundation32", kMachine, kWow32, L"SOFTWARE\\Eclipse Foundation\\JDK\\17.0.9.9\\hotspot\\MSI",
                    L"Path"},
         LayoutCase{"AdoptOpenJdkJre", kMachine, kNative, L"SOFTWARE\\AdoptOpenJDK\\JRE\\17.0.9.9\\hotspot\\MSI", L"Path"},
+        LayoutCase{"AdoptOpenJdkOpenJ9", kMachine, kNative, L"SOFTWARE\\AdoptOpenJDK\\JDK\\11.0.21.9\\openj9\\MSI",
+                   L"Path", false, "JAVA_VERSION=\"11.0.21\"\n"},
         LayoutCase{"MicrosoftUser", kUser, kNative, L"SOFTWARE\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path"},
+        // The EXE installers beside the MSI ones, per user and per machine.
+        LayoutCase{"MicrosoftExeUser", kUser, kNative, L"SOFTWARE\\Microsoft\\JDK\\21.0.9.10\\hotspot\\EXE", L"Path",
+                   false, "JAVA_VERSION=\"21.0.9\"\n"},
+        LayoutCase{"AdoptiumExe", kMachine, kNative, L"SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.9.10\\hotspot\\EXE",
+                   L"Path", false, "JAVA_VERSION=\"21.0.9\"\n"},
+        // A 32-bit runtime in the user's keys: found by the 32-bit pass only.
+        LayoutCase{"AdoptiumUser32", kUser, kWow32, L"SOFTWARE\\Eclipse Adoptium\\JRE\\17.0.9.9\\hotspot\\MSI", L"Path"},
         LayoutCase{"SemeruJdk", kMachine, kNative, L"SOFTWARE\\Semeru\\JDK\\17.0.9.1\\openj9\\MSI", L"Path"},
         LayoutCase{"SemeruJreUser", kUser, kNative, L"SOFTWARE\\Semeru\\JRE\\17.0.9.1\\openj9\\MSI", L"Path"},
         LayoutCase{"Zulu", kMachine, kNative, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath"},
@@ -437,19 +457,46 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"Liberica", kMachine, kNative, L"SOFTWARE\\BellSoft\\Liberica\\jdk-17-full", L"InstallationPath"},
         LayoutCase{"LibericaJreUser", kUser, kNative, L"SOFTWARE\\BellSoft\\Liberica\\jre-17", L"InstallationPath"},
         LayoutCase{"SapMachine", kMachine, kNative, L"SOFTWARE\\SapMachine\\JDK\\17", L"JavaHome"},
-        LayoutCase{"SapMachineJre32", kMachine, kWow32, L"SOFTWARE\\SapMachine\\JRE\\17", L"JavaHome"}),
+        LayoutCase{"SapMachinePatch", kMachine, kNative, L"SOFTWARE\\SapMachine\\JDK\\17.0.9.256", L"JavaHome"},
+        LayoutCase{"SapMachineJre32", kMachine, kWow32, L"SOFTWARE\\SapMachine\\JRE\\17", L"JavaHome"},
+        // Java 8 development kits, whose runtime is in their jre folder.
+        LayoutCase{"AdoptiumJdk8", kMachine, kNative, L"SOFTWARE\\Eclipse Adoptium\\JDK\\8.0.392.8\\hotspot\\MSI",
+                   L"Path", true, kJava8},
+        LayoutCase{"ZuluJdk8User", kUser, kNative, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-8", L"InstallationPath", true,
+                   kJava8},
+        LayoutCase{"LibericaJdk8", kMachine, kNative, L"SOFTWARE\\BellSoft\\Liberica\\jdk-8", L"InstallationPath", true,
+                   kJava8},
+        LayoutCase{"SemeruJdk8", kMachine, kNative, L"SOFTWARE\\Semeru\\JDK\\8.0.392.8\\openj9\\MSI", L"Path", true,
+                   kJava8}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return info.param.label; });
 
+// The classic keys with a development kit 8 registered as a JDK: its
+// runtime is in its jre folder, which the classic "JavaHome" does not name.
+TEST_F(RuntimeRegistryTest, ClassicJdk8KeyFindsTheRuntimeInItsJreFolder) {
+    std::u16string kit = layOutOpenJdk(folder_.path() / "jdk1.8.0_392", kJava8, true, test::Machine::X64, true);
+    keys_.registerRuntime(kNative, kJdkRoot, u"1.8.0_392", kit.substr(0, kit.size() - 1));
+    RuntimeSearch search;
+    search.criteria = everyRuntime();
+    search.criteria.maximumVersion = parseVersion(u"1.8", kVersionFillHigh).version;
+    search.criteria.preferredVersions = {u"1.8"};
+    EXPECT_EQ(locateRuntime(search).jvmPath, kit + u"jre\\bin\\server\\jvm.dll");
+}
+
 // Each folder the installers and IDEs unpack into, found through the
-// variable that names it; a 32-bit runtime only by a launcher with a pair.
+// variable that names it; a 32-bit runtime only by a launcher with a pair;
+// a library no x86 launcher can load passed over with its reason.
+enum class Library { X64, X86, Arm64, Text, Cut };
+
 struct FolderCase {
     const char* label;
     const char16_t* variable;
     const char* below; // under the variable's folder
     bool hasPair;
-    bool x86;
+    Library library;
     bool found;
     bool pairRelaunch;
+    bool java8 = false;
+    const char* traced = ""; // part of the trace
 };
 
 void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.label; }
@@ -460,27 +507,62 @@ TEST_P(FolderLayout, IsFound) {
     const FolderCase& c = GetParam();
     fs::path base = folder_.path() / "base";
     fs::path home = base / c.below;
-    layOutOpenJdk(home, "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.1\"\n", true);
-    if (c.x86) test::writeBytes(home / "bin" / "server" / "jvm.dll", kX86Image);
+    const bool x86 = c.library == Library::X86;
+    layOutOpenJdk(home, std::string("IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"") + (c.java8 ? "1.8.0_442" : "21.0.1") +
+                  "\"\n", true, x86 ? test::Machine::X86 : test::Machine::X64, c.java8);
+    fs::path library = home / (c.java8 ? "jre" : "") / "bin" / "server" / "jvm.dll";
+    if (c.library == Library::Arm64) test::writeBytes(library, test::libraryImage(test::Machine::Arm64));
+    if (c.library == Library::Text) test::writeBytes(library, "a text file named like the library\r\n");
+    if (c.library == Library::Cut) test::writeBytes(library, test::libraryImage(test::Machine::X64).substr(0, 0x90));
     test::EnvironmentOverride variable(c.variable, base.u16string());
     RuntimeSearch search;
     search.criteria = everyRuntime();
     search.hasPair = c.hasPair;
-    RuntimeChoice choice = locateRuntime(search);
-    EXPECT_EQ(choice.jvmPath, c.found ? home.u16string() + u"\\bin\\server\\jvm.dll" : u"");
+    fs::path traceFile = folder_.path() / "trace.log";
+    RuntimeChoice choice;
+    {
+        test::EnvironmentOverride traceVariable(u"QX_LAUNCHER_TRACE", traceFile.u16string());
+        trace::enableFromEnvironment();
+        choice = locateRuntime(search);
+        trace::disable();
+    }
+    EXPECT_EQ(choice.jvmPath, c.found ? library.u16string() : u"");
     EXPECT_EQ(choice.pairRelaunch, c.pairRelaunch);
+    const std::string traced = test::readBytes(traceFile);
+    EXPECT_NE(traced.find(c.traced), std::string::npos) << traced;
 }
+
+constexpr Library kX64 = Library::X64;
+constexpr Library kX86 = Library::X86;
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, FolderLayout,
-    testing::Values(FolderCase{"ProgramFiles", u"ProgramFiles", "Eclipse Adoptium\\jdk-21.0.1.12-hotspot", 0, 0, 1, 0},
-                    FolderCase{"Corretto", u"ProgramFiles", "Amazon Corretto\\jdk21.0.1_12", 0, 0, 1, 0},
-                    FolderCase{"PerUser", u"LOCALAPPDATA", "Programs\\Zulu\\zulu-21", 0, 0, 1, 0},
-                    FolderCase{"IdeDownload", u"USERPROFILE", ".jdks\\temurin-21.0.1", 0, 0, 1, 0},
-                    FolderCase{"NotAVendorFolder", u"ProgramFiles", "Tools\\jdk-21", 0, 0, 0, 0},
-                    FolderCase{"X86AmongThe64BitOnes", u"USERPROFILE", ".jdks\\temurin-21-x86", 1, 1, 0, 0},
-                    FolderCase{"ProgramFiles32WithPair", u"ProgramFiles(x86)", "Java\\jre-21", 1, 1, 1, 1},
-                    FolderCase{"ProgramFiles32WithoutPair", u"ProgramFiles(x86)", "Java\\jre-21", 0, 1, 0, 0}),
+    testing::Values(FolderCase{"ProgramFiles", u"ProgramFiles", "Eclipse Adoptium\\jdk-21.0.1.12-hotspot", 0, kX64, 1, 0},
+                    FolderCase{"Corretto", u"ProgramFiles", "Amazon Corretto\\jdk21.0.1_12", 0, kX64, 1, 0},
+                    FolderCase{"PerUser", u"LOCALAPPDATA", "Programs\\Zulu\\zulu-21", 0, kX64, 1, 0},
+                    FolderCase{"IdeDownload", u"USERPROFILE", ".jdks\\temurin-21.0.1", 0, kX64, 1, 0},
+                    FolderCase{"NotAVendorFolder", u"ProgramFiles", "Tools\\jdk-21", 0, kX64, 0, 0},
+                    FolderCase{"X86AmongThe64BitOnes", u"USERPROFILE", ".jdks\\temurin-21-x86", 1, kX86, 1, 1},
+                    FolderCase{"ProgramFiles32WithPair", u"ProgramFiles(x86)", "Java\\jre-21", 1, kX86, 1, 1},
+                    FolderCase{"ProgramFiles32WithoutPair", u"ProgramFiles(x86)", "Java\\jre-21", 0, kX86, 0, 0},
+                    FolderCase{"PerUserX86WithPair", u"LOCALAPPDATA", "Programs\\Zulu\\zulu-21-x86", 1, kX86, 1, 1},
+                    FolderCase{"PerUserX86WithoutPair", u"LOCALAPPDATA", "Programs\\Zulu\\zulu-21-x86", 0, kX86, 0, 0,
+                               false, "a 32-bit runtime, which this 64-bit launcher cannot load"},
+                    FolderCase{"SapMachineTwoLevels", u"ProgramFiles", "SapMachine\\JDK\\21", 0, kX64, 1, 0},
+                    FolderCase{"SapMachineJre32", u"ProgramFiles(x86)", "SapMachine\\JRE\\21", 1, kX86, 1, 1},
+                    FolderCase{"AndroidOpenJdk", u"ProgramFiles", "Android\\openjdk\\jdk-21.0.1", 0, kX64, 1, 0},
+                    FolderCase{"Scoop", u"USERPROFILE", "scoop\\apps\\temurin21-jdk\\current", 0, kX64, 1, 0},
+                    FolderCase{"ScoopOtherApp", u"USERPROFILE", "scoop\\apps\\gradle\\current", 0, kX64, 0, 0},
+                    FolderCase{"GradleOneLevelDeeper", u"USERPROFILE", ".gradle\\jdks\\adoptium-21-x64\\jdk-21.0.1+12", 0,
+                               kX64, 1, 0},
+                    FolderCase{"IdeDownloadJdk8", u"USERPROFILE", ".jdks\\temurin-1.8.0_442", 0, kX64, 1, 0, true},
+                    FolderCase{"ProgramFilesJdk8", u"ProgramFiles", "Zulu\\zulu-8", 0, kX64, 1, 0, true},
+                    FolderCase{"Arm64", u"ProgramFiles", "Microsoft\\jdk-21.0.1-aarch64", 1, Library::Arm64, 0, 0, false,
+                               "built for ARM64 (machine 0xAA64), which this 64-bit launcher cannot load"},
+                    FolderCase{"TextFile", u"ProgramFiles", "Java\\jdk-21", 1, Library::Text, 0, 0, false,
+                               "is no library (no PE headers in its first 4 KB)"},
+                    FolderCase{"CutShort", u"ProgramFiles", "Java\\jdk-21", 1, Library::Cut, 0, 0, false,
+                               "is cut short: the file ends inside its headers"}),
     [](const testing::TestParamInfo<FolderCase>& info) { return info.param.label; });
 
 // One machine with classic runtimes (those of the worked example) and
