@@ -160,11 +160,6 @@ HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base,
     if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(state.taken.get(), u"hand-over event")) {
         return HandOver::Untrusted;
     }
-    // The primary's process, held from now on: its id cannot pass to
-    // another process while this launch waits for it.
-    const DWORD primary = readBlockWord(state.block(), kPrimaryProcessOffset);
-    state.primary.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, primary));
-    if (trace::on()) trace::say({u"single instance: handing over to process ", toDecimal(static_cast<long long>(primary))});
     // The answer is posted to this thread: it needs its queue before then.
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -175,12 +170,18 @@ HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base,
     ResetEvent(state.taken.get());
     writeForwardArguments(block, arguments);
     writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
-    if (postToPrimary(block, state.taken.get())) return HandOver::Done;
-    if (withdrawForwardSlot(block, GetCurrentThreadId())) return HandOver::Failed;
-    // The primary claimed the slot just as the time ran out: it is being
-    // copied and the launch will be served. The slot stays this launch's
-    // until the copy is done.
-    awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
+    if (!postToPrimary(block, state.taken.get())) {
+        if (withdrawForwardSlot(block, GetCurrentThreadId())) return HandOver::Failed;
+        // The primary claimed the slot just as the time ran out: it is being
+        // copied and the launch will be served. The slot stays this launch's
+        // until the copy is done.
+        awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
+    }
+    // The primary's process, held while this launch waits for its answer or
+    // its end; it has written its id before it could take the slot.
+    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
+    state.primary.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, primary));
+    if (trace::on()) trace::say({u"single instance: handed over to process ", toDecimal(static_cast<long long>(primary))});
     return HandOver::Done;
 }
 

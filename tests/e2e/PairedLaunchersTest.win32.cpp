@@ -117,48 +117,5 @@ TEST_F(PairedLaunchers, The32BitLauncherTurnsA64BitRuntimeAway) {
     EXPECT_EQ(trace(), "");
 }
 
-// The current directory of this process, and so of the launches it starts,
-// for as long as the object lives.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const fs::path& path) : old_(fs::current_path()) { fs::current_path(path); }
-    ~CurrentDirectory() { fs::current_path(old_); }
-
-private:
-    fs::path old_;
-};
-
-// "Pair Product" names the pair by its bare name, and a planted program of
-// that name is in the current directory (a download folder, say): only the
-// pair beside the launcher may ever start.
-TEST_F(PairedLaunchers, RelativePairIsTakenFromTheLaunchersFolderNeverTheCurrentOne) {
-    const fs::path downloads = folder.path() / "Downloads";
-    fs::create_directories(downloads);
-    fs::copy_file(exe32, downloads / "viewer32.exe");
-    test::writeBytes(downloads / "app.jar", "PK");
-    std::string planted = ini(x86Home, "");
-    planted.insert(planted.find("Minimum Version"), "Virtual Machine Parameters=-Dplanted=yes\r\n");
-    test::writeBytes(downloads / "viewer32.ini", planted);
-    test::writeBytes(app / "viewer.ini", ini(x86Home, "Pair Product=viewer32.exe\r\nPair Return Code=Yes\r\n"));
-    test::writeBytes(app / "viewer32.ini", ini(x86Home, ""));
-    CurrentDirectory inDownloads(downloads);
-
-    test::LaunchResult served = test::launch(exe64, {"7"});
-    EXPECT_TRUE(served.messages.empty()) << served.messages.front();
-    EXPECT_EQ(served.exitCode, 7) << trace();
-    EXPECT_EQ(trace().find("planted"), std::string::npos) << trace();
-
-    // Without the pair beside it: a message instead of a silent 0.
-    fs::remove(exe32);
-    fs::remove(tracePath);
-    test::LaunchResult missing = test::launch(exe64, {"7"});
-    EXPECT_EQ(missing.exitCode, -1);
-    ASSERT_EQ(missing.messages.size(), 1u);
-    const std::string expected = "The paired program " + toUtf8(exe32.u16string()) + " cannot be started: ";
-    EXPECT_EQ(missing.messages[0].substr(0, expected.size()), expected) << missing.messages[0];
-    EXPECT_GT(missing.messages[0].size(), expected.size() + 2) << "the system's reason";
-    EXPECT_EQ(trace(), "") << "nothing started";
-}
-
 } // namespace
 } // namespace launcher
