@@ -43,6 +43,7 @@ enum class MessageId : uint16_t {
     JniReasonInvalid = 230,
     IniPathTooLong = 240,
     RuntimeTooWide = 241,
+    PairStartFailed = 242,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

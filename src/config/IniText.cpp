@@ -41,14 +41,14 @@ struct ParsedLine {
 ParsedLine parseLine(std::u16string_view line) {
     std::u16string_view rest = trimBlanks(line);
     if (rest.empty() || rest.front() == u';') return {};
-    if (rest.front() == u'[') {
-        // The name ends at the line's last "]", as Windows reads it.
-        size_t close = rest.rfind(u']');
-        if (close == 0 || close == std::u16string_view::npos) return {};
-        return {LineKind::Header, trimBlanks(rest.substr(1, close - 1)), {}};
-    }
+    // The name ends at the line's last "]", as Windows reads it; a "[" line
+    // without one is no header, and is read as any other line.
+    size_t close = rest.front() == u'[' ? rest.rfind(u']') : std::u16string_view::npos;
+    if (close != std::u16string_view::npos) return {LineKind::Header, trimBlanks(rest.substr(1, close - 1)), {}};
     size_t equals = rest.find(u'=');
-    if (equals == std::u16string_view::npos) return {};
+    // A line without "=" is a key with an empty value, as Windows reads it:
+    // it hides a later line of the same key.
+    if (equals == std::u16string_view::npos) return {LineKind::Entry, rest, rest.substr(rest.size())};
     return {LineKind::Entry, trimBlanks(rest.substr(0, equals)), unquote(trimBlanks(rest.substr(equals + 1)))};
 }
 
@@ -183,10 +183,11 @@ public:
     }
 
     // Where the new value of an entry line starts: after the first "=" and
-    // the blanks that follow it.
-    size_t valueOffset(const ByteLine& line) const {
+    // the blanks that follow it; nothing for a line without "=".
+    std::optional<size_t> valueOffset(const ByteLine& line) const {
         size_t offset = line.begin;
         while (offset < line.end && unitAt(offset) != u'=') offset += unit_;
+        if (offset == line.end) return std::nullopt;
         offset += unit_;
         while (offset < line.end && (unitAt(offset) == u' ' || unitAt(offset) == u'\t')) offset += unit_;
         return offset;
@@ -376,8 +377,10 @@ std::optional<std::string> setIniValue(std::string_view bytes, std::u16string_vi
     std::string result;
     if (place.entryLine >= 0) {
         const ByteLine& line = lines[place.entryLine];
-        size_t offset = file.valueOffset(line);
-        result.append(bytes.substr(0, offset)).append(file.encode(valueText(value))).append(bytes.substr(line.end));
+        // A key alone on its line gets its "=" after it.
+        std::optional<size_t> offset = file.valueOffset(line);
+        std::u16string written = offset ? valueText(value) : u"=" + valueText(value);
+        result.append(bytes.substr(0, offset.value_or(line.end))).append(file.encode(written)).append(bytes.substr(line.end));
     } else if (place.sectionLine >= 0) {
         const ByteLine& line = lines[place.lastContentLine];
         // The new line ends the way the line before it does, so that a lone

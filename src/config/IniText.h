@@ -10,9 +10,10 @@
 // last "]".
 // An entry is a line with "="; the value is the text after the first "="
 // without surrounding blanks, and one pair of matching single or double
-// quotes around it is taken off. Lines whose first non-blank character is
-// ";" are comments. Entries before the first header belong to the section
-// with the empty name.
+// quotes around it is taken off. Any other line that is not blank (a "["
+// line without "]" included) is a key with an empty value. Lines whose
+// first non-blank character is ";" are comments. Entries before the first
+// header belong to the section with the empty name.
 
 #include "base/Text.h"
 

@@ -64,7 +64,7 @@ VendorFlags vendorFlagsFrom(std::u16string_view value, const VendorFlags& curren
     return current;
 }
 
-std::u16string absoluteJrePath(std::u16string_view value, std::u16string_view modulePath) {
+std::u16string besideLauncher(std::u16string_view value, std::u16string_view modulePath) {
     if (value.empty() || isAbsolutePath(value)) return std::u16string(value);
     std::u16string path = folderOf(modulePath);
     path.push_back(kPathSeparator);
@@ -142,7 +142,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.runtime.maximumVersion = maximumVersionFrom(layered.read(kJreSection, u"Maximum Version"));
     settings.serviceMode = layered.read(kApplicationSection, u"Application Type") == u"service";
     settings.runtime.preferredVersions = splitString(layered.read(kJreSection, u"Preferred versions"), u";");
-    settings.jrePath = absoluteJrePath(readJrePath(layered, modulePath, settings, readUserIni), modulePath);
+    settings.jrePath = besideLauncher(readJrePath(layered, modulePath, settings, readUserIni), modulePath);
     settings.runtime.jvmType = jvmTypeFrom(layered.read(kJreSection, u"JVM Type"));
     applyJvmSource(layered.read(kJreSection, u"JVM Source"), settings.runtime);
     settings.runtime.vendors = vendorFlagsFrom(layered.read(kJreSection, u"VM Provider"), settings.runtime.vendors);
@@ -159,7 +159,9 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.overrideWorkingDirectory = isYes(layered.read(kApplicationSection, u"Override WorkingDir"));
     settings.systemPath = layered.read(kJreSection, u"System Path");
     settings.libraryPath = layered.read(kJreSection, u"Library Path");
-    settings.pairProduct = layered.read(kApplicationSection, u"Pair Product");
+    // A bare name would otherwise be looked for in the current directory,
+    // which may be a download folder holding a planted program.
+    settings.pairProduct = besideLauncher(layered.read(kApplicationSection, u"Pair Product"), modulePath);
     settings.waitForPair = isYes(layered.read(kApplicationSection, u"Pair Return Code"));
     settings.singleInstance = layered.read(kApplicationSection, u"Single Instance") == u"yes";
     settings.startupCache = isYes(layered.read(kApplicationSection, u"Startup Cache"));

@@ -34,8 +34,9 @@ void applyJvmSource(std::u16string_view value, RuntimeCriteria& criteria);
 // "VM Provider": the vendor flags of the first matching row, else the
 // current ones.
 VendorFlags vendorFlagsFrom(std::u16string_view value, const VendorFlags& current);
-// "JRE Path" made absolute against the executable's folder.
-std::u16string absoluteJrePath(std::u16string_view value, std::u16string_view modulePath);
+// A path setting ("JRE Path", "Pair Product") made absolute against the
+// executable's folder.
+std::u16string besideLauncher(std::u16string_view value, std::u16string_view modulePath);
 // "Main Class" with "/" as the package separator.
 std::u16string mainClassFrom(std::u16string_view value);
 

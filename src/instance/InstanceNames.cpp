@@ -40,4 +40,31 @@ std::string instanceSocketName(std::u16string_view modulePath, uint32_t userId) 
     return text;
 }
 
+SocketPlace chooseSocketPlace(std::string_view runtimeFolder, const RuntimeFolderFacts& facts, uint32_t userId,
+                              std::string_view socketName) {
+    // A socket address holds 108 bytes with the terminating zero.
+    constexpr size_t kLongestSocketPath = 107;
+    SocketPlace place;
+    if (runtimeFolder.empty()) {
+        place.why = "XDG_RUNTIME_DIR is not set";
+    } else if (runtimeFolder.front() != '/') {
+        place.why = "XDG_RUNTIME_DIR is not an absolute path";
+    } else if (!facts.isFolder) {
+        place.why = "XDG_RUNTIME_DIR names no folder";
+    } else if (facts.owner != userId || (facts.mode & 022) != 0) {
+        place.why = "XDG_RUNTIME_DIR is not the user's own folder";
+    } else {
+        std::string folder(runtimeFolder);
+        if (folder.back() != '/') folder.push_back('/');
+        std::string path = folder + std::string(socketName) + ".sock";
+        if (path.size() > kLongestSocketPath) {
+            place.why = "XDG_RUNTIME_DIR is too long for a socket's path";
+        } else {
+            place.path = std::move(path);
+            place.lockPath = folder + std::string(socketName) + ".lock";
+        }
+    }
+    return place;
+}
+
 } // namespace launcher

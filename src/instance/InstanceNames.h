@@ -23,4 +23,24 @@ std::u16string forwardTakenName(std::u16string_view baseName);
 // the path itself may be longer than a socket address holds.
 std::string instanceSocketName(std::u16string_view modulePath, uint32_t userId);
 
+// What the system says about the folder named by XDG_RUNTIME_DIR.
+struct RuntimeFolderFacts {
+    bool isFolder = false;
+    uint32_t owner = 0;
+    uint32_t mode = 0; // permission bits
+};
+
+// Where the POSIX port's socket lives: a file in the user's runtime folder,
+// which only the user can reach, or (empty path) the abstract name, which
+// any user can bind first. The folder is used when it is named by an
+// absolute path, is a folder of userId's that no one else may write to, and
+// the socket's path fits a socket address.
+struct SocketPlace {
+    std::string path;       // empty: the abstract name
+    std::string lockPath;   // the lock under which a stale socket is taken over
+    const char* why = "";   // when the abstract name is used: why
+};
+SocketPlace chooseSocketPlace(std::string_view runtimeFolder, const RuntimeFolderFacts& facts, uint32_t userId,
+                              std::string_view socketName);
+
 } // namespace launcher

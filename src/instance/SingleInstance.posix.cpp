@@ -1,7 +1,9 @@
-// The Linux port meets its other launches at an abstract Unix socket named
-// from the user and the executable's path. The kernel drops the name with
-// the last descriptor, so a primary that crashed leaves nothing stale
-// behind, and binding the name is the atomic test of who is first.
+// The Linux port meets its other launches at a Unix socket named from the
+// user and the executable's path: a file in the user's runtime folder
+// (XDG_RUNTIME_DIR), which no other user can reach, or, without one, an
+// abstract name. Binding the name is the test of who is first. A socket file
+// outlives a primary that crashed: one that nobody listens on is stale, and
+// the next launch takes it over, under a lock so that only one does.
 //
 // A secondary sends the forward block over the connection and reads one
 // answer: 'A' with secondaryMain's value, or 'E' with the primary's exit
@@ -11,6 +13,7 @@
 #include "instance/SingleInstance.h"
 #include "base/Descriptor.posix.h"
 #include "base/Text.h"
+#include "base/Trace.h"
 #include "instance/ForwardBlock.h"
 #include "instance/InstanceNames.h"
 #include "jvm/VmHooks.h"
@@ -20,11 +23,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -50,7 +56,15 @@ private:
 
 } // namespace
 
+struct SocketName {
+    sockaddr_un address{};
+    socklen_t length = 0;
+    std::string path;     // empty for an abstract name
+    std::string lockPath;
+};
+
 struct SingleInstanceGuard::State {
+    SocketName name;
     UniqueDescriptor socket; // primary: listening; secondary: the connection
     UniqueDescriptor wakeRead, wakeWrite;
     std::thread listener;
@@ -91,19 +105,46 @@ namespace {
 void ExitAnnouncer::exit(jint code) { state_.announceExit(code); }
 void ExitAnnouncer::abort() { state_.announceExit(-1); }
 
-struct SocketName {
-    sockaddr_un address{};
-    socklen_t length = 0;
-};
+SocketPlace socketPlace(std::u16string_view modulePath) {
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    RuntimeFolderFacts facts;
+    struct stat info{};
+    if (folder && *folder && ::stat(folder, &info) == 0) {
+        facts = {S_ISDIR(info.st_mode), static_cast<uint32_t>(info.st_uid), static_cast<uint32_t>(info.st_mode & 07777)};
+    }
+    return chooseSocketPlace(folder ? folder : "", facts, getuid(), instanceSocketName(modulePath, getuid()));
+}
 
 SocketName socketName(std::u16string_view modulePath) {
     SocketName name;
     name.address.sun_family = AF_UNIX;
+    SocketPlace place = socketPlace(modulePath);
+    if (!place.path.empty()) {
+        if (trace::on()) trace::say({u"single instance: socket ", fromNarrow(place.path)});
+        std::memcpy(name.address.sun_path, place.path.data(), place.path.size());
+        name.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + place.path.size() + 1);
+        name.path = std::move(place.path);
+        name.lockPath = std::move(place.lockPath);
+        return name;
+    }
     // A leading zero byte puts the name in the abstract namespace.
     std::string text = instanceSocketName(modulePath, getuid());
+    if (trace::on()) trace::say({u"single instance: abstract socket name ", fromNarrow(text), u" (", fromNarrow(place.why), u")"});
     std::memcpy(name.address.sun_path + 1, text.data(), text.size());
     name.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
     return name;
+}
+
+// Held while a launch binds the socket file, or finds it stale and takes it
+// over: every primary listens before it lets go, so under the lock a socket
+// that refuses connections has no live owner.
+UniqueDescriptor lockPlace(const SocketName& name) {
+    UniqueDescriptor lock(::open(name.lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock) return lock;
+    while (::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) return UniqueDescriptor();
+    }
+    return lock;
 }
 
 UniqueDescriptor newSocket() { return UniqueDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
@@ -184,7 +225,6 @@ void listen(const std::shared_ptr<SingleInstanceGuard::State>& state) {
 }
 
 bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
-    if (::listen(state->socket.get(), SOMAXCONN) != 0) return false;
     int wake[2];
     if (pipe2(wake, O_CLOEXEC) != 0) return false;
     state->wakeRead.reset(wake[0]);
@@ -200,27 +240,106 @@ bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
 
 enum class Rendezvous { Primary, Secondary, Unavailable, Unreachable };
 
-// Binds the name (first launch) or connects to its holder. A name that is
-// bound but not yet listened on belongs to a primary that is starting up;
-// a name nobody holds any more is taken over.
-Rendezvous meet(const SocketName& name, UniqueDescriptor& socket) {
+// A connection made without waiting: connected, or why not. A primary
+// whose queue of unaccepted connections is full is busy, not gone.
+enum class Contact { Connected, Busy, NoListener, Failed };
+
+Contact contact(const SocketName& name, UniqueDescriptor& socket) {
+    socket.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket) return Contact::Failed;
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
+        // The exchange that follows waits as usual.
+        int flags = fcntl(socket.get(), F_GETFL);
+        if (flags < 0 || fcntl(socket.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return Contact::Failed;
+        return Contact::Connected;
+    }
+    switch (errno) {
+    case EAGAIN:
+    case EINTR: return Contact::Busy;
+    case ECONNREFUSED:
+    case ENOENT: return Contact::NoListener;
+    default: return Contact::Failed;
+    }
+}
+
+// Binds the name and listens at once, so that no launch ever finds this
+// primary's socket without a listener.
+bool claim(const SocketName& name, UniqueDescriptor& socket) {
+    socket = newSocket();
+    if (!socket) return false;
+    return ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0 &&
+           ::listen(socket.get(), SOMAXCONN) == 0;
+}
+
+Rendezvous met(UniqueDescriptor& socket) {
+    // Another user may hold an abstract name; nothing is exchanged with a
+    // process of someone else.
+    return sameUser(socket.get()) ? Rendezvous::Secondary : Rendezvous::Unavailable;
+}
+
+// The socket file: connect to its primary, or become the primary, taking
+// over a socket that nobody listens on (its primary crashed, or someone
+// bound it and never listened).
+Rendezvous meetAtPath(const SocketName& name, UniqueDescriptor& socket) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
     while (true) {
-        socket = newSocket();
-        if (!socket) return Rendezvous::Unavailable;
-        if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
-            return Rendezvous::Primary;
+        Contact first = contact(name, socket);
+        if (first == Contact::Connected) return met(socket);
+        if (first == Contact::Failed) return Rendezvous::Unreachable;
+        if (first == Contact::NoListener) {
+            UniqueDescriptor lock = lockPlace(name);
+            if (!lock) return Rendezvous::Unavailable;
+            if (claim(name, socket)) return Rendezvous::Primary;
+            if (errno != EADDRINUSE) return Rendezvous::Unavailable;
+            // A primary may have claimed it since; if not, it is stale.
+            Contact second = contact(name, socket);
+            if (second == Contact::Connected) return met(socket);
+            if (second == Contact::NoListener) {
+                if (trace::on()) trace::say({u"single instance: nobody listens on ", fromNarrow(name.path), u": taken over"});
+                if (::unlink(name.path.c_str()) != 0 && errno != ENOENT) return Rendezvous::Unavailable;
+                if (claim(name, socket)) return Rendezvous::Primary;
+                return Rendezvous::Unavailable;
+            }
+            if (second == Contact::Failed) return Rendezvous::Unreachable;
         }
-        if (errno != EADDRINUSE) return Rendezvous::Unavailable;
-        socket = newSocket();
-        if (!socket) return Rendezvous::Unavailable;
-        if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
-            return sameUser(socket.get()) ? Rendezvous::Secondary : Rendezvous::Unavailable;
-        }
-        if (errno != ECONNREFUSED && errno != EAGAIN && errno != EINTR) return Rendezvous::Unreachable;
+        // Busy: its queue drains as it accepts.
         if (std::chrono::steady_clock::now() >= deadline) return Rendezvous::Unreachable;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+// The abstract name: binding it is the test. A name that is bound but not
+// yet listened on belongs to a primary that is starting up; a name nobody
+// holds any more is taken over.
+Rendezvous meetAtAbstractName(const SocketName& name, UniqueDescriptor& socket) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
+    while (true) {
+        if (claim(name, socket)) return Rendezvous::Primary;
+        if (errno != EADDRINUSE) return Rendezvous::Unavailable;
+        Contact found = contact(name, socket);
+        if (found == Contact::Connected) return met(socket);
+        if (found == Contact::Failed) return Rendezvous::Unreachable;
+        if (std::chrono::steady_clock::now() >= deadline) return Rendezvous::Unreachable;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+Rendezvous meet(const SocketName& name, UniqueDescriptor& socket) {
+    return name.path.empty() ? meetAtAbstractName(name, socket) : meetAtPath(name, socket);
+}
+
+} // namespace
+
+namespace {
+
+// The name goes with the listening socket: the next launch is a primary. A
+// socket file is removed under the lock, while it is still this primary's.
+void release(SingleInstanceGuard::State& state) {
+    if (!state.name.path.empty()) {
+        UniqueDescriptor lock = lockPlace(state.name);
+        ::unlink(state.name.path.c_str());
+    }
+    state.socket.reset();
 }
 
 } // namespace
@@ -232,14 +351,18 @@ SingleInstanceGuard::~SingleInstanceGuard() { stop(); }
 bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server) {
     auto state = std::make_shared<State>();
     state->server = std::move(server);
-    switch (meet(socketName(modulePath), state->socket)) {
+    state->name = socketName(modulePath);
+    switch (meet(state->name, state->socket)) {
     case Rendezvous::Unavailable:
         return true;
     case Rendezvous::Unreachable:
         role_ = InstanceRole::Secondary;
         return false;
     case Rendezvous::Primary:
-        if (!startPrimary(state)) return true;
+        if (!startPrimary(state)) {
+            release(*state);
+            return true;
+        }
         state_ = state;
         role_ = InstanceRole::Primary;
         return true;
@@ -279,8 +402,7 @@ void SingleInstanceGuard::stop() {
     while (::write(state_->wakeWrite.get(), &wake, 1) < 0 && errno == EINTR) {
     }
     if (state_->listener.joinable()) state_->listener.join();
-    // The name goes with the listening socket: the next launch is a primary.
-    state_->socket.reset();
+    release(*state_);
     state_.reset();
     role_ = InstanceRole::Off;
 }

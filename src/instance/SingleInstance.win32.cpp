@@ -3,6 +3,8 @@
 #include "base/Wide.win32.h"
 #include "instance/ForwardBlock.h"
 #include "instance/InstanceNames.h"
+#include "instance/ObjectSecurity.win32.h"
+#include "base/Trace.h"
 
 #include <span>
 #include <thread>
@@ -16,6 +18,7 @@ struct SingleInstanceGuard::State {
     UniqueHandle taken;       // auto reset: the primary has copied the argument slot
     UniqueHandle listener;
     DWORD listenerId = 0;
+    UniqueHandle primary; // secondary: the primary's process
     UINT message = 0;
     ForwardServer server;
 
@@ -25,6 +28,25 @@ struct SingleInstanceGuard::State {
 namespace {
 
 constexpr DWORD kSlotWaitMillis = 30000;
+
+// An object that existed before this launch opened it: used only when its
+// owner and integrity level say that this user's launches made it.
+bool trusted(HANDLE object, std::u16string_view what) {
+    std::optional<ObjectSecurity> security = readObjectSecurity(object);
+    if (security && acceptExistingObject(*security, processIntegrity())) return true;
+    if (trace::on()) {
+        trace::say({u"single instance: the ", what, u" belongs to another user or to a lower integrity level: ",
+                    u"this start runs on its own"});
+    }
+    return false;
+}
+
+// Creates or opens a named object; one that existed must be trusted.
+UniqueHandle sharedObject(HANDLE created, std::u16string_view what) {
+    UniqueHandle object(created);
+    if (object && GetLastError() == ERROR_ALREADY_EXISTS && !trusted(object.get(), what)) object.reset();
+    return object;
+}
 
 bool processEnded(DWORD processId) {
     UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
@@ -72,8 +94,8 @@ DWORD WINAPI listen(void* param) {
 }
 
 bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state, const std::u16string& base) {
-    state->mainStarted.reset(CreateEventW(nullptr, TRUE, FALSE, wide(mainStartedEventName(base))));
-    state->taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
+    state->mainStarted = sharedObject(CreateEventW(nullptr, TRUE, FALSE, wide(mainStartedEventName(base))), u"start event");
+    state->taken = sharedObject(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))), u"hand-over event");
     state->message = RegisterWindowMessageW(wide(base));
     if (!state->mainStarted || !state->taken || state->message == 0) return false;
     std::span<uint8_t> block = state->block();
@@ -102,7 +124,10 @@ bool postToPrimary(std::span<uint8_t> block, HANDLE taken) {
         DWORD listener = readBlockWord(block, kListenerThreadOffset);
         UINT message = readBlockWord(block, kMessageIdOffset);
         DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
-        bool posted = listener != 0 && message != 0 && PostThreadMessageW(listener, message, GetCurrentThreadId(), 0);
+        // Only ever to the primary's own thread: the id in the block could
+        // name a thread of any process.
+        bool posted = listener != 0 && message != 0 && threadOfProcess(listener, primary) &&
+                      PostThreadMessageW(listener, message, GetCurrentThreadId(), 0);
         if (WaitForSingleObject(taken, posted ? 250 : 10) == WAIT_OBJECT_0) return true;
         if (primary != 0 && processEnded(primary)) return false;
         // Never taken: the primary cannot be reached; the slot is withdrawn.
@@ -118,17 +143,23 @@ void awaitCopy(HANDLE taken, DWORD primary) {
     }
 }
 
-bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
-    if (!fitsForwardBlock(arguments)) return false;
+enum class HandOver { Done, Failed, Untrusted };
+
+HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
+    if (!fitsForwardBlock(arguments)) return HandOver::Failed;
     // The block has one argument slot: the lock keeps it to one secondary
     // from writing until the primary has copied it.
     UniqueHandle lock(CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))));
-    if (!lock) return false;
+    if (!lock) return HandOver::Failed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(lock.get(), u"hand-over lock")) return HandOver::Untrusted;
     DWORD waited = WaitForSingleObject(lock.get(), kSlotWaitMillis);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return false;
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return HandOver::Failed;
     ScopeExit release([&] { ReleaseMutex(lock.get()); });
     state.taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
-    if (!state.taken) return false;
+    if (!state.taken) return HandOver::Failed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(state.taken.get(), u"hand-over event")) {
+        return HandOver::Untrusted;
+    }
     // The answer is posted to this thread: it needs its queue before then.
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -139,12 +170,28 @@ bool handOver(SingleInstanceGuard::State& state, const std::u16string& base, con
     ResetEvent(state.taken.get());
     writeForwardArguments(block, arguments);
     writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
-    if (postToPrimary(block, state.taken.get())) return true;
-    if (withdrawForwardSlot(block, GetCurrentThreadId())) return false;
-    // The primary claimed the slot just as the time ran out: it is being
-    // copied and the launch will be served. The slot stays this launch's
-    // until the copy is done.
-    awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
+    if (!postToPrimary(block, state.taken.get())) {
+        if (withdrawForwardSlot(block, GetCurrentThreadId())) return HandOver::Failed;
+        // The primary claimed the slot just as the time ran out: it is being
+        // copied and the launch will be served. The slot stays this launch's
+        // until the copy is done.
+        awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
+    }
+    // The primary's process, held while this launch waits for its answer or
+    // its end; it has written its id before it could take the slot.
+    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
+    state.primary.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, primary));
+    if (trace::on()) trace::say({u"single instance: handed over to process ", toDecimal(static_cast<long long>(primary))});
+    return HandOver::Done;
+}
+
+// Forwarding is off for this start; the trace says why.
+bool unavailable(std::u16string_view why) {
+    const DWORD error = GetLastError();
+    if (trace::on()) {
+        trace::say({u"single instance: ", why, u" (error ", toDecimal(static_cast<long long>(error)),
+                    u"): this start runs on its own"});
+    }
     return true;
 }
 
@@ -160,21 +207,29 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
     state->server = std::move(server);
     state->mapping.reset(
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base)));
-    if (!state->mapping) return true;
+    if (!state->mapping) return unavailable(u"the shared block cannot be made");
     const bool primary = GetLastError() != ERROR_ALREADY_EXISTS;
+    if (!primary && !trusted(state->mapping.get(), u"shared block")) return true;
     state->view.reset(MapViewOfFile(state->mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-    if (!state->view) return true;
+    if (!state->view) return unavailable(u"the shared block cannot be mapped");
     state_ = state;
     if (primary) {
         if (!startPrimary(state, base)) {
             state_.reset();
-            return true;
+            return unavailable(u"this start cannot serve later ones");
         }
         role_ = InstanceRole::Primary;
         return true;
     }
     role_ = InstanceRole::Secondary;
-    return handOver(*state, base, arguments);
+    switch (handOver(*state, base, arguments)) {
+    case HandOver::Done: return true;
+    case HandOver::Failed: return false;
+    case HandOver::Untrusted: break;
+    }
+    state_.reset();
+    role_ = InstanceRole::Off;
+    return true;
 }
 
 void SingleInstanceGuard::mainStarted() {
@@ -204,11 +259,11 @@ void SingleInstanceGuard::stop() {
 
 int SingleInstanceGuard::waitForPrimary() {
     if (role_ != InstanceRole::Secondary) return 0;
-    std::span<uint8_t> block = state_->block();
-    const UINT message = readBlockWord(block, kMessageIdOffset);
-    UniqueHandle primary(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
-                                     readBlockWord(block, kPrimaryProcessOffset)));
-    if (!primary) return 0;
+    const UINT message = readBlockWord(state_->block(), kMessageIdOffset);
+    // Without the primary's process neither its answer nor its end can be
+    // awaited: that is no success.
+    const UniqueHandle& primary = state_->primary;
+    if (!primary) return -1;
     auto answer = [message](int32_t& value) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,5 +1,6 @@
 #include "launcher/Launcher.h"
 #include "base/ConsoleVariant.h"
+#include "base/Format.h"
 #include "base/Messages.h"
 #include "base/ModulePath.h"
 #include "config/CommandLine.h"
@@ -10,6 +11,7 @@
 #include "base/Environment.h"
 #include "base/LibrarySearch.h"
 #include "base/PathText.h"
+#include "base/SystemError.h"
 #include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
@@ -65,12 +67,7 @@ Launcher::~Launcher() {
 }
 
 int Launcher::run() {
-    if (pairRelaunch_) {
-        if (trace::on()) trace::say({u"starting the paired launcher: ", settings_.pairProduct});
-        int code = relaunchPair(settings_.pairProduct, settings_.waitForPair);
-        traceExit(code, settings_.waitForPair ? u"the paired launcher's own code" : u"handed to the paired launcher");
-        return code;
-    }
+    if (pairRelaunch_) return runPair();
     if (instance_.role() == InstanceRole::Secondary) {
         int code = instance_.waitForPrimary();
         traceExit(code, u"the running start's answer");
@@ -79,6 +76,21 @@ int Launcher::run() {
     int code = runNormal();
     instance_.setExitCode(code);
     return code;
+}
+
+int Launcher::runPair() {
+    if (trace::on()) trace::say({u"starting the paired launcher: ", settings_.pairProduct});
+    PairOutcome pair = relaunchPair(settings_.pairProduct, settings_.waitForPair);
+    if (!pair.started) {
+        // Otherwise the user's start would end without a word.
+        const std::u16string reason = systemErrorText(pair.error);
+        if (trace::on()) trace::say({u"the paired launcher cannot be started: ", reason});
+        showError(messageOwner_, formatMessage(loadMessage(MessageId::PairStartFailed), {settings_.pairProduct, reason}));
+        traceExit(-1, u"the paired launcher cannot be started (message shown)");
+        return -1;
+    }
+    traceExit(pair.exitCode, settings_.waitForPair ? u"the paired launcher's own code" : u"handed to the paired launcher");
+    return pair.exitCode;
 }
 
 bool Launcher::checkSingleInstance() {

@@ -77,6 +77,8 @@ public:
 
 private:
     int runNormal();
+    // Hands the launch to the paired launcher; -1 when it cannot be started.
+    int runPair();
     // Settles this launch's single-instance role; false when a later
     // launch could not hand its arguments over.
     bool checkSingleInstance();

@@ -11,7 +11,7 @@ extern char** environ;
 
 namespace launcher {
 
-int relaunchPair(const std::u16string& pairProduct, bool wait) {
+PairOutcome relaunchPair(const std::u16string& pairPath, bool wait) {
     // The same arguments, the program name as this process was given it.
     std::string cmdline;
     readWholeFile("/proc/self/cmdline", cmdline);
@@ -19,15 +19,21 @@ int relaunchPair(const std::u16string& pairProduct, bool wait) {
     if (cmdline.empty() || cmdline.back() != '\0') cmdline.push_back('\0');
     for (size_t p = 0; p < cmdline.size(); p = cmdline.find('\0', p) + 1) argv.push_back(cmdline.data() + p);
     argv.push_back(nullptr);
-    std::string program = toNarrow(pairProduct);
+    std::string program = toNarrow(pairPath);
+    PairOutcome outcome;
     pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return 0;
-    if (!wait) return 0;
+    if (int error = posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ); error != 0) {
+        outcome.error = static_cast<uint32_t>(error);
+        return outcome;
+    }
+    outcome.started = true;
+    if (!wait) return outcome;
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return 0;
+        if (errno != EINTR) return outcome;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+    if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+    return outcome;
 }
 
 } // namespace launcher

@@ -4,23 +4,26 @@
 
 namespace launcher {
 
-int relaunchPair(const std::u16string& pairProduct, bool wait) {
+PairOutcome relaunchPair(const std::u16string& pairPath, bool wait) {
     // CreateProcessW may write into the command line it is given.
     std::wstring commandLine = GetCommandLineW();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(wide(pairProduct), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    PairOutcome outcome;
+    if (!CreateProcessW(wide(pairPath), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info)) {
-        return 0;
+        outcome.error = GetLastError();
+        return outcome;
     }
+    outcome.started = true;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    if (!wait) return 0;
+    if (!wait) return outcome;
     WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 0;
-    if (!GetExitCodeProcess(process.get(), &code)) return 0;
-    return static_cast<int>(code);
+    if (GetExitCodeProcess(process.get(), &code)) outcome.exitCode = static_cast<int>(code);
+    return outcome;
 }
 
 } // namespace launcher

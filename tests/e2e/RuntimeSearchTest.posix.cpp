@@ -58,10 +58,32 @@ TEST_F(RuntimeSearchLaunch, WithoutReturnCodeTheLauncherEndsAtOnce) {
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(RuntimeSearchLaunch, MissingPairedLauncherIsNoCrash) {
+// A pair that cannot start is said, never a silent 0.
+TEST_F(RuntimeSearchLaunch, MissingPairedLauncherIsReported) {
     fs::remove(pair);
     writeIni("Pair Return Code=Yes\n");
-    EXPECT_EQ(test::runChild(exe.string(), {}).exitCode, 0);
+    test::ChildResult result = test::runChild(exe.string(), {});
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(result.err, "viewer: The paired program " + pair.string() + " cannot be started: No such file or directory.\n");
+}
+
+// "Pair Product" by its bare name, and a program of that name in the
+// current directory: it never starts; the pair beside the launcher does.
+TEST_F(RuntimeSearchLaunch, RelativePairIsTakenFromTheLaunchersFolderNeverTheCurrentOne) {
+    const fs::path downloads = folder.path() / "Downloads";
+    fs::create_directories(downloads);
+    fs::rename(pair, downloads / "viewer32");
+    test::writeBytes(folder.path() / "viewer.ini", "[Java Runtime Environment]\nMain Class=demo.Main\nJRE Path=jre32\n"
+                                                   "[Application]\nPair Product=viewer32\nPair Return Code=Yes\n");
+    test::ChildResult planted = test::runChild(exe.string(), {"x"}, 60, downloads.string());
+    EXPECT_EQ(planted.exitCode, 255);
+    EXPECT_NE(planted.err.find("The paired program " + pair.string() + " cannot be started"), std::string::npos)
+        << planted.err;
+    EXPECT_FALSE(fs::exists(seen)) << "the program in the current directory ran";
+
+    fs::rename(downloads / "viewer32", pair);
+    EXPECT_EQ(test::runChild(exe.string(), {"x"}, 60, downloads.string()).exitCode, 42);
+    EXPECT_EQ(test::readBytes(seen), "[" + pair.string() + "][x]");
 }
 
 TEST_F(RuntimeSearchLaunch, NoRuntimeSaysWhichToInstall) {

@@ -4,6 +4,7 @@
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
+#include "instance/InstanceNames.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <unistd.h>
 
 namespace launcher {
 namespace {
@@ -19,10 +21,24 @@ namespace {
 namespace fs = std::filesystem;
 using Launch = std::future<test::ChildResult>;
 
+// A forwarded call may print before main does.
+bool hasLine(const std::string& out, const std::string& line) {
+    return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
+}
+
+// The user's runtime folder, as a session manager makes it: the user's own.
+fs::path privateFolder(const fs::path& path) {
+    fs::create_directories(path);
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace);
+    return path;
+}
+
 class JavaForwarding : public ::testing::Test {
 protected:
     test::TempFolder folder;
     test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+    fs::path runtimeFolder = privateFolder(folder.path() / "run");
+    test::EnvironmentOverride runtimeVariable{u"XDG_RUNTIME_DIR", runtimeFolder.u16string()};
 
     fs::path install(const std::string& where, const std::string& mainClass, const std::string& singleInstance = "yes",
                      const std::string& parameters = "") {
@@ -44,12 +60,20 @@ protected:
     static int run(const fs::path& exe, const std::vector<std::string>& arguments) {
         return test::runChild(exe.string(), arguments, 120).exitCode;
     }
+    // The first launch has claimed the name once its socket is there; a
+    // later launch started before that could become the primary itself.
+    bool awaitClaim(const fs::path& exe) const {
+        const fs::path socket = runtimeFolder / (instanceSocketName(exe.u16string(), getuid()) + ".sock");
+        for (int i = 0; i < 1200; ++i) {
+            if (fs::is_socket(socket)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
     // Java has started main once a later launch gets an answer from it:
-    // "N tagN" is answered with N. (A probe that became a primary of its own
-    // ends at once: only "linger" keeps the program running.)
-    static bool awaitPrimary(const fs::path& exe) {
-        // A probe must not come first and become the primary itself.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // "N tagN" is answered with N.
+    bool awaitPrimary(const fs::path& exe) const {
+        if (!awaitClaim(exe)) return false;
         for (int i = 0; i < 100; ++i) {
             if (run(exe, {"1", "tag1"}) == 1) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -73,21 +97,20 @@ TEST_F(JavaForwarding, SecondLaunchReachesSecondaryMainWithEveryArgument) {
     test::ChildResult r;
     stop(exe, primary, r);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\nsecondary a||\xc3\xa9\xe4\xb8\xad\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\nsecondary \n"), std::string::npos) << r.out;
+    EXPECT_TRUE(hasLine(r.out, "secondary a||\xc3\xa9\xe4\xb8\xad")) << r.out;
+    EXPECT_TRUE(hasLine(r.out, "secondary ")) << r.out;
     EXPECT_NE(r.err.find("IllegalStateException: thrown by secondaryMain"), std::string::npos) << r.err;
 }
 
 TEST_F(JavaForwarding, VoidFormAnswersZero) {
     fs::path exe = install("app", "forward.VoidForm");
     Launch primary = start(exe, {"linger"});
-    // Long enough for the first launch to claim the name, not to start Java.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(awaitClaim(exe));
     EXPECT_EQ(run(exe, {"6", "tag6"}), 0);
     EXPECT_EQ(run(exe, {"stop"}), 0);
     test::ChildResult r = primary.get();
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\nsecondary 6|tag6\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(hasLine(r.out, "secondary 6|tag6")) << r.out;
 }
 
 TEST_F(JavaForwarding, CapitalYesAndOtherPathsRunTheirOwnJava) {
@@ -127,7 +150,7 @@ TEST_F(JavaForwarding, ArgumentsJustOverTheBlockEndWith255) {
 TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnAnswer) {
     fs::path exe = install("app", "forward.Main", "yes", "-Dforward.initDelay=2000");
     Launch primary = start(exe, {"linger"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(awaitClaim(exe));
     EXPECT_EQ(run(exe, {"3", "tag3"}), 3);
     test::ChildResult r;
     stop(exe, primary, r);
@@ -135,18 +158,27 @@ TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnA
 
     fs::path silent = install("silent", "forward.Silent", "yes", "-Dforward.initDelay=2000");
     Launch exiting = start(silent, {"exit", "6"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(awaitClaim(silent));
     EXPECT_EQ(run(silent, {"x"}), 6);
     EXPECT_EQ(exiting.get().exitCode, 6);
 }
 
+// Bursts of launches, each followed by one more: the burst leaves the
+// primary able to serve the next launch at once.
 TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     fs::path exe = install("app", "forward.Main");
     Launch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitPrimary(exe));
-    std::vector<Launch> launches;
-    for (int i = 0; i < 20; ++i) launches.push_back(start(exe, {std::to_string(10 + i), "tag" + std::to_string(10 + i)}));
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(launches[i].get().exitCode, 10 + i);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int first = 10 + 20 * round;
+        std::vector<Launch> launches;
+        for (int i = 0; i < 20; ++i) {
+            launches.push_back(start(exe, {std::to_string(first + i), "tag" + std::to_string(first + i)}));
+        }
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(launches[i].get().exitCode, first + i);
+        EXPECT_EQ(run(exe, {"7", "tag7"}), 7);
+    }
     test::ChildResult r;
     stop(exe, primary, r);
     EXPECT_EQ(r.exitCode, 0);

@@ -190,17 +190,28 @@ TEST_F(SingleInstance, SecondaryWaitsForMainThenForThePrimarysEnd) {
     EXPECT_EQ(exitingPrimary.get().exitCode, 3);
 }
 
+// Bursts of launches, each followed by one more: the burst leaves the
+// primary able to serve the next launch at once.
 TEST_F(SingleInstance, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     fs::path exe = install("app", "standin.SecondaryInt");
     Launch primary = startLaunch(exe, {"first"});
     ASSERT_TRUE(awaitTrace("main [first]"));
-    std::vector<Launch> secondaries;
-    for (int i = 0; i < 20; ++i) secondaries.push_back(startLaunch(exe, {std::to_string(10 + i), "tag" + std::to_string(i)}));
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(secondaries[i].get().exitCode, 10 + i);
-        EXPECT_EQ(count("secondaryMain [" + std::to_string(10 + i) + "][tag" + std::to_string(i) + "]"), 1u);
+    constexpr int kRounds = 4;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int first = 10 + 20 * round;
+        std::vector<Launch> secondaries;
+        for (int i = 0; i < 20; ++i) {
+            secondaries.push_back(startLaunch(exe, {std::to_string(first + i), "tag" + std::to_string(first + i)}));
+        }
+        for (int i = 0; i < 20; ++i) {
+            const std::string value = std::to_string(first + i);
+            EXPECT_EQ(secondaries[i].get().exitCode, first + i);
+            EXPECT_EQ(count("secondaryMain [" + value + "][tag" + value + "]"), 1u);
+        }
+        EXPECT_EQ(test::launch(exe, {"7", "next"}).exitCode, 7);
     }
-    EXPECT_EQ(countStarting("secondaryMain"), 20u) << test::readBytes(tracePath);
+    EXPECT_EQ(countStarting("secondaryMain"), static_cast<size_t>(kRounds * 21)) << test::readBytes(tracePath);
     EXPECT_EQ(stopPrimary(exe, primary), 0);
 }
 

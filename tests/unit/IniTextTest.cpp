@@ -94,7 +94,12 @@ INSTANTIATE_TEST_SUITE_P(Rules, FindIniValue, testing::Values(
     FindCase{"EmptyHeaderAfterLeadingEntries", u"a=1\r\n[X]\r\nb=0\r\n[]\r\nb=2", u"", u"b", u"2"},
     FindCase{"LeadingEntryBeforeEmptyHeader", u"k=1\r\n[]\r\nk=2", u" ", u"k", u"1"},
     FindCase{"NamedSectionSkipsLeadingEntries", u"k=1\r\n[S]\r\nj=2", u"S", u"k", std::nullopt},
-    FindCase{"EmptyText", u"", u"", u"k", std::nullopt}),
+    FindCase{"EmptyText", u"", u"", u"k", std::nullopt},
+    FindCase{"KeyAloneIsAnEmptyEntry", u"[S]\r\n  Main Class \r\n", u"S", u"main class", u""},
+    FindCase{"KeyAloneHidesALaterLineOfIt", u"[S]\r\nMain Class\r\nMain Class=demo.Hello", u"S", u"Main Class", u""},
+    FindCase{"KeyAloneBeforeFirstHeader", u"k\r\nk=v\r\n[S]", u"", u"k", u""},
+    FindCase{"UnclosedHeaderIsAKeyAlone", u"[A]\r\n[B\r\n[B=v", u"A", u"[B", u""},
+    FindCase{"BlankLineIsNoKey", u"[S]\r\n \t\r\nk=v", u"S", u"", std::nullopt}),
     [](const testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
 TEST(ListIniSections, SkipsCommentsAndUnclosedHeaders) {
@@ -141,6 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, SetIniValue, testing::Values(
     SetCase{"EmptyValue", "[S]\nk=old\n", u"S", u"k", u"", "[S]\nk=\n"},
     SetCase{"LoneSurrogateKeptInItsThreeBytes", "", u"S", u"k\xDE00", u"cut \xD83D",
             "[S]\nk\xED\xB8\x80=cut \xED\xA0\xBD\n"},
+    SetCase{"KeyAloneGetsItsValue", "[S]\n  k \nk=old\n", u"S", u"k", u"v", "[S]\n  k =v\nk=old\n"},
     SetCase{"NewLineEndsLikeTheLineBefore", "x\r[S]\n\n[T]", u"S", u"k", u"v", "x\r[S]\nk=v\n\n[T]"}),
     [](const testing::TestParamInfo<SetCase>& info) { return std::string(info.param.name); });
 

@@ -59,7 +59,7 @@ TEST_F(SettingsReaderTest, ReadsEveryKey) {
     EXPECT_FALSE(s.serviceMode);
     EXPECT_TRUE(s.failureCheck);
     EXPECT_TRUE(s.overrideWorkingDirectory);
-    EXPECT_EQ(s.pairProduct, u"pair.exe");
+    EXPECT_EQ(s.pairProduct, app.text(u"pair.exe")) << "a bare name is beside the launcher";
     EXPECT_TRUE(s.waitForPair);
 }
 

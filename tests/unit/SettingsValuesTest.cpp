@@ -106,17 +106,17 @@ TEST(SettingsValues, MainClassUsesSlashes) {
     EXPECT_EQ(mainClassFrom(u"com/example/app/Main"), u"com/example/app/Main");
 }
 
-TEST(SettingsValues, RelativeJrePathIsTakenFromTheLauncherFolder) {
+TEST(SettingsValues, RelativePathIsTakenFromTheLauncherFolder) {
     std::u16string module = kWindows ? u"D:\\Apps\\Tool\\tool.exe" : u"/opt/apps/tool/tool";
     std::u16string folder = kWindows ? u"D:\\Apps\\Tool" : u"/opt/apps/tool";
-    EXPECT_EQ(absoluteJrePath(u"jre", module), folder + test::nativePath(u"/jre"));
-    EXPECT_EQ(absoluteJrePath(u"j", module), folder + test::nativePath(u"/j"));
-    EXPECT_EQ(absoluteJrePath(u"", module), u"");
+    EXPECT_EQ(besideLauncher(u"jre", module), folder + test::nativePath(u"/jre"));
+    EXPECT_EQ(besideLauncher(u"j", module), folder + test::nativePath(u"/j"));
+    EXPECT_EQ(besideLauncher(u"", module), u"");
     if (kWindows) {
-        EXPECT_EQ(absoluteJrePath(u"E:\\Java\\jre8", module), u"E:\\Java\\jre8");
-        EXPECT_EQ(absoluteJrePath(u"\\\\server\\share\\jre", module), u"\\\\server\\share\\jre");
+        EXPECT_EQ(besideLauncher(u"E:\\Java\\jre8", module), u"E:\\Java\\jre8");
+        EXPECT_EQ(besideLauncher(u"\\\\server\\share\\jre", module), u"\\\\server\\share\\jre");
     } else {
-        EXPECT_EQ(absoluteJrePath(u"/usr/lib/jvm/java-17", module), u"/usr/lib/jvm/java-17");
+        EXPECT_EQ(besideLauncher(u"/usr/lib/jvm/java-17", module), u"/usr/lib/jvm/java-17");
     }
 }
 

@@ -8,6 +8,7 @@
 #include "instance/ForwardBlock.h"
 #include "instance/InstanceNames.h"
 #include "base/Text.h"
+#include "instance/ObjectSecurity.win32.h"
 #include "instance/SingleInstance.h"
 
 #include <gtest/gtest.h>
@@ -33,12 +34,12 @@ public:
 
     // Serves one message: claims the slot, stalls, then copies it and
     // answers with value.
-    void serveOne(DWORD stallMillis, int32_t value) {
-        listener_ = std::thread([this, stallMillis, value] {
+    void serveOne(DWORD stallMillis, int32_t value, DWORD primaryProcess = GetCurrentProcessId()) {
+        listener_ = std::thread([this, stallMillis, value, primaryProcess] {
             MSG msg;
             PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
             writeBlockWord(block(), kMessageIdOffset, message_);
-            writeBlockWord(block(), kPrimaryProcessOffset, GetCurrentProcessId());
+            writeBlockWord(block(), kPrimaryProcessOffset, primaryProcess);
             listenerId_ = GetCurrentThreadId();
             writeBlockWord(block(), kListenerThreadOffset, listenerId_);
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -85,6 +86,33 @@ TEST(ForwardHandOver, SlotClaimedJustBeforeTheTimeLimitIsServedNotGivenUp) {
     EXPECT_EQ(primary.received, (TextList{u"doc.txt", u"-x"}));
     // The slot is free again for the next launch.
     EXPECT_EQ(readBlockWord(primary.block(), kSenderThreadOffset), 0u);
+}
+
+// The block names a listener thread that is not the named primary's own:
+// nothing is posted to it, and the launch gives up.
+TEST(ForwardHandOver, NeverPostsToAThreadOutsideThePrimarysProcess) {
+    const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\b.exe";
+    StalledPrimary primary(module);
+    ASSERT_TRUE(primary.ready());
+    primary.serveOne(0, 42, 0xFFFFFFF0);
+
+    SingleInstanceGuard launch;
+    EXPECT_FALSE(launch.start(module, {u"doc.txt"}, {}));
+    EXPECT_TRUE(primary.received.empty());
+}
+
+// This process's own objects are trusted, whatever the system reports of
+// them (Wine reports no owner); that keeps forwarding working there.
+TEST(ForwardHandOver, OwnObjectsAreTrusted) {
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    std::optional<ObjectSecurity> security = readObjectSecurity(event.get());
+    ASSERT_TRUE(security.has_value());
+    RecordProperty("owner", static_cast<int>(security->owner));
+    RecordProperty("label", static_cast<int>(security->integrity.value_or(0xFFFF)));
+    RecordProperty("own", static_cast<int>(processIntegrity()));
+    EXPECT_NE(security->owner, ObjectOwner::Other);
+    EXPECT_TRUE(acceptExistingObject(*security, processIntegrity()));
 }
 
 } // namespace

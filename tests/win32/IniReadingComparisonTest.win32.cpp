@@ -33,10 +33,11 @@ public:
 
     void generate() {
         encoding = static_cast<FileEncoding>(pick(3));
-        lineBreak_ = pick(3) == 0 ? u"\n" : u"\r\n";
+        static const std::u16string breaks[] = {u"\n", u"\r\n", u"\r\n", u"\r"};
+        lineBreak_ = breaks[pick(std::size(breaks))];
         text.clear();
         asked.clear();
-        if (chance(4)) line(u"orphan=before any header");
+        if (chance(4)) line(chance(2) ? u"orphan=before any header" : u"orphan");
         size_t sections = 1 + pick(5);
         for (size_t s = 0; s < sections; ++s) section();
         if (chance(2)) text.pop_back(); // a last line without its line break
@@ -121,18 +122,33 @@ private:
         std::u16string sectionName = name();
         static const std::u16string tails[] = {u"", u"", u"", u" ; note", u" x]", u"]"};
         line(blanks() + u"[" + blanks() + caseChanged(sectionName) + blanks() + u"]" + tails[pick(std::size(tails))]);
-        size_t entries = pick(7);
+        size_t entries = pick(8);
         for (size_t e = 0; e < entries; ++e) {
-            switch (pick(10)) {
+            switch (pick(16)) {
             case 0: line(u""); break;
-            case 1:
+            case 1: line(blanks()); break;
+            case 2:
                 line(u"; comment = not an entry");
                 asked.push_back({sectionName, u"; comment"});
                 break;
-            case 2:
+            case 3:
                 line(u"a line without equals");
                 asked.push_back({sectionName, u"a line without equals"});
                 break;
+            case 4: {
+                // A key alone on its line, often before a line that sets it.
+                std::u16string key = name();
+                line(blanks() + caseChanged(key) + blanks());
+                asked.push_back({sectionName, key});
+                break;
+            }
+            case 5: {
+                std::u16string unclosed = u"[" + name();
+                line(blanks() + unclosed + (chance(2) ? u"" : u"=" + value()));
+                asked.push_back({sectionName, unclosed});
+                break;
+            }
+            case 6: line(blanks() + u"=" + blanks() + value()); break;
             default: {
                 std::u16string key = name();
                 line(blanks() + caseChanged(key) + blanks() + u"=" + blanks() + value() + blanks());
@@ -194,7 +210,9 @@ TEST(IniReadingComparison, LinuxReaderReturnsWhatWindowsReturns) {
         }
     }
     EXPECT_GT(askedCount, 1000u);
-    EXPECT_GT(found, askedCount / 4) << "too few keys found to compare";
+    // Keys alone on their lines read as empty: a fifth still leaves
+    // hundreds of values to compare.
+    EXPECT_GT(found, askedCount / 5) << "too few keys found to compare";
     for (size_t i = 0; i < differences.size() && i < 20; ++i) ADD_FAILURE() << describe(differences[i]);
     EXPECT_EQ(differences.size(), 0u);
 }

@@ -1,6 +1,7 @@
 #include "PeImage.h"
 
 #include <algorithm>
+#include <string>
 
 namespace launcher::pack {
 
@@ -13,6 +14,23 @@ constexpr size_t kSectionHeaderSize = 40;
 constexpr uint16_t kMaxSections = 96;
 
 bool isPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
+
+// The file alignment the format allows: a power of two from 512 to 64 K.
+// Sections are padded to it in memory, so a forged larger one would make
+// every rewritten section that large.
+constexpr uint32_t kMinFileAlignment = 512;
+constexpr uint32_t kMaxFileAlignment = 64 * 1024;
+
+void checkAlignments(const PeImage& image) {
+    if (!isPowerOfTwo(image.fileAlignment) || image.fileAlignment < kMinFileAlignment ||
+        image.fileAlignment > kMaxFileAlignment) {
+        throw PackError("the file alignment " + std::to_string(image.fileAlignment) +
+                        " is not a power of two from 512 to 65536");
+    }
+    if (!isPowerOfTwo(image.sectionAlignment) || image.sectionAlignment < image.fileAlignment) {
+        throw PackError("the section alignment is not a power of two at least as large as the file alignment");
+    }
+}
 
 void readSections(PeImage& image, const ByteView& view, uint16_t count) {
     if (count == 0 || count > kMaxSections) throw PackError("the section count is not sensible");
@@ -100,10 +118,7 @@ PeImage readPeImage(Bytes file) {
     image.directoryCount = view.u32(image.optionalOffset + fixedSize - 4);
     if (image.directoryCount > (optionalSize - fixedSize) / 8) throw PackError("the data directory is larger than its header");
     if (image.directoryCount <= kResourceDirectory) throw PackError("the header has no resource directory entry");
-    if (!isPowerOfTwo(image.fileAlignment) || !isPowerOfTwo(image.sectionAlignment) ||
-        image.sectionAlignment < image.fileAlignment) {
-        throw PackError("the section or file alignment is not a power of two");
-    }
+    checkAlignments(image);
     if (image.sizeOfHeaders > image.file.size()) throw PackError("the headers reach past the end of the file");
     readSections(image, view, sectionCount);
     return image;

@@ -48,7 +48,17 @@ INSTANTIATE_TEST_SUITE_P(
         Forgery{"UnknownMagic", [](Bytes& f) { putU16(f, 0x58, 0x999); }, "neither PE32 nor PE32+"},
         Forgery{"TooManySections", [](Bytes& f) { putU16(f, 0x46, 4000); }, "section count"},
         Forgery{"SectionOutsideTheFile", [](Bytes& f) { putU32(f, kSectionTable + 40 + 20, 0x7FFFFFF0); }, "outside the file"},
-        Forgery{"OddAlignment", [](Bytes& f) { putU32(f, 0x58 + 36, 0x300); }, "power of two"},
+        Forgery{"OddAlignment", [](Bytes& f) { putU32(f, 0x58 + 36, 0x300); }, "file alignment 768 "},
+        Forgery{"AlignmentBelow512", [](Bytes& f) { putU32(f, 0x58 + 36, 256); }, "file alignment 256 "},
+        Forgery{"AlignmentAbove64K", [](Bytes& f) {
+                    putU32(f, 0x58 + 32, 0x80000000u);
+                    putU32(f, 0x58 + 36, 0x20000);
+                }, "file alignment 131072 "},
+        Forgery{"AlignmentOf2GiB", [](Bytes& f) {
+                    putU32(f, 0x58 + 32, 0x80000000u);
+                    putU32(f, 0x58 + 36, 0x80000000u);
+                }, "file alignment 2147483648 "},
+        Forgery{"SectionAlignmentBelowFile", [](Bytes& f) { putU32(f, 0x58 + 32, 0x100); }, "section alignment"},
         Forgery{"DirectoryLoopsToTheRoot",
                 [](Bytes& f) { putU32(f, kResourceSection + 16 + 4, 0x80000000u); }, "loops"},
         Forgery{"EntryCountPastTheSection",
@@ -58,6 +68,18 @@ INSTANTIATE_TEST_SUITE_P(
         Forgery{"DataWhereADirectoryBelongs",
                 [](Bytes& f) { putU32(f, kResourceSection + 16 + 4, 0x48); }, "three levels"}),
     [](const testing::TestParamInfo<Forgery>& info) { return std::string(info.param.name); });
+
+// The bounds themselves are the format's own and are read.
+TEST(PeAlignment, FileAlignmentsFrom512To64KAreRead) {
+    for (uint32_t alignment : {0x200u, 0x1000u, 0x10000u}) {
+        test::SyntheticPe input;
+        input.resources = {test::resource(kRtRcData, 1, 0, "data")};
+        Bytes file = input.build();
+        putU32(file, 0x58 + 32, 0x10000);
+        putU32(file, 0x58 + 36, alignment);
+        EXPECT_EQ(readPeImage(file).fileAlignment, alignment);
+    }
+}
 
 } // namespace
 } // namespace launcher::pack
