@@ -181,7 +181,7 @@ TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     }
     test::ChildResult r;
     stop(exe, primary, r);
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
 } // namespace
