@@ -11,13 +11,9 @@ wine32_runs() {
   [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-start_wine_session() {
-  local build_dir=$1
-  export WINEPREFIX="$build_dir/wineprefix"
-  export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  export WINE64
-
+# A virtual X display of its own (DISPLAY, XVFB_PID): the server picks a
+# free number.
+start_display() {
   local display_file
   display_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
@@ -28,6 +24,16 @@ start_wine_session() {
   done
   export DISPLAY=":$(head -n 1 "$display_file")"
   rm -f "$display_file"
+}
+
+start_wine_session() {
+  local build_dir=$1
+  export WINEPREFIX="$build_dir/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINE64
+
+  start_display
 
   # A prefix made before Wine's 32-bit half was installed has no 32-bit
   # system, and 32-bit programs fail in it: make it anew.
