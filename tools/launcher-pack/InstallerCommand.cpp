@@ -1,0 +1,214 @@
+#include "InstallerCommand.h"
+
+#include "WixSource.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+namespace launcher::pack {
+
+namespace {
+
+const char* const kInstallerOnly[] = {"--install-scope", "--msi-upgrade-code", "--desktop-shortcut", "--file-association",
+                                      "--help-url", "--about-url"};
+
+std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Calls check, giving its PackError the option's name as a usage error.
+template <typename F>
+auto forOption(const std::string& option, F check) {
+    try {
+        return check();
+    } catch (const UsageError&) {
+        throw;
+    } catch (const PackError& e) {
+        throw UsageError(option + ": " + e.what());
+    }
+}
+
+std::vector<FileAssociation> associations(const PackOptions& options, const std::string& name) {
+    std::vector<FileAssociation> result;
+    std::set<std::string> seen;
+    for (const std::string& text : options.values("--file-association")) {
+        FileAssociation association = forOption("--file-association", [&] { return parseFileAssociation(text, name); });
+        if (!seen.insert(upper(association.extension)).second) {
+            throw UsageError("--file-association: ." + association.extension + " is given twice");
+        }
+        result.push_back(association);
+    }
+    return result;
+}
+
+InstallerSpec specFrom(const PackOptions& options, const Branding& branding, std::ostream& warnings) {
+    InstallerSpec spec;
+    spec.name = branding.name;
+    spec.vendor = branding.vendor;
+    spec.description = branding.description;
+    spec.executable = branding.name + ".exe";
+    forOption("--name", [&] { checkInstallerText(spec.name, "the name"); });
+    forOption("--description", [&] { checkInstallerText(spec.description, "the description"); });
+    if (!spec.vendor.empty() && !isWindowsFileName(spec.vendor)) {
+        throw UsageError("--vendor: \"" + spec.vendor + "\" cannot be a folder name on Windows");
+    }
+    forOption("--vendor", [&] { checkInstallerText(spec.vendor, "the vendor"); });
+    auto code = options.value("--msi-upgrade-code");
+    if (!code) {
+        throw UsageError("--msi and --wxs need --msi-upgrade-code GUID: one GUID that stays the same for every version "
+                         "(make it once with uuidgen)");
+    }
+    spec.upgradeCode = forOption("--msi-upgrade-code", [&] { return checkedGuid(*code); });
+    if (!options.value("--app-version")) {
+        throw UsageError("--msi and --wxs need --app-version: Windows Installer replaces older versions by it");
+    }
+    spec.version = forOption("--app-version", [&] { return installerVersion(branding.version); });
+    if (branding.version[3] != 0) {
+        warnings << "launcher-pack: warning: Windows Installer ignores the fourth number of --app-version ("
+                 << branding.version[3] << "): a package that differs from an installed one only there does not replace it\n";
+    }
+    std::string scope = options.value("--install-scope").value_or("machine");
+    if (scope != "machine" && scope != "user") throw UsageError("--install-scope: \"" + scope + "\" is neither machine nor user");
+    spec.scope = scope == "user" ? InstallScope::User : InstallScope::Machine;
+    spec.desktopShortcut = options.has("--desktop-shortcut");
+    spec.associations = associations(options, spec.name);
+    spec.helpUrl = options.value("--help-url").value_or("");
+    spec.aboutUrl = options.value("--about-url").value_or("");
+    forOption("--help-url", [&] { checkInstallerText(spec.helpUrl, "the address"); });
+    forOption("--about-url", [&] { checkInstallerText(spec.aboutUrl, "the address"); });
+    return spec;
+}
+
+// A path relative to base, "/" between its folders: wixl takes no absolute
+// Source, and relative paths keep a written source usable elsewhere.
+std::string relativeSource(const fs::path& file, const fs::path& base) {
+    fs::path relative = fs::weakly_canonical(fs::absolute(file)).lexically_relative(fs::weakly_canonical(fs::absolute(base)));
+    if (relative.empty()) throw PackError(displayPath(file) + ": has no path relative to " + displayPath(base));
+    std::u8string text = relative.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
+void checkPackagedFile(const std::string& installPath, const fs::path& file) {
+    std::string folder;
+    for (size_t begin = 0; begin <= installPath.size();) {
+        size_t end = std::min(installPath.find('/', begin), installPath.size());
+        std::string part = installPath.substr(begin, end - begin);
+        if (!isWindowsFileName(part)) throw PackError(displayPath(file) + ": \"" + part + "\" is no file name on Windows");
+        checkInstallerText(part, displayPath(file) + ": the name");
+        begin = end + 1;
+    }
+    std::error_code error;
+    if (fs::is_directory(file, error)) throw PackError(displayPath(file) + ": is a link to a folder; an installer holds no links (copy the folder instead)");
+    std::ifstream in(file, std::ios::binary);
+    if (!in || !fs::is_regular_file(file, error)) throw PackError(displayPath(file) + ": cannot be read");
+}
+
+// This run's files from staging, then what other runs recorded in dest.
+std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, const fs::path& staging, const fs::path& dest) {
+    std::vector<std::pair<std::string, fs::path>> files;
+    std::set<std::string> ours;
+    for (const std::string& file : filesBelow(staging)) {
+        files.emplace_back(file, staging / pathFromUtf8(file));
+        ours.insert(file);
+    }
+    std::error_code error;
+    fs::path records = dest / kRecordFolder;
+    std::vector<fs::path> others;
+    for (fs::directory_iterator it(records, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename() != pathFromUtf8(name + ".files")) others.push_back(it->path());
+    }
+    std::sort(others.begin(), others.end());
+    for (const fs::path& record : others) {
+        for (const std::string& file : recordFiles(readWholeFile(record))) {
+            if (ours.insert(file).second) files.emplace_back(file, dest / pathFromUtf8(file));
+        }
+    }
+    for (const auto& [installPath, file] : files) checkPackagedFile(installPath, file);
+    return files;
+}
+
+} // namespace
+
+std::optional<InstallerRequest> installerRequest(const PackOptions& options, const Branding& branding,
+                                                 std::ostream& warnings) {
+    if (!options.has("--msi") && !options.has("--wxs")) {
+        for (const char* option : kInstallerOnly) {
+            if (options.has(option)) throw UsageError(std::string(option) + " goes with --msi or --wxs");
+        }
+        return std::nullopt;
+    }
+    InstallerRequest request;
+    request.spec = specFrom(options, branding, warnings);
+    if (auto msi = options.value("--msi")) request.msi = pathFromUtf8(*msi);
+    if (auto wxs = options.value("--wxs")) request.wxs = pathFromUtf8(*wxs);
+    for (const auto& output : {request.msi, request.wxs}) {
+        std::error_code error;
+        if (output && !fs::is_directory(fs::absolute(*output).parent_path(), error)) {
+            throw PackError(displayPath(*output) + ": its folder does not exist");
+        }
+    }
+    if (request.msi) request.wixl = requireTool("wixl", "wixl");
+    request.signer = signerRequest(options);
+    return request;
+}
+
+std::optional<Signer> signerRequest(const PackOptions& options) {
+    if (!options.has("--sign-pkcs12")) {
+        for (const char* option : {"--sign-password-env", "--timestamp-url"}) {
+            if (options.has(option)) throw UsageError(std::string(option) + " goes with --sign-pkcs12");
+        }
+        return std::nullopt;
+    }
+    Signer signer;
+    signer.pkcs12 = pathFromUtf8(*options.value("--sign-pkcs12"));
+    readWholeFile(signer.pkcs12); // names the file when it cannot be read
+    if (auto variable = options.value("--sign-password-env")) {
+        const char* password = std::getenv(variable->c_str());
+        if (!password) throw UsageError("--sign-password-env: the environment variable " + *variable + " is not set");
+        signer.password = password;
+    }
+    for (const std::string& url : options.values("--timestamp-url")) {
+        if (!url.starts_with("http://") && !url.starts_with("https://")) {
+            throw UsageError("--timestamp-url: \"" + url + "\" is no http:// or https:// address");
+        }
+        signer.timestampUrls.push_back(url);
+    }
+    signer.tool = requireTool("osslsigncode", "osslsigncode");
+    return signer;
+}
+
+std::unique_ptr<ScratchFile> buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
+    auto files = harvest(request.spec.name, staging, dest);
+    if (!request.msi) {
+        for (const auto& [installPath, _] : files) request.spec.files.push_back({installPath, ""});
+        return nullptr;
+    }
+    fs::path base = fs::absolute(dest).parent_path();
+    InstallerSpec spec = request.spec;
+    for (const auto& [installPath, file] : files) spec.files.push_back({installPath, relativeSource(file, base)});
+    auto msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
+    buildMsi(request.wixl, wixSource(spec), base, msi->path());
+    if (request.signer) signFile(*request.signer, msi->path());
+    for (const auto& [installPath, _] : files) request.spec.files.push_back({installPath, ""});
+    return msi;
+}
+
+void finishInstaller(InstallerRequest& request, const fs::path& dest, std::unique_ptr<ScratchFile> msi) {
+    if (request.wxs) {
+        fs::path wxs = fs::absolute(*request.wxs);
+        for (PackagedFile& file : request.spec.files) file.source = relativeSource(dest / pathFromUtf8(file.installPath), wxs.parent_path());
+        ScratchFile scratch(scratchNameFor(wxs));
+        {
+            std::ofstream out(scratch.path(), std::ios::binary);
+            out << wixSource(request.spec);
+            if (!out.flush()) throw PackError(displayPath(wxs) + ": cannot be written");
+        }
+        scratch.moveTo(wxs);
+    }
+    if (msi) msi->moveTo(fs::absolute(*request.msi));
+}
+
+} // namespace launcher::pack
