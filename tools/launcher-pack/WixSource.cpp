@@ -120,10 +120,10 @@ private:
     // Shortcuts and file types belong to the program's component: they come
     // and go with it.
     void programEntries(const std::string& fileId, const std::string& indent) {
-        std::string description = xmlText(spec_.description);
+        std::string description = spec_.description.empty() ? "" : " Description=\"" + xmlText(spec_.description) + "\"";
         auto shortcut = [&](const char* id, const char* folder) {
             out_ << indent << "<Shortcut Id=\"" << id << "\" Directory=\"" << folder << "\" Name=\"" << xmlText(spec_.name)
-                 << "\" Description=\"" << description << "\" Target=\"[#" << fileId
+                 << "\"" << description << " Target=\"[#" << fileId
                  << "]\" WorkingDirectory=\"INSTALLDIR\" Icon=\"ApplicationIcon.exe\" IconIndex=\"0\"/>\n";
         };
         shortcut("StartMenuShortcut", "ProgramMenuFolder");

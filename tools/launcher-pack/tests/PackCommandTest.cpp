@@ -70,6 +70,8 @@ TEST_F(PackCommand, LaysOutTheApplicationFolder) {
     EXPECT_TRUE(fs::exists(dest / "lib" / "app.jar"));
 }
 
+const char kGuid[] = "8c5a1e2b-0f3d-4a6e-9b71-2d4c6e8f0a13";
+
 struct Failure {
     const char* name;
     std::vector<std::string> arguments; // replace or add to a good command's options
@@ -120,8 +122,49 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"VendorNotUtf8", {"--vendor", "\xE9t\xE9"}, 1, "--vendor: not UTF-8 text"},
         Failure{"UnknownOption", {"--colour", "red"}, 2, "unknown option --colour"},
         Failure{"OptionWithoutValue", {"--icon"}, 2, "--icon needs a value"},
-        Failure{"ShowWithPackOptions", {"--show", "@launcher.exe"}, 2, "does not go with --show"}),
+        Failure{"ShowWithPackOptions", {"--show", "@launcher.exe"}, 2, "does not go with --show"},
+        Failure{"MsiWithoutUpgradeCode", {"--msi", "@app.msi", "--app-version", "1.0.0.0"}, 2, "need --msi-upgrade-code GUID"},
+        Failure{"MalformedUpgradeCode", {"--msi", "@app.msi", "--app-version", "1.0.0.0", "--msi-upgrade-code", "{U-1}"}, 2,
+                "--msi-upgrade-code: \"{U-1}\" is not a GUID"},
+        Failure{"MsiWithoutVersion", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid}, 2, "need --app-version"},
+        Failure{"VersionBeyondTheInstaller", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "256.1.0.0"}, 2,
+                "--app-version: the major version is 256; Windows Installer allows at most 255"},
+        Failure{"ExtensionWithADot", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                      "--file-association", ".vw"}, 2, "--file-association: \".vw\" is no extension"},
+        Failure{"ReservedExtension", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                      "--file-association", "Lnk:Shortcut"}, 2, "belongs to Windows itself"},
+        Failure{"VendorThatIsNoFolder", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                         "--vendor", "A/B"}, 2, "--vendor: \"A/B\" cannot be a folder name"},
+        Failure{"NameBeyondWindows1252", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                          "--name", "\xCE\xA9mega"}, 2, "--name: the name"},
+        Failure{"UnknownScope", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                 "--install-scope", "everyone"}, 2, "neither machine nor user"},
+        Failure{"ScopeWithoutInstaller", {"--install-scope", "user"}, 2, "--install-scope goes with --msi or --wxs"},
+        Failure{"TimestampWithoutSigning", {"--timestamp-url", "http://ts.example"}, 2, "goes with --sign-pkcs12"},
+        Failure{"PasswordVariableUnset", {"--sign-pkcs12", "@app.ini", "--sign-password-env", "LAUNCHER_PACK_TEST_UNSET"}, 2,
+                "LAUNCHER_PACK_TEST_UNSET is not set"},
+        Failure{"MissingPkcs12", {"--sign-pkcs12", "@none.p12"}, 1, "none.p12: cannot be read"},
+        Failure{"MsiFolderMissing", {"--msi", "@nowhere/app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"}, 1,
+                "app.msi: its folder does not exist"}),
     [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+// What the table cannot say: a repeated option, and a tool that is missing.
+TEST_F(PackCommand, InstallerInputsThatWriteNothing) {
+    std::vector<std::string> msi = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--msi", "@app.msi",
+                                    "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"};
+    std::vector<std::string> twice = msi;
+    twice.insert(twice.end(), {"--file-association", "vw:One", "--file-association", "VW:Two"});
+    EXPECT_EQ(run(twice), 2);
+    EXPECT_NE(err.str().find("--file-association: .VW is given twice"), std::string::npos) << err.str();
+    {
+        launcher::test::EnvironmentOverride path(u"PATH", folder.text(u"app"));
+        EXPECT_EQ(run(msi), 1);
+    }
+    EXPECT_NE(err.str().find("wixl is not on PATH; install it (Debian and Ubuntu: apt-get install wixl"), std::string::npos)
+        << err.str();
+    EXPECT_FALSE(fs::exists(dest));
+    EXPECT_FALSE(fs::exists(folder.path() / "app.msi"));
+}
 
 } // namespace
 } // namespace launcher::pack
