@@ -75,7 +75,10 @@ void ScratchFile::moveTo(const fs::path& target) {
 
 fs::path scratchNameFor(const fs::path& target) {
     std::random_device random;
-    return target.parent_path() / pathFromUtf8("." + displayPath(target.filename()) + ".part-" + std::to_string(random()));
+    std::string name(1, '.');
+    name += displayPath(target.filename());
+    name += ".part-" + std::to_string(random());
+    return target.parent_path() / pathFromUtf8(name);
 }
 
 std::vector<std::string> filesBelow(const fs::path& folder) {

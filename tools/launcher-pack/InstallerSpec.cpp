@@ -36,7 +36,11 @@ std::string checkedGuid(std::string_view text) {
                         "\" is not a GUID like {8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}; make one with uuidgen "
                         "(Linux) or [guid]::NewGuid() (PowerShell), once, and keep it for every version");
     }
-    return "{" + upper(bare) + "}";
+    // Appended, not "{" + ...: GCC 12 warns falsely about that form.
+    std::string guid(1, '{');
+    guid += upper(bare);
+    guid += '}';
+    return guid;
 }
 
 std::string installerVersion(const VersionNumber4& version) {
