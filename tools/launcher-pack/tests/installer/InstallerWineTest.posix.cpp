@@ -10,10 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <random>
 #include <sstream>
 #include <thread>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace launcher::pack {
 namespace {
@@ -35,6 +42,44 @@ std::string windowsPath(const fs::path& path) {
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Runs a Wine program with its output in a file, waiting for the process
+// rather than for the end of a pipe: Wine's helpers (explorer, services)
+// that a program starts inherit its output and outlive it. A program that
+// has not ended after two minutes (a message box nobody answers) is killed.
+ToolRun runWine(const fs::path& wine64, const std::vector<std::string>& arguments, const fs::path& outputFile) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<std::string> argv{wine64.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t child = 0;
+    ToolRun run;
+    int error = posix_spawn(&child, wine64.c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) return run;
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            run.output = "(killed after two minutes) ";
+            run.exitCode = -1000;
+            run.output += readBytes(outputFile);
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = readBytes(outputFile);
+    return run;
+}
 
 class InstallerWine : public testing::Test {
 protected:
@@ -92,7 +137,10 @@ protected:
         return runLauncherPack(arguments, out, err_);
     }
 
-    ToolRun wine(const std::vector<std::string>& arguments) { return runTool(wine64_, arguments); }
+    ToolRun wine(const std::vector<std::string>& arguments) {
+        static int calls = 0;
+        return runWine(wine64_, arguments, folder_.path() / ("wine-" + std::to_string(++calls) + ".txt"));
+    }
     int install(const std::string& msi) {
         installed_.push_back(folder_.path() / msi);
         return wine({"msiexec", "/i", windowsPath(folder_.path() / msi), "/qn"}).exitCode;
@@ -208,6 +256,121 @@ TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
     EXPECT_TRUE(uninstallEntries("HKLM").empty());
     EXPECT_EQ(registry("HKLM\\Software\\Classes\\.mv" + tag_), "");
     EXPECT_EQ(readBytes(userIni()), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+}
+
+TEST_F(InstallerWine, UserScopeInstallsIntoTheProfile) {
+    ASSERT_EQ(pack("user.msi", "2.0.0.0", {"--install-scope", "user"}), 0) << err_.str();
+    ASSERT_EQ(install("user.msi"), 0);
+    fs::path folder = profile_ / "AppData/Local/Programs" / ("ACME & Sons " + tag_) / name_;
+    EXPECT_TRUE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_FALSE(fs::exists(machineFolder()));
+    // A per-user package: no ALLUSERS, and its summary says that it needs
+    // no elevation (word count 10: compressed, no elevation).
+    fs::path msiinfo = findTool("msiinfo").value_or("msiinfo");
+    EXPECT_FALSE(contains(runTool(msiinfo, {"export", (folder_.path() / "user.msi").string(), "Property"}).output, "ALLUSERS"));
+    EXPECT_TRUE(contains(runTool(msiinfo, {"suminfo", (folder_.path() / "user.msi").string()}).output, "Source: 10 (a)"));
+    // Windows keeps a per-user entry under HKCU; Wine writes every entry
+    // under HKLM.
+    EXPECT_EQ(uninstallEntries("HKCU").size() + uninstallEntries("HKLM").size(), 1u);
+    EXPECT_NE(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
+    ASSERT_EQ(uninstall("user.msi"), 0);
+    EXPECT_FALSE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_TRUE(uninstallEntries("HKCU").empty());
+    EXPECT_TRUE(uninstallEntries("HKLM").empty());
+    EXPECT_EQ(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
+}
+
+// Version 1.1.0 packed into the folder of 1.0.0 drops b.jar: the upgrade
+// leaves one entry, the new files and no b.jar; the user's own INI stays.
+TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
+    ASSERT_EQ(pack("v1.msi", "1.0.0.0"), 0) << err_.str();
+    ASSERT_EQ(install("v1.msi"), 0);
+    fs::path folder = machineFolder();
+    ASSERT_TRUE(fs::exists(folder / "lib/b.jar"));
+    writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+    // A service writes its runtime choice into the installed INI.
+    writeBytes(folder / (name_ + ".ini"), readBytes(folder / (name_ + ".ini")) + "[Java Runtime Environment]\r\nJRE Path=C:\\svc\\\r\n");
+
+    fs::remove(folder_.path() / "app/lib/b.jar");
+    writeBytes(folder_.path() / "app/lib/a.jar", "a v2");
+    writeIni("v2");
+    ASSERT_EQ(pack("v2.msi", "1.1.0.0", {"--wxs", (folder_.path() / "v2.wxs").string()}), 0) << err_.str();
+    EXPECT_TRUE(fs::exists(folder_.path() / "out/lib/b.jar")); // left in the reused folder
+    EXPECT_FALSE(contains(readBytes(folder_.path() / "v2.wxs"), "b.jar"));
+    ASSERT_EQ(install("v2.msi"), 0);
+    std::vector<std::string> entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
+    EXPECT_FALSE(fs::exists(folder / "lib/b.jar"));
+    // The upgrade installs the new version's INI: its settings must take effect.
+    EXPECT_TRUE(contains(readBytes(folder / (name_ + ".ini")), "; v2"));
+    EXPECT_FALSE(contains(readBytes(folder / (name_ + ".ini")), "C:\\svc"));
+    EXPECT_EQ(readBytes(userIni()), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+
+    EXPECT_NE(install("v1.msi"), 0); // older over newer
+    entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
+}
+
+// A test certificate, made here; the password reaches osslsigncode only
+// through its standard input.
+TEST_F(InstallerWine, SignedExecutableAndPackage) {
+    fs::path dir = folder_.path();
+    fs::path openssl = findTool("openssl").value_or("openssl");
+    fs::path osslsigncode = findTool("osslsigncode").value_or("osslsigncode");
+    ASSERT_EQ(runTool(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Launcher Test Signer", "-days", "30",
+                                "-keyout", (dir / "key.pem").string(), "-out", (dir / "cert.pem").string()})
+                  .exitCode, 0);
+    ASSERT_EQ(runTool(openssl, {"pkcs12", "-export", "-inkey", (dir / "key.pem").string(), "-in", (dir / "cert.pem").string(),
+                                "-out", (dir / "signer.p12").string(), "-passout", "pass:s3cret word"})
+                  .exitCode, 0);
+    writeBytes(dir / "embed.ini", "[Java Runtime Environment]\nVirtual Machine Parameters=-Dembedded.setting=yes\n");
+    std::vector<std::string> signing = {"--sign-pkcs12", (dir / "signer.p12").string(), "--sign-password-env", "LAUNCHER_TEST_PASSWORD",
+                                        "--embed", (dir / "embed.ini").string(), "--upgrade-code", "{EMBED-1}"};
+
+    setenv("LAUNCHER_TEST_PASSWORD", "wrong", 1);
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", signing), 1);
+    EXPECT_TRUE(contains(err_.str(), "signing " + name_ + ".exe: osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
+    EXPECT_FALSE(fs::exists(dir / "bad.msi"));
+    setenv("LAUNCHER_TEST_PASSWORD", "s3cret word", 1);
+    std::vector<std::string> unreachable = signing;
+    unreachable.insert(unreachable.end(), {"--timestamp-url", "http://127.0.0.1:9/"});
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", unreachable), 1);
+    EXPECT_TRUE(contains(err_.str(), "osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    ASSERT_EQ(pack("signed.msi", "1.0.0.0", signing), 0) << err_.str();
+    fs::path exe = dir / "out" / (name_ + ".exe");
+    for (const fs::path& file : {exe, dir / "signed.msi"}) {
+        ToolRun verify = runTool(osslsigncode, {"verify", "-CAfile", (dir / "cert.pem").string(), "-in", file.string()});
+        EXPECT_EQ(verify.exitCode, 0) << verify.output;
+        EXPECT_TRUE(contains(verify.output, "Signature verification: ok")) << verify.output;
+        std::ostringstream out, err;
+        ASSERT_EQ(runLauncherPack({"--show", file.string()}, out, err), 0) << err.str();
+        EXPECT_TRUE(contains(out.str(), "signature: present\n")) << out.str();
+    }
+    // A time stamp added afterwards, offline, by osslsigncode's own time-stamp
+    // authority, keeps the package's signature valid.
+    ASSERT_EQ(runTool(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Launcher Test Time Stamps", "-days",
+                                "30", "-addext", "extendedKeyUsage=critical,timeStamping", "-keyout", (dir / "tsa-key.pem").string(),
+                                "-out", (dir / "tsa.pem").string()})
+                  .exitCode, 0);
+    ToolRun stamped = runTool(osslsigncode, {"add", "-TSA-certs", (dir / "tsa.pem").string(), "-TSA-key", (dir / "tsa-key.pem").string(),
+                                              "-in", (dir / "signed.msi").string(), "-out", (dir / "stamped.msi").string()});
+    EXPECT_EQ(stamped.exitCode, 0) << stamped.output;
+    ToolRun verify = runTool(osslsigncode, {"verify", "-CAfile", (dir / "cert.pem").string(), "-TSA-CAfile",
+                                             (dir / "tsa.pem").string(), "-in", (dir / "stamped.msi").string()});
+    EXPECT_TRUE(contains(verify.output, "Signature verification: ok")) << verify.output;
+
+    // The signed program still reads its embedded settings.
+    setenv("STANDIN_TRACE", (dir / "signed-trace.txt").c_str(), 1);
+    writeBytes(dir / "out" / (name_ + ".ini"), "[Product Information]\r\nUpgrade Code={EMBED-1}\r\n[Java Runtime Environment]\r\nMain Class=standin.Echo\r\n[Class Path]\r\nClass Path=lib\\a.jar\r\n");
+    wine({exe.string(), "signed"});
+    EXPECT_TRUE(contains(readBytes(dir / "signed-trace.txt"), "option -Dembedded.setting=yes")) << readBytes(dir / "signed-trace.txt");
 }
 
 } // namespace
