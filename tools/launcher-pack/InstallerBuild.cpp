@@ -92,7 +92,9 @@ std::vector<std::string> filesBelow(const fs::path& folder) {
             walk.disable_recursion_pending();
             continue;
         }
-        if (!walk->is_directory()) files.push_back(relative);
+        // A link to a folder is listed, not walked: a package cannot hold it,
+        // and the check that refuses it names it.
+        if (!walk->is_directory() || walk->is_symlink()) files.push_back(relative);
     }
     if (error) throw PackError(displayPath(folder) + ": cannot be read (" + error.message() + ")");
     std::sort(files.begin(), files.end());

@@ -91,19 +91,21 @@ std::string relativeSource(const fs::path& file, const fs::path& base) {
     return std::string(text.begin(), text.end());
 }
 
-void checkPackagedFile(const std::string& installPath, const fs::path& file) {
+// shown: the file's name in messages (this run's files are still in the
+// scratch folder, which the user never sees).
+void checkPackagedFile(const std::string& installPath, const fs::path& file, const fs::path& shown) {
     std::string folder;
     for (size_t begin = 0; begin <= installPath.size();) {
         size_t end = std::min(installPath.find('/', begin), installPath.size());
         std::string part = installPath.substr(begin, end - begin);
-        if (!isWindowsFileName(part)) throw PackError(displayPath(file) + ": \"" + part + "\" is no file name on Windows");
-        checkInstallerText(part, displayPath(file) + ": the name");
+        if (!isWindowsFileName(part)) throw PackError(displayPath(shown) + ": \"" + part + "\" is no file name on Windows");
+        checkInstallerText(part, displayPath(shown) + ": the name");
         begin = end + 1;
     }
     std::error_code error;
-    if (fs::is_directory(file, error)) throw PackError(displayPath(file) + ": is a link to a folder; an installer holds no links (copy the folder instead)");
+    if (fs::is_directory(file, error)) throw PackError(displayPath(shown) + ": is a link to a folder; an installer holds no links (copy the folder instead)");
     std::ifstream in(file, std::ios::binary);
-    if (!in || !fs::is_regular_file(file, error)) throw PackError(displayPath(file) + ": cannot be read");
+    if (!in || !fs::is_regular_file(file, error)) throw PackError(displayPath(shown) + ": cannot be read");
 }
 
 // This run's files from staging, then what other runs recorded in dest.
@@ -126,7 +128,7 @@ std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, c
             if (ours.insert(file).second) files.emplace_back(file, dest / pathFromUtf8(file));
         }
     }
-    for (const auto& [installPath, file] : files) checkPackagedFile(installPath, file);
+    for (const auto& [installPath, file] : files) checkPackagedFile(installPath, file, dest / pathFromUtf8(installPath));
     return files;
 }
 

@@ -70,6 +70,13 @@ FileAssociation parseFileAssociation(std::string_view text, std::string_view pro
 void checkInstallerText(std::string_view text, std::string_view what) {
     std::u16string wide = fromUtf8(text);
     if (toUtf8(wide) != text) throw PackError(std::string(what) + " is not UTF-8 text");
+    // WiX reads these as variables in any attribute, and wixl has no escape for them.
+    for (const char* variable : {"$(", "!("}) {
+        if (text.find(variable) != std::string_view::npos) {
+            throw PackError(std::string(what) + " \"" + std::string(text) + "\" holds \"" + variable +
+                            "\", which WiX reads as a variable");
+        }
+    }
     for (char16_t c : wide) {
         bool fits = (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) || kWindows1252Extra.find(c) != std::u16string_view::npos;
         if (!fits) {

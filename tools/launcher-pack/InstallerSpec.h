@@ -52,7 +52,8 @@ std::string installerVersion(const VersionNumber4& version);
 FileAssociation parseFileAssociation(std::string_view text, std::string_view productName);
 
 // Throws PackError for text that the installer builder cannot encode
-// (characters beyond Windows-1252, control characters).
+// (characters beyond Windows-1252, control characters, WiX's variable
+// references "$(" and "!(").
 void checkInstallerText(std::string_view text, std::string_view what);
 
 // Whether Windows accepts text as the name of a file or folder.

@@ -180,6 +180,7 @@ std::string xmlText(std::string_view text) {
         case '>': result += "&gt;"; break;
         case '"': result += "&quot;"; break;
         case '\'': result += "&apos;"; break;
+        case '$': result += "$$"; break; // the preprocessor's escape
         default: result += c;
         }
     }

@@ -14,7 +14,8 @@ namespace launcher::pack {
 // give identifiers that differ (a hash of the path ends each one).
 std::string wixIdentifier(std::string_view prefix, std::string_view path);
 
-// Text for an XML attribute value in double quotation marks.
+// Text for an attribute value of the WiX source, in double quotation marks:
+// XML's escapes, and "$" doubled for WiX's preprocessor.
 std::string xmlText(std::string_view text);
 
 // Text for a column that Windows Installer formats ([Property] references):

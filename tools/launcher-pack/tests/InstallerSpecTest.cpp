@@ -54,10 +54,11 @@ TEST(InstallerOptions, FileAssociations) {
 }
 
 TEST(InstallerOptions, TextTheInstallerCanCarry) {
-    for (const char* good : {"", "Plain & \"quoted\"", "D\xC3\xA9mo \xC3\xBF", "\xE2\x82\xAC \xE2\x84\xA2 \xC5\x92"}) {
+    for (const char* good : {"", "Plain & \"quoted\"", "Price $5 (approx.)!", "D\xC3\xA9mo \xC3\xBF", "\xE2\x82\xAC \xE2\x84\xA2 \xC5\x92"}) {
         EXPECT_EQ(failure([&] { checkInstallerText(good, "the name"); }), "") << good;
     }
-    for (const char* bad : {"\xCE\xA9mega", "\xE6\x97\xA5\xE6\x9C\xAC", "tab\there", "\xC2\x81", "\xF0\x9F\x98\x80", "\xFF"}) {
+    for (const char* bad : {"\xCE\xA9mega", "\xE6\x97\xA5\xE6\x9C\xAC", "tab\there", "\xC2\x81", "\xF0\x9F\x98\x80", "\xFF",
+                            "a$(x).jar", "b!(loc.y)"}) {
         EXPECT_NE(failure([&] { checkInstallerText(bad, "the name"); }).find("the name"), std::string::npos) << bad;
     }
 }
@@ -73,6 +74,7 @@ TEST(InstallerOptions, WindowsFileNames) {
 TEST(WixText, Escaping) {
     EXPECT_EQ(xmlText(R"(A & B <c> "d" 'e')"), "A &amp; B &lt;c&gt; &quot;d&quot; &apos;e&apos;");
     EXPECT_EQ(xmlText("D\xC3\xA9mo"), "D\xC3\xA9mo");
+    EXPECT_EQ(xmlText("lib/c$d.jar"), "lib/c$$d.jar");
     EXPECT_EQ(formattedText("Doc [A3] {x} %1"), "Doc [\\[]A3[\\]] [\\{]x[\\}] %1");
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace launcher::pack {
@@ -164,6 +165,54 @@ TEST_F(PackCommand, InstallerInputsThatWriteNothing) {
         << err.str();
     EXPECT_FALSE(fs::exists(dest));
     EXPECT_FALSE(fs::exists(folder.path() / "app.msi"));
+}
+
+// The written source names every file relative to itself, so it builds
+// wherever the folder and the source travel together.
+TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "a&b$c.jar", "PK");
+    fs::create_directories(folder.path() / "installer");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--runtime", "@jre",
+                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid}),
+              0) << err.str();
+    std::string source = launcher::test::readBytes(folder.path() / "installer" / "viewer.wxs");
+    std::vector<std::string> named;
+    for (const std::string attribute : {" Source=\"", " SourceFile=\""}) {
+        for (size_t at = source.find(attribute); at != std::string::npos; at = source.find(attribute, at + 1)) {
+            size_t begin = at + attribute.size();
+            std::string path = source.substr(begin, source.find('"', begin) - begin);
+            for (auto [escaped, plain] : {std::pair{"&amp;", "&"}, std::pair{"$$", "$"}}) {
+                for (size_t i = path.find(escaped); i != std::string::npos; i = path.find(escaped, i + 1)) path.replace(i, std::strlen(escaped), plain);
+            }
+            named.push_back(path);
+        }
+    }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<std::string>{"../out/Viewer.exe", "../out/Viewer.exe", "../out/Viewer.ini", "../out/jre64/release",
+                                               "../out/lib/a&b$c.jar", "../out/lib/app.jar"}));
+    for (const std::string& path : named) EXPECT_TRUE(fs::exists(folder.path() / "installer" / path)) << path;
+    EXPECT_NE(source.find("Version=\"1.2.3\""), std::string::npos);
+    EXPECT_NE(source.find("UpgradeCode=\"{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}\""), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
+}
+
+// A link to a folder cannot go into a package; a name with a WiX variable
+// in it cannot either. Both are named before anything is written.
+TEST_F(PackCommand, FilesThatNoPackageCanHold) {
+    std::vector<std::string> wxs = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app",
+                                    "--app-version", "1.0.0.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid};
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "a$(x).jar", "PK");
+    EXPECT_EQ(run(wxs), 1);
+    EXPECT_NE(err.str().find("a$(x).jar: the name \"a$(x).jar\" holds \"$(\""), std::string::npos) << err.str();
+    fs::remove(folder.path() / "app" / "lib" / "a$(x).jar");
+    std::error_code linkError;
+    fs::create_directory_symlink(folder.path() / "jre", folder.path() / "app" / "linked", linkError);
+    if (!linkError) {
+        EXPECT_EQ(run(wxs), 1);
+        EXPECT_NE(err.str().find("linked: is a link to a folder"), std::string::npos) << err.str();
+    }
+    EXPECT_FALSE(fs::exists(dest));
+    EXPECT_FALSE(fs::exists(folder.path() / "viewer.wxs"));
 }
 
 } // namespace
