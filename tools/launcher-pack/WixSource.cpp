@@ -73,6 +73,7 @@ public:
         if (!spec_.vendor.empty()) {
             out_ << indent << std::string(2 * open, ' ') << "<Directory Id=\"VendorFolder\" Name=\"" << xmlText(spec_.vendor) << "\">\n";
             ++open;
+            vendorFolderRemoval(indent + std::string(2 * open, ' '));
         }
         folder("", "INSTALLDIR", spec_.name, indent + std::string(2 * open, ' '));
         while (open-- > 0) out_ << indent << std::string(2 * open, ' ') << "</Directory>\n";
@@ -117,6 +118,21 @@ private:
         out_ << indent << "</Component>\n";
     }
 
+    // Windows Installer removes the folders that held files; the vendor
+    // folder held none. A component of its own (wixl puts a removal into the
+    // folder of its component, whatever folder it names) removes it when
+    // empty; a registry value is its key path, as a per-user install needs.
+    void vendorFolderRemoval(const std::string& indent) {
+        components_.push_back("VendorFolderRemoval");
+        out_ << indent << "<Component Id=\"VendorFolderRemoval\" Guid=\"*\" Win64=\"yes\">\n"
+             << indent << "  <RemoveFolder Id=\"RemoveVendorFolder\" On=\"uninstall\"/>\n"
+             << indent << "  <RegistryValue Root=\"" << registryRoot() << "\" Key=\"Software\\" << xmlText(formattedText(spec_.vendor))
+             << "\\" << xmlText(formattedText(spec_.name)) << "\" Name=\"InstallFolder\" Type=\"string\" Value=\"[INSTALLDIR]\" KeyPath=\"yes\"/>\n"
+             << indent << "</Component>\n";
+    }
+
+    const char* registryRoot() const { return spec_.scope == InstallScope::User ? "HKCU" : "HKLM"; }
+
     // Shortcuts and file types belong to the program's component: they come
     // and go with it.
     void programEntries(const std::string& fileId, const std::string& indent) {
@@ -128,7 +144,7 @@ private:
         };
         shortcut("StartMenuShortcut", "ProgramMenuFolder");
         if (spec_.desktopShortcut) shortcut("DesktopShortcut", "DesktopFolder");
-        const char* root = spec_.scope == InstallScope::User ? "HKCU" : "HKLM";
+        const char* root = registryRoot();
         for (const FileAssociation& association : spec_.associations) {
             std::string progId = progIdOf(association.extension);
             std::string classes = "Software\\Classes\\";

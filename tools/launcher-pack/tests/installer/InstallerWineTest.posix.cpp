@@ -260,7 +260,7 @@ TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
 
     writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
     ASSERT_EQ(uninstall("v1.msi"), 0);
-    EXPECT_FALSE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_FALSE(fs::exists(folder.parent_path())); // the vendor folder too
     EXPECT_FALSE(fs::exists(menu));
     EXPECT_FALSE(desktop());
     EXPECT_TRUE(uninstallEntries("HKLM").empty());
@@ -284,7 +284,7 @@ TEST_F(InstallerWine, UserScopeInstallsIntoTheProfile) {
     EXPECT_EQ(uninstallEntries("HKCU").size() + uninstallEntries("HKLM").size(), 1u);
     EXPECT_NE(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
     ASSERT_EQ(uninstall("user.msi"), 0);
-    EXPECT_FALSE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_FALSE(fs::exists(folder.parent_path())); // the vendor folder too
     EXPECT_TRUE(uninstallEntries("HKCU").empty());
     EXPECT_TRUE(uninstallEntries("HKLM").empty());
     EXPECT_EQ(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
