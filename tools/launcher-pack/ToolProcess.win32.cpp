@@ -36,9 +36,15 @@ struct Pipe {
 
 std::optional<std::filesystem::path> findTool(const std::string& name) {
     std::wstring file = wide(name);
+    // PATH alone: not the current folder, where anyone may have put a
+    // program of that name.
+    std::wstring path(GetEnvironmentVariableW(L"PATH", nullptr, 0), L'\0');
+    if (path.empty()) return std::nullopt;
+    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+    if (path.empty()) return std::nullopt;
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = SearchPathW(nullptr, file.c_str(), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        DWORD length = SearchPathW(path.c_str(), file.c_str(), L".exe", static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
         if (length == 0) return std::nullopt;
         if (length < buffer.size()) {
             buffer.resize(length);
