@@ -312,6 +312,10 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
     EXPECT_FALSE(contains(packaged, "b.jar"));
     EXPECT_TRUE(fs::exists(folder_.path() / "out/lib/b.jar")); // left in the reused folder
     EXPECT_FALSE(contains(readBytes(folder_.path() / "v2.wxs"), "b.jar"));
+    // The written source builds as it is, from any working folder.
+    ToolRun rebuilt = runTool(*findTool("wixl"), {"-a", "x64", "-o", (folder_.path() / "rebuilt.msi").string(),
+                                                  (folder_.path() / "v2.wxs").string()});
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.output;
     ASSERT_EQ(install("v2.msi"), 0);
     std::vector<std::string> entries = uninstallEntries("HKLM");
     ASSERT_EQ(entries.size(), 1u);
@@ -356,6 +360,11 @@ TEST_F(InstallerWine, SignedExecutableAndPackage) {
     EXPECT_FALSE(fs::exists(dir / "out"));
     EXPECT_FALSE(fs::exists(dir / "bad.msi"));
     setenv("LAUNCHER_TEST_PASSWORD", "s3cret word", 1);
+    std::vector<std::string> garbage = signing;
+    garbage[1] = (dir / "cert.pem").string(); // no PKCS#12 file
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", garbage), 1);
+    EXPECT_TRUE(contains(err_.str(), "osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
     std::vector<std::string> unreachable = signing;
     unreachable.insert(unreachable.end(), {"--timestamp-url", "http://127.0.0.1:9/"});
     EXPECT_EQ(pack("bad.msi", "1.0.0.0", unreachable), 1);
