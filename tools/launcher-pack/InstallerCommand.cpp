@@ -182,35 +182,35 @@ std::optional<Signer> signerRequest(const PackOptions& options) {
     return signer;
 }
 
-std::unique_ptr<ScratchFile> buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
+PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
     auto files = harvest(request.spec.name, staging, dest);
-    if (!request.msi) {
-        for (const auto& [installPath, _] : files) request.spec.files.push_back({installPath, ""});
-        return nullptr;
+    PreparedInstaller prepared;
+    if (request.msi) {
+        fs::path base = fs::absolute(dest).parent_path();
+        InstallerSpec spec = request.spec;
+        for (const auto& [installPath, file] : files) spec.files.push_back({installPath, relativeSource(file, base)});
+        prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
+        buildMsi(request.wixl, wixSource(spec), base, prepared.msi->path());
+        if (request.signer) signFile(*request.signer, prepared.msi->path());
     }
-    fs::path base = fs::absolute(dest).parent_path();
-    InstallerSpec spec = request.spec;
-    for (const auto& [installPath, file] : files) spec.files.push_back({installPath, relativeSource(file, base)});
-    auto msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
-    buildMsi(request.wixl, wixSource(spec), base, msi->path());
-    if (request.signer) signFile(*request.signer, msi->path());
-    for (const auto& [installPath, _] : files) request.spec.files.push_back({installPath, ""});
-    return msi;
+    if (request.wxs) {
+        // Written now, naming the files where they will be once dest is in place.
+        fs::path wxs = fs::absolute(*request.wxs);
+        InstallerSpec spec = request.spec;
+        for (const auto& [installPath, _] : files) {
+            spec.files.push_back({installPath, relativeSource(dest / pathFromUtf8(installPath), wxs.parent_path())});
+        }
+        prepared.wxs = std::make_unique<ScratchFile>(scratchNameFor(wxs));
+        std::ofstream out(prepared.wxs->path(), std::ios::binary);
+        out << wixSource(spec);
+        if (!out.flush()) throw PackError(displayPath(wxs) + ": cannot be written");
+    }
+    return prepared;
 }
 
-void finishInstaller(InstallerRequest& request, const fs::path& dest, std::unique_ptr<ScratchFile> msi) {
-    if (request.wxs) {
-        fs::path wxs = fs::absolute(*request.wxs);
-        for (PackagedFile& file : request.spec.files) file.source = relativeSource(dest / pathFromUtf8(file.installPath), wxs.parent_path());
-        ScratchFile scratch(scratchNameFor(wxs));
-        {
-            std::ofstream out(scratch.path(), std::ios::binary);
-            out << wixSource(request.spec);
-            if (!out.flush()) throw PackError(displayPath(wxs) + ": cannot be written");
-        }
-        scratch.moveTo(wxs);
-    }
-    if (msi) msi->moveTo(fs::absolute(*request.msi));
+void finishInstaller(const InstallerRequest& request, PreparedInstaller prepared) {
+    if (prepared.wxs) prepared.wxs->moveTo(fs::absolute(*request.wxs));
+    if (prepared.msi) prepared.msi->moveTo(fs::absolute(*request.msi));
 }
 
 } // namespace launcher::pack

@@ -29,11 +29,18 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
 // nullopt without --sign-pkcs12.
 std::optional<Signer> signerRequest(const PackOptions& options);
 
-// Builds (and signs) the package into a scratch file beside --msi, from this
-// run's files in staging and those that other runs recorded in dest.
-std::unique_ptr<ScratchFile> buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest);
+// The package and its source, complete in scratch files beside --msi and
+// --wxs, to be moved into place once dest is.
+struct PreparedInstaller {
+    std::unique_ptr<ScratchFile> msi;
+    std::unique_ptr<ScratchFile> wxs;
+};
 
-// After dest is in place: writes --wxs and moves the package to --msi.
-void finishInstaller(InstallerRequest& request, const fs::path& dest, std::unique_ptr<ScratchFile> msi);
+// Builds (and signs) the package from this run's files in staging and those
+// that other runs recorded in dest, and writes the source.
+PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest);
+
+// After dest is in place: moves the package and the source to their names.
+void finishInstaller(const InstallerRequest& request, PreparedInstaller prepared);
 
 } // namespace launcher::pack

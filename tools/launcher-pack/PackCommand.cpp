@@ -122,10 +122,10 @@ void package(const PackOptions& options, std::ostream& err) {
     if (signer) signFile(*signer, staged.path() / pathFromUtf8(branding.name + ".exe"));
     staged.writeFile(pathFromUtf8(std::string(kRecordFolder) + "/" + branding.name + ".files"),
                      recordText(filesBelow(staged.path())));
-    std::unique_ptr<ScratchFile> msi;
-    if (installer) msi = buildInstaller(*installer, staged.path(), dest);
+    PreparedInstaller prepared;
+    if (installer) prepared = buildInstaller(*installer, staged.path(), dest);
     staged.commit();
-    if (installer) finishInstaller(*installer, dest, std::move(msi));
+    if (installer) finishInstaller(*installer, std::move(prepared));
 }
 
 void show(const PackOptions& options, std::ostream& out) {
