@@ -102,8 +102,8 @@ protected:
         std::snprintf(guid, sizeof guid, "%08X-1111-4222-8333-%012llX", static_cast<unsigned>(random()),
                       static_cast<unsigned long long>(random()) << 16);
         upgradeCode_ = guid;
-        for (const char* user : {environment("USER").c_str(), "root"}) {
-            if (*user && fs::exists(prefix_ / "drive_c/users" / user)) {
+        for (const std::string& user : {environment("USER"), std::string("root")}) {
+            if (!user.empty() && fs::exists(prefix_ / "drive_c/users" / user)) {
                 profile_ = prefix_ / "drive_c/users" / user;
                 break;
             }
