@@ -231,6 +231,8 @@ TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
         return fs::exists(profile_ / "Desktop" / (name_ + ".lnk")) || fs::exists(prefix_ / "drive_c/users/Public/Desktop" / (name_ + ".lnk"));
     };
     EXPECT_TRUE(desktop());
+    // None of it reached this machine's own menus.
+    EXPECT_FALSE(fs::exists(fs::path(environment("HOME")) / ".local/share/applications/wine/Programs" / (name_ + ".desktop")));
 
     std::vector<std::string> entries = uninstallEntries("HKLM");
     ASSERT_EQ(entries.size(), 1u);
