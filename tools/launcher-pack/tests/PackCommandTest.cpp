@@ -196,6 +196,26 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
 }
 
+// A sibling packed into the same folder by its own run goes into the
+// package; files that no run recorded (left by hand or by a run whose record
+// a later one replaced) do not.
+TEST_F(PackCommand, PackageHoldsWhatTheRunsRecorded) {
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer32", "--dest", "@out"}), 0) << err.str();
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app"}), 0) << err.str();
+    launcher::test::writeBytes(dest / "stray.log", "left by a test run");
+    fs::remove(folder.path() / "app" / "lib" / "app.jar");
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "app2.jar", "PK");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--app-version",
+                   "2.0.0.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid}),
+              0) << err.str();
+    std::string source = launcher::test::readBytes(folder.path() / "viewer.wxs");
+    for (const char* held : {"Name=\"Viewer32.exe\"", "Name=\"Viewer32.ini\"", "Name=\"Viewer.exe\"", "Name=\"app2.jar\""}) {
+        EXPECT_NE(source.find(held), std::string::npos) << held;
+    }
+    for (const char* left : {"stray.log", "\"app.jar\"", ".launcher-pack"}) EXPECT_EQ(source.find(left), std::string::npos) << left;
+    EXPECT_TRUE(fs::exists(dest / "lib" / "app.jar")); // still in the folder, as before
+}
+
 // A link to a folder cannot go into a package; a name with a WiX variable
 // in it cannot either. Both are named before anything is written.
 TEST_F(PackCommand, FilesThatNoPackageCanHold) {
