@@ -44,42 +44,42 @@ std::vector<FileAssociation> associations(const PackOptions& options, const std:
     return result;
 }
 
-InstallerSpec specFrom(const PackOptions& options, const Branding& branding, std::ostream& warnings) {
-    InstallerSpec spec;
-    spec.name = branding.name;
-    spec.vendor = branding.vendor;
-    spec.description = branding.description;
-    spec.executable = branding.name + ".exe";
-    forOption("--name", [&] { checkInstallerText(spec.name, "the name"); });
-    forOption("--description", [&] { checkInstallerText(spec.description, "the description"); });
-    if (!spec.vendor.empty() && !isWindowsFileName(spec.vendor)) {
-        throw UsageError("--vendor: \"" + spec.vendor + "\" cannot be a folder name on Windows");
+InstallerPackage packageFrom(const PackOptions& options, const Branding& branding, std::ostream& warnings) {
+    InstallerPackage package;
+    package.name = branding.name;
+    package.vendor = branding.vendor;
+    package.description = branding.description;
+    package.executable = branding.name + ".exe";
+    forOption("--name", [&] { checkInstallerText(package.name, "the name"); });
+    forOption("--description", [&] { checkInstallerText(package.description, "the description"); });
+    if (!package.vendor.empty() && !isWindowsFileName(package.vendor)) {
+        throw UsageError("--vendor: \"" + package.vendor + "\" cannot be a folder name on Windows");
     }
-    forOption("--vendor", [&] { checkInstallerText(spec.vendor, "the vendor"); });
+    forOption("--vendor", [&] { checkInstallerText(package.vendor, "the vendor"); });
     auto code = options.value("--msi-upgrade-code");
     if (!code) {
         throw UsageError("--msi and --wxs need --msi-upgrade-code GUID: one GUID that stays the same for every version "
                          "(make it once with uuidgen)");
     }
-    spec.upgradeCode = forOption("--msi-upgrade-code", [&] { return checkedGuid(*code); });
+    package.upgradeCode = forOption("--msi-upgrade-code", [&] { return checkedGuid(*code); });
     if (!options.value("--app-version")) {
         throw UsageError("--msi and --wxs need --app-version: Windows Installer replaces older versions by it");
     }
-    spec.version = forOption("--app-version", [&] { return installerVersion(branding.version); });
+    package.version = forOption("--app-version", [&] { return installerVersion(branding.version); });
     if (branding.version[3] != 0) {
         warnings << "launcher-pack: warning: Windows Installer ignores the fourth number of --app-version ("
                  << branding.version[3] << "): a package that differs from an installed one only there does not replace it\n";
     }
     std::string scope = options.value("--install-scope").value_or("machine");
     if (scope != "machine" && scope != "user") throw UsageError("--install-scope: \"" + scope + "\" is neither machine nor user");
-    spec.scope = scope == "user" ? InstallScope::User : InstallScope::Machine;
-    spec.desktopShortcut = options.has("--desktop-shortcut");
-    spec.associations = associations(options, spec.name);
-    spec.helpUrl = options.value("--help-url").value_or("");
-    spec.aboutUrl = options.value("--about-url").value_or("");
-    forOption("--help-url", [&] { checkInstallerText(spec.helpUrl, "the address"); });
-    forOption("--about-url", [&] { checkInstallerText(spec.aboutUrl, "the address"); });
-    return spec;
+    package.scope = scope == "user" ? InstallScope::User : InstallScope::Machine;
+    package.desktopShortcut = options.has("--desktop-shortcut");
+    package.associations = associations(options, package.name);
+    package.helpUrl = options.value("--help-url").value_or("");
+    package.aboutUrl = options.value("--about-url").value_or("");
+    forOption("--help-url", [&] { checkInstallerText(package.helpUrl, "the address"); });
+    forOption("--about-url", [&] { checkInstallerText(package.aboutUrl, "the address"); });
+    return package;
 }
 
 // A path relative to base, "/" between its folders: wixl takes no absolute
@@ -143,7 +143,7 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
         return std::nullopt;
     }
     InstallerRequest request;
-    request.spec = specFrom(options, branding, warnings);
+    request.package = packageFrom(options, branding, warnings);
     if (auto msi = options.value("--msi")) request.msi = pathFromUtf8(*msi);
     if (auto wxs = options.value("--wxs")) request.wxs = pathFromUtf8(*wxs);
     for (const auto& output : {request.msi, request.wxs}) {
@@ -183,26 +183,26 @@ std::optional<Signer> signerRequest(const PackOptions& options) {
 }
 
 PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
-    auto files = harvest(request.spec.name, staging, dest);
+    auto files = harvest(request.package.name, staging, dest);
     PreparedInstaller prepared;
     if (request.msi) {
         fs::path base = fs::absolute(dest).parent_path();
-        InstallerSpec spec = request.spec;
-        for (const auto& [installPath, file] : files) spec.files.push_back({installPath, relativeSource(file, base)});
+        InstallerPackage package = request.package;
+        for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
-        buildMsi(request.wixl, wixSource(spec), base, prepared.msi->path());
+        buildMsi(request.wixl, wixSource(package), base, prepared.msi->path());
         if (request.signer) signFile(*request.signer, prepared.msi->path());
     }
     if (request.wxs) {
         // Written now, naming the files where they will be once dest is in place.
         fs::path wxs = fs::absolute(*request.wxs);
-        InstallerSpec spec = request.spec;
+        InstallerPackage package = request.package;
         for (const auto& [installPath, _] : files) {
-            spec.files.push_back({installPath, relativeSource(dest / pathFromUtf8(installPath), wxs.parent_path())});
+            package.files.push_back({installPath, relativeSource(dest / pathFromUtf8(installPath), wxs.parent_path())});
         }
         prepared.wxs = std::make_unique<ScratchFile>(scratchNameFor(wxs));
         std::ofstream out(prepared.wxs->path(), std::ios::binary);
-        out << wixSource(spec);
+        out << wixSource(package);
         if (!out.flush()) throw PackError(displayPath(wxs) + ": cannot be written");
     }
     return prepared;

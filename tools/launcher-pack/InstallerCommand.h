@@ -5,7 +5,7 @@
 
 #include "Branding.h"
 #include "InstallerBuild.h"
-#include "InstallerSpec.h"
+#include "InstallerPackage.h"
 #include "PackOptions.h"
 
 #include <memory>
@@ -15,7 +15,7 @@
 namespace launcher::pack {
 
 struct InstallerRequest {
-    InstallerSpec spec; // files still empty
+    InstallerPackage package; // files still empty
     std::optional<fs::path> msi;
     std::optional<fs::path> wxs;
     fs::path wixl;

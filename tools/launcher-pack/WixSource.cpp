@@ -42,24 +42,24 @@ Tree treeOf(const std::vector<PackagedFile>& files) {
 
 class Writer {
 public:
-    explicit Writer(const InstallerSpec& spec) : spec_(spec), tree_(treeOf(spec.files)) {}
+    explicit Writer(const InstallerPackage& package) : package_(package), tree_(treeOf(package.files)) {}
 
     std::string text() {
-        const bool user = spec_.scope == InstallScope::User;
-        std::string vendor = spec_.vendor.empty() ? spec_.name : spec_.vendor;
+        const bool user = package_.scope == InstallScope::User;
+        std::string vendor = package_.vendor.empty() ? package_.name : package_.vendor;
         out_ << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
              << "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
-             << "  <Product Id=\"*\" Name=\"" << xmlText(spec_.name) << "\" Language=\"1033\" Codepage=\"1252\" Version=\""
-             << spec_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << spec_.upgradeCode << "\">\n"
+             << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"1252\" Version=\""
+             << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
              << "    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" << (user ? "perUser" : "perMachine")
-             << "\" SummaryCodepage=\"1252\" Description=\"" << xmlText(spec_.description.empty() ? spec_.name : spec_.description)
+             << "\" SummaryCodepage=\"1252\" Description=\"" << xmlText(package_.description.empty() ? package_.name : package_.description)
              << "\"/>\n"
              << "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed.\"/>\n"
              << "    <Media Id=\"1\" Cabinet=\"application.cab\" EmbedCab=\"yes\"/>\n"
              << "    <Icon Id=\"ApplicationIcon.exe\" SourceFile=\"" << xmlText(executable().source) << "\"/>\n"
              << "    <Property Id=\"ARPPRODUCTICON\" Value=\"ApplicationIcon.exe\"/>\n";
-        if (!spec_.helpUrl.empty()) out_ << "    <Property Id=\"ARPHELPLINK\" Value=\"" << xmlText(spec_.helpUrl) << "\"/>\n";
-        if (!spec_.aboutUrl.empty()) out_ << "    <Property Id=\"ARPURLINFOABOUT\" Value=\"" << xmlText(spec_.aboutUrl) << "\"/>\n";
+        if (!package_.helpUrl.empty()) out_ << "    <Property Id=\"ARPHELPLINK\" Value=\"" << xmlText(package_.helpUrl) << "\"/>\n";
+        if (!package_.aboutUrl.empty()) out_ << "    <Property Id=\"ARPURLINFOABOUT\" Value=\"" << xmlText(package_.aboutUrl) << "\"/>\n";
         out_ << "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n";
         std::string indent = "      ";
         int open = 0;
@@ -70,17 +70,17 @@ public:
             out_ << indent << "<Directory Id=\"ProgramFiles64Folder\">\n";
             open = 1;
         }
-        if (!spec_.vendor.empty()) {
-            out_ << indent << std::string(2 * open, ' ') << "<Directory Id=\"VendorFolder\" Name=\"" << xmlText(spec_.vendor) << "\">\n";
+        if (!package_.vendor.empty()) {
+            out_ << indent << std::string(2 * open, ' ') << "<Directory Id=\"VendorFolder\" Name=\"" << xmlText(package_.vendor) << "\">\n";
             ++open;
             vendorFolderRemoval(indent + std::string(2 * open, ' '));
         }
-        folder("", "INSTALLDIR", spec_.name, indent + std::string(2 * open, ' '));
+        folder("", "INSTALLDIR", package_.name, indent + std::string(2 * open, ' '));
         while (open-- > 0) out_ << indent << std::string(2 * open, ' ') << "</Directory>\n";
         out_ << indent << "<Directory Id=\"ProgramMenuFolder\"/>\n";
-        if (spec_.desktopShortcut) out_ << indent << "<Directory Id=\"DesktopFolder\"/>\n";
+        if (package_.desktopShortcut) out_ << indent << "<Directory Id=\"DesktopFolder\"/>\n";
         out_ << "    </Directory>\n"
-             << "    <Feature Id=\"Application\" Title=\"" << xmlText(spec_.name) << "\" Level=\"1\">\n";
+             << "    <Feature Id=\"Application\" Title=\"" << xmlText(package_.name) << "\" Level=\"1\">\n";
         for (const std::string& id : components_) out_ << "      <ComponentRef Id=\"" << id << "\"/>\n";
         out_ << "    </Feature>\n  </Product>\n</Wix>\n";
         return out_.str();
@@ -88,8 +88,8 @@ public:
 
 private:
     const PackagedFile& executable() const {
-        for (const PackagedFile& file : spec_.files) {
-            if (file.installPath == spec_.executable) return file;
+        for (const PackagedFile& file : package_.files) {
+            if (file.installPath == package_.executable) return file;
         }
         static const PackagedFile none{};
         return none;
@@ -114,7 +114,7 @@ private:
         out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"yes\">\n"
              << indent << "  <File Id=\"" << id << "\" Name=\"" << xmlText(leafOf(file.installPath)) << "\" Source=\""
              << xmlText(file.source) << "\" KeyPath=\"yes\"/>\n";
-        if (file.installPath == spec_.executable) programEntries(id, indent + "  ");
+        if (file.installPath == package_.executable) programEntries(id, indent + "  ");
         out_ << indent << "</Component>\n";
     }
 
@@ -126,26 +126,26 @@ private:
         components_.push_back("VendorFolderRemoval");
         out_ << indent << "<Component Id=\"VendorFolderRemoval\" Guid=\"*\" Win64=\"yes\">\n"
              << indent << "  <RemoveFolder Id=\"RemoveVendorFolder\" On=\"uninstall\"/>\n"
-             << indent << "  <RegistryValue Root=\"" << registryRoot() << "\" Key=\"Software\\" << xmlText(formattedText(spec_.vendor))
-             << "\\" << xmlText(formattedText(spec_.name)) << "\" Name=\"InstallFolder\" Type=\"string\" Value=\"[INSTALLDIR]\" KeyPath=\"yes\"/>\n"
+             << indent << "  <RegistryValue Root=\"" << registryRoot() << "\" Key=\"Software\\" << xmlText(formattedText(package_.vendor))
+             << "\\" << xmlText(formattedText(package_.name)) << "\" Name=\"InstallFolder\" Type=\"string\" Value=\"[INSTALLDIR]\" KeyPath=\"yes\"/>\n"
              << indent << "</Component>\n";
     }
 
-    const char* registryRoot() const { return spec_.scope == InstallScope::User ? "HKCU" : "HKLM"; }
+    const char* registryRoot() const { return package_.scope == InstallScope::User ? "HKCU" : "HKLM"; }
 
     // Shortcuts and file types belong to the program's component: they come
     // and go with it.
     void programEntries(const std::string& fileId, const std::string& indent) {
-        std::string description = spec_.description.empty() ? "" : " Description=\"" + xmlText(spec_.description) + "\"";
+        std::string description = package_.description.empty() ? "" : " Description=\"" + xmlText(package_.description) + "\"";
         auto shortcut = [&](const char* id, const char* folder) {
-            out_ << indent << "<Shortcut Id=\"" << id << "\" Directory=\"" << folder << "\" Name=\"" << xmlText(spec_.name)
+            out_ << indent << "<Shortcut Id=\"" << id << "\" Directory=\"" << folder << "\" Name=\"" << xmlText(package_.name)
                  << "\"" << description << " Target=\"[#" << fileId
                  << "]\" WorkingDirectory=\"INSTALLDIR\" Icon=\"ApplicationIcon.exe\" IconIndex=\"0\"/>\n";
         };
         shortcut("StartMenuShortcut", "ProgramMenuFolder");
-        if (spec_.desktopShortcut) shortcut("DesktopShortcut", "DesktopFolder");
+        if (package_.desktopShortcut) shortcut("DesktopShortcut", "DesktopFolder");
         const char* root = registryRoot();
-        for (const FileAssociation& association : spec_.associations) {
+        for (const FileAssociation& association : package_.associations) {
             std::string progId = progIdOf(association.extension);
             std::string classes = "Software\\Classes\\";
             auto value = [&](const std::string& key, const std::string& text) {
@@ -161,13 +161,13 @@ private:
 
     std::string progIdOf(const std::string& extension) const {
         std::string stem;
-        for (char c : spec_.name) {
+        for (char c : package_.name) {
             if (std::isalnum(static_cast<unsigned char>(c))) stem += c;
         }
         return (stem.empty() ? "Application" : stem) + "." + extension;
     }
 
-    const InstallerSpec& spec_;
+    const InstallerPackage& package_;
     Tree tree_;
     std::ostringstream out_;
     std::set<std::string> used_{"INSTALLDIR", "VendorFolder", "ProgramsFolder"};
@@ -212,6 +212,6 @@ std::string formattedText(std::string_view text) {
     return result;
 }
 
-std::string wixSource(const InstallerSpec& spec) { return Writer(spec).text(); }
+std::string wixSource(const InstallerPackage& package) { return Writer(package).text(); }
 
 } // namespace launcher::pack

@@ -1,8 +1,8 @@
 #pragma once
 // The WiX 3 source of an installer package: text only, built from an
-// InstallerSpec. The same text builds with wixl and with the WiX toolset.
+// InstallerPackage. The same text builds with wixl and with the WiX toolset.
 
-#include "InstallerSpec.h"
+#include "InstallerPackage.h"
 
 #include <string>
 #include <string_view>
@@ -22,6 +22,6 @@ std::string xmlText(std::string_view text);
 // square brackets and braces stand for themselves.
 std::string formattedText(std::string_view text);
 
-std::string wixSource(const InstallerSpec& spec);
+std::string wixSource(const InstallerPackage& package);
 
 } // namespace launcher::pack

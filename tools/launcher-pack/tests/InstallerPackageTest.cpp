@@ -1,6 +1,6 @@
 // The checks of the installer options and the WiX text built from them.
 
-#include "InstallerSpec.h"
+#include "InstallerPackage.h"
 #include "WixSource.h"
 
 #include <gtest/gtest.h>
@@ -93,17 +93,17 @@ TEST(WixText, IdentifiersFromAnyPath) {
     EXPECT_EQ(wixIdentifier("f", "lib/app.jar"), wixIdentifier("f", "lib/app.jar"));
 }
 
-InstallerSpec sample(InstallScope scope, std::string vendor) {
-    InstallerSpec spec;
-    spec.name = "Viewer & \"Co\"";
-    spec.vendor = std::move(vendor);
-    spec.version = "1.2.3";
-    spec.upgradeCode = "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}";
-    spec.scope = scope;
-    spec.associations = {{"vw", "View [doc]"}};
-    spec.executable = "Viewer.exe";
-    spec.files = {{"Viewer.exe", "out/Viewer.exe"}, {"lib/a&b.jar", "out/lib/a&b.jar"}, {"jre64/bin/server/jvm.dll", "x/jvm.dll"}};
-    return spec;
+InstallerPackage sample(InstallScope scope, std::string vendor) {
+    InstallerPackage package;
+    package.name = "Viewer & \"Co\"";
+    package.vendor = std::move(vendor);
+    package.version = "1.2.3";
+    package.upgradeCode = "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}";
+    package.scope = scope;
+    package.associations = {{"vw", "View [doc]"}};
+    package.executable = "Viewer.exe";
+    package.files = {{"Viewer.exe", "out/Viewer.exe"}, {"lib/a&b.jar", "out/lib/a&b.jar"}, {"jre64/bin/server/jvm.dll", "x/jvm.dll"}};
+    return package;
 }
 
 TEST(WixText, MachineAndUserScope) {
@@ -117,9 +117,9 @@ TEST(WixText, MachineAndUserScope) {
         EXPECT_NE(machine.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(machine.find("DesktopShortcut"), std::string::npos);
-    InstallerSpec userSpec = sample(InstallScope::User, "");
-    userSpec.desktopShortcut = true;
-    std::string user = wixSource(userSpec);
+    InstallerPackage userPackage = sample(InstallScope::User, "");
+    userPackage.desktopShortcut = true;
+    std::string user = wixSource(userPackage);
     for (const char* part : {"InstallScope=\"perUser\"", "<Directory Id=\"LocalAppDataFolder\">",
                              "<Directory Id=\"ProgramsFolder\" Name=\"Programs\">", "Root=\"HKCU\"", "Id=\"DesktopShortcut\""}) {
         EXPECT_NE(user.find(part), std::string::npos) << part;

@@ -24,7 +24,7 @@ struct PackagedFile {
     std::string source;      // where the build reads it, relative to the WiX source's folder
 };
 
-struct InstallerSpec {
+struct InstallerPackage {
     std::string name;    // product and folder name
     std::string vendor;  // publisher and vendor folder; empty: no vendor folder
     std::string description;

@@ -1,4 +1,4 @@
-#include "InstallerSpec.h"
+#include "InstallerPackage.h"
 
 #include "Bytes.h"
 #include "base/Text.h"
