@@ -82,6 +82,8 @@ StagedFolder::~StagedFolder() {
 
 void StagedFolder::writeFile(const fs::path& relative, std::string_view bytes) {
     fs::path file = staging_ / relative;
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

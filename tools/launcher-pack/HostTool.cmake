@@ -4,7 +4,7 @@
 set(LAUNCHER_PACK_HOST_TOOL ${CMAKE_BINARY_DIR}/host/launcher-pack)
 if(NOT TARGET launcher_pack_host)
   file(GLOB pack_host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/launcher-pack/*.cpp)
-  list(FILTER pack_host_sources EXCLUDE REGEX "/Main\\.win32\\.cpp$")
+  list(FILTER pack_host_sources EXCLUDE REGEX "\\.win32\\.cpp$")
   list(APPEND pack_host_sources
     ${CMAKE_SOURCE_DIR}/src/base/Md5.cpp ${CMAKE_SOURCE_DIR}/src/base/Rc4.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Text.cpp ${CMAKE_SOURCE_DIR}/src/base/Text.posix.cpp

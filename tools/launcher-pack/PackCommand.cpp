@@ -5,6 +5,8 @@
 #include "FileIo.h"
 #include "IconFile.h"
 #include "IniEdit.h"
+#include "InstallerCommand.h"
+#include "CompoundFile.h"
 #include "ShowReport.h"
 
 #include "base/Text.h"
@@ -25,49 +27,19 @@ const char kUsage[] =
     "                     [--vendor TEXT] [--description TEXT] [--copyright TEXT]\n"
     "                     [--embed FILE.ini --upgrade-code TEXT]\n"
     "                     [--input DIR] [--runtime DIR]\n"
-    "       launcher-pack --show FILE.exe [--upgrade-code TEXT]\n";
+    "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
+    "                     [--install-scope machine|user] [--desktop-shortcut]\n"
+    "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
+    "                     [--sign-pkcs12 FILE [--sign-password-env VAR] [--timestamp-url URL]...]\n"
+    "       launcher-pack --show FILE.exe|FILE.msi [--upgrade-code TEXT]\n";
 
-const char* const kOptions[] = {"--launcher", "--name",  "--dest",  "--ini",   "--icon",         "--app-version",
-                                "--vendor",   "--description", "--copyright", "--embed", "--upgrade-code",
-                                "--input",    "--runtime", "--show"};
-
-class UsageError : public PackError {
-public:
-    using PackError::PackError;
-};
-
-using Options = std::map<std::string, std::string>;
-
-Options parseOptions(const std::vector<std::string>& arguments) {
-    Options options;
-    for (size_t i = 0; i < arguments.size(); i += 2) {
-        const std::string& option = arguments[i];
-        if (std::find(std::begin(kOptions), std::end(kOptions), option) == std::end(kOptions)) {
-            throw UsageError("unknown option " + option);
-        }
-        if (i + 1 >= arguments.size()) throw UsageError(option + " needs a value");
-        if (!options.emplace(option, arguments[i + 1]).second) throw UsageError(option + " is given twice");
-    }
-    return options;
-}
-
-std::optional<std::string> value(const Options& options, const std::string& option) {
-    auto found = options.find(option);
-    return found == options.end() ? std::nullopt : std::optional(found->second);
-}
+std::optional<std::string> value(const PackOptions& options, const std::string& option) { return options.value(option); }
 
 // The executable's name as given, without ".exe"; it must be a plain file
 // name that Windows accepts.
 std::string checkedName(std::string name) {
     if (name.size() > 4 && (name.ends_with(".exe") || name.ends_with(".EXE"))) name.resize(name.size() - 4);
-    bool bad = name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ';
-    for (char c : name) bad = bad || static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
-    // Device names are no file names on Windows, with any extension.
-    std::string device = name.substr(0, name.find('.'));
-    for (char& c : device) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    bad = bad || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL" ||
-          (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) && device[3] >= '1' && device[3] <= '9');
-    if (bad) throw PackError("--name: " + name + " is not a valid file name");
+    if (!isWindowsFileName(name)) throw PackError("--name: " + name + " is not a valid file name");
     return name;
 }
 
@@ -83,7 +55,7 @@ std::string minimalIni(const std::string& name) {
     return "[Product Information]\r\nProduct Name=" + name + "\r\n";
 }
 
-void package(const Options& options) {
+void package(const PackOptions& options, std::ostream& err) {
     for (const char* required : {"--launcher", "--name", "--dest"}) {
         if (!value(options, required)) throw UsageError(std::string(required) + " is required");
     }
@@ -114,6 +86,8 @@ void package(const Options& options) {
         }
         branding.upgradeCode = *code;
     }
+    std::optional<InstallerRequest> installer = installerRequest(options, branding, err);
+    std::optional<Signer> signer = installer ? installer->signer : signerRequest(options);
     auto readOptional = [&](const char* option) -> std::optional<std::string> {
         auto file = value(options, option);
         return file ? std::optional(readWholeFile(pathFromUtf8(*file))) : std::nullopt;
@@ -144,17 +118,26 @@ void package(const Options& options) {
     staged.writeFile(pathFromUtf8(branding.name + ".ini"), ini);
     staged.writeFile(pathFromUtf8(branding.name + ".exe"),
                      std::string_view(reinterpret_cast<const char*>(exe.data()), exe.size()));
+    // Signed before it goes anywhere: into the folder and into the package.
+    if (signer) signFile(*signer, staged.path() / pathFromUtf8(branding.name + ".exe"));
+    staged.writeFile(pathFromUtf8(std::string(kRecordFolder) + "/" + branding.name + ".files"),
+                     recordText(filesBelow(staged.path())));
+    PreparedInstaller prepared;
+    if (installer) prepared = buildInstaller(*installer, staged.path(), dest);
     staged.commit();
+    if (installer) finishInstaller(*installer, std::move(prepared));
 }
 
-void show(const Options& options, std::ostream& out) {
-    for (const auto& [option, _] : options) {
+void show(const PackOptions& options, std::ostream& out) {
+    for (const std::string& option : options.names()) {
         if (option != "--show" && option != "--upgrade-code") throw UsageError(option + " does not go with --show");
     }
     fs::path file = pathFromUtf8(*value(options, "--show"));
     std::string bytes = readWholeFile(file);
     try {
-        out << describeExecutable(Bytes(bytes.begin(), bytes.end()), value(options, "--upgrade-code"));
+        Bytes content(bytes.begin(), bytes.end());
+        if (isCompoundFile(content)) out << describeInstallerPackage(content);
+        else out << describeExecutable(content, value(options, "--upgrade-code"));
     } catch (const PackError& e) {
         throw PackError(displayPath(file) + ": " + e.what());
     }
@@ -168,9 +151,9 @@ int runLauncherPack(const std::vector<std::string>& arguments, std::ostream& out
         return 0;
     }
     try {
-        Options options = parseOptions(arguments);
-        if (options.count("--show")) show(options, out);
-        else package(options);
+        PackOptions options(arguments);
+        if (options.has("--show")) show(options, out);
+        else package(options, err);
         return 0;
     } catch (const UsageError& e) {
         err << "launcher-pack: " << e.what() << "\n" << kUsage;

@@ -1,5 +1,6 @@
 #include "ShowReport.h"
 
+#include "CompoundFile.h"
 #include "EmbeddedConfig.h"
 #include "IconFile.h"
 #include "VersionInfo.h"
@@ -53,6 +54,13 @@ std::string describeExecutable(const Bytes& file, const std::optional<std::strin
         }
     }
     return out.str();
+}
+
+std::string describeInstallerPackage(const Bytes& file) {
+    std::vector<std::u16string> names = compoundFileNames(file);
+    // Authenticode keeps a package's signature in a stream of its own.
+    bool signature = std::find(names.begin(), names.end(), u"\x05" "DigitalSignature") != names.end();
+    return std::string("format: Windows Installer package\n") + "signature: " + (signature ? "present" : "none") + "\n";
 }
 
 } // namespace launcher::pack

@@ -1,5 +1,5 @@
 #pragma once
-// What an executable carries, as support staff read it.
+// What an executable or an installer package carries, as support staff read it.
 
 #include "Bytes.h"
 
@@ -11,5 +11,8 @@ namespace launcher::pack {
 // Lines: format, signature, icon sizes, versions and version strings, the
 // embedded configuration's resources and, given the upgrade code, its text.
 std::string describeExecutable(const Bytes& file, const std::optional<std::string>& upgradeCode);
+
+// Lines: format and signature of a Windows Installer package.
+std::string describeInstallerPackage(const Bytes& file);
 
 } // namespace launcher::pack

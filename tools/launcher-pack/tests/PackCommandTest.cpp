@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace launcher::pack {
@@ -70,6 +71,8 @@ TEST_F(PackCommand, LaysOutTheApplicationFolder) {
     EXPECT_TRUE(fs::exists(dest / "lib" / "app.jar"));
 }
 
+const char kGuid[] = "8c5a1e2b-0f3d-4a6e-9b71-2d4c6e8f0a13";
+
 struct Failure {
     const char* name;
     std::vector<std::string> arguments; // replace or add to a good command's options
@@ -120,8 +123,117 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"VendorNotUtf8", {"--vendor", "\xE9t\xE9"}, 1, "--vendor: not UTF-8 text"},
         Failure{"UnknownOption", {"--colour", "red"}, 2, "unknown option --colour"},
         Failure{"OptionWithoutValue", {"--icon"}, 2, "--icon needs a value"},
-        Failure{"ShowWithPackOptions", {"--show", "@launcher.exe"}, 2, "does not go with --show"}),
+        Failure{"ShowWithPackOptions", {"--show", "@launcher.exe"}, 2, "does not go with --show"},
+        Failure{"MsiWithoutUpgradeCode", {"--msi", "@app.msi", "--app-version", "1.0.0.0"}, 2, "need --msi-upgrade-code GUID"},
+        Failure{"MalformedUpgradeCode", {"--msi", "@app.msi", "--app-version", "1.0.0.0", "--msi-upgrade-code", "{U-1}"}, 2,
+                "--msi-upgrade-code: \"{U-1}\" is not a GUID"},
+        Failure{"MsiWithoutVersion", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid}, 2, "need --app-version"},
+        Failure{"VersionBeyondTheInstaller", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "256.1.0.0"}, 2,
+                "--app-version: the major version is 256; Windows Installer allows at most 255"},
+        Failure{"ExtensionWithADot", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                      "--file-association", ".vw"}, 2, "--file-association: \".vw\" is no extension"},
+        Failure{"ReservedExtension", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                      "--file-association", "Lnk:Shortcut"}, 2, "belongs to Windows itself"},
+        Failure{"VendorThatIsNoFolder", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                         "--vendor", "A/B"}, 2, "--vendor: \"A/B\" cannot be a folder name"},
+        Failure{"NameBeyondWindows1252", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                          "--name", "\xCE\xA9mega"}, 2, "--name: the name"},
+        Failure{"UnknownScope", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                 "--install-scope", "everyone"}, 2, "neither machine nor user"},
+        Failure{"ScopeWithoutInstaller", {"--install-scope", "user"}, 2, "--install-scope goes with --msi or --wxs"},
+        Failure{"TimestampWithoutSigning", {"--timestamp-url", "http://ts.example"}, 2, "goes with --sign-pkcs12"},
+        Failure{"PasswordVariableUnset", {"--sign-pkcs12", "@app.ini", "--sign-password-env", "LAUNCHER_PACK_TEST_UNSET"}, 2,
+                "LAUNCHER_PACK_TEST_UNSET is not set"},
+        Failure{"MissingPkcs12", {"--sign-pkcs12", "@none.p12"}, 1, "none.p12: cannot be read"},
+        Failure{"MsiFolderMissing", {"--msi", "@nowhere/app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"}, 1,
+                "app.msi: its folder does not exist"}),
     [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+// What the table cannot say: a repeated option, and a tool that is missing.
+TEST_F(PackCommand, InstallerInputsThatWriteNothing) {
+    std::vector<std::string> msi = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--msi", "@app.msi",
+                                    "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"};
+    std::vector<std::string> twice = msi;
+    twice.insert(twice.end(), {"--file-association", "vw:One", "--file-association", "VW:Two"});
+    EXPECT_EQ(run(twice), 2);
+    EXPECT_NE(err.str().find("--file-association: .VW is given twice"), std::string::npos) << err.str();
+    {
+        launcher::test::EnvironmentOverride path(u"PATH", folder.text(u"app"));
+        EXPECT_EQ(run(msi), 1);
+    }
+    EXPECT_NE(err.str().find("wixl is not on PATH; install it (Debian and Ubuntu: apt-get install wixl"), std::string::npos)
+        << err.str();
+    EXPECT_FALSE(fs::exists(dest));
+    EXPECT_FALSE(fs::exists(folder.path() / "app.msi"));
+}
+
+// The written source names every file relative to itself, so it builds
+// wherever the folder and the source travel together.
+TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "a&b$c.jar", "PK");
+    fs::create_directories(folder.path() / "installer");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--runtime", "@jre",
+                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid}),
+              0) << err.str();
+    std::string source = launcher::test::readBytes(folder.path() / "installer" / "viewer.wxs");
+    std::vector<std::string> named;
+    for (const std::string attribute : {" Source=\"", " SourceFile=\""}) {
+        for (size_t at = source.find(attribute); at != std::string::npos; at = source.find(attribute, at + 1)) {
+            size_t begin = at + attribute.size();
+            std::string path = source.substr(begin, source.find('"', begin) - begin);
+            for (auto [escaped, plain] : {std::pair{"&amp;", "&"}, std::pair{"$$", "$"}}) {
+                for (size_t i = path.find(escaped); i != std::string::npos; i = path.find(escaped, i + 1)) path.replace(i, std::strlen(escaped), plain);
+            }
+            named.push_back(path);
+        }
+    }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<std::string>{"../out/Viewer.exe", "../out/Viewer.exe", "../out/Viewer.ini", "../out/jre64/release",
+                                               "../out/lib/a&b$c.jar", "../out/lib/app.jar"}));
+    for (const std::string& path : named) EXPECT_TRUE(fs::exists(folder.path() / "installer" / path)) << path;
+    EXPECT_NE(source.find("Version=\"1.2.3\""), std::string::npos);
+    EXPECT_NE(source.find("UpgradeCode=\"{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}\""), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
+}
+
+// A sibling packed into the same folder by its own run goes into the
+// package; files that no run recorded (left by hand or by a run whose record
+// a later one replaced) do not.
+TEST_F(PackCommand, PackageHoldsWhatTheRunsRecorded) {
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer32", "--dest", "@out"}), 0) << err.str();
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app"}), 0) << err.str();
+    launcher::test::writeBytes(dest / "stray.log", "left by a test run");
+    fs::remove(folder.path() / "app" / "lib" / "app.jar");
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "app2.jar", "PK");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--app-version",
+                   "2.0.0.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid}),
+              0) << err.str();
+    std::string source = launcher::test::readBytes(folder.path() / "viewer.wxs");
+    for (const char* held : {"Name=\"Viewer32.exe\"", "Name=\"Viewer32.ini\"", "Name=\"Viewer.exe\"", "Name=\"app2.jar\""}) {
+        EXPECT_NE(source.find(held), std::string::npos) << held;
+    }
+    for (const char* left : {"stray.log", "\"app.jar\"", ".launcher-pack"}) EXPECT_EQ(source.find(left), std::string::npos) << left;
+    EXPECT_TRUE(fs::exists(dest / "lib" / "app.jar")); // still in the folder, as before
+}
+
+// A link to a folder cannot go into a package; a name with a WiX variable
+// in it cannot either. Both are named before anything is written.
+TEST_F(PackCommand, FilesThatNoPackageCanHold) {
+    std::vector<std::string> wxs = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app",
+                                    "--app-version", "1.0.0.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid};
+    launcher::test::writeBytes(folder.path() / "app" / "lib" / "a$(x).jar", "PK");
+    EXPECT_EQ(run(wxs), 1);
+    EXPECT_NE(err.str().find("a$(x).jar: the name \"a$(x).jar\" holds \"$(\""), std::string::npos) << err.str();
+    fs::remove(folder.path() / "app" / "lib" / "a$(x).jar");
+    std::error_code linkError;
+    fs::create_directory_symlink(folder.path() / "jre", folder.path() / "app" / "linked", linkError);
+    if (!linkError) {
+        EXPECT_EQ(run(wxs), 1);
+        EXPECT_NE(err.str().find("linked: is a link to a folder"), std::string::npos) << err.str();
+    }
+    EXPECT_FALSE(fs::exists(dest));
+    EXPECT_FALSE(fs::exists(folder.path() / "viewer.wxs"));
+}
 
 } // namespace
 } // namespace launcher::pack

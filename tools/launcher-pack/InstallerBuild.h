@@ -1,0 +1,61 @@
+#pragma once
+// The effects of building an installer: the outside tools run on files, and
+// the record of what each packaging run laid out.
+
+#include "FileIo.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace launcher::pack {
+
+// The tool's full path; throws PackError saying what to install when PATH
+// does not hold it.
+fs::path requireTool(const std::string& name, const std::string& package);
+
+struct Signer {
+    fs::path tool; // osslsigncode
+    fs::path pkcs12;
+    std::string password;
+    std::vector<std::string> timestampUrls;
+};
+
+// Signs file in place (SHA-256 Authenticode); throws PackError with the
+// tool's own message, leaving file unchanged.
+void signFile(const Signer& signer, const fs::path& file);
+
+// Builds msi from the WiX source text, which names its files relative to
+// sourceFolder. Throws PackError with wixl's own message.
+void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi);
+
+// A file that is removed when the scope ends, unless kept.
+class ScratchFile {
+public:
+    explicit ScratchFile(fs::path path) : path_(std::move(path)) {}
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const fs::path& path() const { return path_; }
+    // Moves the file to its final name; throws PackError naming it.
+    void moveTo(const fs::path& target);
+
+private:
+    fs::path path_;
+};
+
+// A hidden name beside target for a file that becomes target when complete.
+fs::path scratchNameFor(const fs::path& target);
+
+// The application folder's files below folder, "/" between their folders,
+// sorted; the packaging record's own folder left out.
+std::vector<std::string> filesBelow(const fs::path& folder);
+
+// Where each packaging run records the files it laid out, so that a package
+// built later from a reused folder holds what the runs put there, not what
+// earlier versions left behind.
+inline constexpr const char* kRecordFolder = ".launcher-pack";
+std::string recordText(const std::vector<std::string>& files);
+std::vector<std::string> recordFiles(const std::string& text);
+
+} // namespace launcher::pack

@@ -1,0 +1,101 @@
+#include "InstallerPackage.h"
+
+#include "Bytes.h"
+#include "base/Text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace launcher::pack {
+
+namespace {
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+// The characters of code page 1252 in its range 0x80-0x9F.
+constexpr std::u16string_view kWindows1252Extra =
+    u"\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
+    u"\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178";
+
+} // namespace
+
+std::string checkedGuid(std::string_view text) {
+    std::string_view bare = text;
+    if (bare.size() == 38 && bare.front() == '{' && bare.back() == '}') bare = bare.substr(1, 36);
+    bool valid = bare.size() == 36;
+    for (size_t i = 0; valid && i < bare.size(); ++i) {
+        bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        valid = dash ? bare[i] == '-' : std::isxdigit(static_cast<unsigned char>(bare[i])) != 0;
+    }
+    if (!valid) {
+        throw PackError("\"" + std::string(text) +
+                        "\" is not a GUID like {8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}; make one with uuidgen "
+                        "(Linux) or [guid]::NewGuid() (PowerShell), once, and keep it for every version");
+    }
+    // Appended, not "{" + ...: GCC 12 warns falsely about that form.
+    std::string guid(1, '{');
+    guid += upper(bare);
+    guid += '}';
+    return guid;
+}
+
+std::string installerVersion(const VersionNumber4& version) {
+    if (version[0] > 255) throw PackError("the major version is " + std::to_string(version[0]) + "; Windows Installer allows at most 255");
+    if (version[1] > 255) throw PackError("the minor version is " + std::to_string(version[1]) + "; Windows Installer allows at most 255");
+    // The build number may use the whole 16 bits that version parsing allows.
+    return std::to_string(version[0]) + "." + std::to_string(version[1]) + "." + std::to_string(version[2]);
+}
+
+FileAssociation parseFileAssociation(std::string_view text, std::string_view productName) {
+    size_t colon = text.find(':');
+    FileAssociation association{std::string(text.substr(0, colon)), ""};
+    if (colon != std::string_view::npos) association.description = std::string(text.substr(colon + 1));
+    const std::string& ext = association.extension;
+    auto allowed = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'; };
+    if (ext.empty() || ext.size() > 32 || !std::all_of(ext.begin(), ext.end(), allowed)) {
+        throw PackError("\"" + ext + "\" is no extension: give it without the dot, as letters, digits, - and _ (at most 32)");
+    }
+    for (const char* reserved : {"EXE", "LNK", "BAT", "CMD", "COM", "MSI"}) {
+        if (upper(ext) == reserved) throw PackError("\"" + ext + "\" belongs to Windows itself and cannot be taken over");
+    }
+    if (association.description.empty()) association.description = std::string(productName) + " document";
+    checkInstallerText(association.description, "the description of ." + ext);
+    return association;
+}
+
+void checkInstallerText(std::string_view text, std::string_view what) {
+    std::u16string wide = fromUtf8(text);
+    if (toUtf8(wide) != text) throw PackError(std::string(what) + " is not UTF-8 text");
+    // WiX reads these as variables in any attribute, and wixl has no escape for them.
+    for (const char* variable : {"$(", "!("}) {
+        if (text.find(variable) != std::string_view::npos) {
+            throw PackError(std::string(what) + " \"" + std::string(text) + "\" holds \"" + variable +
+                            "\", which WiX reads as a variable");
+        }
+    }
+    for (char16_t c : wide) {
+        bool fits = (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) || kWindows1252Extra.find(c) != std::u16string_view::npos;
+        if (!fits) {
+            throw PackError(std::string(what) + " \"" + std::string(text) +
+                            "\" holds a character that Windows Installer packages built here cannot carry "
+                            "(they are limited to Windows-1252: Western European letters)");
+        }
+    }
+}
+
+bool isWindowsFileName(std::string_view name) {
+    bool bad = name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ';
+    for (char c : name) bad = bad || static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+    // Device names are no file names on Windows, with any extension.
+    std::string device = upper(name.substr(0, name.find('.')));
+    while (!device.empty() && device.back() == ' ') device.pop_back();
+    bad = bad || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL" ||
+          (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) && device[3] >= '1' && device[3] <= '9');
+    return !bad;
+}
+
+} // namespace launcher::pack

@@ -1,0 +1,30 @@
+#pragma once
+// Runs the outside tools that build and sign installers (wixl, osslsigncode)
+// as child processes: found on PATH, given text on standard input, their
+// output (standard output and error together) kept for the error message.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace launcher::pack {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// The program's full path when PATH holds it (on Windows with ".exe" added).
+std::optional<std::filesystem::path> findTool(const std::string& name);
+
+// Runs program with arguments (UTF-8) and input on its standard input, and
+// waits for its end. Throws PackError when it cannot be started.
+ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                const std::string& input = {});
+
+// A Windows command line for arguments, each reaching the program's argv
+// unchanged (the rules of CommandLineToArgvW and the C runtime).
+std::string windowsCommandLine(const std::vector<std::string>& arguments);
+
+} // namespace launcher::pack

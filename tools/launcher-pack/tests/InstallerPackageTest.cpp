@@ -1,0 +1,132 @@
+// The checks of the installer options and the WiX text built from them.
+
+#include "InstallerPackage.h"
+#include "WixSource.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+namespace launcher::pack {
+namespace {
+
+// The error text of a call that throws PackError, or "" when it does not.
+template <typename F>
+std::string failure(F call) {
+    try {
+        call();
+    } catch (const PackError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(InstallerOptions, UpgradeCodes) {
+    EXPECT_EQ(checkedGuid("8c5a1e2b-0f3d-4a6e-9b71-2d4c6e8f0a13"), "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}");
+    EXPECT_EQ(checkedGuid("{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}"), "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}");
+    for (const char* bad : {"", "{}", "8C5A1E2B0F3D4A6E9B712D4C6E8F0A13", "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13",
+                            "8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A1G", "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}x",
+                            " 8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A1"}) {
+        EXPECT_NE(failure([&] { checkedGuid(bad); }).find("uuidgen"), std::string::npos) << bad;
+    }
+}
+
+TEST(InstallerOptions, VersionsWithinTheInstallersLimits) {
+    EXPECT_EQ(installerVersion({1, 2, 3, 4}), "1.2.3");
+    EXPECT_EQ(installerVersion({255, 255, 65535, 0}), "255.255.65535");
+    EXPECT_NE(failure([] { installerVersion({256, 0, 0, 0}); }).find("at most 255"), std::string::npos);
+    EXPECT_NE(failure([] { installerVersion({1, 256, 0, 0}); }).find("minor version is 256"), std::string::npos);
+}
+
+TEST(InstallerOptions, FileAssociations) {
+    FileAssociation plain = parseFileAssociation("hlo", "Hello");
+    EXPECT_EQ(plain.extension, "hlo");
+    EXPECT_EQ(plain.description, "Hello document");
+    FileAssociation described = parseFileAssociation("my-doc_2:Drawing: large [A3]", "Hello");
+    EXPECT_EQ(described.extension, "my-doc_2");
+    EXPECT_EQ(described.description, "Drawing: large [A3]");
+    for (const char* bad : {"", ".hlo", "a/b", "a\\b", "a b", "EXE", "lnk", "Bat", "cmd", "com", "msi", "h\xC3\xA9",
+                            ":Text", "x123456789012345678901234567890123"}) {
+        EXPECT_NE(failure([&] { parseFileAssociation(bad, "Hello"); }), "") << bad;
+    }
+    EXPECT_NE(failure([] { parseFileAssociation("hlo:\xE2\x82\xAC ok \xCE\xA9", "Hello"); }).find("Windows-1252"), std::string::npos);
+}
+
+TEST(InstallerOptions, TextTheInstallerCanCarry) {
+    for (const char* good : {"", "Plain & \"quoted\"", "Price $5 (approx.)!", "D\xC3\xA9mo \xC3\xBF", "\xE2\x82\xAC \xE2\x84\xA2 \xC5\x92"}) {
+        EXPECT_EQ(failure([&] { checkInstallerText(good, "the name"); }), "") << good;
+    }
+    for (const char* bad : {"\xCE\xA9mega", "\xE6\x97\xA5\xE6\x9C\xAC", "tab\there", "\xC2\x81", "\xF0\x9F\x98\x80", "\xFF",
+                            "a$(x).jar", "b!(loc.y)"}) {
+        EXPECT_NE(failure([&] { checkInstallerText(bad, "the name"); }).find("the name"), std::string::npos) << bad;
+    }
+}
+
+TEST(InstallerOptions, WindowsFileNames) {
+    for (const char* good : {"ACME", "A.B", "Con Edison", "LPT10", ".hidden", "x y"}) EXPECT_TRUE(isWindowsFileName(good)) << good;
+    for (const char* bad : {"", ".", "..", "a.", "a ", "a/b", "a\\b", "a:b", "a*", "a?", "a|b", "<a>", "\"a\"", "CON", "con.txt",
+                            "NUL ", "com1", "LPT9.log", "a\x01"}) {
+        EXPECT_FALSE(isWindowsFileName(bad)) << bad;
+    }
+}
+
+TEST(WixText, Escaping) {
+    EXPECT_EQ(xmlText(R"(A & B <c> "d" 'e')"), "A &amp; B &lt;c&gt; &quot;d&quot; &apos;e&apos;");
+    EXPECT_EQ(xmlText("D\xC3\xA9mo"), "D\xC3\xA9mo");
+    EXPECT_EQ(xmlText("lib/c$d.jar"), "lib/c$$d.jar");
+    EXPECT_EQ(formattedText("Doc [A3] {x} %1"), "Doc [\\[]A3[\\]] [\\{]x[\\}] %1");
+}
+
+TEST(WixText, IdentifiersFromAnyPath) {
+    std::regex valid("[A-Za-z_][A-Za-z0-9_.]{0,71}");
+    std::string deep(300, 'a');
+    std::vector<std::string> paths = {"app.jar", "lib/app.jar", "lib/app-1.0.jar", "lib/app_1.0.jar", "1st file", "-x",
+                                      "D\xC3\xA9mo/\xC3\xA9t\xC3\xA9.txt", deep + "/one", deep + "/two", "lib/a b", "lib/a+b"};
+    std::set<std::string> ids;
+    for (const std::string& path : paths) {
+        std::string id = wixIdentifier("f", path);
+        EXPECT_TRUE(std::regex_match(id, valid)) << path << " -> " << id;
+        ids.insert(id);
+    }
+    EXPECT_EQ(ids.size(), paths.size()); // distinct paths, distinct identifiers
+    EXPECT_EQ(wixIdentifier("f", "lib/app.jar"), wixIdentifier("f", "lib/app.jar"));
+}
+
+InstallerPackage sample(InstallScope scope, std::string vendor) {
+    InstallerPackage package;
+    package.name = "Viewer & \"Co\"";
+    package.vendor = std::move(vendor);
+    package.version = "1.2.3";
+    package.upgradeCode = "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}";
+    package.scope = scope;
+    package.associations = {{"vw", "View [doc]"}};
+    package.executable = "Viewer.exe";
+    package.files = {{"Viewer.exe", "out/Viewer.exe"}, {"lib/a&b.jar", "out/lib/a&b.jar"}, {"jre64/bin/server/jvm.dll", "x/jvm.dll"}};
+    return package;
+}
+
+TEST(WixText, MachineAndUserScope) {
+    std::string machine = wixSource(sample(InstallScope::Machine, "ACME"));
+    for (const char* part : {"InstallScope=\"perMachine\"", "<Directory Id=\"ProgramFiles64Folder\">",
+                             "<Directory Id=\"VendorFolder\" Name=\"ACME\">", "Name=\"Viewer &amp; &quot;Co&quot;\"",
+                             "Root=\"HKLM\" Key=\"Software\\Classes\\.vw\"", "Value=\"View [\\[]doc[\\]]\"",
+                             "Name=\"a&amp;b.jar\" Source=\"out/lib/a&amp;b.jar\"",
+                             "Value=\"&quot;[#f_Viewer.exe_", "]&quot; &quot;%1&quot;\"", "WorkingDirectory=\"INSTALLDIR\"",
+                             "<Directory Id=\"d_jre64_bin_server_"}) {
+        EXPECT_NE(machine.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(machine.find("DesktopShortcut"), std::string::npos);
+    InstallerPackage userPackage = sample(InstallScope::User, "");
+    userPackage.desktopShortcut = true;
+    std::string user = wixSource(userPackage);
+    for (const char* part : {"InstallScope=\"perUser\"", "<Directory Id=\"LocalAppDataFolder\">",
+                             "<Directory Id=\"ProgramsFolder\" Name=\"Programs\">", "Root=\"HKCU\"", "Id=\"DesktopShortcut\""}) {
+        EXPECT_NE(user.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(user.find("VendorFolder"), std::string::npos); // no vendor, no vendor folder
+    EXPECT_EQ(user.find("HKLM"), std::string::npos);
+}
+
+} // namespace
+} // namespace launcher::pack

@@ -1,0 +1,407 @@
+// Installer packages built here, installed with Wine's own msiexec: where
+// the files, shortcuts, file types and the Add/Remove Programs entry land,
+// what an upgrade and an uninstall leave, and signed packages.
+
+#include "PackCommand.h"
+#include "ToolProcess.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace launcher::pack {
+namespace {
+
+namespace fs = std::filesystem;
+using launcher::test::readBytes;
+using launcher::test::writeBytes;
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// A Unix path as Wine's programs name it (drive Z: is the Unix root).
+std::string windowsPath(const fs::path& path) {
+    std::string text = "Z:" + fs::absolute(path).string();
+    for (char& c : text) c = c == '/' ? '\\' : c;
+    return text;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Runs a Wine program with its output in a file, waiting for the process
+// rather than for the end of a pipe: Wine's helpers (explorer, services)
+// that a program starts inherit its output and outlive it. A program that
+// has not ended after two minutes (a message box nobody answers) is killed.
+ToolRun runWine(const fs::path& wine64, const std::vector<std::string>& arguments, const fs::path& outputFile) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<std::string> argv{wine64.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t child = 0;
+    ToolRun run;
+    int error = posix_spawn(&child, wine64.c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) return run;
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            run.output = "(killed after two minutes) ";
+            run.exitCode = -1000;
+            run.output += readBytes(outputFile);
+            return run;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = readBytes(outputFile);
+    return run;
+}
+
+class InstallerWine : public testing::Test {
+protected:
+    void SetUp() override {
+        windowsBin_ = environment("LAUNCHER_WINDOWS_BIN");
+        prefix_ = environment("WINEPREFIX");
+        if (windowsBin_.empty() || prefix_.empty()) {
+            GTEST_SKIP() << "needs the Windows build and a Wine session; scripts/test runs it with LAUNCHER_WINDOWS_BIN set";
+        }
+        wine64_ = environment("WINE64").empty() ? fs::path("/usr/lib/wine/wine64") : fs::path(environment("WINE64"));
+        ASSERT_TRUE(findTool("wixl")) << "wixl is missing: scripts/setup installs it";
+        // Wine's menu builder would copy every shortcut into this machine's own menus.
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("STANDIN_TRACE", (folder_.path() / "trace.txt").c_str(), 1);
+        std::random_device random;
+        tag_ = std::to_string(random() % 100000);
+        name_ = "Msi Viewer " + tag_;
+        char guid[40];
+        std::snprintf(guid, sizeof guid, "%08X-1111-4222-8333-%012llX", static_cast<unsigned>(random()),
+                      static_cast<unsigned long long>(random()) << 16);
+        upgradeCode_ = guid;
+        for (const std::string& user : {environment("USER"), std::string("root")}) {
+            if (!user.empty() && fs::exists(prefix_ / "drive_c/users" / user)) {
+                profile_ = prefix_ / "drive_c/users" / user;
+                break;
+            }
+        }
+        writeBytes(folder_.path() / "app/lib/a.jar", "a v1");
+        writeBytes(folder_.path() / "app/lib/b.jar", "b v1");
+        writeIni("v1");
+    }
+    void TearDown() override {
+        for (const fs::path& msi : installed_) wine({"msiexec", "/x", windowsPath(msi), "/qn"});
+    }
+
+    void writeIni(const std::string& mark) {
+        writeBytes(folder_.path() / "app.ini", "[Product Information]\r\nProduct Name=" + name_ + "\r\nProduct Code={PC-" + tag_ +
+                                                   "}\r\n[Java Runtime Environment]\r\nMain Class=standin.Secondary\r\n"
+                                                   "[Class Path]\r\nClass Path=lib\\a.jar\r\n[Application]\r\nSingle Instance=yes\r\n"
+                                                   "; " + mark + "\r\n");
+    }
+
+    // Packs the application into out/ and the package into name.msi.
+    int pack(const std::string& msi, const std::string& version, std::vector<std::string> more = {}) {
+        std::vector<std::string> arguments = {
+            "--launcher", (windowsBin_ / "launcher.exe").string(), "--name", name_, "--dest", (folder_.path() / "out").string(),
+            "--ini", (folder_.path() / "app.ini").string(), "--input", (folder_.path() / "app").string(),
+            "--runtime", (windowsBin_.parent_path() / "standin/standard").string(), "--app-version", version,
+            "--msi", (folder_.path() / msi).string(), "--msi-upgrade-code", upgradeCode_, "--vendor", "ACME & Sons " + tag_,
+            "--file-association", "mv" + tag_ + ":Viewer [document]"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        std::ostringstream out;
+        err_.str("");
+        return runLauncherPack(arguments, out, err_);
+    }
+
+    ToolRun wine(const std::vector<std::string>& arguments) {
+        static int calls = 0;
+        return runWine(wine64_, arguments, folder_.path() / ("wine-" + std::to_string(++calls) + ".txt"));
+    }
+    int install(const std::string& msi) {
+        installed_.push_back(folder_.path() / msi);
+        return wine({"msiexec", "/i", windowsPath(folder_.path() / msi), "/qn"}).exitCode;
+    }
+    int uninstall(const std::string& msi) { return wine({"msiexec", "/x", windowsPath(folder_.path() / msi), "/qn"}).exitCode; }
+
+    // The key's values as "reg export" writes them (UTF-8 here), or "" when
+    // the key does not exist.
+    std::string registry(const std::string& key) {
+        fs::path file = folder_.path() / "export.reg";
+        fs::remove(file);
+        if (wine({"reg", "export", key, windowsPath(file), "/y", "/reg:64"}).exitCode != 0) return "";
+        std::string bytes = readBytes(file), text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+            if (unit < 0x80) text += static_cast<char>(unit);
+            else if (unit < 0x800) text += {static_cast<char>(0xC0 | unit >> 6), static_cast<char>(0x80 | (unit & 0x3F))};
+            else text += {static_cast<char>(0xE0 | unit >> 12), static_cast<char>(0x80 | ((unit >> 6) & 0x3F)), static_cast<char>(0x80 | (unit & 0x3F))};
+        }
+        return text;
+    }
+    // The uninstall entries of this test's product, each "[key]" with its values.
+    std::vector<std::string> uninstallEntries(const std::string& root) {
+        std::string text = registry(root + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+        std::vector<std::string> entries;
+        for (size_t at = text.find("\r\n["); at != std::string::npos;) {
+            size_t next = text.find("\r\n[", at + 3);
+            std::string entry = text.substr(at + 2, next == std::string::npos ? std::string::npos : next - at - 2);
+            if (contains(entry, "\"DisplayName\"=\"" + name_ + "\"")) entries.push_back(entry);
+            at = next;
+        }
+        return entries;
+    }
+    // A shortcut's target, working folder and icon as the shell reads them.
+    std::string shortcut(const fs::path& lnk) {
+        ToolRun run = wine({(windowsBin_ / "installer_probe.exe").string(), "shortcut", windowsPath(lnk)});
+        std::erase(run.output, '\r');
+        return run.output;
+    }
+    fs::path startMenuShortcut() {
+        for (fs::path base : {prefix_ / "drive_c/ProgramData", profile_ / "AppData/Roaming"}) {
+            fs::path lnk = base / "Microsoft/Windows/Start Menu/Programs" / (name_ + ".lnk");
+            if (fs::exists(lnk)) return lnk;
+        }
+        return {};
+    }
+    std::string trace() { return readBytes(folder_.path() / "trace.txt"); }
+    bool awaitTrace(const std::string& line) {
+        for (int i = 0; i < 400 && !contains(trace(), line); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return contains(trace(), line);
+    }
+    fs::path userIni() { return profile_ / "AppData/Roaming" / name_ / ("{PC-" + tag_ + "}") / (name_ + ".ini"); }
+    fs::path machineFolder() { return prefix_ / "drive_c/Program Files" / ("ACME & Sons " + tag_) / name_; }
+    std::string machineFolderText() { return "C:\\Program Files\\ACME & Sons " + tag_ + "\\" + name_; }
+
+    launcher::test::TempFolder folder_;
+    fs::path windowsBin_, prefix_, wine64_, profile_;
+    std::string tag_, name_, upgradeCode_;
+    std::ostringstream err_;
+    std::vector<fs::path> installed_;
+};
+
+TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
+    ASSERT_EQ(pack("v1.msi", "1.0.0.0", {"--desktop-shortcut", "--help-url", "https://example.com/help", "--about-url",
+                                         "https://example.com/about", "--description", "Views documents"}),
+              0) << err_.str();
+    std::ostringstream shown, shownErr;
+    ASSERT_EQ(runLauncherPack({"--show", (folder_.path() / "v1.msi").string()}, shown, shownErr), 0) << shownErr.str();
+    EXPECT_EQ(shown.str(), "format: Windows Installer package\nsignature: none\n");
+    // The entry's icon: Wine's msiexec writes no DisplayIcon, so the package says it.
+    fs::path msiinfo = findTool("msiinfo").value_or("msiinfo");
+    EXPECT_TRUE(contains(runTool(msiinfo, {"export", (folder_.path() / "v1.msi").string(), "Property"}).output,
+                         "ARPPRODUCTICON\tApplicationIcon.exe"));
+    ASSERT_EQ(install("v1.msi"), 0);
+    fs::path folder = machineFolder();
+    for (const char* file : {".exe", ".ini"}) EXPECT_TRUE(fs::exists(folder / (name_ + file))) << file;
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v1");
+    EXPECT_TRUE(fs::exists(folder / "jre64/bin/server/jvm.dll"));
+    EXPECT_FALSE(fs::exists(folder / ".launcher-pack"));
+
+    fs::path menu = startMenuShortcut();
+    ASSERT_FALSE(menu.empty()) << "no Start-menu shortcut";
+    std::string exe = machineFolderText() + "\\" + name_ + ".exe";
+    std::string link = shortcut(menu);
+    EXPECT_TRUE(contains(link, "target=" + exe + "\n")) << link;
+    EXPECT_TRUE(contains(link, "workdir=" + machineFolderText())) << link;
+    auto desktop = [&] {
+        return fs::exists(profile_ / "Desktop" / (name_ + ".lnk")) || fs::exists(prefix_ / "drive_c/users/Public/Desktop" / (name_ + ".lnk"));
+    };
+    EXPECT_TRUE(desktop());
+    // None of it reached this machine's own menus.
+    EXPECT_FALSE(fs::exists(fs::path(environment("HOME")) / ".local/share/applications/wine/Programs" / (name_ + ".desktop")));
+
+    std::vector<std::string> entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    for (const std::string& value : std::vector<std::string>{"\"DisplayVersion\"=\"1.0.0\"", "\"Publisher\"=\"ACME & Sons " + tag_ + "\"",
+                              "\"HelpLink\"=\"https://example.com/help\"", "\"URLInfoAbout\"=\"https://example.com/about\""}) {
+        EXPECT_TRUE(contains(entries[0], value)) << value << " in " << entries[0];
+    }
+
+    // Documents open through the shell with the installed program; with
+    // single instance on, the second one reaches the running one.
+    fs::path first = folder_.path() / ("first doc.mv" + tag_);
+    fs::path second = folder_.path() / ("second.mv" + tag_);
+    writeBytes(first, "1");
+    writeBytes(second, "2");
+    std::string classes = registry("HKLM\\Software\\Classes\\.mv" + tag_);
+    EXPECT_TRUE(contains(classes, "@=\"MsiViewer" + tag_ + ".mv" + tag_ + "\"")) << classes;
+    std::thread primary([&] { wine({"start", "/wait", "/unix", first.string()}); });
+    bool started = awaitTrace("main [" + windowsPath(first) + "]");
+    if (started) {
+        EXPECT_EQ(wine({"start", "/wait", "/unix", second.string()}).exitCode, 0);
+        EXPECT_TRUE(awaitTrace("secondaryMain [" + windowsPath(second) + "]")) << trace();
+        EXPECT_TRUE(contains(trace(), "option -Djava.class.path=" + machineFolderText() + "\\lib\\a.jar")) << trace();
+    }
+    wine({(folder / (name_ + ".exe")).string(), "stop"});
+    primary.join();
+    ASSERT_TRUE(started) << trace();
+
+    writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+    ASSERT_EQ(uninstall("v1.msi"), 0);
+    EXPECT_FALSE(fs::exists(folder.parent_path())); // the vendor folder too
+    EXPECT_FALSE(fs::exists(menu));
+    EXPECT_FALSE(desktop());
+    EXPECT_TRUE(uninstallEntries("HKLM").empty());
+    EXPECT_EQ(registry("HKLM\\Software\\Classes\\.mv" + tag_), "");
+    EXPECT_EQ(readBytes(userIni()), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+}
+
+TEST_F(InstallerWine, UserScopeInstallsIntoTheProfile) {
+    ASSERT_EQ(pack("user.msi", "2.0.0.0", {"--install-scope", "user"}), 0) << err_.str();
+    ASSERT_EQ(install("user.msi"), 0);
+    fs::path folder = profile_ / "AppData/Local/Programs" / ("ACME & Sons " + tag_) / name_;
+    EXPECT_TRUE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_FALSE(fs::exists(machineFolder()));
+    // A per-user package: no ALLUSERS, and its summary says that it needs
+    // no elevation (word count 10: compressed, no elevation).
+    fs::path msiinfo = findTool("msiinfo").value_or("msiinfo");
+    EXPECT_FALSE(contains(runTool(msiinfo, {"export", (folder_.path() / "user.msi").string(), "Property"}).output, "ALLUSERS"));
+    EXPECT_TRUE(contains(runTool(msiinfo, {"suminfo", (folder_.path() / "user.msi").string()}).output, "Source: 10 (a)"));
+    // Windows keeps a per-user entry under HKCU; Wine writes every entry
+    // under HKLM.
+    EXPECT_EQ(uninstallEntries("HKCU").size() + uninstallEntries("HKLM").size(), 1u);
+    EXPECT_NE(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
+    ASSERT_EQ(uninstall("user.msi"), 0);
+    EXPECT_FALSE(fs::exists(folder.parent_path())); // the vendor folder too
+    EXPECT_TRUE(uninstallEntries("HKCU").empty());
+    EXPECT_TRUE(uninstallEntries("HKLM").empty());
+    EXPECT_EQ(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
+}
+
+// Version 1.1.0 packed into the folder of 1.0.0 drops b.jar: the upgrade
+// leaves one entry, the new files and no b.jar; the user's own INI stays.
+TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
+    ASSERT_EQ(pack("v1.msi", "1.0.0.0"), 0) << err_.str();
+    ASSERT_EQ(install("v1.msi"), 0);
+    fs::path folder = machineFolder();
+    ASSERT_TRUE(fs::exists(folder / "lib/b.jar"));
+    writeBytes(userIni(), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+    // A service writes its runtime choice into the installed INI.
+    writeBytes(folder / (name_ + ".ini"), readBytes(folder / (name_ + ".ini")) + "[Java Runtime Environment]\r\nJRE Path=C:\\svc\\\r\n");
+
+    fs::remove(folder_.path() / "app/lib/b.jar");
+    writeBytes(folder_.path() / "app/lib/a.jar", "a v2");
+    writeIni("v2");
+    ASSERT_EQ(pack("v2.msi", "1.1.0.5", {"--wxs", (folder_.path() / "v2.wxs").string()}), 0) << err_.str();
+    EXPECT_TRUE(contains(err_.str(), "warning: Windows Installer ignores the fourth number of --app-version (5)")) << err_.str();
+    fs::path msiinfo = findTool("msiinfo").value_or("msiinfo");
+    std::string packaged = runTool(msiinfo, {"export", (folder_.path() / "v2.msi").string(), "File"}).output;
+    EXPECT_TRUE(contains(packaged, "\ta.jar\t"));
+    EXPECT_FALSE(contains(packaged, "b.jar"));
+    EXPECT_TRUE(fs::exists(folder_.path() / "out/lib/b.jar")); // left in the reused folder
+    EXPECT_FALSE(contains(readBytes(folder_.path() / "v2.wxs"), "b.jar"));
+    // The written source builds as it is, from any working folder.
+    ToolRun rebuilt = runTool(*findTool("wixl"), {"-a", "x64", "-o", (folder_.path() / "rebuilt.msi").string(),
+                                                  (folder_.path() / "v2.wxs").string()});
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.output;
+    ASSERT_EQ(install("v2.msi"), 0);
+    std::vector<std::string> entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
+    EXPECT_FALSE(fs::exists(folder / "lib/b.jar"));
+    // The upgrade installs the new version's INI: its settings must take effect.
+    EXPECT_TRUE(contains(readBytes(folder / (name_ + ".ini")), "; v2"));
+    EXPECT_FALSE(contains(readBytes(folder / (name_ + ".ini")), "C:\\svc"));
+    EXPECT_EQ(readBytes(userIni()), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
+
+    // Older over newer: refused. Windows shows the package's message; Wine's
+    // msiexec logs no text for it, so the package itself is read.
+    EXPECT_NE(install("v1.msi"), 0);
+    EXPECT_TRUE(contains(runTool(msiinfo, {"export", (folder_.path() / "v1.msi").string(), "LaunchCondition"}).output,
+                         "NOT WIX_DOWNGRADE_DETECTED\tA newer version of [ProductName] is already installed."));
+    entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
+}
+
+// A test certificate, made here; the password reaches osslsigncode only
+// through its standard input.
+TEST_F(InstallerWine, SignedExecutableAndPackage) {
+    fs::path dir = folder_.path();
+    fs::path openssl = findTool("openssl").value_or("openssl");
+    fs::path osslsigncode = findTool("osslsigncode").value_or("osslsigncode");
+    ASSERT_EQ(runTool(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Launcher Test Signer", "-days", "30",
+                                "-keyout", (dir / "key.pem").string(), "-out", (dir / "cert.pem").string()})
+                  .exitCode, 0);
+    ASSERT_EQ(runTool(openssl, {"pkcs12", "-export", "-inkey", (dir / "key.pem").string(), "-in", (dir / "cert.pem").string(),
+                                "-out", (dir / "signer.p12").string(), "-passout", "pass:s3cret word"})
+                  .exitCode, 0);
+    writeBytes(dir / "embed.ini", "[Java Runtime Environment]\nVirtual Machine Parameters=-Dembedded.setting=yes\n");
+    std::vector<std::string> signing = {"--sign-pkcs12", (dir / "signer.p12").string(), "--sign-password-env", "LAUNCHER_TEST_PASSWORD",
+                                        "--embed", (dir / "embed.ini").string(), "--upgrade-code", "{EMBED-1}"};
+
+    setenv("LAUNCHER_TEST_PASSWORD", "wrong", 1);
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", signing), 1);
+    EXPECT_TRUE(contains(err_.str(), "signing " + name_ + ".exe: osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
+    EXPECT_FALSE(fs::exists(dir / "bad.msi"));
+    setenv("LAUNCHER_TEST_PASSWORD", "s3cret word", 1);
+    std::vector<std::string> garbage = signing;
+    garbage[1] = (dir / "cert.pem").string(); // no PKCS#12 file
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", garbage), 1);
+    EXPECT_TRUE(contains(err_.str(), "osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
+    std::vector<std::string> unreachable = signing;
+    unreachable.insert(unreachable.end(), {"--timestamp-url", "http://127.0.0.1:9/"});
+    EXPECT_EQ(pack("bad.msi", "1.0.0.0", unreachable), 1);
+    EXPECT_TRUE(contains(err_.str(), "osslsigncode failed")) << err_.str();
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    ASSERT_EQ(pack("signed.msi", "1.0.0.0", signing), 0) << err_.str();
+    fs::path exe = dir / "out" / (name_ + ".exe");
+    for (const fs::path& file : {exe, dir / "signed.msi"}) {
+        ToolRun verify = runTool(osslsigncode, {"verify", "-CAfile", (dir / "cert.pem").string(), "-in", file.string()});
+        EXPECT_EQ(verify.exitCode, 0) << verify.output;
+        EXPECT_TRUE(contains(verify.output, "Signature verification: ok")) << verify.output;
+        std::ostringstream out, err;
+        ASSERT_EQ(runLauncherPack({"--show", file.string()}, out, err), 0) << err.str();
+        EXPECT_TRUE(contains(out.str(), "signature: present\n")) << out.str();
+    }
+    // A time stamp added afterwards, offline, by osslsigncode's own time-stamp
+    // authority, keeps the package's signature valid.
+    ASSERT_EQ(runTool(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Launcher Test Time Stamps", "-days",
+                                "30", "-addext", "extendedKeyUsage=critical,timeStamping", "-keyout", (dir / "tsa-key.pem").string(),
+                                "-out", (dir / "tsa.pem").string()})
+                  .exitCode, 0);
+    ToolRun stamped = runTool(osslsigncode, {"add", "-TSA-certs", (dir / "tsa.pem").string(), "-TSA-key", (dir / "tsa-key.pem").string(),
+                                              "-in", (dir / "signed.msi").string(), "-out", (dir / "stamped.msi").string()});
+    EXPECT_EQ(stamped.exitCode, 0) << stamped.output;
+    ToolRun verify = runTool(osslsigncode, {"verify", "-CAfile", (dir / "cert.pem").string(), "-TSA-CAfile",
+                                             (dir / "tsa.pem").string(), "-in", (dir / "stamped.msi").string()});
+    EXPECT_TRUE(contains(verify.output, "Signature verification: ok")) << verify.output;
+
+    // The signed program still reads its embedded settings.
+    setenv("STANDIN_TRACE", (dir / "signed-trace.txt").c_str(), 1);
+    writeBytes(dir / "out" / (name_ + ".ini"), "[Product Information]\r\nUpgrade Code={EMBED-1}\r\n[Java Runtime Environment]\r\nMain Class=standin.Echo\r\n[Class Path]\r\nClass Path=lib\\a.jar\r\n");
+    wine({exe.string(), "signed"});
+    EXPECT_TRUE(contains(readBytes(dir / "signed-trace.txt"), "option -Dembedded.setting=yes")) << readBytes(dir / "signed-trace.txt");
+}
+
+} // namespace
+} // namespace launcher::pack
