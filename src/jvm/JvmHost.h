@@ -45,6 +45,9 @@ public:
     bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
                   const MessageOwner& owner);
     bool invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
+    // From the next createVm on, the runtime's notices about the cache it
+    // records are kept from the output (see RuntimeOutput.h).
+    void filterCacheNotices() { filterCacheNotices_ = true; }
     // DestroyJavaVM: waits for the program's non-daemon threads.
     void destroyVm();
 
@@ -58,6 +61,7 @@ private:
     JvmEntryPoints entries_;
     JavaVM* vm_ = nullptr;
     JNIEnv* env_ = nullptr;
+    bool filterCacheNotices_ = false;
 };
 
 } // namespace launcher

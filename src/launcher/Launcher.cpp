@@ -15,11 +15,13 @@
 #include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
+#include "launcher/CacheAssembly.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
 #include "launcher/VmThread.h"
 #include "jvm/RedirectionCheck.h"
 #include "jvm/SecondaryMain.h"
+#include "jvm/VmHooks.h"
 #include "config/LayeredIniFile.h"
 #include "vmopts/LibraryPath.h"
 #include "vmopts/MemoryOptions.h"
@@ -61,7 +63,9 @@ Launcher::~Launcher() {
     stopSplashThread();
     // Waits for the Java program's remaining non-daemon threads: a windowed
     // application lives on here after main has returned.
+    const bool ran = jvm_.vm() != nullptr;
     jvm_.destroyVm();
+    if (ran) runVmEndWork();
     instance_.stop();
     splashClose_.run();
 }
@@ -231,9 +235,42 @@ TextList Launcher::startupCacheOptions(std::u16string_view classPath, const Text
     if (trace::on()) {
         if (!decision.reason.empty()) trace::say({u"startup cache: ", decision.reason});
         if (decision.plan == CachePlan::Off) trace::line(u"startup cache: not used");
+        else if (decision.plan == CachePlan::AotUse) trace::say({u"startup cache: ahead-of-time cache ", decision.archive});
+        else if (decision.plan == CachePlan::AotRecord) trace::say({u"startup cache: recording ", decision.archive});
+        else if (decision.plan == CachePlan::AotAssemble) trace::say({u"startup cache: to be assembled from ", decision.archive});
         else trace::say({u"startup cache: archive ", decision.archive});
     }
-    return launcher::startupCacheOptions(decision.plan, decision.archive, request.featureRelease);
+    if (decision.plan == CachePlan::AotRecord) jvm_.filterCacheNotices();
+    if (decision.plan == CachePlan::AotRecord || decision.plan == CachePlan::AotAssemble) {
+        cacheClassPath_.assign(classPath);
+        setVmEndWork([](void* self) { static_cast<Launcher*>(self)->finishStartupCache(); }, this);
+    }
+    cacheDecision_ = decision;
+    return launcher::startupCacheOptions(decision, request.featureRelease);
+}
+
+void Launcher::finishStartupCache() {
+    CacheFiles& files = platformCacheFiles();
+    const AotFiles aot = aotFilesOf(cacheDecision_.aotStem);
+    if (cacheDecision_.plan == CachePlan::AotRecord) {
+        // Only a whole configuration goes in place: a runtime that could not
+        // finish it (a full disk, a program killed) leaves it cut short.
+        const std::u16string& recording = cacheDecision_.recording;
+        const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(recording);
+        const std::optional<std::string> head = facts ? files.readHead(recording, kArchiveHeadSize) : std::nullopt;
+        const bool whole = head && looksLikeWholeCacheFile(*head, facts->size, kAotConfigurationMagic);
+        if (!whole || !files.renameFile(recording, aot.configuration)) {
+            files.removeFile(recording);
+            if (trace::on()) trace::line(u"startup cache: no configuration was recorded");
+            return;
+        }
+    }
+    AssemblyRequest request;
+    request.jvmPath = jvmPath_;
+    request.classPath = cacheClassPath_;
+    request.files = aot;
+    const bool started = startCacheAssembly(request);
+    if (trace::on()) trace::line(started ? u"startup cache: assembly started" : u"startup cache: the assembly cannot be started");
 }
 
 int32_t Launcher::runtimeFeatureRelease() const {

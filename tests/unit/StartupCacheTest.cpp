@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace launcher {
@@ -139,6 +140,31 @@ public:
         return true;
     }
     bool canWrite(std::u16string_view, uint64_t) override { return writable; }
+    TextList folderEntries(std::u16string_view folder) override {
+        TextList names;
+        const std::u16string prefix = std::u16string(folder) + kPathSeparator;
+        for (const auto& [path, file] : files) {
+            if (startsWith(path, prefix) && path.find(kPathSeparator, prefix.size()) == std::u16string::npos) {
+                names.push_back(path.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    std::set<std::u16string> folders; // with entries
+    bool isFolderWithEntries(std::u16string_view path) override { return folders.count(std::u16string(path)) > 0; }
+    bool createEmptyFile(std::u16string_view path) override {
+        return files.emplace(std::u16string(path), std::pair<int64_t, std::string>{100, ""}).second;
+    }
+    bool renameFile(std::u16string_view from, std::u16string_view to) override {
+        auto it = files.find(std::u16string(from));
+        if (it == files.end()) return false;
+        files[std::u16string(to)] = it->second;
+        files.erase(std::u16string(from));
+        return true;
+    }
+    uint32_t processId() override { return 42; }
+    std::set<uint32_t> running{42};
+    bool processRuns(uint32_t id) override { return running.count(id) > 0; }
 };
 
 const std::string kArchiveHead("\xa8\xab\x0b\xf0\0\0\0\0\x0f\0\0\0", 12);
