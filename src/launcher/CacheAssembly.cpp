@@ -41,6 +41,9 @@ int supervise(const AssemblyRequest& request) {
     const bool ran = assembly::startOwnExecutable(encodeAssemblyRequest(step), &code);
     if (ran && code == 0 && isWhole(files, step.temporary, kAotCacheMagic) &&
         files.renameFile(step.temporary, request.files.cache)) {
+        // Only needed to assemble the cache again, which a stale cache
+        // never is: it is recorded anew.
+        files.removeFile(request.files.configuration);
         return 0;
     }
     files.removeFile(step.temporary);

@@ -57,6 +57,7 @@ struct AotFiles {
     std::u16string configuration; // the recorded configuration
     std::u16string failed;        // marks a configuration the runtime could not assemble
     std::u16string lock;          // held by the one assembly of the stem that runs
+    bool operator==(const AotFiles&) const = default;
 };
 AotFiles aotFilesOf(std::u16string_view pathStem);
 
