@@ -29,7 +29,7 @@ namespace {
 
 struct Program {
     const char* title;
-    std::vector<fs::path> jars; // copied beside the launcher, in this order
+    std::vector<fs::path> jars; // the class path, in this order (jEdit finds its files beside its jar)
     std::string mainClass;
     std::vector<std::string> arguments;
 };
@@ -104,16 +104,13 @@ struct Contender {
     std::vector<double> samples; // milliseconds
 };
 
-// The application folder: the program's jars and one launcher per way of
-// starting it, each with its INI file.
+// The application folder: one launcher per way of starting the program,
+// each with its INI file.
 class AppFolder {
 public:
     AppFolder(const Program& program, const fs::path& home, const fs::path& bin) {
         std::string classPath;
-        for (const fs::path& jar : program.jars) {
-            fs::copy_file(jar, app.path() / jar.filename());
-            classPath += (classPath.empty() ? "" : ";") + jar.filename().string();
-        }
+        for (const fs::path& jar : program.jars) classPath += (classPath.empty() ? "" : ";") + jar.string();
         fs::create_directories(app.path() / "resources");
         test::writeBytes(app.path() / "resources" / "readme.txt", "a folder on the class path");
         const std::string ini = "[Product Information]\nProduct Name=Bench\nProduct Code=1\n"
@@ -122,7 +119,8 @@ public:
         for (const char* name : {"plain", "cached", "archive"}) fs::copy_file(bin / "launcher", app.path() / name);
         test::writeBytes(app.path() / "plain.ini", ini + "\n");
         test::writeBytes(app.path() / "cached.ini", ini + "\n[Application]\nStartup Cache=Yes\n");
-        test::writeBytes(app.path() / "archive.ini", ini + ";resources\n[Application]\nStartup Cache=Yes\n");
+        test::writeBytes(app.path() / "archive.ini",
+                         ini + ";" + (app.path() / "resources").string() + "\n[Application]\nStartup Cache=Yes\n");
     }
     std::string launcher(const char* name) const { return (app.path() / name).string(); }
     fs::path cacheFolder() const { return app.path() / "cache" / "Bench" / "1"; }
@@ -133,7 +131,7 @@ public:
 // Later starts, in paired rounds of shuffled order; false when one failed.
 bool measureLaterStarts(int major, const fs::path& home, const Program& program, const AppFolder& folder, int runs) {
     std::string joined;
-    for (const fs::path& jar : program.jars) joined += (joined.empty() ? "" : ":") + (folder.app.path() / jar.filename()).string();
+    for (const fs::path& jar : program.jars) joined += (joined.empty() ? "" : ":") + jar.string();
     std::vector<std::string> javaArguments = {"-cp", joined, program.mainClass};
     javaArguments.insert(javaArguments.end(), program.arguments.begin(), program.arguments.end());
     std::vector<Contender> contenders = {{"java -cp", (home / "bin" / "java").string(), javaArguments, {}},
@@ -162,6 +160,7 @@ bool measureLaterStarts(int major, const fs::path& home, const Program& program,
     if (major >= 25) {
         std::printf("  AOT cache / archive: %.3f\n", bench::pairedRatio(contenders[3].samples, contenders[2].samples));
     }
+    std::fflush(stdout);
     return true;
 }
 
@@ -201,6 +200,7 @@ bool measureFirstStarts(const Program& program, const AppFolder& folder, int run
                 static_cast<double>(sizeOf(folder.cacheFolder(), "cached-", ".aot")) / 1e6,
                 static_cast<double>(configuration) / 1e6,
                 static_cast<double>(sizeOf(folder.cacheFolder(), "archive-", ".jsa")) / 1e6);
+    std::fflush(stdout);
     return true;
 }
 

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 namespace launcher {
 namespace {
@@ -249,6 +251,66 @@ TEST_F(LaunchFolder, StartupCacheAsksARuntime17ToRecordItsArchive) {
     EXPECT_NE(record->find("viewer-"), std::string::npos) << *record;
     EXPECT_EQ(record->substr(record->size() - 4), ".jsa");
     EXPECT_EQ(*std::next(record), "option -Done=1");
+}
+
+// The ahead-of-time cache of a runtime whose release file says 25, as far
+// as the stand-in runtime shows it: it records nothing at its end, so the
+// test puts a configuration in place. The next start then starts the
+// background assembly, whose runtime gets the assembly's options; the
+// stand-in returns from creating its VM where a real runtime would have
+// ended the process, which the assembly takes for a runtime that cannot
+// assemble: the mark it leaves keeps later starts on the class-data archive.
+TEST_F(LaunchFolder, StartupCacheOnRuntime25AssemblesInTheBackground) {
+    const fs::path runtime = folder.path() / "jre25";
+    fs::copy(home("standard"), runtime, fs::copy_options::recursive);
+    test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Stand-in\"\nJAVA_VERSION=\"25.0.1\"\n");
+    const fs::path cache = folder.path() / "cache";
+    test::EnvironmentOverride cacheHome(kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string());
+    test::writeText(folder.path() / "viewer.ini",
+                    u"[Product Information]\nProduct Name=Viewer\n[Java Runtime Environment]\n"
+                    u"Main Class=standin.Echo\nJRE Path=" + runtime.u16string() +
+                        u"\n[Class Path]\nClass Path=app.jar\n[Application]\nStartup Cache=Yes\n");
+    auto optionValue = [this](const std::string& prefix) {
+        std::string value;
+        for (const std::string& line : trace()) {
+            if (line.rfind("option " + prefix, 0) == 0) value = line.substr(7 + prefix.size());
+        }
+        return value;
+    };
+
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "record") << traceText();
+    const std::string recording = optionValue("-XX:AOTConfiguration=");
+    const size_t end = recording.rfind(".aotconf.");
+    ASSERT_NE(end, std::string::npos) << traceText();
+    EXPECT_EQ(recording.substr(recording.size() - 4), ".tmp");
+    const fs::path stem = fs::u8path(recording.substr(0, end));
+    EXPECT_FALSE(fs::exists(recording)) << "nothing half-recorded is left";
+
+    // A whole configuration: its magic number, a header of a layout not
+    // looked into.
+    test::writeBytes(stem.string() + ".aotconf", std::string("\x7c\xa0\xfe\xca\0\0\0\0\x0f\0\0\0", 12));
+    fs::remove(tracePath);
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    const fs::path failed = stem.string() + ".aotfailed";
+    for (int wait = 0; wait < 600 && !fs::exists(failed); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(fs::exists(failed)) << traceText();
+    // This start ran as without the cache; the assembly's runtime was asked
+    // to assemble into a temporary file, which is gone.
+    EXPECT_EQ(optionValue("-XX:AOTConfiguration="), stem.string() + ".aotconf") << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "create");
+    const std::string assembled = optionValue("-XX:AOTCache=");
+    EXPECT_EQ(assembled.rfind(stem.string() + ".aot.", 0), 0u) << assembled;
+    for (int wait = 0; wait < 100 && fs::exists(fs::u8path(assembled)); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(fs::exists(fs::u8path(assembled)));
+    EXPECT_FALSE(fs::exists(stem.string() + ".aot"));
+
+    fs::remove(tracePath);
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    EXPECT_EQ(optionValue("-XX:SharedArchiveFile="), stem.string() + ".jsa") << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "");
 }
 
 } // namespace
