@@ -278,8 +278,19 @@ TEST_F(LaunchFolder, StartupCacheOnRuntime25AssemblesInTheBackground) {
         return value;
     };
 
+    // Files of another runtime or class path, a temporary file of a process
+    // that has ended, another program's file.
+    const fs::path cacheFolder = cache / "Viewer";
+    for (const char* name : {"viewer-00000000.aot", "viewer-00000000.jsa", "viewer-00000000.aotconf.999999999.tmp",
+                             "other-00000000.aot"}) {
+        test::writeBytes(cacheFolder / name, "old");
+    }
     ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
     EXPECT_EQ(optionValue("-XX:AOTMode="), "record") << traceText();
+    for (const char* name : {"viewer-00000000.aot", "viewer-00000000.jsa", "viewer-00000000.aotconf.999999999.tmp"}) {
+        EXPECT_FALSE(fs::exists(cacheFolder / name)) << name;
+    }
+    EXPECT_TRUE(fs::exists(cacheFolder / "other-00000000.aot"));
     const std::string recording = optionValue("-XX:AOTConfiguration=");
     const size_t end = recording.rfind(".aotconf.");
     ASSERT_NE(end, std::string::npos) << traceText();
