@@ -1,8 +1,8 @@
 // Time from process start until a window is on screen, for each installed
 // runtime of version 13 or newer: "java -cp", the launcher, and the
 // launcher with "Startup Cache" from its second start on (the class-data
-// archive on 13 to 24; on 25 and newer both the ahead-of-time cache and,
-// for comparison, the archive, which a folder on the class path selects).
+// archive on 13 to 24; on 25 and newer the ahead-of-time cache and, for
+// comparison, the archive with the options the launcher gives on 19 to 24).
 // On 25 and newer also the one-time cost of the ahead-of-time cache: the
 // recording start, the background assembly's duration and peak memory, the
 // files' sizes. The programs: a small Swing window, and jEdit (Debian's
@@ -111,16 +111,19 @@ public:
     AppFolder(const Program& program, const fs::path& home, const fs::path& bin) {
         std::string classPath;
         for (const fs::path& jar : program.jars) classPath += (classPath.empty() ? "" : ";") + jar.string();
-        fs::create_directories(app.path() / "resources");
-        test::writeBytes(app.path() / "resources" / "readme.txt", "a folder on the class path");
-        const std::string ini = "[Product Information]\nProduct Name=Bench\nProduct Code=1\n"
-                                "[Java Runtime Environment]\nMain Class=" + program.mainClass + "\nJRE Path=" +
-                                home.string() + "\n[Class Path]\nClass Path=" + classPath;
+        auto ini = [&](const std::string& parameters, const std::string& application) {
+            return "[Product Information]\nProduct Name=Bench\nProduct Code=1\n[Java Runtime Environment]\nMain Class=" +
+                   program.mainClass + "\nJRE Path=" + home.string() + "\nVirtual Machine Parameters=" + parameters +
+                   "\n[Class Path]\nClass Path=" + classPath + "\n[Application]\n" + application + "\n";
+        };
         for (const char* name : {"plain", "cached", "archive"}) fs::copy_file(bin / "launcher", app.path() / name);
-        test::writeBytes(app.path() / "plain.ini", ini + "\n");
-        test::writeBytes(app.path() / "cached.ini", ini + "\n[Application]\nStartup Cache=Yes\n");
+        test::writeBytes(app.path() / "plain.ini", ini("", ""));
+        test::writeBytes(app.path() / "cached.ini", ini("", "Startup Cache=Yes"));
+        // The archive as the launcher asks for it on 19 to 24, given as the
+        // application's own options.
         test::writeBytes(app.path() / "archive.ini",
-                         ini + ";" + (app.path() / "resources").string() + "\n[Application]\nStartup Cache=Yes\n");
+                         ini("-Xlog:cds*=off,class+path*=off -Xlog:aot*=off -XX:+AutoCreateSharedArchive "
+                             "-XX:SharedArchiveFile=" + (app.path() / "archive.jsa").string(), ""));
     }
     std::string launcher(const char* name) const { return (app.path() / name).string(); }
     fs::path cacheFolder() const { return app.path() / "cache" / "Bench" / "1"; }
@@ -199,7 +202,7 @@ bool measureFirstStarts(const Program& program, const AppFolder& folder, int run
     std::printf("  files: cache %.1f MB, configuration %.1f MB (removed once assembled), archive %.1f MB\n",
                 static_cast<double>(sizeOf(folder.cacheFolder(), "cached-", ".aot")) / 1e6,
                 static_cast<double>(configuration) / 1e6,
-                static_cast<double>(sizeOf(folder.cacheFolder(), "archive-", ".jsa")) / 1e6);
+                static_cast<double>(sizeOf(folder.app.path(), "archive", ".jsa")) / 1e6);
     std::fflush(stdout);
     return true;
 }
