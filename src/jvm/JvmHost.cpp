@@ -56,7 +56,7 @@ uint64_t JvmHost::defaultStackSize() const {
 }
 
 bool JvmHost::createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
-                       const MessageOwner& owner) {
+                       const MessageOwner& owner, bool reportFailure) {
     std::vector<JavaVMOption> vmOptions;
     vmOptions.reserve(options.size() + 3);
     for (const std::string& option : options) vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
@@ -75,7 +75,7 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     if (result != JNI_OK) {
         vm_ = nullptr;
         env_ = nullptr;
-        showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
+        if (reportFailure) showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
         return false;
     }
     const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();

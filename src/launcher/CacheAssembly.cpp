@@ -11,14 +11,6 @@ namespace launcher {
 
 namespace {
 
-// True when the file at path is whole by its header and size.
-bool isWhole(CacheFiles& files, const std::u16string& path, uint32_t magic) {
-    const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(path);
-    if (!facts) return false;
-    const std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
-    return head && looksLikeWholeCacheFile(*head, facts->size, magic);
-}
-
 // Marks the configuration as one the runtime could not assemble: later
 // starts keep to the archive instead of recording it again and again.
 void markFailed(CacheFiles& files, const AotFiles& aot) {
@@ -32,14 +24,14 @@ int supervise(const AssemblyRequest& request) {
     // Another assembly of this cache runs: it will do.
     if (!lock.held()) return 0;
     CacheFiles& files = platformCacheFiles();
-    if (isWhole(files, request.files.cache, kAotCacheMagic)) return 0;
-    if (!isWhole(files, request.files.configuration, kAotConfigurationMagic)) return 0;
+    if (holdsWholeFile(files, request.files.cache, kAotCacheMagic)) return 0;
+    if (!holdsWholeFile(files, request.files.configuration, kAotConfigurationMagic)) return 0;
     AssemblyRequest step = request;
     step.step = AssemblyRequest::Assemble;
     step.temporary = temporaryNameOf(request.files.cache, files.processId());
     int code = -1;
     const bool ran = assembly::startOwnExecutable(encodeAssemblyRequest(step), &code);
-    if (ran && code == 0 && isWhole(files, step.temporary, kAotCacheMagic) &&
+    if (ran && code == 0 && holdsWholeFile(files, step.temporary, kAotCacheMagic) &&
         files.renameFile(step.temporary, request.files.cache)) {
         // Only needed to assemble the cache again, which a stale cache
         // never is: it is recorded anew.

@@ -34,6 +34,8 @@
 #include "config/UserSourcePolicy.h"
 #include "ui/RuntimePrompt.h"
 
+#include <algorithm>
+
 namespace launcher {
 
 namespace {
@@ -246,31 +248,39 @@ TextList Launcher::startupCacheOptions(std::u16string_view classPath, const Text
         setVmEndWork([](void* self) { static_cast<Launcher*>(self)->finishStartupCache(); }, this);
     }
     cacheDecision_ = decision;
-    return launcher::startupCacheOptions(decision, request.featureRelease);
+    cacheOptions_ = launcher::startupCacheOptions(decision, request.featureRelease);
+    return cacheOptions_;
+}
+
+bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles) {
+    if (trace::on()) trace::line(u"startup cache: the runtime refused the cache's options; created again without them");
+    std::vector<std::string> options = options_.entries();
+    for (const std::u16string& option : cacheOptions_) {
+        auto at = std::find(options.begin(), options.end(), toNarrow(option));
+        if (at != options.end()) options.erase(at);
+    }
+    // Nothing was recorded, and nothing is to be assembled.
+    setVmEndWork(nullptr, nullptr);
+    cacheOptions_.clear();
+    traceVmOptions(options);
+    return jvm_.createVm(options, redirectFiles, messageOwner_);
 }
 
 void Launcher::finishStartupCache() {
     CacheFiles& files = platformCacheFiles();
     const AotFiles aot = aotFilesOf(cacheDecision_.aotStem);
-    if (cacheDecision_.plan == CachePlan::AotRecord) {
-        // Only a whole configuration goes in place: a runtime that could not
-        // finish it (a full disk, a program killed) leaves it cut short.
-        const std::u16string& recording = cacheDecision_.recording;
-        const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(recording);
-        const std::optional<std::string> head = facts ? files.readHead(recording, kArchiveHeadSize) : std::nullopt;
-        const bool whole = head && looksLikeWholeCacheFile(*head, facts->size, kAotConfigurationMagic);
-        if (!whole || !files.renameFile(recording, aot.configuration)) {
-            files.removeFile(recording);
-            if (trace::on()) trace::line(u"startup cache: no configuration was recorded");
-            return;
-        }
+    if (cacheDecision_.plan == CachePlan::AotRecord && !placeRecordedConfiguration(files, cacheDecision_.recording, aot)) {
+        if (trace::on()) trace::line(u"startup cache: no whole configuration was recorded");
+        return;
     }
     AssemblyRequest request;
     request.jvmPath = jvmPath_;
     request.classPath = cacheClassPath_;
     request.files = aot;
     const bool started = startCacheAssembly(request);
-    if (trace::on()) trace::line(started ? u"startup cache: assembly started" : u"startup cache: the assembly cannot be started");
+    if (trace::on()) {
+        trace::line(started ? u"startup cache: assembly started" : u"startup cache: the assembly cannot be started");
+    }
 }
 
 int32_t Launcher::runtimeFeatureRelease() const {
@@ -289,7 +299,14 @@ int Launcher::vmThreadMain() {
         return RedirectFiles{redirect_.outputFile, redirect_.outputAppend, redirect_.errorFile, redirect_.errorAppend};
     };
     traceVmOptions(options_.entries());
-    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_)) return 1;
+    // A runtime that refuses the cache's options (an early-access build, or
+    // one of another kind than its version promises) still runs the
+    // application, as without the cache.
+    const bool cached = !cacheOptions_.empty();
+    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached) &&
+        !(cached && createVmWithoutCache(redirectFiles))) {
+        return 1;
+    }
     MainInvocation invocation;
     invocation.mainClass = settings_.mainClass;
     invocation.arguments = arguments_;

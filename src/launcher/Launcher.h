@@ -94,6 +94,9 @@ private:
     // When the Java program has ended: puts the recorded configuration in
     // place and starts the background assembly of the cache.
     void finishStartupCache();
+    // Creates the VM once more without the cache's options, after the
+    // runtime refused them.
+    bool createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles);
     // The chosen runtime's major version: the registry's, else its release
     // file's; 0 when neither tells.
     int32_t runtimeFeatureRelease() const;
@@ -112,6 +115,7 @@ private:
     VmOptionList options_;
     CacheDecision cacheDecision_;
     std::u16string cacheClassPath_; // as the runtime got it
+    TextList cacheOptions_;         // as given to the runtime
     RedirectSettings redirect_;
     uint64_t vmStackSize_ = 0; // bytes; 0 until "-Xss" or the runtime's default sets it
     SingleInstanceGuard instance_;

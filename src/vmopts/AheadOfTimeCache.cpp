@@ -94,6 +94,21 @@ std::u16string temporaryNameOf(std::u16string_view path, uint32_t processId) {
     return std::u16string(path) + u"." + toDecimal(processId) + std::u16string(kTemporaryEnd);
 }
 
+bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magic) {
+    const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(path);
+    if (!facts) return false;
+    const std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
+    return head && looksLikeWholeCacheFile(*head, facts->size, magic);
+}
+
+bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot) {
+    if (holdsWholeFile(files, recording, kAotConfigurationMagic) && files.renameFile(recording, aot.configuration)) {
+        return true;
+    }
+    files.removeFile(recording);
+    return false;
+}
+
 EntryVerdict judgeCacheEntry(std::u16string_view name, std::u16string_view executableName,
                              std::u16string_view currentStem) {
     const size_t stem = stemLength(name, executableName);

@@ -64,6 +64,15 @@ AotFiles aotFilesOf(std::u16string_view pathStem);
 // The name a process writes a file under before it renames it into place.
 std::u16string temporaryNameOf(std::u16string_view path, uint32_t processId);
 
+// True when the file at path is whole by its header and size.
+bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magic);
+
+// Renames the configuration a start recorded into place when it is whole,
+// and removes it otherwise (a runtime that could not finish it, on a full
+// disk or in a program that was killed, leaves it cut short); true when it
+// is in place.
+bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot);
+
 // What becomes of an entry of the cache folder, seen from a start of the
 // executable whose files start with currentStem.
 struct EntryVerdict {

@@ -21,6 +21,7 @@ constexpr int32_t kFirstAutoCreateRelease = 19;
 // From this release on, part of the archive's messages carry the "aot" tag,
 // which older runtimes refuse as an unknown tag.
 constexpr int32_t kFirstAotTagRelease = 25;
+constexpr uint32_t kDynamicArchiveMagic = 0xf00baba8;
 
 template <typename T>
 T readLittle(std::string_view bytes, size_t at) {
@@ -237,7 +238,7 @@ std::u16string startupCacheStem(std::u16string_view executablePath, std::u16stri
 }
 
 bool looksLikeDynamicArchive(std::string_view head, uint64_t fileSize) {
-    return looksLikeWholeCacheFile(head, fileSize, 0xf00baba8);
+    return looksLikeWholeCacheFile(head, fileSize, kDynamicArchiveMagic);
 }
 
 bool looksLikeWholeCacheFile(std::string_view head, uint64_t fileSize, uint32_t magic) {
@@ -315,15 +316,19 @@ CacheDecision decideStartupCache(const CacheRequest& request, CacheFiles& files)
     CacheKindFacts kind;
     kind.featureRelease = request.featureRelease;
     kind.hotSpot = isHotSpotLibrary(request.jvmPath);
-    if (request.featureRelease >= kFirstAotCacheRelease && kind.hotSpot) kind.folderOnClassPath = classPathHoldsFolder(request, files);
-    if (startupCacheKind(kind) == CacheKind::AheadOfTime && decideAotCache(request, library, *pathStem, writable, files, decision)) {
+    // Only where it matters: each entry is looked at once more.
+    if (request.featureRelease >= kFirstAotCacheRelease && kind.hotSpot) {
+        kind.folderOnClassPath = classPathHoldsFolder(request, files);
+    }
+    if (startupCacheKind(kind) == CacheKind::AheadOfTime &&
+        decideAotCache(request, library, *pathStem, writable, files, decision)) {
         return decision;
     }
 
     const std::u16string path = *pathStem + u".jsa";
     CacheFacts facts;
     facts.featureRelease = request.featureRelease;
-    const ArchiveState state = checkCacheFile(request, library, path, 0xf00baba8, files, decision.reason);
+    const ArchiveState state = checkCacheFile(request, library, path, kDynamicArchiveMagic, files, decision.reason);
     if (state == ArchiveState::Stuck) return decision;
     facts.present = state == ArchiveState::Usable;
     facts.writable = writable;

@@ -324,5 +324,38 @@ TEST_F(LaunchFolder, StartupCacheOnRuntime25AssemblesInTheBackground) {
     EXPECT_EQ(optionValue("-XX:AOTMode="), "");
 }
 
+// A runtime that refuses the cache's options still runs the application,
+// as without the cache, and without a message.
+TEST_F(LaunchFolder, StartupCacheOptionsARuntimeRefusesAreLeftOut) {
+    for (auto [version, refused] : {std::pair{"25.0.1", "-XX:AOT"}, std::pair{"17.0.2", "-XX:ArchiveClassesAtExit"}}) {
+        const fs::path runtime = folder.path() / (std::string("jre") + version);
+        fs::copy(home("standard"), runtime, fs::copy_options::recursive);
+        test::writeBytes(runtime / "release", std::string("JAVA_VERSION=\"") + version + "\"\n");
+        const fs::path cache = folder.path() / (std::string("cache") + version);
+        test::EnvironmentOverride cacheHome(kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string());
+        test::EnvironmentOverride refuse(u"STANDIN_REFUSE", fromUtf8(refused));
+        test::writeText(folder.path() / "viewer.ini",
+                        u"[Product Information]\nProduct Name=Viewer\n[Java Runtime Environment]\n"
+                        u"Main Class=standin.Echo\nJRE Path=" + runtime.u16string() +
+                            u"\n[Class Path]\nClass Path=app.jar\n[Application]\nStartup Cache=Yes\n");
+        fs::remove(tracePath);
+        const test::LaunchResult result = test::launch(exe, {"one"});
+        EXPECT_EQ(result.exitCode, 0) << traceText();
+        EXPECT_TRUE(result.messages.empty()) << result.messages.front();
+        const std::vector<std::string> lines = trace();
+        auto creation = [](const std::string& line) { return line.rfind("CreateJavaVM ", 0) == 0; };
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), creation), 2);
+        const auto second = std::find_if(lines.rbegin(), lines.rend(), creation);
+        for (auto line = second.base(); line != lines.end(); ++line) {
+            EXPECT_EQ(line->find("-XX:"), std::string::npos) << *line;
+            EXPECT_EQ(line->find("-Xlog:"), std::string::npos) << *line;
+        }
+        expectCalls({"main [one]"});
+        // Nothing recorded, nothing started in the background.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (const auto& entry : fs::directory_iterator(cache / "Viewer")) ADD_FAILURE() << entry.path();
+    }
+}
+
 } // namespace
 } // namespace launcher

@@ -247,6 +247,23 @@ INSTANTIATE_TEST_SUITE_P(
 const std::string kAotHead("\xa2\xab\x0b\xf0\0\0\0\0\x0f\0\0\0", 12);
 const std::string kConfigurationHead("\x7c\xa0\xfe\xca\0\0\0\0\x0f\0\0\0", 12);
 
+TEST(StartupCache, OnlyAWholeRecordedConfigurationGoesInPlace) {
+    const AotFiles aot = aotFilesOf(u"c/app-1");
+    const std::u16string recording = aot.configuration + u".42.tmp";
+    for (const std::string& head : {kConfigurationHead, kConfigurationHead.substr(0, 8), kAotHead, std::string()}) {
+        MemoryCacheFiles files;
+        files.files[recording] = {1, head};
+        files.files[aot.configuration] = {0, "older"};
+        const bool whole = head == kConfigurationHead;
+        EXPECT_EQ(placeRecordedConfiguration(files, recording, aot), whole);
+        EXPECT_EQ(files.files.count(recording), 0u) << "never left behind";
+        EXPECT_EQ(files.files[aot.configuration].second, whole ? kConfigurationHead : "older");
+    }
+    MemoryCacheFiles none;
+    EXPECT_FALSE(placeRecordedConfiguration(none, recording, aot));
+    EXPECT_EQ(none.files.count(aot.configuration), 0u);
+}
+
 struct AotCase {
     const char* name;
     int64_t cacheTime = -1; // -1: no such file
