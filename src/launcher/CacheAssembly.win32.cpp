@@ -49,10 +49,13 @@ bool startOwnExecutable(std::u16string_view encodedRequest, int* exitCode) {
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
     const DWORD flags = DETACHED_PROCESS | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | BELOW_NORMAL_PRIORITY_CLASS;
-    if (!CreateProcessW(wide(module), wide(commandLine), nullptr, nullptr, FALSE, flags, environment.data(), nullptr,
-                        &startup, &info)) {
-        return false;
-    }
+    auto start = [&](DWORD more) {
+        return CreateProcessW(wide(module), wide(commandLine), nullptr, nullptr, FALSE, flags | more, environment.data(),
+                              nullptr, &startup, &info) != 0;
+    };
+    // Out of the application's job where it may leave it, so that a job that
+    // ends its processes with the application does not end the assembly.
+    if (!start(exitCode ? 0 : CREATE_BREAKAWAY_FROM_JOB) && (exitCode || !start(0))) return false;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     if (!exitCode) return true;

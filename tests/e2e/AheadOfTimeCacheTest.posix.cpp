@@ -33,15 +33,18 @@ fs::path buildFolder() {
     return test::toPath(folderOf(self)).parent_path();
 }
 
-// The processes of the background assembly: their environment holds the
-// request they were started with.
-std::vector<pid_t> assemblyProcesses() {
+// The processes of the background assembly of the cache in cacheFolder:
+// their environment holds the request they were started with, which names
+// the folder (other tests may run at the same time, with their own).
+std::vector<pid_t> assemblyProcesses(const fs::path& cacheFolder) {
     std::vector<pid_t> found;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (test::readBytes(entry.path() / "environ").find("QX_LAUNCHER_STARTUP_CACHE_ASSEMBLY=") != std::string::npos) {
+        const std::string environment = test::readBytes(entry.path() / "environ");
+        if (environment.find("QX_LAUNCHER_STARTUP_CACHE_ASSEMBLY=") != std::string::npos &&
+            environment.find(cacheFolder.string()) != std::string::npos) {
             found.push_back(static_cast<pid_t>(std::stoi(name)));
         }
     }
@@ -73,7 +76,7 @@ protected:
     }
     void TearDown() override {
         // Nothing of a test may go on writing into the next one's folders.
-        for (pid_t id : assemblyProcesses()) kill(id, SIGKILL);
+        for (pid_t id : assemblyProcesses(cacheFolder)) kill(id, SIGKILL);
     }
     // The application's own log of the runtime's cache work goes to a file:
     // it shows that the cache is used and that the application's logging
@@ -127,7 +130,9 @@ protected:
     }
     // Until the assembly has ended and left its cache.
     bool waitForCache() const {
-        return waitUntil([this] { return !withExtension(".aot").empty() && !assemblyRuns() && assemblyProcesses().empty(); });
+        return waitUntil([this] {
+            return !withExtension(".aot").empty() && !assemblyRuns() && assemblyProcesses(cacheFolder).empty();
+        });
     }
     bool cacheUsed() const { return test::readBytes(log).find("Opened AOT cache") != std::string::npos; }
 };
@@ -204,8 +209,8 @@ TEST_F(AheadOfTimeCache, AKilledAssemblyLeavesNothingThatIsUsed) {
     const test::ChildResult plain = plainStart();
     start();
     ASSERT_TRUE(waitUntil([this] { return assemblyRuns(); }, 10s)) << "the assembly ended before it could be killed";
-    for (pid_t id : assemblyProcesses()) kill(id, SIGKILL);
-    ASSERT_TRUE(waitUntil([] { return assemblyProcesses().empty(); }, 10s));
+    for (pid_t id : assemblyProcesses(cacheFolder)) kill(id, SIGKILL);
+    ASSERT_TRUE(waitUntil([this] { return assemblyProcesses(cacheFolder).empty(); }, 10s));
     EXPECT_EQ(withExtension(".aot"), "");
 
     // The next start runs as without the cache and starts the assembly anew.
@@ -266,7 +271,7 @@ TEST_F(AheadOfTimeCache, AnUnusableCacheFolderLeavesTheStartAlone) {
     EXPECT_EQ(r.out, plain.out);
     EXPECT_EQ(r.err, plain.err);
     EXPECT_TRUE(fs::is_regular_file(cache));
-    EXPECT_TRUE(assemblyProcesses().empty());
+    EXPECT_TRUE(assemblyProcesses(cacheFolder).empty());
 }
 
 // The runtime refuses to record a class path with a folder of classes: such
