@@ -245,6 +245,7 @@ TextList Launcher::startupCacheOptions(std::u16string_view classPath, const Text
     if (decision.plan == CachePlan::AotRecord) jvm_.filterCacheNotices();
     if (decision.plan == CachePlan::AotRecord || decision.plan == CachePlan::AotAssemble) {
         cacheClassPath_.assign(classPath);
+        cacheAssemblyOptions_ = assemblyRelevantOptions(parameters);
         setVmEndWork([](void* self) { static_cast<Launcher*>(self)->finishStartupCache(); }, this);
     }
     cacheDecision_ = decision;
@@ -276,6 +277,7 @@ void Launcher::finishStartupCache() {
     AssemblyRequest request;
     request.jvmPath = jvmPath_;
     request.classPath = cacheClassPath_;
+    request.options = cacheAssemblyOptions_;
     request.files = aot;
     const bool started = startCacheAssembly(request);
     if (trace::on()) {

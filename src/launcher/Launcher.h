@@ -115,6 +115,7 @@ private:
     VmOptionList options_;
     CacheDecision cacheDecision_;
     std::u16string cacheClassPath_; // as the runtime got it
+    TextList cacheAssemblyOptions_; // the application's options the assembly needs
     TextList cacheOptions_;         // as given to the runtime
     RedirectSettings redirect_;
     uint64_t vmStackSize_ = 0; // bytes; 0 until "-Xss" or the runtime's default sets it

@@ -61,6 +61,19 @@ std::optional<std::u16string> readField(std::u16string_view text, size_t& at) {
 
 constexpr std::u16string_view kRequestTag = u"aot1;";
 
+constexpr std::u16string_view kRelevantPrefixes[] = {
+    u"-XX:",         u"-Xmx",          u"--enable-preview", u"--add-modules", u"--add-opens",
+    u"--add-exports", u"--add-reads",  u"--limit-modules",  u"--module-path", u"--upgrade-module-path",
+    u"--patch-module"};
+constexpr std::u16string_view kOptionsWithEffects[] = {
+    u"-XX:StartFlightRecording", u"-XX:FlightRecorderOptions", u"-XX:OnError", u"-XX:OnOutOfMemoryError",
+    u"-XX:LogFile",              u"-XX:+LogVMOutput",          u"-XX:AOT"};
+
+bool startsWithAny(std::u16string_view option, const auto& prefixes) {
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [&](std::u16string_view prefix) { return startsWith(option, prefix); });
+}
+
 } // namespace
 
 CacheKind startupCacheKind(const CacheKindFacts& facts) {
@@ -135,6 +148,7 @@ std::u16string encodeAssemblyRequest(const AssemblyRequest& request) {
                                         &request.files.failed, &request.files.lock, &request.temporary}) {
         appendField(text, *field);
     }
+    for (const std::u16string& option : request.options) appendField(text, option);
     return text;
 }
 
@@ -147,8 +161,12 @@ std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text) {
         if (!read) return std::nullopt;
         field = std::move(*read);
     }
-    if (at != text.size()) return std::nullopt;
     AssemblyRequest request;
+    while (at < text.size()) {
+        std::optional<std::u16string> option = readField(text, at);
+        if (!option) return std::nullopt;
+        request.options.push_back(std::move(*option));
+    }
     if (fields[0] == u"assemble") request.step = AssemblyRequest::Assemble;
     else if (fields[0] != u"supervise") return std::nullopt;
     request.jvmPath = fields[1];
@@ -165,8 +183,17 @@ std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text) {
     return request;
 }
 
+TextList assemblyRelevantOptions(const TextList& applicationOptions) {
+    TextList relevant;
+    for (const std::u16string& option : applicationOptions) {
+        if (startsWithAny(option, kRelevantPrefixes) && !startsWithAny(option, kOptionsWithEffects)) relevant.push_back(option);
+    }
+    return relevant;
+}
+
 TextList aotAssemblyOptions(const AssemblyRequest& request) {
     TextList options{u"-Djava.class.path=" + request.classPath};
+    options.insert(options.end(), request.options.begin(), request.options.end());
     for (std::u16string& quiet : cacheQuietOptions(kFirstAotCacheRelease)) options.push_back(std::move(quiet));
     options.push_back(u"-XX:AOTMode=create");
     options.push_back(u"-XX:AOTConfiguration=" + request.files.configuration);

@@ -92,6 +92,7 @@ struct AssemblyRequest {
     enum Step { Supervise, Assemble } step = Supervise;
     std::u16string jvmPath;
     std::u16string classPath;
+    TextList options; // see assemblyRelevantOptions
     AotFiles files;
     std::u16string temporary; // Assemble: where the runtime writes the cache
     bool operator==(const AssemblyRequest&) const = default;
@@ -99,6 +100,13 @@ struct AssemblyRequest {
 std::u16string encodeAssemblyRequest(const AssemblyRequest& request);
 // Nothing for text that no start of this launcher wrote.
 std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text);
+
+// The application's own options that the assembly needs as well: the
+// runtime assembles a configuration only with the options that decide the
+// layout of what it holds (collector, heap size, object headers, modules,
+// preview features). Options with effects of their own (agents, logs,
+// flight recordings, commands run on errors) stay out.
+TextList assemblyRelevantOptions(const TextList& applicationOptions);
 
 // The runtime options that assemble the cache (the Assemble step).
 TextList aotAssemblyOptions(const AssemblyRequest& request);

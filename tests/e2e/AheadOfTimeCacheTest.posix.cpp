@@ -82,11 +82,11 @@ protected:
     // it shows that the cache is used and that the application's logging
     // options still work.
     void writeIni(const std::string& startupCache, const std::string& extra = "",
-                  const std::string& classPath = "lib/*.jar") {
+                  const std::string& classPath = "lib/*.jar", const std::string& parameters = "") {
         test::writeBytes(folder.path() / "app.ini",
                          "[Product Information]\nProduct Name=Cached App\nProduct Code=7\n"
                          "[Java Runtime Environment]\nMain Class=probe.Main\nJRE Path=" + runtime.string() +
-                             "\nVirtual Machine Parameters=-Xlog:aot=info:file=" + log.string() +
+                             "\nVirtual Machine Parameters=" + parameters + " -Xlog:aot=info:file=" + log.string() +
                              "\n[Class Path]\nClass Path=" + classPath + "\n[Application]\nStartup Cache=" + startupCache +
                              "\n" + extra);
     }
@@ -128,11 +128,14 @@ protected:
         }
         return true;
     }
-    // Until the assembly has ended and left its cache.
+    // Until the assembly has ended and left its cache (or its mark of
+    // failure); true when the cache is there.
     bool waitForCache() const {
-        return waitUntil([this] {
-            return !withExtension(".aot").empty() && !assemblyRuns() && assemblyProcesses(cacheFolder).empty();
+        waitUntil([this] {
+            const bool ended = !withExtension(".aot").empty() || !withExtension(".aotfailed").empty();
+            return ended && !assemblyRuns() && assemblyProcesses(cacheFolder).empty();
         });
+        return !withExtension(".aot").empty();
     }
     bool cacheUsed() const { return test::readBytes(log).find("Opened AOT cache") != std::string::npos; }
 };
@@ -272,6 +275,23 @@ TEST_F(AheadOfTimeCache, AnUnusableCacheFolderLeavesTheStartAlone) {
     EXPECT_EQ(r.err, plain.err);
     EXPECT_TRUE(fs::is_regular_file(cache));
     EXPECT_TRUE(assemblyProcesses(cacheFolder).empty());
+}
+
+// The runtime assembles a configuration only with the options it was
+// recorded with that shape the cache: the application's collector and
+// object headers go along to the assembly.
+TEST_F(AheadOfTimeCache, TheApplicationsCollectorAndHeadersGoToTheAssembly) {
+    const std::string parameters = "-XX:+UseSerialGC -XX:+UseCompactObjectHeaders -Dprobe.value=1";
+    writeIni("No", "", "lib/*.jar", parameters);
+    const test::ChildResult plain = start();
+    writeIni("Yes", "", "lib/*.jar", parameters);
+    EXPECT_EQ(start().out, plain.out);
+    ASSERT_TRUE(waitForCache()) << "no cache was assembled: " << (files().empty() ? "" : *files().begin());
+    fs::remove(log);
+    const test::ChildResult later = start();
+    EXPECT_EQ(later.out, plain.out);
+    EXPECT_EQ(later.err, plain.err);
+    EXPECT_TRUE(cacheUsed()) << test::readBytes(log).substr(0, 2000);
 }
 
 // The runtime refuses to record a class path with a folder of classes: such

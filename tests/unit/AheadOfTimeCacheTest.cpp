@@ -81,9 +81,25 @@ TEST(AheadOfTimeCache, OptionsRecordUseAndAssemble) {
     request.classPath = u"a.jar:b.jar";
     request.files = aotFilesOf(u"c/app-1");
     request.temporary = u"c/app-1.aot.5.tmp";
+    request.options = {u"-XX:+UseZGC", u"-Xmx40g"};
     const TextList assembly = aotAssemblyOptions(request);
-    EXPECT_EQ(assembly, (TextList{u"-Djava.class.path=a.jar:b.jar", quiet[0], quiet[1], u"-XX:AOTMode=create",
-                                  u"-XX:AOTConfiguration=c/app-1.aotconf", u"-XX:AOTCache=c/app-1.aot.5.tmp"}));
+    EXPECT_EQ(assembly, (TextList{u"-Djava.class.path=a.jar:b.jar", u"-XX:+UseZGC", u"-Xmx40g", quiet[0], quiet[1],
+                                  u"-XX:AOTMode=create", u"-XX:AOTConfiguration=c/app-1.aotconf",
+                                  u"-XX:AOTCache=c/app-1.aot.5.tmp"}));
+}
+
+// What decides the cache's layout goes along; what acts on its own stays.
+TEST(AheadOfTimeCache, AssemblyTakesTheOptionsThatShapeTheCache) {
+    const TextList application{u"-Xmx40g", u"-Xms1g", u"-XX:+UseCompactObjectHeaders", u"-XX:+UseZGC",
+                               u"--enable-preview", u"--add-opens=java.base/java.lang=ALL-UNNAMED",
+                               u"-Dapp.mode=full", u"-javaagent:agent.jar", u"-agentlib:jdwp=transport=dt_socket",
+                               u"-Xlog:gc:file=gc.log", u"-XX:StartFlightRecording=filename=app.jfr",
+                               u"-XX:OnOutOfMemoryError=kill -9 %p", u"-XX:+LogVMOutput", u"-XX:LogFile=vm.log",
+                               u"-Xss2m", u"-verbose:class"};
+    EXPECT_EQ(assemblyRelevantOptions(application),
+              (TextList{u"-Xmx40g", u"-XX:+UseCompactObjectHeaders", u"-XX:+UseZGC", u"--enable-preview",
+                        u"--add-opens=java.base/java.lang=ALL-UNNAMED"}));
+    EXPECT_EQ(assemblyRelevantOptions({}), TextList{});
 }
 
 TEST(AheadOfTimeCache, LeftoversAreJudgedByNameAndWriter) {
@@ -132,6 +148,8 @@ TEST(AheadOfTimeCache, RequestTravelsWholeAndNothingElseIsTakenForOne) {
     request.jvmPath = u"/jdk/lib/server/libjvm.so";
     request.classPath = u"/a b/x.jar:/c\n:/d;e.jar:\u00e9\u4e2d.jar";
     request.files = aotFilesOf(u"/cache/9:app-1");
+    EXPECT_EQ(decodeAssemblyRequest(encodeAssemblyRequest(request)), request);
+    request.options = {u"-XX:+UseZGC", u"", u"--add-opens=a/b=ALL-UNNAMED", u"12:34"};
     EXPECT_EQ(decodeAssemblyRequest(encodeAssemblyRequest(request)), request);
     request.step = AssemblyRequest::Assemble;
     request.temporary = u"/cache/app-1.aot.12.tmp";
