@@ -216,7 +216,10 @@ bool measure(int major, const fs::path& home, const Program& program, const fs::
 } // namespace
 
 int main(int argc, char** argv) {
+    // Arguments: the number of rounds (11), and a word of the titles of the
+    // programs to measure (all).
     const int runs = argc > 1 ? std::atoi(argv[1]) : 11;
+    const std::string only = argc > 2 ? argv[2] : "";
     if (std::getenv("DISPLAY") == nullptr) {
         std::printf("startup cache bench: skipped, no X display (run it under xvfb-run)\n");
         return 0;
@@ -234,6 +237,7 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
     for (const Program& program : programs) {
+        if (std::string(program.title).find(only) == std::string::npos) continue;
         for (const auto& [major, home] : test::installedRuntimes(13)) ok = measure(major, home, program, bin, runs) && ok;
     }
     return ok ? 0 : 1;
