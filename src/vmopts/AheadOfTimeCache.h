@@ -22,6 +22,10 @@ inline constexpr int32_t kFirstAotCacheRelease = 25;
 inline constexpr uint32_t kAotCacheMagic = 0xf00baba2;
 inline constexpr uint32_t kAotConfigurationMagic = 0xcafea07c;
 
+// A configuration the runtime could not assemble is tried again after this
+// long: the full disk or the lack of memory that made it fail may be gone.
+inline constexpr int64_t kFailedAssemblyRetrySeconds = 7 * 24 * 3600;
+
 enum class CacheKind { None, Archive, AheadOfTime };
 
 struct CacheKindFacts {

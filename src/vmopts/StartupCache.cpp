@@ -142,6 +142,10 @@ bool decideAotCache(const CacheRequest& request, const std::optional<CacheFiles:
         if (state == ArchiveState::Stuck) return true;
         *found[i] = state == ArchiveState::Usable;
     }
+    if (facts.failed) {
+        const std::optional<int64_t> age = files.ageInSeconds(aot.failed);
+        if (age && *age > kFailedAssemblyRetrySeconds && files.removeFile(aot.failed)) facts.failed = false;
+    }
     const std::optional<CachePlan> plan = planAotCache(facts);
     if (!plan) return false;
     decision.plan = *plan;

@@ -96,6 +96,9 @@ public:
     };
     // Nothing when the file does not exist.
     virtual std::optional<FileFacts> fileFacts(std::u16string_view path) = 0;
+    // Seconds from the file's last change to now; nothing when it does not
+    // exist.
+    virtual std::optional<int64_t> ageInSeconds(std::u16string_view path) = 0;
     // Up to count bytes from the file's start; nothing when unreadable.
     virtual std::optional<std::string> readHead(std::u16string_view path, size_t count) = 0;
     // Removes the file, read-only or not.

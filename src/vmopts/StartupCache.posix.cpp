@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace launcher {
@@ -41,6 +42,12 @@ public:
         if (stat(toNarrow(path).c_str(), &info) != 0) return std::nullopt;
         return FileFacts{static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
                          static_cast<uint64_t>(info.st_size)};
+    }
+
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        struct stat info{};
+        if (stat(toNarrow(path).c_str(), &info) != 0) return std::nullopt;
+        return static_cast<int64_t>(time(nullptr)) - static_cast<int64_t>(info.st_mtim.tv_sec);
     }
 
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {

@@ -40,6 +40,15 @@ public:
                          join(data.nFileSizeHigh, data.nFileSizeLow)};
     }
 
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        const std::optional<FileFacts> facts = fileFacts(path);
+        if (!facts) return std::nullopt;
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const int64_t current = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+        return (current - facts->modified) / 10000000; // 100-nanosecond units
+    }
+
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {
         UniqueFileHandle file(CreateFileW(wide(longPathPattern(path)), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace launcher {
 namespace {
@@ -46,6 +47,15 @@ TEST(CacheFiles, ListRenameCreateAndTellFolders) {
     EXPECT_TRUE(files.createEmptyFile(base + sep + u"mark"));
     EXPECT_EQ(fs::file_size(folder.path() / "mark"), 0u);
     EXPECT_FALSE(files.createEmptyFile(base + sep + u"mark")) << "one is there";
+
+    const std::optional<int64_t> fresh = files.ageInSeconds(base + sep + u"mark");
+    ASSERT_TRUE(fresh);
+    EXPECT_LE(*fresh, 60);
+    fs::last_write_time(folder.path() / "mark", fs::last_write_time(folder.path() / "mark") - std::chrono::hours(240));
+    const std::optional<int64_t> old = files.ageInSeconds(base + sep + u"mark");
+    ASSERT_TRUE(old);
+    EXPECT_NEAR(static_cast<double>(*old), 240.0 * 3600, 120);
+    EXPECT_FALSE(files.ageInSeconds(base + sep + u"missing"));
 
     EXPECT_TRUE(files.processRuns(files.processId()));
     EXPECT_FALSE(files.processRuns(999999999));

@@ -129,6 +129,12 @@ public:
         if (it == files.end()) return std::nullopt;
         return FileFacts{it->second.first, it->second.second.size()};
     }
+    std::map<std::u16string, int64_t> ages; // seconds; one day for files not named
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        if (!files.count(std::u16string(path))) return std::nullopt;
+        auto it = ages.find(std::u16string(path));
+        return it == ages.end() ? 86400 : it->second;
+    }
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {
         auto it = files.find(std::u16string(path));
         if (it == files.end()) return std::nullopt;
@@ -271,6 +277,7 @@ struct AotCase {
     int64_t configurationTime = -1;
     std::string configurationHead = kConfigurationHead;
     int64_t failedTime = -1;
+    int64_t failedAge = 86400; // seconds
     int32_t release = 25;
     bool folderOnClassPath = false;
     bool writable = true;
@@ -301,6 +308,7 @@ TEST_P(DecideAotCache, LooksAtTheFilesThenDecides) {
     if (c.cacheTime >= 0) files.files[aot.cache] = {c.cacheTime, c.cacheHead};
     if (c.configurationTime >= 0) files.files[aot.configuration] = {c.configurationTime, c.configurationHead};
     if (c.failedTime >= 0) files.files[aot.failed] = {c.failedTime, ""};
+    files.ages[aot.failed] = c.failedAge;
     // Leftovers: another runtime's files, a killed writer's and a running
     // writer's temporary files, another program's file.
     for (const char16_t* name : {u"app-00000000.aot", u"app-00000000.jsa", u"app-00000000.aotconf"}) {
@@ -336,6 +344,10 @@ INSTANTIATE_TEST_SUITE_P(
         AotCase{.name = "ConfigurationWaitsForItsAssembly", .configurationTime = 30, .plan = CachePlan::AotAssemble},
         AotCase{.name = "FailedAssemblyFallsBackToTheArchive", .configurationTime = 30, .failedTime = 30,
                 .plan = CachePlan::AutoCreate},
+        AotCase{.name = "MarkOfFailureIsTriedAgainAfterAWeek", .configurationTime = 30, .failedTime = 30,
+                .failedAge = 8 * 86400, .plan = CachePlan::AotAssemble, .removed = {u".aotfailed"}},
+        AotCase{.name = "MarkOfFailureHoldsForAWeek", .configurationTime = 30, .failedTime = 30,
+                .failedAge = 6 * 86400, .plan = CachePlan::AutoCreate},
         AotCase{.name = "StaleMarkOfFailureIsForgotten", .failedTime = 4, .plan = CachePlan::AotRecord, .removed = {u".aotfailed"}},
         AotCase{.name = "CacheOlderThanAJarIsRecordedAgain", .cacheTime = 9, .configurationTime = 9,
                 .plan = CachePlan::AotRecord, .removed = {u".aot", u".aotconf"}},
