@@ -5,6 +5,7 @@
 #include "base/Trace.h"
 #include "jvm/JavaBridge.h"
 #include "jvm/Redirection.h"
+#include "jvm/RuntimeOutput.h"
 #include "jvm/RuntimeLibrary.h"
 #include "jvm/VmHooks.h"
 #include "ui/ExceptionPrompt.h"
@@ -55,10 +56,14 @@ uint64_t JvmHost::defaultStackSize() const {
 }
 
 bool JvmHost::createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
-                       const MessageOwner& owner) {
+                       const MessageOwner& owner, bool reportFailure) {
     std::vector<JavaVMOption> vmOptions;
-    vmOptions.reserve(options.size() + 2);
+    vmOptions.reserve(options.size() + 3);
     for (const std::string& option : options) vmOptions.push_back({const_cast<char*>(option.c_str()), nullptr});
+    // Only where needed: every line the runtime prints passes the hook.
+    if (filterCacheNotices_ && runtimeStreamsReachable()) {
+        vmOptions.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&filteringPrintHook)});
+    }
     vmOptions.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
     vmOptions.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});
     JavaVMInitArgs args{};
@@ -70,7 +75,7 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     if (result != JNI_OK) {
         vm_ = nullptr;
         env_ = nullptr;
-        showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
+        if (reportFailure) showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
         return false;
     }
     const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();

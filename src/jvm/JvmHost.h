@@ -42,9 +42,14 @@ public:
     // Creates the VM with the options plus the "abort" and "exit" hooks,
     // then redirects the standard streams to the files that redirectFiles
     // names once the VM exists (so that their time stamps are its own).
+    // With reportFailure false, a failure shows no message: the caller tries
+    // again.
     bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
-                  const MessageOwner& owner);
+                  const MessageOwner& owner, bool reportFailure = true);
     bool invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
+    // From the next createVm on, the runtime's notices about the cache it
+    // records are kept from the output (see RuntimeOutput.h).
+    void filterCacheNotices() { filterCacheNotices_ = true; }
     // DestroyJavaVM: waits for the program's non-daemon threads.
     void destroyVm();
 
@@ -58,6 +63,7 @@ private:
     JvmEntryPoints entries_;
     JavaVM* vm_ = nullptr;
     JNIEnv* env_ = nullptr;
+    bool filterCacheNotices_ = false;
 };
 
 } // namespace launcher

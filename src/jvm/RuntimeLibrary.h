@@ -14,6 +14,10 @@ namespace launcher {
 // kind of message 212 when an entry point is missing; false then.
 bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmEntryPoints& entries);
 
+// Loads the library and finds its JNI_CreateJavaVM without a word on
+// failure, for background work that nobody watches; null when either fails.
+CreateJavaVmFunction loadCreateJavaVmQuietly(std::u16string_view jvmPath);
+
 // The runtime's folder of native libraries: the library path without its
 // last two components ("...\bin\server\jvm.dll" gives "...\bin").
 std::u16string runtimeLibraryFolder(std::u16string_view jvmPath);

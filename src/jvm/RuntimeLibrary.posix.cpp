@@ -34,4 +34,9 @@ bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmE
     return true;
 }
 
+CreateJavaVmFunction loadCreateJavaVmQuietly(std::u16string_view jvmPath) {
+    void* library = dlopen(toNarrow(jvmPath).c_str(), RTLD_NOW | RTLD_GLOBAL);
+    return library ? reinterpret_cast<CreateJavaVmFunction>(dlsym(library, "JNI_CreateJavaVM")) : nullptr;
+}
+
 } // namespace launcher

@@ -52,4 +52,11 @@ bool loadJvmLibrary(std::u16string_view jvmPath, const MessageOwner& owner, JvmE
     return true;
 }
 
+CreateJavaVmFunction loadCreateJavaVmQuietly(std::u16string_view jvmPath) {
+    AddDllDirectory(wide(runtimeLibraryFolder(jvmPath)));
+    const std::u16string path(jvmPath);
+    HMODULE library = LoadLibraryExW(wide(path), nullptr, kRuntimeLibrarySearch);
+    return library ? entryPoint<CreateJavaVmFunction>(library, "JNI_CreateJavaVM") : nullptr;
+}
+
 } // namespace launcher

@@ -14,7 +14,27 @@ struct HelperWatch {
     void* context;
 };
 std::atomic<HelperWatch*> currentHelperWatch{nullptr};
+
+struct EndWork {
+    VmEndWork work;
+    void* context;
+};
+std::atomic<EndWork*> currentEndWork{nullptr};
 } // namespace
+
+void setVmEndWork(VmEndWork work, void* context) {
+    static EndWork end;
+    currentEndWork = nullptr;
+    if (!work) return;
+    end = {work, context};
+    currentEndWork = &end;
+}
+
+void runVmEndWork() {
+    // Whoever comes first does it: the exit hook and the end of the
+    // launcher may race when System.exit is called while main returns.
+    if (EndWork* end = currentEndWork.exchange(nullptr)) end->work(end->context);
+}
 
 void setVmExitListener(VmExitListener* listener) { currentListener = listener; }
 
@@ -33,6 +53,7 @@ void setHelperExitHandler(HelperExitHandler handler, void* context) {
 void JNICALL vmExitHook(jint code) {
     if (trace::on()) trace::say({u"exit code ", toDecimal(code), u": the runtime ends the process (System.exit, or its own launcher helper)"});
     if (HelperWatch* watch = currentHelperWatch.exchange(nullptr)) watch->handler(code, watch->context);
+    runVmEndWork();
     if (VmExitListener* listener = currentListener.load()) listener->exit(code);
 }
 

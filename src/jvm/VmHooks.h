@@ -21,6 +21,13 @@ void setVmExitListener(VmExitListener* listener);
 using HelperExitHandler = void (*)(jint code, void* context);
 void setHelperExitHandler(HelperExitHandler handler, void* context);
 
+// Work for the end of the Java program, done once: by the exit hook, after
+// the runtime's own exit work, or by runVmEndWork when the program ends
+// without it (main returned and the last thread ended).
+using VmEndWork = void (*)(void* context);
+void setVmEndWork(VmEndWork work, void* context);
+void runVmEndWork();
+
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();
 

@@ -8,6 +8,7 @@
 
 #include "base/ConsoleVariant.h"
 #include "base/LibrarySearch.h"
+#include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 
@@ -16,11 +17,13 @@ int wmain() {
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();
     launcher::useConsoleVariant();
+    launcher::useSystemDefaultLocale();
+    // A background step of the start-up cache, started by an earlier start.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     int exitCode;
     {
         launcher::Launcher app;
         launcher::Launcher::setCurrent(&app);
-        launcher::useSystemDefaultLocale();
         exitCode = app.init() ? app.run() : -1;
         launcher::Launcher::setCurrent(nullptr);
     }

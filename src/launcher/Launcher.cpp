@@ -15,11 +15,13 @@
 #include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
+#include "launcher/CacheAssembly.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
 #include "launcher/VmThread.h"
 #include "jvm/RedirectionCheck.h"
 #include "jvm/SecondaryMain.h"
+#include "jvm/VmHooks.h"
 #include "config/LayeredIniFile.h"
 #include "vmopts/LibraryPath.h"
 #include "vmopts/MemoryOptions.h"
@@ -31,6 +33,8 @@
 #include "config/RuntimeChoiceWriter.h"
 #include "config/UserSourcePolicy.h"
 #include "ui/RuntimePrompt.h"
+
+#include <algorithm>
 
 namespace launcher {
 
@@ -61,7 +65,9 @@ Launcher::~Launcher() {
     stopSplashThread();
     // Waits for the Java program's remaining non-daemon threads: a windowed
     // application lives on here after main has returned.
+    const bool ran = jvm_.vm() != nullptr;
     jvm_.destroyVm();
+    if (ran) runVmEndWork();
     instance_.stop();
     splashClose_.run();
 }
@@ -231,9 +237,52 @@ TextList Launcher::startupCacheOptions(std::u16string_view classPath, const Text
     if (trace::on()) {
         if (!decision.reason.empty()) trace::say({u"startup cache: ", decision.reason});
         if (decision.plan == CachePlan::Off) trace::line(u"startup cache: not used");
+        else if (decision.plan == CachePlan::AotUse) trace::say({u"startup cache: ahead-of-time cache ", decision.archive});
+        else if (decision.plan == CachePlan::AotRecord) trace::say({u"startup cache: recording ", decision.archive});
+        else if (decision.plan == CachePlan::AotAssemble) trace::say({u"startup cache: to be assembled from ", decision.archive});
         else trace::say({u"startup cache: archive ", decision.archive});
     }
-    return launcher::startupCacheOptions(decision.plan, decision.archive, request.featureRelease);
+    if (decision.plan == CachePlan::AotRecord) jvm_.filterCacheNotices();
+    if (decision.plan == CachePlan::AotRecord || decision.plan == CachePlan::AotAssemble) {
+        cacheClassPath_.assign(classPath);
+        cacheAssemblyOptions_ = assemblyRelevantOptions(parameters);
+        setVmEndWork([](void* self) { static_cast<Launcher*>(self)->finishStartupCache(); }, this);
+    }
+    cacheDecision_ = decision;
+    cacheOptions_ = launcher::startupCacheOptions(decision, request.featureRelease);
+    return cacheOptions_;
+}
+
+bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles) {
+    if (trace::on()) trace::line(u"startup cache: the runtime refused the cache's options; created again without them");
+    std::vector<std::string> options = options_.entries();
+    for (const std::u16string& option : cacheOptions_) {
+        auto at = std::find(options.begin(), options.end(), toNarrow(option));
+        if (at != options.end()) options.erase(at);
+    }
+    // Nothing was recorded, and nothing is to be assembled.
+    setVmEndWork(nullptr, nullptr);
+    cacheOptions_.clear();
+    traceVmOptions(options);
+    return jvm_.createVm(options, redirectFiles, messageOwner_);
+}
+
+void Launcher::finishStartupCache() {
+    CacheFiles& files = platformCacheFiles();
+    const AotFiles aot = aotFilesOf(cacheDecision_.aotStem);
+    if (cacheDecision_.plan == CachePlan::AotRecord && !placeRecordedConfiguration(files, cacheDecision_.recording, aot)) {
+        if (trace::on()) trace::line(u"startup cache: no whole configuration was recorded");
+        return;
+    }
+    AssemblyRequest request;
+    request.jvmPath = jvmPath_;
+    request.classPath = cacheClassPath_;
+    request.options = cacheAssemblyOptions_;
+    request.files = aot;
+    const bool started = startCacheAssembly(request);
+    if (trace::on()) {
+        trace::line(started ? u"startup cache: assembly started" : u"startup cache: the assembly cannot be started");
+    }
 }
 
 int32_t Launcher::runtimeFeatureRelease() const {
@@ -252,7 +301,14 @@ int Launcher::vmThreadMain() {
         return RedirectFiles{redirect_.outputFile, redirect_.outputAppend, redirect_.errorFile, redirect_.errorAppend};
     };
     traceVmOptions(options_.entries());
-    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_)) return 1;
+    // A runtime that refuses the cache's options (an early-access build, or
+    // one of another kind than its version promises) still runs the
+    // application, as without the cache.
+    const bool cached = !cacheOptions_.empty();
+    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached) &&
+        !(cached && createVmWithoutCache(redirectFiles))) {
+        return 1;
+    }
     MainInvocation invocation;
     invocation.mainClass = settings_.mainClass;
     invocation.arguments = arguments_;

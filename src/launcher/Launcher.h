@@ -12,6 +12,7 @@
 #include "splash/SplashCloseAction.h"
 #include "splash/SplashThread.h"
 #include "vmopts/RedirectNames.h"
+#include "vmopts/StartupCache.h"
 #include "vmopts/VmOptionList.h"
 
 #include <atomic>
@@ -90,6 +91,12 @@ private:
     // application's own options; none when "Startup Cache" is off or the
     // cache cannot be used.
     TextList startupCacheOptions(std::u16string_view classPath, const TextList& parameters);
+    // When the Java program has ended: puts the recorded configuration in
+    // place and starts the background assembly of the cache.
+    void finishStartupCache();
+    // Creates the VM once more without the cache's options, after the
+    // runtime refused them.
+    bool createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles);
     // The chosen runtime's major version: the registry's, else its release
     // file's; 0 when neither tells.
     int32_t runtimeFeatureRelease() const;
@@ -106,6 +113,10 @@ private:
     VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;
     VmOptionList options_;
+    CacheDecision cacheDecision_;
+    std::u16string cacheClassPath_; // as the runtime got it
+    TextList cacheAssemblyOptions_; // the application's options the assembly needs
+    TextList cacheOptions_;         // as given to the runtime
     RedirectSettings redirect_;
     uint64_t vmStackSize_ = 0; // bytes; 0 until "-Xss" or the runtime's default sets it
     SingleInstanceGuard instance_;

@@ -1,12 +1,15 @@
 // Entry point of the Linux launcher.
 
+#include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 
 int main() {
+    launcher::useSystemDefaultLocale();
+    // A background step of the start-up cache, started by an earlier start.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     launcher::Launcher app;
     launcher::Launcher::setCurrent(&app);
-    launcher::useSystemDefaultLocale();
     int exitCode = app.init() ? app.run() : -1;
     launcher::Launcher::setCurrent(nullptr);
     return exitCode;

@@ -1,6 +1,7 @@
 // Entry point of the Windows launcher (GUI subsystem, no console).
 
 #include "base/LibrarySearch.h"
+#include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 
@@ -10,11 +11,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Before anything can load a library: no DLL is ever looked for in the
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();
+    launcher::useSystemDefaultLocale();
+    // A background step of the start-up cache, started by an earlier start.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     int exitCode;
     {
         launcher::Launcher app;
         launcher::Launcher::setCurrent(&app);
-        launcher::useSystemDefaultLocale();
         // Lets the system set up the thread's window bookkeeping before any
         // window of ours exists.
         DefWindowProcW(nullptr, WM_NULL, 0, 0);

@@ -1,4 +1,5 @@
 #include "vmopts/StartupCache.h"
+#include "vmopts/AheadOfTimeCache.h"
 #include "vmopts/LibraryPath.h"
 
 #include "base/Md5.h"
@@ -20,6 +21,7 @@ constexpr int32_t kFirstAutoCreateRelease = 19;
 // From this release on, part of the archive's messages carry the "aot" tag,
 // which older runtimes refuse as an unknown tag.
 constexpr int32_t kFirstAotTagRelease = 25;
+constexpr uint32_t kDynamicArchiveMagic = 0xf00baba8;
 
 template <typename T>
 T readLittle(std::string_view bytes, size_t at) {
@@ -43,6 +45,14 @@ std::u16string hexOf(const uint8_t* bytes, size_t count) {
 std::u16string safeFolderName(std::u16string_view setting) {
     std::u16string name = folderNameOfProduct(setting);
     if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c == u'.' || c == u' '; })) return {};
+    return name;
+}
+
+// The executable's file name without its extension.
+std::u16string executableNameOf(std::u16string_view executablePath) {
+    std::u16string name(fileNameOf(executablePath));
+    const size_t dot = name.rfind(u'.');
+    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
     return name;
 }
 
@@ -72,26 +82,78 @@ std::optional<int64_t> newestInput(const CacheRequest& request, const std::optio
     return newest;
 }
 
-enum class ArchiveState { Usable, Removed, Stuck };
+enum class ArchiveState { Missing, Usable, Removed, Stuck };
 
-// Whether the archive at path can be offered to the runtime. A file that is
-// not a dynamic archive or is older than what it was made from is removed,
-// so that a new one can be recorded; one that cannot be removed could not
-// be replaced by the runtime either, which would end the program.
-ArchiveState checkArchive(const CacheRequest& request, const std::optional<CacheFiles::FileFacts>& library,
-                          const std::u16string& path, const CacheFiles::FileFacts& facts, CacheFiles& files,
-                          std::u16string& reason) {
-    std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
-    const bool archive = head && looksLikeDynamicArchive(*head, facts.size);
-    std::optional<int64_t> newest = archive ? newestInput(request, library, files) : std::nullopt;
-    if (archive && !(newest && *newest > facts.modified)) return ArchiveState::Usable;
-    reason = archive ? u"the archive is older than the runtime or the class path; " : u"the file is not an archive; ";
+// Whether the cache file at path can be offered to the runtime. A file that
+// does not start with magic (0: any content) or is older than what it was
+// made from is removed, so that a new one can be made; one that cannot be
+// removed could not be replaced by the runtime either, which would end the
+// program.
+ArchiveState checkCacheFile(const CacheRequest& request, const std::optional<CacheFiles::FileFacts>& library,
+                            const std::u16string& path, uint32_t magic, CacheFiles& files, std::u16string& reason) {
+    const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(path);
+    if (!facts) return ArchiveState::Missing;
+    std::optional<std::string> head = magic == 0 ? std::string() : files.readHead(path, kArchiveHeadSize);
+    const bool whole = head && (magic == 0 || looksLikeWholeCacheFile(*head, facts->size, magic));
+    std::optional<int64_t> newest = whole ? newestInput(request, library, files) : std::nullopt;
+    if (whole && !(newest && *newest > facts->modified)) return ArchiveState::Usable;
+    reason = fileNameOf(path) + (whole ? u" is older than the runtime or the class path; " : u" is not whole; ");
     if (!files.removeFile(path)) {
         reason += u"it cannot be removed";
         return ArchiveState::Stuck;
     }
     reason += u"removed";
     return ArchiveState::Removed;
+}
+
+// Removes the executable's files of other runtimes and class paths, and
+// temporary files whose writer has gone (an assembly or a start that was
+// killed): the folder never grows without end.
+void removeLeftovers(std::u16string_view folder, std::u16string_view executableName, std::u16string_view stem,
+                     CacheFiles& files) {
+    for (const std::u16string& name : files.folderEntries(folder)) {
+        const EntryVerdict verdict = judgeCacheEntry(name, executableName, stem);
+        if (verdict.what == EntryVerdict::Keep) continue;
+        if (verdict.what == EntryVerdict::RemoveUnlessWriterRuns && files.processRuns(verdict.writer)) continue;
+        files.removeFile(std::u16string(folder) + kPathSeparator + name);
+    }
+}
+
+bool classPathHoldsFolder(const CacheRequest& request, CacheFiles& files) {
+    const TextList entries = splitString(request.classPath, std::u16string(1, kListSeparator));
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const std::u16string& entry) { return !entry.empty() && files.isFolderWithEntries(entry); });
+}
+
+// Decides on the ahead-of-time cache whose files start with pathStem; false
+// when the archive's rules apply instead.
+bool decideAotCache(const CacheRequest& request, const std::optional<CacheFiles::FileFacts>& library,
+                    const std::u16string& pathStem, bool writable, CacheFiles& files, CacheDecision& decision) {
+    const AotFiles aot = aotFilesOf(pathStem);
+    AotFacts facts;
+    facts.writable = writable;
+    const std::pair<const std::u16string*, uint32_t> checks[] = {
+        {&aot.cache, kAotCacheMagic}, {&aot.configuration, kAotConfigurationMagic}, {&aot.failed, 0}};
+    bool* found[] = {&facts.cache, &facts.configuration, &facts.failed};
+    for (size_t i = 0; i < std::size(checks); ++i) {
+        std::u16string why;
+        const ArchiveState state = checkCacheFile(request, library, *checks[i].first, checks[i].second, files, why);
+        if (!why.empty()) decision.reason += (decision.reason.empty() ? u"" : u"; ") + why;
+        if (state == ArchiveState::Stuck) return true;
+        *found[i] = state == ArchiveState::Usable;
+    }
+    if (facts.failed) {
+        const std::optional<int64_t> age = files.ageInSeconds(aot.failed);
+        if (age && *age > kFailedAssemblyRetrySeconds && files.removeFile(aot.failed)) facts.failed = false;
+    }
+    const std::optional<CachePlan> plan = planAotCache(facts);
+    if (!plan) return false;
+    decision.plan = *plan;
+    decision.aotStem = pathStem;
+    decision.archive = *plan == CachePlan::AotUse ? aot.cache : aot.configuration;
+    decision.recording = temporaryNameOf(aot.configuration, files.processId());
+    if (decision.plan == CachePlan::Off && decision.reason.empty()) decision.reason = u"the cache folder cannot be written";
+    return true;
 }
 
 } // namespace
@@ -107,10 +169,15 @@ CachePlan planStartupCache(const CacheFacts& facts) {
     return facts.writable ? CachePlan::Record : CachePlan::Off;
 }
 
-TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_t featureRelease) {
-    if (plan == CachePlan::Off) return {};
+TextList cacheQuietOptions(int32_t featureRelease) {
     TextList options{u"-Xlog:cds*=off,class+path*=off"};
     if (featureRelease >= kFirstAotTagRelease) options.push_back(u"-Xlog:aot*=off");
+    return options;
+}
+
+TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_t featureRelease) {
+    if (plan == CachePlan::Off || plan == CachePlan::AotAssemble) return {};
+    TextList options = cacheQuietOptions(featureRelease);
     const std::u16string file(archive);
     switch (plan) {
     case CachePlan::Map:
@@ -123,10 +190,29 @@ TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_
         options.push_back(u"-XX:+AutoCreateSharedArchive");
         options.push_back(u"-XX:SharedArchiveFile=" + file);
         break;
+    case CachePlan::AotUse:
+        options.push_back(u"-XX:AOTCache=" + file);
+        break;
+    case CachePlan::AotRecord:
+        options.push_back(u"-XX:AOTMode=record");
+        options.push_back(u"-XX:AOTConfiguration=" + file);
+        break;
     case CachePlan::Off:
+    case CachePlan::AotAssemble:
         break;
     }
     return options;
+}
+
+TextList startupCacheOptions(const CacheDecision& decision, int32_t featureRelease) {
+    switch (decision.plan) {
+    case CachePlan::AotUse:
+        return startupCacheOptions(decision.plan, aotFilesOf(decision.aotStem).cache, featureRelease);
+    case CachePlan::AotRecord:
+        return startupCacheOptions(decision.plan, decision.recording, featureRelease);
+    default:
+        return startupCacheOptions(decision.plan, decision.archive, featureRelease);
+    }
 }
 
 bool managesClassSharing(const TextList& options) {
@@ -140,22 +226,29 @@ bool managesClassSharing(const TextList& options) {
 
 std::u16string startupCacheFileName(std::u16string_view executablePath, std::u16string_view jvmPath,
                                     std::u16string_view libraryStamp, std::u16string_view classPath) {
-    std::u16string name(fileNameOf(executablePath));
-    const size_t dot = name.rfind(u'.');
-    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+    return startupCacheStem(executablePath, jvmPath, libraryStamp, classPath) + u".jsa";
+}
+
+std::u16string startupCacheStem(std::u16string_view executablePath, std::u16string_view jvmPath,
+                                std::u16string_view libraryStamp, std::u16string_view classPath) {
+    const std::u16string name = executableNameOf(executablePath);
     std::u16string identity(jvmPath);
     identity.push_back(u'\0');
     identity.append(libraryStamp);
     identity.push_back(u'\0');
     identity.append(classPath);
     const Md5Digest digest = md5(toUtf8(identity));
-    return name + u"-" + hexOf(digest.data(), 4) + u".jsa";
+    return name + u"-" + hexOf(digest.data(), 4);
 }
 
 bool looksLikeDynamicArchive(std::string_view head, uint64_t fileSize) {
-    // The runtime writes its magic number in the machine's byte order:
-    // 0xf00baba8 for a dynamic archive, on every little-endian platform.
-    if (head.size() < 12 || head.substr(0, 4) != std::string_view("\xa8\xab\x0b\xf0", 4)) return false;
+    return looksLikeWholeCacheFile(head, fileSize, kDynamicArchiveMagic);
+}
+
+bool looksLikeWholeCacheFile(std::string_view head, uint64_t fileSize, uint32_t magic) {
+    // The runtime writes its magic number in the machine's byte order, on
+    // every platform here little-endian.
+    if (head.size() < 12 || readLittle<uint32_t>(head, 0) != magic) return false;
     // The header's own version, then where its table of regions lies: each
     // entry starts with the region's offset in the file, and its used size
     // follows two fields later.
@@ -210,28 +303,41 @@ CacheDecision decideStartupCache(const CacheRequest& request, CacheFiles& files)
         return decision;
     }
     std::optional<std::u16string> narrowFolder = files.narrowForm(folder);
-    // Read once: the name and the archive's freshness both depend on it.
+    // Read once: the name and the files' freshness both depend on it.
     const std::optional<CacheFiles::FileFacts> library = files.fileFacts(request.jvmPath);
     std::u16string stamp;
     if (library) stamp = fromUtf8(std::to_string(library->size) + " " + std::to_string(library->modified));
-    const std::u16string name = startupCacheFileName(request.executablePath, request.jvmPath, stamp, request.classPath);
-    std::optional<std::u16string> path =
-        narrowFolder ? files.narrowForm(*narrowFolder + kPathSeparator + name) : std::nullopt;
-    if (!path) {
+    const std::u16string stem = startupCacheStem(request.executablePath, request.jvmPath, stamp, request.classPath);
+    std::optional<std::u16string> pathStem =
+        narrowFolder ? files.narrowForm(*narrowFolder + kPathSeparator + stem) : std::nullopt;
+    if (!pathStem) {
         decision.reason = u"the archive's path cannot be passed to the runtime: " + folder;
         return decision;
     }
+    removeLeftovers(*narrowFolder, executableNameOf(request.executablePath), stem, files);
+    const bool writable = files.canWrite(*narrowFolder, kCacheRoomNeeded);
 
+    CacheKindFacts kind;
+    kind.featureRelease = request.featureRelease;
+    kind.hotSpot = isHotSpotLibrary(request.jvmPath);
+    // Only where it matters: each entry is looked at once more.
+    if (request.featureRelease >= kFirstAotCacheRelease && kind.hotSpot) {
+        kind.folderOnClassPath = classPathHoldsFolder(request, files);
+    }
+    if (startupCacheKind(kind) == CacheKind::AheadOfTime &&
+        decideAotCache(request, library, *pathStem, writable, files, decision)) {
+        return decision;
+    }
+
+    const std::u16string path = *pathStem + u".jsa";
     CacheFacts facts;
     facts.featureRelease = request.featureRelease;
-    if (std::optional<CacheFiles::FileFacts> archive = files.fileFacts(*path)) {
-        const ArchiveState state = checkArchive(request, library, *path, *archive, files, decision.reason);
-        if (state == ArchiveState::Stuck) return decision;
-        facts.present = state == ArchiveState::Usable;
-    }
-    facts.writable = files.canWrite(*narrowFolder, kCacheRoomNeeded);
+    const ArchiveState state = checkCacheFile(request, library, path, kDynamicArchiveMagic, files, decision.reason);
+    if (state == ArchiveState::Stuck) return decision;
+    facts.present = state == ArchiveState::Usable;
+    facts.writable = writable;
     decision.plan = planStartupCache(facts);
-    decision.archive = *path;
+    decision.archive = path;
     if (decision.plan == CachePlan::Off && decision.reason.empty()) decision.reason = u"the cache folder cannot be written";
     return decision;
 }

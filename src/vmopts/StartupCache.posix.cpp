@@ -5,9 +5,13 @@
 #include "base/FolderChain.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace launcher {
@@ -40,6 +44,12 @@ public:
                          static_cast<uint64_t>(info.st_size)};
     }
 
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        struct stat info{};
+        if (stat(toNarrow(path).c_str(), &info) != 0) return std::nullopt;
+        return static_cast<int64_t>(time(nullptr)) - static_cast<int64_t>(info.st_mtim.tv_sec);
+    }
+
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {
         // Not blocking on open: a named pipe in the archive's place must not
         // hang the start.
@@ -69,6 +79,49 @@ public:
         if (!fd) return false;
         unlink(probe.c_str());
         return true;
+    }
+
+    TextList folderEntries(std::u16string_view folder) override {
+        TextList names;
+        DIR* listing = opendir(toNarrow(folder).c_str());
+        if (!listing) return names;
+        while (const dirent* entry = readdir(listing)) {
+            const std::string_view name(entry->d_name);
+            if (name != "." && name != "..") names.push_back(fromNarrow(name));
+        }
+        closedir(listing);
+        return names;
+    }
+
+    bool isFolderWithEntries(std::u16string_view path) override {
+        DIR* listing = opendir(toNarrow(path).c_str());
+        if (!listing) return false;
+        bool entries = false;
+        while (const dirent* entry = readdir(listing)) {
+            const std::string_view name(entry->d_name);
+            if (name != "." && name != "..") {
+                entries = true;
+                break;
+            }
+        }
+        closedir(listing);
+        return entries;
+    }
+
+    bool createEmptyFile(std::u16string_view path) override {
+        return UniqueDescriptor(open(toNarrow(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)).get() >= 0;
+    }
+
+    bool renameFile(std::u16string_view from, std::u16string_view to) override {
+        return std::rename(toNarrow(from).c_str(), toNarrow(to).c_str()) == 0;
+    }
+
+    uint32_t processId() override { return static_cast<uint32_t>(getpid()); }
+
+    // A process of another user counts as running: its file is not ours to
+    // take away.
+    bool processRuns(uint32_t id) override {
+        return id != 0 && (kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
     }
 };
 

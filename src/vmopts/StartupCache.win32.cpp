@@ -40,6 +40,15 @@ public:
                          join(data.nFileSizeHigh, data.nFileSizeLow)};
     }
 
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        const std::optional<FileFacts> facts = fileFacts(path);
+        if (!facts) return std::nullopt;
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const int64_t current = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+        return (current - facts->modified) / 10000000; // 100-nanosecond units
+    }
+
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {
         UniqueFileHandle file(CreateFileW(wide(longPathPattern(path)), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -69,6 +78,43 @@ public:
         UniqueFileHandle file(CreateFileW(wide(longPathPattern(probe)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         return static_cast<bool>(file);
+    }
+
+    TextList folderEntries(std::u16string_view folder) override {
+        TextList names;
+        WIN32_FIND_DATAW data{};
+        UniqueFindHandle search(FindFirstFileW(wide(longPathPattern(std::u16string(folder) + u"\\*")), &data));
+        if (!search) return names;
+        do {
+            const std::u16string name = fromWide(data.cFileName);
+            if (name != u"." && name != u"..") names.push_back(name);
+        } while (FindNextFileW(search.get(), &data));
+        return names;
+    }
+
+    bool isFolderWithEntries(std::u16string_view path) override {
+        const DWORD attributes = GetFileAttributesW(wide(longPathPattern(path)));
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        return !folderEntries(path).empty();
+    }
+
+    bool createEmptyFile(std::u16string_view path) override {
+        UniqueFileHandle file(CreateFileW(wide(longPathPattern(path)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(file);
+    }
+
+    bool renameFile(std::u16string_view from, std::u16string_view to) override {
+        return MoveFileExW(wide(longPathPattern(from)), wide(longPathPattern(to)), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    uint32_t processId() override { return GetCurrentProcessId(); }
+
+    bool processRuns(uint32_t id) override {
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+        // A process we may not open is someone else's, and running.
+        if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+        return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
     }
 };
 

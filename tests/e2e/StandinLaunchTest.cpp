@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 namespace launcher {
 namespace {
@@ -249,6 +251,110 @@ TEST_F(LaunchFolder, StartupCacheAsksARuntime17ToRecordItsArchive) {
     EXPECT_NE(record->find("viewer-"), std::string::npos) << *record;
     EXPECT_EQ(record->substr(record->size() - 4), ".jsa");
     EXPECT_EQ(*std::next(record), "option -Done=1");
+}
+
+// The ahead-of-time cache of a runtime whose release file says 25, as far
+// as the stand-in runtime shows it: it records nothing at its end, so the
+// test puts a configuration in place. The next start then starts the
+// background assembly, whose runtime gets the assembly's options; the
+// stand-in returns from creating its VM where a real runtime would have
+// ended the process, which the assembly takes for a runtime that cannot
+// assemble: the mark it leaves keeps later starts on the class-data archive.
+TEST_F(LaunchFolder, StartupCacheOnRuntime25AssemblesInTheBackground) {
+    const fs::path runtime = folder.path() / "jre25";
+    fs::copy(home("standard"), runtime, fs::copy_options::recursive);
+    test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Stand-in\"\nJAVA_VERSION=\"25.0.1\"\n");
+    const fs::path cache = folder.path() / "cache";
+    test::EnvironmentOverride cacheHome(kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string());
+    test::writeText(folder.path() / "viewer.ini",
+                    u"[Product Information]\nProduct Name=Viewer\n[Java Runtime Environment]\n"
+                    u"Main Class=standin.Echo\nJRE Path=" + runtime.u16string() +
+                        u"\n[Class Path]\nClass Path=app.jar\n[Application]\nStartup Cache=Yes\n");
+    auto optionValue = [this](const std::string& prefix) {
+        std::string value;
+        for (const std::string& line : trace()) {
+            if (line.rfind("option " + prefix, 0) == 0) value = line.substr(7 + prefix.size());
+        }
+        return value;
+    };
+
+    // Files of another runtime or class path, a temporary file of a process
+    // that has ended, another program's file.
+    const fs::path cacheFolder = cache / "Viewer";
+    for (const char* name : {"viewer-00000000.aot", "viewer-00000000.jsa", "viewer-00000000.aotconf.999999999.tmp",
+                             "other-00000000.aot"}) {
+        test::writeBytes(cacheFolder / name, "old");
+    }
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "record") << traceText();
+    for (const char* name : {"viewer-00000000.aot", "viewer-00000000.jsa", "viewer-00000000.aotconf.999999999.tmp"}) {
+        EXPECT_FALSE(fs::exists(cacheFolder / name)) << name;
+    }
+    EXPECT_TRUE(fs::exists(cacheFolder / "other-00000000.aot"));
+    const std::string recording = optionValue("-XX:AOTConfiguration=");
+    const size_t end = recording.rfind(".aotconf.");
+    ASSERT_NE(end, std::string::npos) << traceText();
+    EXPECT_EQ(recording.substr(recording.size() - 4), ".tmp");
+    const fs::path stem = fs::u8path(recording.substr(0, end));
+    EXPECT_FALSE(fs::exists(recording)) << "nothing half-recorded is left";
+
+    // A whole configuration: its magic number, a header of a layout not
+    // looked into.
+    test::writeBytes(stem.string() + ".aotconf", std::string("\x7c\xa0\xfe\xca\0\0\0\0\x0f\0\0\0", 12));
+    fs::remove(tracePath);
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    const fs::path failed = stem.string() + ".aotfailed";
+    for (int wait = 0; wait < 600 && !fs::exists(failed); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(fs::exists(failed)) << traceText();
+    // This start ran as without the cache; the assembly's runtime was asked
+    // to assemble into a temporary file, which is gone.
+    EXPECT_EQ(optionValue("-XX:AOTConfiguration="), stem.string() + ".aotconf") << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "create");
+    const std::string assembled = optionValue("-XX:AOTCache=");
+    EXPECT_EQ(assembled.rfind(stem.string() + ".aot.", 0), 0u) << assembled;
+    for (int wait = 0; wait < 100 && fs::exists(fs::u8path(assembled)); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(fs::exists(fs::u8path(assembled)));
+    EXPECT_FALSE(fs::exists(stem.string() + ".aot"));
+
+    fs::remove(tracePath);
+    ASSERT_EQ(test::launch(exe, {}).exitCode, 0) << traceText();
+    EXPECT_EQ(optionValue("-XX:SharedArchiveFile="), stem.string() + ".jsa") << traceText();
+    EXPECT_EQ(optionValue("-XX:AOTMode="), "");
+}
+
+// A runtime that refuses the cache's options still runs the application,
+// as without the cache, and without a message.
+TEST_F(LaunchFolder, StartupCacheOptionsARuntimeRefusesAreLeftOut) {
+    for (auto [version, refused] : {std::pair{"25.0.1", "-XX:AOT"}, std::pair{"17.0.2", "-XX:ArchiveClassesAtExit"}}) {
+        const fs::path runtime = folder.path() / (std::string("jre") + version);
+        fs::copy(home("standard"), runtime, fs::copy_options::recursive);
+        test::writeBytes(runtime / "release", std::string("JAVA_VERSION=\"") + version + "\"\n");
+        const fs::path cache = folder.path() / (std::string("cache") + version);
+        test::EnvironmentOverride cacheHome(kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string());
+        test::EnvironmentOverride refuse(u"STANDIN_REFUSE", fromUtf8(refused));
+        test::writeText(folder.path() / "viewer.ini",
+                        u"[Product Information]\nProduct Name=Viewer\n[Java Runtime Environment]\n"
+                        u"Main Class=standin.Echo\nJRE Path=" + runtime.u16string() +
+                            u"\n[Class Path]\nClass Path=app.jar\n[Application]\nStartup Cache=Yes\n");
+        fs::remove(tracePath);
+        const test::LaunchResult result = test::launch(exe, {"one"});
+        EXPECT_EQ(result.exitCode, 0) << traceText();
+        EXPECT_TRUE(result.messages.empty()) << result.messages.front();
+        const std::vector<std::string> lines = trace();
+        auto creation = [](const std::string& line) { return line.rfind("CreateJavaVM ", 0) == 0; };
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), creation), 2);
+        const auto second = std::find_if(lines.rbegin(), lines.rend(), creation);
+        for (auto line = second.base(); line != lines.end(); ++line) {
+            EXPECT_EQ(line->find("-XX:"), std::string::npos) << *line;
+            EXPECT_EQ(line->find("-Xlog:"), std::string::npos) << *line;
+        }
+        expectCalls({"main [one]"});
+        // Nothing recorded, nothing started in the background.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (const auto& entry : fs::directory_iterator(cache / "Viewer")) ADD_FAILURE() << entry.path();
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The class-data cache with the machine's real runtimes: every installed
-// runtime of version 13 or newer under /usr/lib/jvm is tried, so that both
+// runtime of version 13 to 24 under /usr/lib/jvm is tried, so that both
 // the recording of 13 to 18 and the self-renewing archive of 19 on run.
+// Newer runtimes get the ahead-of-time cache (AheadOfTimeCacheTest).
 
 #include "base/Environment.h"
 #include "base/ModulePath.h"
@@ -10,6 +11,10 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
 
 
 namespace launcher {
@@ -116,12 +121,16 @@ TEST_P(StartupCache, BrokenArchivesNeverStopAStart) {
     EXPECT_TRUE(archiveMapped());
 }
 
+// The archive of the old class path is of no more use: it goes, so that
+// the folder does not grow with every update of the application.
 TEST_P(StartupCache, AnotherClassPathGetsItsOwnArchive) {
     start();
     ASSERT_EQ(archives().size(), 1u);
+    const fs::path first = archives().front();
     fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "second.jar");
     start();
-    EXPECT_EQ(archives().size(), 2u);
+    ASSERT_EQ(archives().size(), 1u);
+    EXPECT_NE(archives().front(), first);
 }
 
 TEST_P(StartupCache, UnusableCacheFolderLeavesTheStartAlone) {
@@ -159,12 +168,28 @@ TEST(StartupCacheReplacedRuntime, GetsItsOwnArchive) {
     EXPECT_EQ(results[1].out, results[0].out);
     EXPECT_EQ(results[2].out, results[0].out);
     EXPECT_EQ(results[2].err, results[0].err);
-    size_t archives = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path() / "cache")) ++archives;
-    EXPECT_EQ(archives, 2u);
+    // Only the files of the runtime now in place are left (those of a
+    // background assembly included, once it has ended).
+    std::set<std::string> stems;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    do {
+        stems.clear();
+        for (const auto& entry : fs::directory_iterator(folder.path() / "cache")) {
+            const std::string name = entry.path().filename().string();
+            if (!name.ends_with(".tmp")) stems.insert(name.substr(0, name.find('.')));
+        }
+    } while (stems.size() != 1 && std::chrono::steady_clock::now() < end &&
+             (std::this_thread::sleep_for(std::chrono::milliseconds(50)), true));
+    EXPECT_EQ(stems.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(test::installedRuntimes(13)),
+std::vector<std::pair<int, fs::path>> archiveRuntimes() {
+    std::vector<std::pair<int, fs::path>> runtimes = test::installedRuntimes(13);
+    std::erase_if(runtimes, [](const auto& runtime) { return runtime.first >= 25; });
+    return runtimes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCache, ::testing::ValuesIn(archiveRuntimes()),
                          [](const auto& info) { return "Java" + std::to_string(info.param.first); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(StartupCache);
 

@@ -1,4 +1,5 @@
 #include "vmopts/StartupCache.h"
+#include "vmopts/AheadOfTimeCache.h"
 
 #include "base/Platform.h"
 
@@ -7,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace launcher {
@@ -127,6 +129,12 @@ public:
         if (it == files.end()) return std::nullopt;
         return FileFacts{it->second.first, it->second.second.size()};
     }
+    std::map<std::u16string, int64_t> ages; // seconds; one day for files not named
+    std::optional<int64_t> ageInSeconds(std::u16string_view path) override {
+        if (!files.count(std::u16string(path))) return std::nullopt;
+        auto it = ages.find(std::u16string(path));
+        return it == ages.end() ? 86400 : it->second;
+    }
     std::optional<std::string> readHead(std::u16string_view path, size_t count) override {
         auto it = files.find(std::u16string(path));
         if (it == files.end()) return std::nullopt;
@@ -139,6 +147,31 @@ public:
         return true;
     }
     bool canWrite(std::u16string_view, uint64_t) override { return writable; }
+    TextList folderEntries(std::u16string_view folder) override {
+        TextList names;
+        const std::u16string prefix = std::u16string(folder) + kPathSeparator;
+        for (const auto& [path, file] : files) {
+            if (startsWith(path, prefix) && path.find(kPathSeparator, prefix.size()) == std::u16string::npos) {
+                names.push_back(path.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    std::set<std::u16string> folders; // with entries
+    bool isFolderWithEntries(std::u16string_view path) override { return folders.count(std::u16string(path)) > 0; }
+    bool createEmptyFile(std::u16string_view path) override {
+        return files.emplace(std::u16string(path), std::pair<int64_t, std::string>{100, ""}).second;
+    }
+    bool renameFile(std::u16string_view from, std::u16string_view to) override {
+        auto it = files.find(std::u16string(from));
+        if (it == files.end()) return false;
+        files[std::u16string(to)] = it->second;
+        files.erase(std::u16string(from));
+        return true;
+    }
+    uint32_t processId() override { return 42; }
+    std::set<uint32_t> running{42};
+    bool processRuns(uint32_t id) override { return running.count(id) > 0; }
 };
 
 const std::string kArchiveHead("\xa8\xab\x0b\xf0\0\0\0\0\x0f\0\0\0", 12);
@@ -214,6 +247,121 @@ INSTANTIATE_TEST_SUITE_P(
                    .plan = CachePlan::Off},
         DecideCase{.name = "PathCannotReachTheRuntime", .setup = [](MemoryCacheFiles& f) { f.narrowFails = true; },
                    .plan = CachePlan::Off}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Heads of an unknown header layout: judged by their magic number alone.
+const std::string kAotHead("\xa2\xab\x0b\xf0\0\0\0\0\x0f\0\0\0", 12);
+const std::string kConfigurationHead("\x7c\xa0\xfe\xca\0\0\0\0\x0f\0\0\0", 12);
+
+TEST(StartupCache, OnlyAWholeRecordedConfigurationGoesInPlace) {
+    const AotFiles aot = aotFilesOf(u"c/app-1");
+    const std::u16string recording = aot.configuration + u".42.tmp";
+    for (const std::string& head : {kConfigurationHead, kConfigurationHead.substr(0, 8), kAotHead, std::string()}) {
+        MemoryCacheFiles files;
+        files.files[recording] = {1, head};
+        files.files[aot.configuration] = {0, "older"};
+        const bool whole = head == kConfigurationHead;
+        EXPECT_EQ(placeRecordedConfiguration(files, recording, aot), whole);
+        EXPECT_EQ(files.files.count(recording), 0u) << "never left behind";
+        EXPECT_EQ(files.files[aot.configuration].second, whole ? kConfigurationHead : "older");
+    }
+    MemoryCacheFiles none;
+    EXPECT_FALSE(placeRecordedConfiguration(none, recording, aot));
+    EXPECT_EQ(none.files.count(aot.configuration), 0u);
+}
+
+struct AotCase {
+    const char* name;
+    int64_t cacheTime = -1; // -1: no such file
+    std::string cacheHead = kAotHead;
+    int64_t configurationTime = -1;
+    std::string configurationHead = kConfigurationHead;
+    int64_t failedTime = -1;
+    int64_t failedAge = 86400; // seconds
+    int32_t release = 25;
+    bool folderOnClassPath = false;
+    bool writable = true;
+    CachePlan plan;
+    std::set<std::u16string> removed; // by extension
+};
+
+class DecideAotCache : public ::testing::TestWithParam<AotCase> {};
+
+TEST_P(DecideAotCache, LooksAtTheFilesThenDecides) {
+    const AotCase& c = GetParam();
+    MemoryCacheFiles files;
+    files.writable = c.writable;
+    const std::u16string sep(1, kPathSeparator);
+    CacheRequest request;
+    request.productName = u"My App";
+    request.executablePath = sep + u"apps" + sep + u"app.exe";
+    request.jvmPath = sep + u"jdk" + sep + u"lib" + sep + u"server" + sep + u"libjvm.so";
+    request.featureRelease = c.release;
+    request.classPath = sep + u"apps" + sep + u"a.jar" + kListSeparator + sep + u"apps" + sep + u"classes";
+    files.files[request.jvmPath] = {5, "lib"};
+    files.files[sep + u"apps" + sep + u"a.jar"] = {10, "PK"};
+    if (c.folderOnClassPath) files.folders.insert(sep + u"apps" + sep + u"classes");
+    const std::u16string folder = files.base + sep + u"My App";
+    const std::u16string stem =
+        folder + sep + startupCacheStem(request.executablePath, request.jvmPath, u"3 5", request.classPath);
+    const AotFiles aot = aotFilesOf(stem);
+    if (c.cacheTime >= 0) files.files[aot.cache] = {c.cacheTime, c.cacheHead};
+    if (c.configurationTime >= 0) files.files[aot.configuration] = {c.configurationTime, c.configurationHead};
+    if (c.failedTime >= 0) files.files[aot.failed] = {c.failedTime, ""};
+    files.ages[aot.failed] = c.failedAge;
+    // Leftovers: another runtime's files, a killed writer's and a running
+    // writer's temporary files, another program's file.
+    for (const char16_t* name : {u"app-00000000.aot", u"app-00000000.jsa", u"app-00000000.aotconf"}) {
+        files.files[folder + sep + name] = {20, kAotHead};
+    }
+    files.files[aot.cache + u".7.tmp"] = {20, "half"};
+    files.files[aot.configuration + u".42.tmp"] = {20, "half"};
+    files.files[folder + sep + u"other-00000000.aot"] = {20, kAotHead};
+
+    const CacheDecision decision = decideStartupCache(request, files);
+    EXPECT_EQ(decision.plan, c.plan) << toUtf8(decision.reason);
+    std::set<std::u16string> removed;
+    for (const std::u16string& path : files.removed) removed.insert(path);
+    std::set<std::u16string> expected{folder + sep + u"app-00000000.aot", folder + sep + u"app-00000000.jsa",
+                                      folder + sep + u"app-00000000.aotconf", aot.cache + u".7.tmp"};
+    for (const std::u16string& extension : c.removed) expected.insert(stem + extension);
+    EXPECT_EQ(removed, expected);
+    if (c.plan == CachePlan::AotUse || c.plan == CachePlan::AotRecord || c.plan == CachePlan::AotAssemble) {
+        EXPECT_EQ(decision.aotStem, stem);
+        EXPECT_EQ(decision.recording, aot.configuration + u".42.tmp");
+    }
+    if (c.plan == CachePlan::AutoCreate) {
+        EXPECT_EQ(decision.archive, stem + u".jsa");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StartupCache, DecideAotCache,
+    ::testing::Values(
+        AotCase{.name = "FirstStartRecords", .plan = CachePlan::AotRecord},
+        AotCase{.name = "CacheIsUsed", .cacheTime = 30, .plan = CachePlan::AotUse},
+        AotCase{.name = "CacheIsUsedBeforeAMarkOfFailure", .cacheTime = 30, .failedTime = 30, .plan = CachePlan::AotUse},
+        AotCase{.name = "ConfigurationWaitsForItsAssembly", .configurationTime = 30, .plan = CachePlan::AotAssemble},
+        AotCase{.name = "FailedAssemblyFallsBackToTheArchive", .configurationTime = 30, .failedTime = 30,
+                .plan = CachePlan::AutoCreate},
+        AotCase{.name = "MarkOfFailureIsTriedAgainAfterAWeek", .configurationTime = 30, .failedTime = 30,
+                .failedAge = 8 * 86400, .plan = CachePlan::AotAssemble, .removed = {u".aotfailed"}},
+        AotCase{.name = "MarkOfFailureHoldsForAWeek", .configurationTime = 30, .failedTime = 30,
+                .failedAge = 6 * 86400, .plan = CachePlan::AutoCreate},
+        AotCase{.name = "StaleMarkOfFailureIsForgotten", .failedTime = 4, .plan = CachePlan::AotRecord, .removed = {u".aotfailed"}},
+        AotCase{.name = "CacheOlderThanAJarIsRecordedAgain", .cacheTime = 9, .configurationTime = 9,
+                .plan = CachePlan::AotRecord, .removed = {u".aot", u".aotconf"}},
+        AotCase{.name = "CutCacheIsRemoved", .cacheTime = 30, .cacheHead = kAotHead.substr(0, 6),
+                .configurationTime = 30, .plan = CachePlan::AotAssemble, .removed = {u".aot"}},
+        AotCase{.name = "ArchiveInTheCachesPlaceIsRemoved", .cacheTime = 30, .cacheHead = kArchiveHead,
+                .plan = CachePlan::AotRecord, .removed = {u".aot"}},
+        AotCase{.name = "CutConfigurationIsRecordedAgain", .configurationTime = 30, .configurationHead = "\x7c\xa0",
+                .plan = CachePlan::AotRecord, .removed = {u".aotconf"}},
+        AotCase{.name = "FolderOnTheClassPathGetsTheArchive", .folderOnClassPath = true, .plan = CachePlan::AutoCreate},
+        AotCase{.name = "Runtime24GetsTheArchive", .release = 24, .plan = CachePlan::AutoCreate},
+        AotCase{.name = "ReadOnlyFolderUsesTheCache", .cacheTime = 30, .writable = false, .plan = CachePlan::AotUse},
+        AotCase{.name = "ReadOnlyFolderRecordsNothing", .writable = false, .plan = CachePlan::Off},
+        AotCase{.name = "ReadOnlyFolderAssemblesNothing", .configurationTime = 30, .writable = false, .plan = CachePlan::Off}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -137,6 +137,10 @@ bool startsWith(std::string_view text, std::string_view prefix) { return text.su
 // The options a HotSpot VM takes, by their form; the rest it rejects.
 bool recognised(std::string_view option) {
     if (option == "exit" || option == "abort" || option == "vfprintf") return true;
+    // Options this runtime is told to refuse, as a runtime of another build
+    // may refuse options that its version number promises.
+    const std::string refused = environmentText("STANDIN_REFUSE");
+    if (!refused.empty() && startsWith(option, refused)) return false;
     for (std::string_view prefix : {"-D", "-X", "-verbose", "-ea", "-da", "-esa", "-dsa", "-enableassertions",
                                     "-disableassertions", "-enablesystemassertions", "-disablesystemassertions",
                                     "-javaagent:", "-agentlib:", "-agentpath:", "--"}) {

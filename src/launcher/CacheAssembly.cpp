@@ -1,0 +1,91 @@
+#include "launcher/CacheAssembly.h"
+
+#include "base/Environment.h"
+#include "jvm/RuntimeLibrary.h"
+#include "launcher/VmThread.h"
+
+#include <string>
+#include <vector>
+
+namespace launcher {
+
+namespace {
+
+// Marks the configuration as one the runtime could not assemble: later
+// starts keep to the archive instead of recording it again and again.
+void markFailed(CacheFiles& files, const AotFiles& aot) {
+    const std::u16string temporary = temporaryNameOf(aot.failed, files.processId());
+    if (files.createEmptyFile(temporary) && !files.renameFile(temporary, aot.failed)) files.removeFile(temporary);
+}
+
+int supervise(const AssemblyRequest& request) {
+    assembly::lowerPriority();
+    const assembly::Lock lock(request.files.lock);
+    // Another assembly of this cache runs: it will do.
+    if (!lock.held()) return 0;
+    CacheFiles& files = platformCacheFiles();
+    if (holdsWholeFile(files, request.files.cache, kAotCacheMagic)) return 0;
+    if (!holdsWholeFile(files, request.files.configuration, kAotConfigurationMagic)) return 0;
+    AssemblyRequest step = request;
+    step.step = AssemblyRequest::Assemble;
+    step.temporary = temporaryNameOf(request.files.cache, files.processId());
+    int code = -1;
+    const bool ran = assembly::startOwnExecutable(encodeAssemblyRequest(step), &code);
+    if (ran && code == 0 && holdsWholeFile(files, step.temporary, kAotCacheMagic) &&
+        files.renameFile(step.temporary, request.files.cache)) {
+        // Only needed to assemble the cache again, which a stale cache
+        // never is: it is recorded anew.
+        files.removeFile(request.files.configuration);
+        return 0;
+    }
+    files.removeFile(step.temporary);
+    // A runtime that ended with an error of its own cannot assemble this
+    // configuration; one that was killed or never started may another time.
+    if (ran && code > 0) markFailed(files, request.files);
+    return 1;
+}
+
+// The runtime assembles the cache and ends the process inside
+// JNI_CreateJavaVM; it returns only when it could not.
+int assemble(const AssemblyRequest& request) {
+    const CreateJavaVmFunction create = loadCreateJavaVmQuietly(request.jvmPath);
+    if (!create) return 2;
+    std::vector<std::string> texts;
+    for (const std::u16string& option : aotAssemblyOptions(request)) texts.push_back(toNarrow(option));
+    std::vector<JavaVMOption> options;
+    for (std::string& text : texts) options.push_back({text.data(), nullptr});
+    JavaVMInitArgs args{};
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(options.size());
+    args.options = options.data();
+    args.ignoreUnrecognized = JNI_FALSE;
+    auto body = [&] {
+        JavaVM* vm = nullptr;
+        void* env = nullptr;
+        return create(&vm, &env, &args) == JNI_OK ? 3 : 4;
+    };
+    // A new thread, as for the application: the runtime's own stack size
+    // applies to it, not the process's first thread's.
+    int result = 0;
+    if (!runOnNewThread(0, body, result)) result = body();
+    return result;
+}
+
+} // namespace
+
+bool startCacheAssembly(const AssemblyRequest& request) {
+    return assembly::startOwnExecutable(encodeAssemblyRequest(request), nullptr);
+}
+
+std::optional<int> runCacheAssemblyIfAsked() {
+    std::optional<std::u16string> text = getEnvironmentVariable(kAssemblyVariable);
+    if (!text) return std::nullopt;
+    // Never handed on: not to the runtime, and not to any program started
+    // from an application start.
+    unsetEnvironmentVariable(kAssemblyVariable);
+    const std::optional<AssemblyRequest> request = decodeAssemblyRequest(*text);
+    if (!request) return std::nullopt;
+    return request->step == AssemblyRequest::Supervise ? supervise(*request) : assemble(*request);
+}
+
+} // namespace launcher

@@ -1,0 +1,204 @@
+#include "vmopts/AheadOfTimeCache.h"
+
+#include "base/PathText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace launcher {
+
+namespace {
+
+constexpr std::u16string_view kStemExtensions[] = {u".jsa", u".aot", u".aotconf", u".aotfailed", u".aotlock"};
+constexpr std::u16string_view kTemporaryEnd = u".tmp";
+constexpr size_t kHashDigits = 8;
+
+bool isHexDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); }
+
+// The stem's "-" and hash digits after the executable's name, then one of
+// the extensions: the length of the stem, or 0 when name is no such file.
+size_t stemLength(std::u16string_view name, std::u16string_view executableName) {
+    if (!startsWith(name, executableName) || name.size() < executableName.size() + 1 + kHashDigits) return 0;
+    if (name[executableName.size()] != u'-') return 0;
+    const std::u16string_view hash = name.substr(executableName.size() + 1, kHashDigits);
+    return std::all_of(hash.begin(), hash.end(), isHexDigit) ? executableName.size() + 1 + kHashDigits : 0;
+}
+
+// "<pid>.tmp" as a process id; nothing for anything else.
+std::optional<uint32_t> temporaryWriter(std::u16string_view text) {
+    if (!endsWith(text, kTemporaryEnd)) return std::nullopt;
+    text.remove_suffix(kTemporaryEnd.size());
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    uint64_t id = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        id = id * 10 + static_cast<uint64_t>(c - u'0');
+    }
+    if (id > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(id);
+}
+
+void appendField(std::u16string& text, std::u16string_view field) {
+    text += toDecimal(static_cast<long long>(field.size()));
+    text.push_back(u':');
+    text += field;
+}
+
+// The next length-prefixed field of text from at; nothing when malformed.
+std::optional<std::u16string> readField(std::u16string_view text, size_t& at) {
+    size_t length = 0;
+    size_t digits = 0;
+    while (at < text.size() && text[at] >= u'0' && text[at] <= u'9' && digits < 9) {
+        length = length * 10 + static_cast<size_t>(text[at] - u'0');
+        ++at;
+        ++digits;
+    }
+    if (digits == 0 || at >= text.size() || text[at] != u':' || text.size() - at - 1 < length) return std::nullopt;
+    std::u16string field(text.substr(at + 1, length));
+    at += 1 + length;
+    return field;
+}
+
+constexpr std::u16string_view kRequestTag = u"aot1;";
+
+constexpr std::u16string_view kRelevantPrefixes[] = {
+    u"-XX:",         u"-Xmx",          u"--enable-preview", u"--add-modules", u"--add-opens",
+    u"--add-exports", u"--add-reads",  u"--limit-modules",  u"--module-path", u"--upgrade-module-path",
+    u"--patch-module"};
+constexpr std::u16string_view kOptionsWithEffects[] = {
+    u"-XX:StartFlightRecording", u"-XX:FlightRecorderOptions", u"-XX:OnError", u"-XX:OnOutOfMemoryError",
+    u"-XX:LogFile",              u"-XX:+LogVMOutput",          u"-XX:AOT"};
+
+bool startsWithAny(std::u16string_view option, const auto& prefixes) {
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [&](std::u16string_view prefix) { return startsWith(option, prefix); });
+}
+
+} // namespace
+
+CacheKind startupCacheKind(const CacheKindFacts& facts) {
+    if (facts.featureRelease < 13) return CacheKind::None;
+    if (facts.featureRelease < kFirstAotCacheRelease || !facts.hotSpot || facts.folderOnClassPath) return CacheKind::Archive;
+    return CacheKind::AheadOfTime;
+}
+
+bool isHotSpotLibrary(std::u16string_view jvmPath) {
+    const std::u16string flavour = fileNameOf(folderOf(jvmPath));
+    return equalsIgnoreCase(flavour, u"server") || equalsIgnoreCase(flavour, u"client");
+}
+
+std::optional<CachePlan> planAotCache(const AotFacts& facts) {
+    if (facts.cache) return CachePlan::AotUse;
+    if (facts.failed) return std::nullopt;
+    // Assembling writes as much as recording: without room, neither.
+    if (!facts.writable) return CachePlan::Off;
+    // A configuration without a cache: its assembly runs or was cut short.
+    // This start does not record again; it runs as without the cache and
+    // starts an assembly when it ends, which gives way to a running one.
+    return facts.configuration ? CachePlan::AotAssemble : CachePlan::AotRecord;
+}
+
+AotFiles aotFilesOf(std::u16string_view pathStem) {
+    const std::u16string stem(pathStem);
+    return AotFiles{stem + u".aot", stem + u".aotconf", stem + u".aotfailed", stem + u".aotlock"};
+}
+
+std::u16string temporaryNameOf(std::u16string_view path, uint32_t processId) {
+    return std::u16string(path) + u"." + toDecimal(processId) + std::u16string(kTemporaryEnd);
+}
+
+bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magic) {
+    const std::optional<CacheFiles::FileFacts> facts = files.fileFacts(path);
+    if (!facts) return false;
+    const std::optional<std::string> head = files.readHead(path, kArchiveHeadSize);
+    return head && looksLikeWholeCacheFile(*head, facts->size, magic);
+}
+
+bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot) {
+    if (holdsWholeFile(files, recording, kAotConfigurationMagic) && files.renameFile(recording, aot.configuration)) {
+        return true;
+    }
+    files.removeFile(recording);
+    return false;
+}
+
+EntryVerdict judgeCacheEntry(std::u16string_view name, std::u16string_view executableName,
+                             std::u16string_view currentStem) {
+    const size_t stem = stemLength(name, executableName);
+    if (stem == 0) return {};
+    const std::u16string_view rest = name.substr(stem);
+    for (std::u16string_view extension : kStemExtensions) {
+        if (!startsWith(rest, extension)) continue;
+        if (rest.size() == extension.size()) {
+            if (name.substr(0, stem) == currentStem) return {};
+            return {EntryVerdict::Remove, 0};
+        }
+        if (rest[extension.size()] != u'.') continue;
+        if (std::optional<uint32_t> writer = temporaryWriter(rest.substr(extension.size() + 1))) {
+            return {EntryVerdict::RemoveUnlessWriterRuns, *writer};
+        }
+    }
+    return {};
+}
+
+std::u16string encodeAssemblyRequest(const AssemblyRequest& request) {
+    std::u16string text(kRequestTag);
+    appendField(text, request.step == AssemblyRequest::Assemble ? u"assemble" : u"supervise");
+    for (const std::u16string* field : {&request.jvmPath, &request.classPath, &request.files.cache, &request.files.configuration,
+                                        &request.files.failed, &request.files.lock, &request.temporary}) {
+        appendField(text, *field);
+    }
+    for (const std::u16string& option : request.options) appendField(text, option);
+    return text;
+}
+
+std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text) {
+    if (!startsWith(text, kRequestTag)) return std::nullopt;
+    size_t at = kRequestTag.size();
+    std::array<std::u16string, 8> fields;
+    for (std::u16string& field : fields) {
+        std::optional<std::u16string> read = readField(text, at);
+        if (!read) return std::nullopt;
+        field = std::move(*read);
+    }
+    AssemblyRequest request;
+    while (at < text.size()) {
+        std::optional<std::u16string> option = readField(text, at);
+        if (!option) return std::nullopt;
+        request.options.push_back(std::move(*option));
+    }
+    if (fields[0] == u"assemble") request.step = AssemblyRequest::Assemble;
+    else if (fields[0] != u"supervise") return std::nullopt;
+    request.jvmPath = fields[1];
+    request.classPath = fields[2];
+    request.files = AotFiles{fields[3], fields[4], fields[5], fields[6]};
+    request.temporary = fields[7];
+    // Every path is needed, and the runtime must never write anywhere but a
+    // temporary file.
+    if (request.jvmPath.empty() || request.files.cache.empty() || request.files.configuration.empty() ||
+        request.files.failed.empty() || request.files.lock.empty()) {
+        return std::nullopt;
+    }
+    if (request.step == AssemblyRequest::Assemble && !endsWith(request.temporary, kTemporaryEnd)) return std::nullopt;
+    return request;
+}
+
+TextList assemblyRelevantOptions(const TextList& applicationOptions) {
+    TextList relevant;
+    for (const std::u16string& option : applicationOptions) {
+        if (startsWithAny(option, kRelevantPrefixes) && !startsWithAny(option, kOptionsWithEffects)) relevant.push_back(option);
+    }
+    return relevant;
+}
+
+TextList aotAssemblyOptions(const AssemblyRequest& request) {
+    TextList options{u"-Djava.class.path=" + request.classPath};
+    options.insert(options.end(), request.options.begin(), request.options.end());
+    for (std::u16string& quiet : cacheQuietOptions(kFirstAotCacheRelease)) options.push_back(std::move(quiet));
+    options.push_back(u"-XX:AOTMode=create");
+    options.push_back(u"-XX:AOTConfiguration=" + request.files.configuration);
+    options.push_back(u"-XX:AOTCache=" + request.temporary);
+    return options;
+}
+
+} // namespace launcher
