@@ -5,9 +5,9 @@ import java.util.concurrent.TimeUnit;
 
 /**
  * A program that, started with "linger", stays running until a forwarded
- * launch says "stop" (or "forward.linger" milliseconds have passed), and answers forwarded
- * launches through secondaryMain. "exit N" as its own arguments ends it with
- * System.exit(N). A "forward.initDelay" makes loading the class slow, so
+ * launch says "stop" (or, when set, "forward.linger" milliseconds have
+ * passed), and answers forwarded launches through secondaryMain. "exit N" as
+ * its own arguments ends it with System.exit(N). A "forward.initDelay" makes loading the class slow, so
  * that launches arrive before main.
  */
 public class Main {
@@ -29,7 +29,14 @@ public class Main {
         System.out.flush();
         if (args.length == 2 && args[0].equals("exit")) System.exit(Integer.parseInt(args[1]));
         if (args.length > 0 && args[0].equals("linger")) {
-            stop.await(Long.getLong("forward.linger", 60000), TimeUnit.MILLISECONDS);
+            // Without a limit it waits for "stop" alone: a primary that ended
+            // by itself would answer a late launch as if it had been served.
+            Long limit = Long.getLong("forward.linger");
+            if (limit == null) {
+                stop.await();
+            } else {
+                stop.await(limit, TimeUnit.MILLISECONDS);
+            }
         }
     }
 
