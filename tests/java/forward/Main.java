@@ -7,8 +7,8 @@ import java.util.concurrent.TimeUnit;
  * A program that, started with "linger", stays running until a forwarded
  * launch says "stop" (or, when set, "forward.linger" milliseconds have
  * passed), and answers forwarded launches through secondaryMain. "exit N" as
- * its own arguments ends it with System.exit(N). A "forward.initDelay" makes loading the class slow, so
- * that launches arrive before main.
+ * its own arguments ends it with System.exit(N). A "forward.initDelay" makes
+ * loading the class slow, so that launches arrive before main.
  */
 public class Main {
     private static final CountDownLatch stop = new CountDownLatch(1);
