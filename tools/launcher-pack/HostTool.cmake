@@ -9,14 +9,30 @@ if(NOT TARGET launcher_pack_host)
     ${CMAKE_SOURCE_DIR}/src/base/Md5.cpp ${CMAKE_SOURCE_DIR}/src/base/Rc4.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Text.cpp ${CMAKE_SOURCE_DIR}/src/base/Text.posix.cpp
     ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.cpp ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.posix.cpp)
-  file(GLOB pack_host_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/launcher-pack/*.h)
   find_program(LAUNCHER_HOST_CXX NAMES c++ g++ REQUIRED)
+  # One object a source, each through the compiler cache when there is one,
+  # so that the sources compile side by side and a fresh build folder takes
+  # them from the cache; the dependency files name every header read.
+  set(host_objects)
+  foreach(source ${pack_host_sources})
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
+    string(REPLACE "/" "_" object_name ${relative})
+    set(object ${CMAKE_BINARY_DIR}/host/objects/${object_name}.o)
+    add_custom_command(OUTPUT ${object}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host/objects
+      COMMAND ${LAUNCHER_CCACHE} ${LAUNCHER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror
+              -Wno-missing-field-initializers -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools/launcher-pack
+              -MD -MF ${object}.d -c ${source} -o ${object}
+      DEPENDS ${source}
+      DEPFILE ${object}.d
+      COMMENT "Compiling ${relative} for the build machine"
+      VERBATIM)
+    list(APPEND host_objects ${object})
+  endforeach()
   add_custom_command(OUTPUT ${LAUNCHER_PACK_HOST_TOOL}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-    COMMAND ${LAUNCHER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror -Wno-missing-field-initializers
-            -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools/launcher-pack ${pack_host_sources} -o ${LAUNCHER_PACK_HOST_TOOL}
-    DEPENDS ${pack_host_sources} ${pack_host_headers}
-    COMMENT "Building launcher-pack for the build machine"
+    COMMAND ${LAUNCHER_HOST_CXX} ${host_objects} -o ${LAUNCHER_PACK_HOST_TOOL}
+    DEPENDS ${host_objects}
+    COMMENT "Linking launcher-pack for the build machine"
     VERBATIM)
   add_custom_target(launcher_pack_host DEPENDS ${LAUNCHER_PACK_HOST_TOOL})
 endif()
