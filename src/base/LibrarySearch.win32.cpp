@@ -1,28 +1,11 @@
 #include "base/LibrarySearch.h"
+#include "base/FileFinder.h"
 #include "base/Trace.h"
 #include "base/Wide.win32.h"
 
 #include <windows.h>
 
 namespace launcher {
-
-namespace {
-
-// AddDllDirectory takes only a full path without "." or ".." in it.
-std::u16string fullPath(const std::u16string& folder) {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        DWORD length = GetFullPathNameW(wide(folder), static_cast<DWORD>(path.size()), wide(path), nullptr);
-        if (length == 0) return folder;
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length);
-    }
-}
-
-} // namespace
 
 void restrictLibrarySearch() {
     // The application folder and the current folder leave the search, and
@@ -33,7 +16,8 @@ void restrictLibrarySearch() {
 
 void addLibrarySearchFolders(const TextList& folders) {
     for (const std::u16string& folder : folders) {
-        std::u16string path = fullPath(folder);
+        // AddDllDirectory takes only a full path without "." or ".." in it.
+        std::u16string path = fullPathName(folder).value_or(folder);
         if (AddDllDirectory(wide(path))) {
             if (trace::on()) trace::say({u"library search: also in ", path});
             continue;

@@ -1,4 +1,5 @@
 #include "jvm/RedirectionCheck.h"
+#include "base/FileFinder.h"
 #include "base/Handles.win32.h"
 #include "base/Wide.win32.h"
 
@@ -110,28 +111,12 @@ PathPartFacts factsOf(const std::u16string& path, Trusted& trust) {
     return facts;
 }
 
-// The full path as the system resolves it: relative to the current
-// folder, with "." and ".." taken away as Windows itself does.
-std::u16string fullPath(std::u16string_view path) {
-    std::u16string text(path);
-    std::u16string full(MAX_PATH, u'\0');
-    for (;;) {
-        DWORD length = GetFullPathNameW(wide(text), static_cast<DWORD>(full.size()), wide(full), nullptr);
-        if (length == 0) return {};
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length);
-    }
-}
-
 } // namespace
 
 std::vector<PathPartFacts> redirectPathFacts(std::u16string_view path) {
     Trusted trust{processUser(), sidFromText(kTrustedInstaller)};
     std::vector<PathPartFacts> facts;
-    for (const std::u16string& part : redirectPathParts(fullPath(path))) {
+    for (const std::u16string& part : redirectPathParts(fullPathName(path).value_or(std::u16string()))) {
         facts.push_back(factsOf(part, trust));
         if (!facts.back().exists) break;
     }
