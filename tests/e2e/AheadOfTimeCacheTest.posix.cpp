@@ -26,12 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-fs::path buildFolder() {
-    std::u16string self;
-    EXPECT_EQ(readModulePath(self), 0u);
-    return test::toPath(folderOf(self)).parent_path();
-}
-
 // The processes of the background assembly of the cache in cacheFolder:
 // their environment holds the request they were started with, which names
 // the folder (other tests may run at the same time, with their own).
@@ -68,9 +62,9 @@ protected:
         const auto runtimes = test::installedRuntimes(25);
         if (runtimes.empty()) GTEST_SKIP() << "no runtime of version 25 or newer under /usr/lib/jvm";
         runtime = runtimes.back().second;
-        fs::copy_file(buildFolder() / "bin" / "launcher", exe);
+        fs::copy_file(test::buildFolder() / "bin" / "launcher", exe);
         fs::create_directories(folder.path() / "lib");
-        fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
+        fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
         writeIni("Yes");
     }
     void TearDown() override {

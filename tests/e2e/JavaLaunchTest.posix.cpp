@@ -13,12 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path buildFolder() {
-    std::u16string self;
-    EXPECT_EQ(readModulePath(self), 0u);
-    return test::toPath(folderOf(self)).parent_path();
-}
-
 class JavaLaunch : public ::testing::Test {
 protected:
     test::TempFolder folder;
@@ -26,9 +20,9 @@ protected:
     test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
 
     void SetUp() override {
-        fs::copy_file(buildFolder() / "bin" / "launcher", exe);
+        fs::copy_file(test::buildFolder() / "bin" / "launcher", exe);
         fs::create_directories(folder.path() / "lib");
-        fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
+        fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
     }
     void writeIni(const std::string& extra = "", const std::string& application = "") {
         test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\n" + extra +

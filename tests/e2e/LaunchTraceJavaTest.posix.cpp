@@ -14,9 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(LaunchTraceJava, TraceOnStandardErrorFollowsTheLaunch) {
-    std::u16string self;
-    ASSERT_EQ(readModulePath(self), 0u);
-    fs::path build = test::toPath(folderOf(self)).parent_path();
+    fs::path build = test::buildFolder();
     test::TempFolder folder;
     fs::path exe = folder.path() / "app";
     fs::copy_file(build / "bin" / "launcher", exe);

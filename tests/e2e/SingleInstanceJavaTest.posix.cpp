@@ -19,7 +19,7 @@ namespace launcher {
 namespace {
 
 namespace fs = std::filesystem;
-using Launch = std::future<test::ChildResult>;
+using ForwardedLaunch = std::future<test::ChildResult>;
 
 // A forwarded call may print before main does.
 bool hasLine(const std::string& out, const std::string& line) {
@@ -42,9 +42,7 @@ protected:
 
     fs::path install(const std::string& where, const std::string& mainClass, const std::string& singleInstance = "yes",
                      const std::string& parameters = "") {
-        std::u16string self;
-        EXPECT_EQ(readModulePath(self), 0u);
-        const fs::path build = test::toPath(folderOf(self)).parent_path();
+        const fs::path build = test::buildFolder();
         const fs::path dir = folder.path() / where;
         fs::create_directories(dir);
         fs::copy_file(build / "bin" / "launcher", dir / "app");
@@ -54,7 +52,7 @@ protected:
                                               "[Application]\nSingle Instance=" + singleInstance + "\n");
         return dir / "app";
     }
-    static Launch start(const fs::path& exe, std::vector<std::string> arguments) {
+    static ForwardedLaunch start(const fs::path& exe, std::vector<std::string> arguments) {
         return std::async(std::launch::async, [exe, arguments] { return test::runChild(exe.string(), arguments, 120); });
     }
     static int run(const fs::path& exe, const std::vector<std::string>& arguments) {
@@ -80,7 +78,7 @@ protected:
         }
         return false;
     }
-    static void stop(const fs::path& exe, Launch& primary, test::ChildResult& result) {
+    static void stop(const fs::path& exe, ForwardedLaunch& primary, test::ChildResult& result) {
         EXPECT_EQ(run(exe, {"stop"}), 101);
         result = primary.get();
     }
@@ -88,7 +86,7 @@ protected:
 
 TEST_F(JavaForwarding, SecondLaunchReachesSecondaryMainWithEveryArgument) {
     fs::path exe = install("app", "forward.Main");
-    Launch primary = start(exe, {"linger"});
+    ForwardedLaunch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitPrimary(exe));
     EXPECT_EQ(run(exe, {"7", "tag7"}), 7);
     EXPECT_EQ(run(exe, {"a", "", "\xc3\xa9\xe4\xb8\xad"}), 103);
@@ -104,7 +102,7 @@ TEST_F(JavaForwarding, SecondLaunchReachesSecondaryMainWithEveryArgument) {
 
 TEST_F(JavaForwarding, VoidFormAnswersZero) {
     fs::path exe = install("app", "forward.VoidForm");
-    Launch primary = start(exe, {"linger"});
+    ForwardedLaunch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitClaim(exe));
     EXPECT_EQ(run(exe, {"6", "tag6"}), 0);
     EXPECT_EQ(run(exe, {"stop"}), 0);
@@ -123,7 +121,7 @@ TEST_F(JavaForwarding, CapitalYesAndOtherPathsRunTheirOwnJava) {
         fs::path first = install(std::string(c.where) + "1", "forward.Main", c.value, "-Dforward.linger=4000");
         fs::path second = c.value == std::string("yes") ? install(std::string(c.where) + "2", "forward.Main", c.value)
                                                         : first;
-        Launch primary = start(first, {"linger"});
+        ForwardedLaunch primary = start(first, {"linger"});
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         test::ChildResult own = test::runChild(second.string(), {"exit", "4"}, 120);
         EXPECT_EQ(own.exitCode, 4);
@@ -136,7 +134,7 @@ TEST_F(JavaForwarding, CapitalYesAndOtherPathsRunTheirOwnJava) {
 
 TEST_F(JavaForwarding, ArgumentsJustOverTheBlockEndWith255) {
     fs::path exe = install("app", "forward.Main");
-    Launch primary = start(exe, {"linger"});
+    ForwardedLaunch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitPrimary(exe));
     EXPECT_EQ(run(exe, {std::string(518, 'x')}), 101);
     EXPECT_EQ(run(exe, {std::string(519, 'x')}), 255);
@@ -149,7 +147,7 @@ TEST_F(JavaForwarding, ArgumentsJustOverTheBlockEndWith255) {
 // the primary is still starting: they wait instead of failing.
 TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnAnswer) {
     fs::path exe = install("app", "forward.Main", "yes", "-Dforward.initDelay=2000");
-    Launch primary = start(exe, {"linger"});
+    ForwardedLaunch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitClaim(exe));
     EXPECT_EQ(run(exe, {"3", "tag3"}), 3);
     test::ChildResult r;
@@ -157,7 +155,7 @@ TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnA
     EXPECT_NE(r.out.find("secondary 3|tag3"), std::string::npos) << r.out;
 
     fs::path silent = install("silent", "forward.Silent", "yes", "-Dforward.initDelay=2000");
-    Launch exiting = start(silent, {"exit", "6"});
+    ForwardedLaunch exiting = start(silent, {"exit", "6"});
     ASSERT_TRUE(awaitClaim(silent));
     EXPECT_EQ(run(silent, {"x"}), 6);
     EXPECT_EQ(exiting.get().exitCode, 6);
@@ -167,12 +165,12 @@ TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnA
 // primary able to serve the next launch at once.
 TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     fs::path exe = install("app", "forward.Main");
-    Launch primary = start(exe, {"linger"});
+    ForwardedLaunch primary = start(exe, {"linger"});
     ASSERT_TRUE(awaitPrimary(exe));
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int first = 10 + 20 * round;
-        std::vector<Launch> launches;
+        std::vector<ForwardedLaunch> launches;
         for (int i = 0; i < 20; ++i) {
             launches.push_back(start(exe, {std::to_string(first + i), "tag" + std::to_string(first + i)}));
         }

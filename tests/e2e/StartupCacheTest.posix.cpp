@@ -30,12 +30,6 @@ test::EnvironmentOverride runtimeCopiesUnchecked() {
     return test::EnvironmentOverride(u"ASAN_OPTIONS", options.value_or(u"") + u":replace_intrin=0");
 }
 
-fs::path buildFolder() {
-    std::u16string self;
-    EXPECT_EQ(readModulePath(self), 0u);
-    return test::toPath(folderOf(self)).parent_path();
-}
-
 class StartupCache : public ::testing::TestWithParam<std::pair<int, fs::path>> {
 protected:
     test::TempFolder folder;
@@ -46,9 +40,9 @@ protected:
     test::EnvironmentOverride unchecked = runtimeCopiesUnchecked();
 
     void SetUp() override {
-        fs::copy_file(buildFolder() / "bin" / "launcher", exe);
+        fs::copy_file(test::buildFolder() / "bin" / "launcher", exe);
         fs::create_directories(folder.path() / "lib");
-        fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
+        fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "probe.jar");
         writeIni("Yes");
     }
     // The application asks for the runtime's own class-data log in a file:
@@ -127,7 +121,7 @@ TEST_P(StartupCache, AnotherClassPathGetsItsOwnArchive) {
     start();
     ASSERT_EQ(archives().size(), 1u);
     const fs::path first = archives().front();
-    fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "second.jar");
+    fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "lib" / "second.jar");
     start();
     ASSERT_EQ(archives().size(), 1u);
     EXPECT_NE(archives().front(), first);
@@ -153,8 +147,8 @@ TEST(StartupCacheReplacedRuntime, GetsItsOwnArchive) {
     test::TempFolder folder;
     test::EnvironmentOverride cacheHome(u"XDG_CACHE_HOME", fromUtf8((folder.path() / "cache").string()));
     test::EnvironmentOverride unchecked = runtimeCopiesUnchecked();
-    fs::copy_file(buildFolder() / "bin" / "launcher", folder.path() / "app");
-    fs::copy_file(buildFolder() / "java" / "probe.jar", folder.path() / "probe.jar");
+    fs::copy_file(test::buildFolder() / "bin" / "launcher", folder.path() / "app");
+    fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "probe.jar");
     const fs::path jre = folder.path() / "jre";
     test::writeBytes(folder.path() / "app.ini", "[Java Runtime Environment]\nMain Class=probe.Main\nJRE Path=jre\n"
                                                 "[Class Path]\nClass Path=probe.jar\n[Application]\nStartup Cache=Yes\n");

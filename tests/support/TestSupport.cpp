@@ -91,11 +91,19 @@ std::u16string nativePath(std::u16string_view slashed) {
     return path;
 }
 
+std::u16string home(std::u16string_view folder) {
+    std::u16string path(folder);
+    path.push_back(kPathSeparator);
+    return path;
+}
+
 fs::path builtProgramFolder() {
     std::u16string self;
     readModulePath(self);
     return toPath(folderOf(self));
 }
+
+fs::path buildFolder() { return builtProgramFolder().parent_path(); }
 
 namespace {
 std::vector<std::u16string>& recorded() {

@@ -51,8 +51,12 @@ void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);
 // A path written with "/" in the platform's separator.
 std::u16string nativePath(std::u16string_view slashed);
+// A runtime's home folder as the search keeps it: with the separator at its end.
+std::u16string home(std::u16string_view folder);
 // The folder of the running test program, where the built programs are.
 std::filesystem::path builtProgramFolder();
+// The build folder above it, which also holds the built Java programs.
+std::filesystem::path buildFolder();
 
 // Collects every message the code under test shows, instead of showing it.
 class MessageRecorder {

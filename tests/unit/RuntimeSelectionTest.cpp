@@ -4,6 +4,7 @@
 #include "jre/RuntimeRegistry.h"
 #include "jre/RuntimeSelection.h"
 #include "base/Platform.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 
 namespace launcher {
 namespace {
+
+using test::home;
 
 VersionNumber v(std::u16string_view text) { return parseVersion(text, kVersionFillLow).version; }
 
@@ -62,12 +65,6 @@ JvmLibrary fakeProbe(std::u16string_view home, JvmTypeCode type) {
         }
         return false;
     });
-}
-
-std::u16string home(std::u16string_view name) {
-    std::u16string h(name);
-    h.push_back(kPathSeparator);
-    return h;
 }
 
 TEST(RuntimeSelection, WorkedExampleRanksPreferredThenVersion) {

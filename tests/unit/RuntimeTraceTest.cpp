@@ -14,13 +14,9 @@
 namespace launcher {
 namespace {
 
-namespace fs = std::filesystem;
+using test::home;
 
-std::u16string home(std::u16string_view name) {
-    std::u16string h(name);
-    h.push_back(kPathSeparator);
-    return h;
-}
+namespace fs = std::filesystem;
 
 RuntimeCriteria criteria(std::u16string_view minimum, JvmTypeCode type, bool jdk, bool jre, bool favour) {
     RuntimeCriteria c;

@@ -9,7 +9,6 @@ namespace {
 
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
-constexpr size_t kSectionHeaderSize = 40;
 // The loader refuses more; a larger count is a forged header.
 constexpr uint16_t kMaxSections = 96;
 

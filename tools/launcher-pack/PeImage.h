@@ -24,6 +24,7 @@ struct DataDirectory {
     uint32_t size = 0;
 };
 
+inline constexpr size_t kSectionHeaderSize = 40;
 inline constexpr int kResourceDirectory = 2;
 inline constexpr int kSecurityDirectory = 4;
 inline constexpr int kDebugDirectory = 6;

@@ -8,7 +8,6 @@ namespace launcher::pack {
 
 namespace {
 
-constexpr size_t kSectionHeaderSize = 40;
 constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
 
 size_t sectionHeaderOffset(const PeImage& image, size_t index) {
