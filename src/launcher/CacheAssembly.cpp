@@ -24,7 +24,12 @@ int supervise(const AssemblyRequest& request) {
     // Another assembly of this cache runs: it will do.
     if (!lock.held()) return 0;
     CacheFiles& files = platformCacheFiles();
-    if (holdsWholeFile(files, request.files.cache, kAotCacheMagic)) return 0;
+    if (holdsWholeFile(files, request.files.cache, kAotCacheMagic)) {
+        // Placed by a start that recorded beside the one whose assembly
+        // this was, just after that assembly removed its configuration.
+        files.removeFile(request.files.configuration);
+        return 0;
+    }
     if (!holdsWholeFile(files, request.files.configuration, kAotConfigurationMagic)) return 0;
     AssemblyRequest step = request;
     step.step = AssemblyRequest::Assemble;

@@ -271,7 +271,7 @@ void Launcher::finishStartupCache() {
     CacheFiles& files = platformCacheFiles();
     const AotFiles aot = aotFilesOf(cacheDecision_.aotStem);
     if (cacheDecision_.plan == CachePlan::AotRecord && !placeRecordedConfiguration(files, cacheDecision_.recording, aot)) {
-        if (trace::on()) trace::line(u"startup cache: no whole configuration was recorded");
+        if (trace::on()) trace::line(u"startup cache: nothing to assemble (no whole configuration, or the cache is already there)");
         return;
     }
     AssemblyRequest request;

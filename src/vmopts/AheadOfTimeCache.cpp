@@ -115,7 +115,10 @@ bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magi
 }
 
 bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot) {
-    if (holdsWholeFile(files, recording, kAotConfigurationMagic) && files.renameFile(recording, aot.configuration)) {
+    // Another start that recorded beside this one may have had its cache
+    // assembled meanwhile: this configuration would then stay unused.
+    if (!holdsWholeFile(files, aot.cache, kAotCacheMagic) && holdsWholeFile(files, recording, kAotConfigurationMagic) &&
+        files.renameFile(recording, aot.configuration)) {
         return true;
     }
     files.removeFile(recording);

@@ -71,10 +71,10 @@ std::u16string temporaryNameOf(std::u16string_view path, uint32_t processId);
 // True when the file at path is whole by its header and size.
 bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magic);
 
-// Renames the configuration a start recorded into place when it is whole,
-// and removes it otherwise (a runtime that could not finish it, on a full
-// disk or in a program that was killed, leaves it cut short); true when it
-// is in place.
+// Renames the configuration a start recorded into place when it is whole
+// and no whole cache is there yet, and removes it otherwise (a runtime that
+// could not finish it, on a full disk or in a program that was killed,
+// leaves it cut short); true when it is in place, to be assembled.
 bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot);
 
 // What becomes of an entry of the cache folder, seen from a start of the

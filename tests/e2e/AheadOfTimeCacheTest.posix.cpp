@@ -100,6 +100,11 @@ protected:
         }
         return names;
     }
+    std::string listing() const {
+        std::string text;
+        for (const std::string& name : files()) text += " " + name;
+        return text;
+    }
     std::string withExtension(const std::string& extension) const {
         for (const std::string& name : files()) {
             if (name.size() > extension.size() && name.ends_with(extension)) return name;
@@ -197,7 +202,7 @@ TEST_F(AheadOfTimeCache, AStartDuringTheAssemblyRunsMain) {
     EXPECT_EQ(during.err, plain.err);
     EXPECT_FALSE(cacheUsed());
     ASSERT_TRUE(waitForCache());
-    EXPECT_EQ(files().size(), 2u) << "one cache and its lock";
+    EXPECT_EQ(files().size(), 2u) << "one cache and its lock:" << listing();
     fs::remove(log);
     EXPECT_EQ(start().out, plain.out);
     EXPECT_TRUE(cacheUsed());
@@ -215,7 +220,7 @@ TEST_F(AheadOfTimeCache, TwoStartsRecordingAtOnce) {
         EXPECT_EQ(r.err, plain.err);
     }
     ASSERT_TRUE(waitForCache());
-    EXPECT_EQ(files().size(), 2u) << "one cache and its lock";
+    EXPECT_EQ(files().size(), 2u) << "one cache and its lock:" << listing();
     fs::remove(log);
     start();
     EXPECT_TRUE(cacheUsed());
@@ -236,7 +241,7 @@ TEST_F(AheadOfTimeCache, AKilledAssemblyLeavesNothingThatIsUsed) {
     EXPECT_EQ(after.err, plain.err);
     EXPECT_FALSE(cacheUsed());
     ASSERT_TRUE(waitForCache());
-    EXPECT_EQ(files().size(), 2u) << "the killed assembly's file is gone";
+    EXPECT_EQ(files().size(), 2u) << "the killed assembly's file is gone:" << listing();
     fs::remove(log);
     start();
     EXPECT_TRUE(cacheUsed());

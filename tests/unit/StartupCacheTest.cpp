@@ -268,6 +268,12 @@ TEST(StartupCache, OnlyAWholeRecordedConfigurationGoesInPlace) {
     MemoryCacheFiles none;
     EXPECT_FALSE(placeRecordedConfiguration(none, recording, aot));
     EXPECT_EQ(none.files.count(aot.configuration), 0u);
+    // Two starts recorded at once, and the other one's cache is assembled.
+    MemoryCacheFiles assembled;
+    assembled.files[recording] = {1, kConfigurationHead};
+    assembled.files[aot.cache] = {1, kAotHead};
+    EXPECT_FALSE(placeRecordedConfiguration(assembled, recording, aot));
+    EXPECT_EQ(assembled.files.count(recording) + assembled.files.count(aot.configuration), 0u);
 }
 
 struct AotCase {
