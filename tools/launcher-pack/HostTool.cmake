@@ -20,7 +20,7 @@ if(NOT TARGET launcher_pack_host)
     set(object ${CMAKE_BINARY_DIR}/host/objects/${object_name}.o)
     add_custom_command(OUTPUT ${object}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host/objects
-      COMMAND ${LAUNCHER_CCACHE} ${LAUNCHER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror
+      COMMAND ${LAUNCHER_CCACHE_COMMAND} ${LAUNCHER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror
               -Wno-missing-field-initializers -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools/launcher-pack
               -MD -MF ${object}.d -c ${source} -o ${object}
       DEPENDS ${source}
