@@ -202,10 +202,19 @@ Value secondaryIntMain(Object* self, const std::vector<Value>& a) {
 }
 
 // Runs for as many milliseconds as its first argument says, then returns,
-// as a program that works a while without a window would.
+// as a program that works a while without a window would. It returns
+// earlier once the file that STANDIN_PAUSE_END names exists: a test that
+// has seen what it waited for need not wait out the rest.
 Value pauseMain(Object*, const std::vector<Value>& a) {
     trace(callLine("main", a[0].object));
-    std::this_thread::sleep_for(std::chrono::milliseconds(firstInt(a[0].object)));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(firstInt(a[0].object));
+    const std::string endFile = environmentText("STANDIN_PAUSE_END");
+    const std::filesystem::path flag(fromUtf8(endFile));
+    while (std::chrono::steady_clock::now() < end) {
+        if (!endFile.empty() && std::filesystem::exists(flag)) break;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            std::chrono::milliseconds(20), end - std::chrono::steady_clock::now()));
+    }
     return nothing();
 }
 
