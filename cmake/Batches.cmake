@@ -11,16 +11,6 @@
 option(LAUNCHER_UNITY "Compile each target's sources in batches of eight (unity build)" ON)
 set(LAUNCHER_BATCH_SIZE 8)
 
-function(launcher_write_if_changed path content)
-  if(EXISTS ${path})
-    file(READ ${path} old)
-    if(old STREQUAL content)
-      return()
-    endif()
-  endif()
-  file(WRITE ${path} "${content}")
-endfunction()
-
 # Replaces a target's C++ sources by batches of them. A source that must
 # keep an object of its own (SKIP_UNITY_BUILD_INCLUSION) is compiled alone,
 # as are the sources of a target that has fewer than two.
@@ -74,7 +64,9 @@ endfunction()
 function(launcher_write_batch target out text)
   list(LENGTH ${out} index)
   set(file ${CMAKE_BINARY_DIR}/batches/${target}-${index}.cpp)
-  launcher_write_if_changed(${file} "// Generated: one compiler run for these sources.\n${text}")
+  # Rewritten only when its text changes, so that a new configuration
+  # compiles nothing again.
+  file(CONFIGURE OUTPUT ${file} CONTENT "// Generated: one compiler run for these sources.\n${text}" @ONLY)
   list(APPEND ${out} ${file})
   set(${out} ${${out}} PARENT_SCOPE)
 endfunction()
