@@ -5,22 +5,16 @@
 #include "PackCommand.h"
 #include "ToolProcess.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <random>
 #include <sstream>
 #include <thread>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace launcher::pack {
 namespace {
@@ -43,41 +37,14 @@ std::string windowsPath(const fs::path& path) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// Runs a Wine program with its output in a file, waiting for the process
-// rather than for the end of a pipe: Wine's helpers (explorer, services)
-// that a program starts inherit its output and outlive it. A program that
-// has not ended after two minutes (a message box nobody answers) is killed.
-ToolRun runWine(const fs::path& wine64, const std::vector<std::string>& arguments, const fs::path& outputFile) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<std::string> argv{wine64.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> pointers;
-    for (std::string& a : argv) pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-    pid_t child = 0;
-    ToolRun run;
-    int error = posix_spawn(&child, wine64.c_str(), &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) return run;
-    int status = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            run.output = "(killed after two minutes) ";
-            run.exitCode = -1000;
-            run.output += readBytes(outputFile);
-            return run;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.output = readBytes(outputFile);
+// Runs a Wine program, waiting for the process rather than for the end of
+// its output: Wine's helpers (explorer, services) that a program starts
+// inherit its output and outlive it. A program that has not ended after two
+// minutes (a message box nobody answers) is killed.
+ToolRun runWine(const fs::path& wine64, const std::vector<std::string>& arguments) {
+    const test::ChildResult child = test::runChild(wine64.string(), arguments, 120);
+    ToolRun run{child.exitCode, child.out + child.err};
+    if (child.exitCode == -1000) run.output = "(killed after two minutes, or not started) " + run.output;
     return run;
 }
 
@@ -138,8 +105,7 @@ protected:
     }
 
     ToolRun wine(const std::vector<std::string>& arguments) {
-        static int calls = 0;
-        return runWine(wine64_, arguments, folder_.path() / ("wine-" + std::to_string(++calls) + ".txt"));
+        return runWine(wine64_, arguments);
     }
     int install(const std::string& msi) {
         installed_.push_back(folder_.path() / msi);
