@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace launcher {
@@ -17,7 +18,10 @@ namespace launcher {
 using ForwardReply = std::function<void(int32_t value)>;
 // Serves one forwarded launch on a worker thread, after main has started.
 // Leaving reply uncalled leaves the secondary waiting for the primary's end.
-using ForwardServer = std::function<void(const TextList& arguments, const ForwardReply& reply)>;
+// False when the launch could not be served at all (the runtime is gone,
+// or the worker could not attach to it): the secondary is then told so,
+// and its arguments are its own again.
+using ForwardServer = std::function<bool(const TextList& arguments, const ForwardReply& reply)>;
 
 enum class InstanceRole { Off, Primary, Secondary };
 
@@ -48,8 +52,10 @@ public:
     // where the platform cannot tell them otherwise.
     void stop();
 
-    // Secondary: the primary's answer, or its exit code once it has ended.
-    int waitForPrimary();
+    // Secondary: the primary's answer, or its exit code once it has ended;
+    // none when the primary could not serve this launch: nothing of it was
+    // used, and start may be called again to settle a new role.
+    std::optional<int> waitForPrimary();
 
     struct State; // the platform's mechanism
 

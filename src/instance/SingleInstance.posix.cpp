@@ -407,7 +407,7 @@ void SingleInstanceGuard::stop() {
     role_ = InstanceRole::Off;
 }
 
-int SingleInstanceGuard::waitForPrimary() {
+std::optional<int> SingleInstanceGuard::waitForPrimary() {
     if (role_ != InstanceRole::Secondary || !state_) return -1;
     std::array<uint8_t, kReplySize> reply{};
     // A primary that ended without a word (it crashed) leaves no code to give.

@@ -257,7 +257,7 @@ void SingleInstanceGuard::stop() {
     role_ = InstanceRole::Off;
 }
 
-int SingleInstanceGuard::waitForPrimary() {
+std::optional<int> SingleInstanceGuard::waitForPrimary() {
     if (role_ != InstanceRole::Secondary) return 0;
     const UINT message = readBlockWord(state_->block(), kMessageIdOffset);
     // Without the primary's process neither its answer nor its end can be
@@ -279,7 +279,7 @@ int SingleInstanceGuard::waitForPrimary() {
         if (answer(value)) return value;
         DWORD code = 0;
         if (!GetExitCodeProcess(primary.get(), &code)) return -1;
-        if (code != STILL_ACTIVE) return answer(value) ? value : static_cast<int>(code);
+        if (code != STILL_ACTIVE) return answer(value) ? value : static_cast<int32_t>(code);
         // Wakes for a posted answer or the primary's end, whichever is first.
         HANDLE handle = primary.get();
         MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_POSTMESSAGE);

@@ -37,21 +37,21 @@ Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
 
 } // namespace
 
-void runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply) {
-    if (!call.vm) return;
+bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply) {
+    if (!call.vm) return false;
     JNIEnv* env = nullptr;
-    if (call.vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+    if (call.vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
     // A thread that ends attached keeps DestroyJavaVM waiting for it for
     // ever, so every way out detaches.
     ScopeExit detach([&] {
         if (!call.keepAttached) call.vm->DetachCurrentThread();
     });
     Target target = findSecondaryMain(env, call.mainClass);
-    if (!target.method) return;
+    if (!target.method) return true;
     jobjectArray arguments = toJavaStringArray(env, call.arguments);
     if (!arguments) {
         if (env->ExceptionCheck()) env->ExceptionDescribe();
-        return;
+        return true;
     }
     if (target.returnsInt) {
         jint value = env->CallStaticIntMethod(target.type, target.method, arguments);
@@ -62,6 +62,7 @@ void runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_
         env->CallStaticVoidMethod(target.type, target.method, arguments);
     }
     if (env->ExceptionCheck()) env->ExceptionDescribe();
+    return true;
 }
 
 } // namespace launcher

@@ -75,7 +75,7 @@ Launcher::~Launcher() {
 int Launcher::run() {
     if (pairRelaunch_) return runPair();
     if (instance_.role() == InstanceRole::Secondary) {
-        int code = instance_.waitForPrimary();
+        int code = instance_.waitForPrimary().value_or(-1);
         traceExit(code, u"the running start's answer");
         return code;
     }
@@ -108,7 +108,7 @@ bool Launcher::checkSingleInstance() {
     }
     const bool keepAttached = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
     auto serve = [this, keepAttached](const TextList& arguments, const ForwardReply& reply) {
-        runSecondaryMain(SecondaryCall{jvm_.vm(), settings_.mainClass, arguments, keepAttached}, reply);
+        return runSecondaryMain(SecondaryCall{jvm_.vm(), settings_.mainClass, arguments, keepAttached}, reply);
     };
     bool started = instance_.start(module, arguments_, serve);
     traceRole(instance_.role());
