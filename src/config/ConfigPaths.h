@@ -39,7 +39,8 @@ std::u16string buildUserIniPath(std::u16string_view programPath, std::u16string_
                                 std::u16string_view productCode, bool createFolders);
 
 // The user's application-data folder: APPDATA on Windows; on Linux
-// $XDG_CONFIG_HOME, else $HOME/.config. Empty when unknown.
+// $XDG_CONFIG_HOME, else $HOME/.config (a relative one of either is
+// ignored). Empty when unknown.
 std::u16string getAppDataFolder();
 
 } // namespace launcher

@@ -44,6 +44,10 @@ std::optional<RedirectRefusal> refuseServiceRedirect(const std::vector<PathPartF
             return std::nullopt;
         }
         if (part.link) return RedirectRefusal{part.path, u"is a link, which may lead to any file"};
+        if (part.hardLinked) {
+            return RedirectRefusal{part.path, u"has other names (hard links), which may lie in folders that other users "
+                                              u"can change"};
+        }
         if (part.foreignOwner) return RedirectRefusal{part.path, u"belongs to another user"};
         if (part.othersMayReplace) {
             return RedirectRefusal{part.path, part.folder ? u"other users can rename or replace what is in it"

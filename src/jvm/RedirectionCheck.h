@@ -20,6 +20,10 @@ struct PathPartFacts {
     bool exists = false;
     bool folder = false;
     bool link = false;          // a symbolic link, junction or other reparse point
+    // A file with more than one name (hard links): another name may lie in
+    // a folder that others can change, and the file may be one the service
+    // must never write.
+    bool hardLinked = false;
     bool foreignOwner = false;  // owned by neither the administrators nor this process's user
     // Other users may replace it: a folder's entries (rename, remove), a
     // file's content or the file itself.

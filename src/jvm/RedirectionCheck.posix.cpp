@@ -32,6 +32,7 @@ PathPartFacts factsOf(const std::u16string& path) {
     facts.exists = true;
     facts.link = S_ISLNK(status.st_mode);
     facts.folder = S_ISDIR(status.st_mode);
+    facts.hardLinked = !facts.folder && status.st_nlink > 1;
     facts.foreignOwner = status.st_uid != 0 && status.st_uid != geteuid();
     const bool othersWrite =
         (status.st_mode & S_IWOTH) != 0 || ((status.st_mode & S_IWGRP) != 0 && !trustedGroup(status.st_gid));

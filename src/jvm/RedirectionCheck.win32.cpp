@@ -99,6 +99,18 @@ void readSecurity(PathPartFacts& facts, Trusted& trust) {
     }
 }
 
+// How many names the file has; 0 when that cannot be read, which the
+// caller treats like more than one.
+DWORD linkCountOf(const std::u16string& path) {
+    // No access rights beyond the attributes: a file locked by its writer
+    // still answers.
+    UniqueFileHandle file(CreateFileW(wide(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) return 0;
+    return information.nNumberOfLinks;
+}
+
 PathPartFacts factsOf(const std::u16string& path, Trusted& trust) {
     PathPartFacts facts;
     facts.path = path;
@@ -107,6 +119,7 @@ PathPartFacts factsOf(const std::u16string& path, Trusted& trust) {
     facts.exists = true;
     facts.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!facts.folder && !facts.link) facts.hardLinked = linkCountOf(path) != 1;
     readSecurity(facts, trust);
     return facts;
 }

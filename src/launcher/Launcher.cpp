@@ -95,6 +95,10 @@ int Launcher::runPair() {
         traceExit(-1, u"the paired launcher cannot be started (message shown)");
         return -1;
     }
+    if (!pair.abnormalEnd.empty()) {
+        traceExit(pair.exitCode, pair.abnormalEnd);
+        return pair.exitCode;
+    }
     traceExit(pair.exitCode, settings_.waitForPair ? u"the paired launcher's own code" : u"handed to the paired launcher");
     return pair.exitCode;
 }

@@ -9,7 +9,13 @@ namespace launcher {
 struct PairOutcome {
     bool started = false;
     uint32_t error = 0; // the system's error code when it did not start
-    int exitCode = 0;   // with wait, the child's exit code (0 when it cannot be read)
+    // With wait, the child's exit code. A child killed by a signal ends
+    // this process with 128 + the signal, as shells report it; a child whose
+    // code cannot be read with -1. Never 0 for an end that was no success.
+    int exitCode = 0;
+    // With wait: why exitCode is not the child's own, for the trace; empty
+    // when the child ended by itself.
+    std::u16string abnormalEnd;
 };
 
 // Starts the paired executable at pairPath (an absolute path: a bare name

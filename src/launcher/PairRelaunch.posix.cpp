@@ -30,9 +30,21 @@ PairOutcome relaunchPair(const std::u16string& pairPath, bool wait) {
     if (!wait) return outcome;
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return outcome;
+        if (errno != EINTR) {
+            outcome.exitCode = -1;
+            outcome.abnormalEnd = u"the paired launcher's end cannot be read (error " + toDecimal(errno) + u")";
+            return outcome;
+        }
     }
-    if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+    if (WIFEXITED(status)) {
+        outcome.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        outcome.exitCode = 128 + WTERMSIG(status);
+        outcome.abnormalEnd = u"the paired launcher was ended by signal " + toDecimal(WTERMSIG(status));
+    } else {
+        outcome.exitCode = -1;
+        outcome.abnormalEnd = u"the paired launcher ended in a way that gives no exit code";
+    }
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #include "launcher/PairRelaunch.h"
 #include "base/Handles.win32.h"
+#include "base/Text.h"
 #include "base/Wide.win32.h"
 
 namespace launcher {
@@ -20,9 +21,15 @@ PairOutcome relaunchPair(const std::u16string& pairPath, bool wait) {
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     if (!wait) return outcome;
-    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 0;
-    if (GetExitCodeProcess(process.get(), &code)) outcome.exitCode = static_cast<int>(code);
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &code)) {
+        // Reporting 0 would tell the caller the application ran and ended well.
+        outcome.exitCode = -1;
+        outcome.abnormalEnd = u"the paired launcher's exit code cannot be read (error " +
+                              toDecimal(static_cast<long long>(GetLastError())) + u")";
+        return outcome;
+    }
+    outcome.exitCode = static_cast<int>(code);
     return outcome;
 }
 

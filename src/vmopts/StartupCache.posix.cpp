@@ -3,6 +3,7 @@
 #include "base/Descriptor.posix.h"
 #include "base/Environment.h"
 #include "base/FolderChain.h"
+#include "base/XdgFolders.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -22,11 +23,7 @@ class PosixCacheFiles final : public CacheFiles {
 public:
     // The XDG base directories' cache home.
     std::u16string userCacheFolder() override {
-        std::optional<std::u16string> cache = getEnvironmentVariable(u"XDG_CACHE_HOME");
-        if (cache && !cache->empty()) return *cache;
-        std::optional<std::u16string> home = getEnvironmentVariable(u"HOME");
-        if (home && !home->empty()) return *home + u"/.cache";
-        return {};
+        return xdgBaseFolder(getEnvironmentVariable(u"XDG_CACHE_HOME"), getEnvironmentVariable(u"HOME"), u"/.cache");
     }
 
     bool makeFolders(std::u16string_view folder) override {

@@ -58,6 +58,19 @@ TEST_F(RuntimeSearchLaunch, WithoutReturnCodeTheLauncherEndsAtOnce) {
     EXPECT_EQ(result.err, "");
 }
 
+// A pair that dies by a signal is no success: the code is the one a shell
+// reports for it, and the trace says why.
+TEST_F(RuntimeSearchLaunch, PairedLauncherKilledBySignalIsNoSuccess) {
+    writeIni("Pair Return Code=Yes\n");
+    test::writeBytes(pair, "#!/bin/sh\nkill -KILL $$\n");
+    const fs::path trace = folder.path() / "trace.txt";
+    test::EnvironmentOverride traceVariable{u"QX_LAUNCHER_TRACE", trace.u16string()};
+    test::ChildResult result = test::runChild(exe.string(), {});
+    EXPECT_EQ(result.exitCode, 128 + 9);
+    EXPECT_NE(test::readBytes(trace).find("exit code 137: the paired launcher was ended by signal 9"), std::string::npos)
+        << test::readBytes(trace);
+}
+
 // A pair that cannot start is said, never a silent 0.
 TEST_F(RuntimeSearchLaunch, MissingPairedLauncherIsReported) {
     fs::remove(pair);

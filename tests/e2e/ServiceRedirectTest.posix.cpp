@@ -39,6 +39,7 @@ protected:
         fs::create_directory_symlink(folder.path() / "target", folder.path() / "link");
         test::writeBytes(folder.path() / "precious.txt", "keep");
         fs::create_symlink(folder.path() / "precious.txt", folder.path() / "out.txt");
+        fs::create_hard_link(folder.path() / "precious.txt", folder.path() / "hard.txt");
         fs::create_directories(folder.path() / "open");
         chmod((folder.path() / "open").c_str(), 0777);
         fs::create_directories(folder.path() / "sticky");
@@ -76,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         RedirectCase{"FolderOfItsOwn", "logs/out.txt", "", ""},
         RedirectCase{"SymlinkedFolder", "link/out.txt", "link", "is a link, which may lead to any file"},
         RedirectCase{"SymlinkedFile", "out.txt", "out.txt", "is a link, which may lead to any file"},
+        RedirectCase{"HardLinkedFile", "hard.txt", "hard.txt",
+                     "has other names (hard links), which may lie in folders that other users can change"},
         RedirectCase{"FolderAnyoneCanChange", "open/out.txt", "open", "other users can rename or replace what is in it"},
         RedirectCase{"StickyFolderWithTheFileMissing", "sticky/out.txt", "sticky",
                      "other users can create files and folders in it, so they can create the rest of the path first"}),

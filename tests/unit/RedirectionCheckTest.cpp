@@ -41,6 +41,8 @@ TEST(ServiceRedirectTest, RefusedAtTheFirstPartOthersCanTurn) {
          u"/home/ann"},
         {"a folder others may rename things in", {root, with(folder(u"/shared"), &F::othersMayReplace), file(u"/shared/o")},
          u"/shared"},
+        {"the file has other names", {root, folder(u"/srv"), with(file(u"/srv/out.log"), &F::hardLinked)},
+         u"/srv/out.log"},
         {"a file others may write", {root, folder(u"/srv"), with(file(u"/srv/out.log"), &F::othersMayReplace)},
          u"/srv/out.log"},
         {"others may create the missing rest first", {root, tmp, missing(u"/tmp/app")}, u"/tmp"},

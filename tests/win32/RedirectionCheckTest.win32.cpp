@@ -64,5 +64,15 @@ TEST(ServiceRedirectFacts, ALinkOnTheWayIsRefused) {
     EXPECT_EQ(refusal->part, folder.text(u"link"));
 }
 
+TEST(ServiceRedirectFacts, AFileWithAnotherNameIsRefused) {
+    test::TempFolder folder;
+    test::writeBytes(folder.path() / "precious.txt", "keep");
+    EXPECT_FALSE(checkServiceRedirect(folder.text(u"precious.txt")).has_value());
+    ASSERT_TRUE(CreateHardLinkW((folder.path() / "out.txt").c_str(), (folder.path() / "precious.txt").c_str(), nullptr));
+    std::optional<RedirectRefusal> refusal = checkServiceRedirect(folder.text(u"out.txt"));
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->part, folder.text(u"out.txt"));
+}
+
 } // namespace
 } // namespace launcher
