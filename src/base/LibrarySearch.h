@@ -16,9 +16,15 @@ namespace launcher {
 // of every later load. Call first thing, before anything loads a library.
 void restrictLibrarySearch();
 
-// Adds each folder (a relative one is taken from the current folder) to the
-// search, for the life of the process; the trace names each, and why one
-// could not be added.
+// Adds each folder that exists (a relative one is taken from the current
+// folder) to the search, for the life of the process; the trace names each,
+// and why one was left out. A folder that does not exist is left out: it
+// could be made later by whoever may create it.
 void addLibrarySearchFolders(const TextList& folders);
+
+// One trace line with every folder of the search, in the order the system
+// looks in them, so that a user who meets "Can't find dependent libraries"
+// sees where the DLLs were looked for.
+void traceLibrarySearch();
 
 } // namespace launcher

@@ -6,4 +6,6 @@ void restrictLibrarySearch() {}
 
 void addLibrarySearchFolders(const TextList&) {}
 
+void traceLibrarySearch() {}
+
 } // namespace launcher

@@ -223,6 +223,8 @@ bool Launcher::buildVmOptions() {
         return false;
     }
     if (outcome.stackSize > 0) vmStackSize_ = outcome.stackSize;
+    addLibrarySearchFolders(outcome.libraryPathFolders);
+    traceLibrarySearch();
     redirect_ = readRedirectSettings(ini);
     arguments_.insert(arguments_.end(), outcome.cmdArguments.begin(), outcome.cmdArguments.end());
     return true;

@@ -47,6 +47,20 @@ std::u16string currentSearchPath(const ExpandText& expand) {
     return expand(std::u16string(u"%") + kPathVariable + u"%");
 }
 
+// One folder of a list, blanks trimmed; a relative one is taken from the
+// installation, never from whatever folder the user started from, and is
+// left out (empty) when the installation's folder is unknown.
+std::u16string installedFolder(std::u16string_view entry, std::u16string_view launcherFolder) {
+    std::u16string folder = trimWhitespace(entry);
+    if (folder.empty() || isAbsolutePath(folder)) return folder;
+    return launcherFolder.empty() ? std::u16string() : joinPath(launcherFolder, folder);
+}
+
+void addFolderOnce(TextList& folders, std::u16string folder) {
+    if (folder.empty() || std::find(folders.begin(), folders.end(), folder) != folders.end()) return;
+    folders.push_back(std::move(folder));
+}
+
 } // namespace
 
 int runtimeLibraryDepth(std::u16string_view jvmPath) {
@@ -111,25 +125,28 @@ TextList librarySearchFolders(std::u16string_view jvmPath, std::u16string_view l
                               std::u16string_view systemSetting, std::u16string_view launcherFolder,
                               const ExpandText& expand) {
     TextList folders;
-    auto add = [&folders](std::u16string folder) {
-        if (folder.empty() || std::find(folders.begin(), folders.end(), folder) != folders.end()) return;
-        folders.push_back(std::move(folder));
-    };
     if (jvmPath.find(kPathSeparator) != std::u16string_view::npos) {
-        add(runtimeBinFolder(jvmPath));
-        add(std::u16string(cutLast(jvmPath, NoSeparator::Clear)));
+        addFolderOnce(folders, runtimeBinFolder(jvmPath));
+        addFolderOnce(folders, std::u16string(cutLast(jvmPath, NoSeparator::Clear)));
     }
     for (std::u16string_view setting : {librarySetting, systemSetting}) {
         // Split after expansion: a variable may hold a list of its own.
-        for (std::u16string& entry : splitString(expand(setting), u";")) {
-            std::u16string folder = trimWhitespace(entry);
-            // Relative to the installation, never to whatever folder the
-            // user started from.
-            if (!folder.empty() && !isAbsolutePath(folder)) {
-                if (launcherFolder.empty()) continue;
-                folder = joinPath(launcherFolder, folder);
-            }
-            add(std::move(folder));
+        for (const std::u16string& entry : splitString(expand(setting), u";")) {
+            addFolderOnce(folders, installedFolder(entry, launcherFolder));
+        }
+    }
+    return folders;
+}
+
+TextList libraryPathOptionFolders(const TextList& options, std::u16string_view launcherFolder) {
+    static constexpr std::u16string_view kOption = u"-Djava.library.path=";
+    TextList folders;
+    for (const std::u16string& option : options) {
+        if (!startsWith(option, kOption)) continue;
+        // The runtime splits the property at the platform's list separator.
+        const std::u16string_view list = std::u16string_view(option).substr(kOption.size());
+        for (const std::u16string& entry : splitString(list, std::u16string(1, kListSeparator))) {
+            addFolderOnce(folders, installedFolder(entry, launcherFolder));
         }
     }
     return folders;

@@ -55,6 +55,14 @@ TextList librarySearchFolders(std::u16string_view jvmPath, std::u16string_view l
                               std::u16string_view systemSetting, std::u16string_view launcherFolder,
                               const ExpandText& expand);
 
+// The folders of the application's own "-Djava.library.path=" options (in
+// "Virtual Machine Parameters", references already expanded), so that the
+// DLLs beside its native libraries are found as with "Library Path": each
+// entry of each such option, split at the platform's list separator, blanks
+// trimmed, a relative one taken from the launcher's folder (left out when
+// that is unknown), empty entries and repeats left out.
+TextList libraryPathOptionFolders(const TextList& options, std::u16string_view launcherFolder);
+
 // The virtual-machine option that carries the library path; on Windows an
 // entry the ANSI code page cannot carry goes by its short (8.3) form.
 std::u16string libraryPathOption(std::u16string_view libraryPath);

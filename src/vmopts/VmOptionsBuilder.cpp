@@ -4,6 +4,7 @@
 #include "config/CommandLine.h"
 #include "config/SettingsReader.h"
 #include "vmopts/ClassPath.h"
+#include "vmopts/LibraryPath.h"
 #include "vmopts/VmParameters.h"
 
 namespace launcher {
@@ -66,6 +67,8 @@ VmOptionsOutcome buildVmOptions(const VmOptionSettings& settings, std::u16string
     // option; the runtime would refuse it as unrecognised.
     for (std::u16string& option : working) expandEnvironment(option);
     std::erase_if(working, [](const std::u16string& option) { return option.empty(); });
+    outcome.libraryPathFolders =
+        libraryPathOptionFolders(TextList(working.begin() + 1, working.end()), launcherFolderOf(modulePath));
     if (leading) {
         static constexpr size_t kClassPathPrefix = std::u16string_view(u"-Djava.class.path=").size();
         const TextList parameters(working.begin() + 1, working.end());

@@ -37,6 +37,9 @@ struct VmOptionsOutcome {
     uint64_t stackSize = 0;
     // To follow the command line's arguments.
     TextList cmdArguments;
+    // The folders of the parameters' own "-Djava.library.path=" options,
+    // for the DLL search (see libraryPathOptionFolders).
+    TextList libraryPathFolders;
 };
 
 // Options that go between the class path and the application's own

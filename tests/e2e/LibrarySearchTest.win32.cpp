@@ -32,6 +32,7 @@ struct SearchCase {
     const char* currentFolder = "";    // in the test folder; empty: the test's own
     const char* traceLine = "";        // a trace line starts with this...
     const char* answer = "";           // ...and ends with this
+    const char* ownLibraryPath = "";   // the parameters' own -Djava.library.path
 };
 
 void PrintTo(const SearchCase& c, std::ostream* out) { *out << c.name; }
@@ -62,6 +63,9 @@ TEST_P(LibrarySearch, TakesTheCopyTheConfigurationMeans) {
     }
     std::u16string parameters;
     if (*c.library) parameters = u"\"-Dstandin.loadLibrary=" + withFolder(c.library) + u"\"";
+    // Unquoted and first: the profile functions take the quotes off a value
+    // that starts and ends with one.
+    if (*c.ownLibraryPath) parameters = u"-Djava.library.path=" + withFolder(c.ownLibraryPath) + u" " + parameters;
     test::writeText(folder.path() / "viewer.ini",
                     u"[Java Runtime Environment]\nMain Class=standin.Echo\nJRE Path=" + folder.text(u"jre") +
                         u"\nLibrary Path=" + withFolder(c.libraryPath) + u"\nSystem Path=" + withFolder(c.systemPath) +
@@ -117,6 +121,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"jni/standinjni.dll", "lib/native/standinjni.dll"},
                     {"runtime/standinmarker.dll", "lib/native/standinmarker.dll"}},
                    "lib\\native", "", "<folder>\\lib\\native\\standinjni.dll", "", "loadLibrary ", "jni with runtime"},
+        // The same folder given in the application's own options.
+        SearchCase{"NativeLibraryInTheOptionsLibraryPathFindsItsSibling",
+                   "standard",
+                   {kPlantedBesideTheLauncher, {"jni/standinjni.dll", "native/standinjni.dll"},
+                    {"runtime/standinmarker.dll", "native/standinmarker.dll"}},
+                   "", "", "<folder>\\native\\standinjni.dll", "", "loadLibrary ", "jni with runtime",
+                   "<folder>\\missing;<folder>\\native"},
         // "System Path" served through the search path; it still serves.
         SearchCase{"SystemPathStillServes",
                    "standard",
@@ -128,6 +139,34 @@ INSTANTIATE_TEST_SUITE_P(
                    {kPlantedBesideTheLauncher},
                    "", "", "standinmarker.dll", "", "loadLibrary ", "failed (error 126)"}),
     [](const ::testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
+
+// The launch trace names every folder of the search, and a folder that
+// does not exist is left out.
+TEST(LibrarySearchTrace, ListsTheFoldersOfTheSearch) {
+    test::TempFolder folder;
+    fs::copy(test::standinHome("standard"), folder.path() / "jre", fs::copy_options::recursive);
+    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher.exe",
+                  folder.path() / "viewer.exe");
+    fs::create_directories(folder.path() / "native");
+    test::writeBytes(folder.path() / "app.jar", "PK");
+    test::writeText(folder.path() / "viewer.ini",
+                    u"[Java Runtime Environment]\nMain Class=standin.Echo\nJRE Path=" + folder.text(u"jre") +
+                        u"\nVirtual Machine Parameters=\"-Djava.library.path=" + folder.text(u"missing") + u";" +
+                        folder.text(u"native") + u"\"\n[Class Path]\nClass Path=app.jar\n");
+    const fs::path tracePath = folder.path() / "launch.txt";
+    test::EnvironmentOverride launchTrace{u"QX_LAUNCHER_TRACE", tracePath.u16string()};
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+    EXPECT_EQ(test::launch(folder.path() / "viewer.exe", {}).exitCode, 0);
+    const std::string trace = test::readBytes(tracePath);
+    EXPECT_NE(trace.find("library search: " + toUtf8(folder.text(u"missing")) + " is left out: no such folder"),
+              std::string::npos)
+        << trace;
+    const std::string runtimeBin = toUtf8(folder.text(u"jre\\bin"));
+    EXPECT_NE(trace.find("library search: DLLs loaded by name are looked for in " + runtimeBin + "; " + runtimeBin +
+                         "\\server; " + toUtf8(folder.text(u"native")) + "; the system folder"),
+              std::string::npos)
+        << trace;
+}
 
 } // namespace
 } // namespace launcher

@@ -115,6 +115,28 @@ TEST(LibrarySearchFoldersTest, RuntimeFoldersThenTheSettingsFolders) {
     }
 }
 
+TEST(LibraryPathOptionFoldersTest, EachFolderOfEachOptionOnce) {
+    struct Case {
+        const char* name;
+        TextList options;
+        std::u16string launcherFolder;
+        TextList folders;
+    } cases[] = {
+        {"no such option", {u"-Xmx1g", u"-Djava.library.path.extra=" + a(u"|x")}, a(u"|app|"), {}},
+        {"every entry, blanks trimmed, empty ones left out",
+         {u"-Djava.library.path=" + a(u"|one") + p(u"; ;") + a(u"|two") + p(u";")}, a(u"|app|"),
+         {a(u"|one"), a(u"|two")}},
+        {"relative entries in the installation", {u"-Djava.library.path=" + p(u"lib|native")}, a(u"|app|"),
+         {a(u"|app|lib|native")}},
+        {"relative entries left out when the installation is unknown",
+         {u"-Djava.library.path=" + p(u"lib;") + a(u"|x")}, u"", {a(u"|x")}},
+        {"every option, repeats once", {u"-Djava.library.path=" + a(u"|x"), u"-Xss1m", u"-Djava.library.path=" + a(u"|y") + p(u";") + a(u"|x")},
+         a(u"|app|"), {a(u"|x"), a(u"|y")}},
+        {"the property name is compared as written", {u"-DJava.Library.Path=" + a(u"|x")}, a(u"|app|"), {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(libraryPathOptionFolders(c.options, c.launcherFolder), c.folders) << c.name;
+}
+
 TEST(RuntimeFoldersTest, CutFromTheRuntimeLibrary) {
     // A cut without a separator keeps the text for the home and the bin
     // folder, and leaves nothing for the lib folder.

@@ -48,6 +48,17 @@ TEST_F(VmOptionsTest, ClassPathThenParametersAfterEarlierOptions) {
                       u"-Da=1 -Db=2", u"-Dq=a b", u"-Xss2m", u"-Xmx8388608K", u"-Dn=\u00e9\u20ac", u"-Xss1m"}));
     EXPECT_EQ(outcome.stackSize, 1048576u);
     EXPECT_EQ(outcome.cmdArguments, (TextList{u"one", u"two three", u"-Da=1", u"-Db=2"}));
+    // The option the "Library Path" setting made is not the parameters'.
+    EXPECT_TRUE(outcome.libraryPathFolders.empty());
+}
+
+TEST_F(VmOptionsTest, LibraryPathOfTheParametersIsExpandedForTheSearch) {
+    test::EnvironmentOverride native{u"LAUNCHER_VMTEST_NATIVE", module_ + u"native"};
+    VmOptionList options;
+    VmOptionsOutcome outcome =
+        buildVmOptions({u"lib" + std::u16string(1, kPathSeparator) + u"*.jar", u"", u"\"-Djava.library.path=%LAUNCHER_VMTEST_NATIVE%\"", u""},
+                       module_, {}, options);
+    EXPECT_EQ(outcome.libraryPathFolders, TextList{module_ + u"native"});
 }
 
 TEST_F(VmOptionsTest, EmptyClassPathAddsNothingAndSkipsTheRest) {
