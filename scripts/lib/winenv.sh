@@ -58,6 +58,26 @@ start_wine_session() {
   if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   fi
+  # A crashed program would start Wine's debugger (winedbg), which here
+  # keeps the process waiting for a minute and more instead of ending it.
+  # Wine starts the command of AeDebug's "Debugger" value, and winedbg when
+  # the value is absent; "Auto" other than 1 first asks in a message box. An
+  # empty command with Auto=1 starts nothing: the process ends at once,
+  # after Wine's "Unhandled ..." line, which scripts/test looks for.
+  if ! aedebug_off; then
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+    "$WINE64" reg add "$key" /v Debugger /d '' /f >/dev/null 2>&1
+    "$WINE64" reg add "$key" /v Auto /d 1 /f >/dev/null 2>&1
+  fi
+}
+
+# Whether the prefix's crash debugger is off already (as start_wine_session
+# leaves it).
+aedebug_off() {
+  awk '/^\[/ { inside = ($0 ~ /^\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\AeDebug\]/) }
+       inside && $0 == "\"Debugger\"=\"\"" { debugger = 1 }
+       inside && $0 == "\"Auto\"=\"1\"" { auto = 1 }
+       END { exit !(debugger && auto) }' "$WINEPREFIX/system.reg" 2>/dev/null
 }
 
 # Process ids of everything running in our prefix: the server, the launched
