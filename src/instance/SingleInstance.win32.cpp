@@ -3,6 +3,7 @@
 #include "base/Wide.win32.h"
 #include "instance/ForwardBlock.h"
 #include "instance/InstanceNames.h"
+#include "instance/ObjectLabel.win32.h"
 #include "instance/ObjectSecurity.win32.h"
 #include "base/Trace.h"
 
@@ -93,9 +94,11 @@ DWORD WINAPI listen(void* param) {
     return 0;
 }
 
-bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state, const std::u16string& base) {
-    state->mainStarted = sharedObject(CreateEventW(nullptr, TRUE, FALSE, wide(mainStartedEventName(base))), u"start event");
-    state->taken = sharedObject(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))), u"hand-over event");
+bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state, const std::u16string& base,
+                  SECURITY_ATTRIBUTES* labelled) {
+    state->mainStarted =
+        sharedObject(CreateEventW(labelled, TRUE, FALSE, wide(mainStartedEventName(base))), u"start event");
+    state->taken = sharedObject(CreateEventW(labelled, FALSE, FALSE, wide(forwardTakenName(base))), u"hand-over event");
     state->message = RegisterWindowMessageW(wide(base));
     if (!state->mainStarted || !state->taken || state->message == 0) return false;
     std::span<uint8_t> block = state->block();
@@ -145,18 +148,29 @@ void awaitCopy(HANDLE taken, DWORD primary) {
 
 enum class HandOver { Done, Failed, Untrusted };
 
-HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
+// An object that exists but does not let this launch in for the rights the
+// hand-over needs was made by someone else: it is not waited on, and this
+// start runs on its own rather than failing.
+HandOver notOpened(std::u16string_view what) {
+    if (GetLastError() != ERROR_ACCESS_DENIED) return HandOver::Failed;
+    if (trace::on()) trace::say({u"single instance: the ", what, u" refuses this start access: this start runs on its own"});
+    return HandOver::Untrusted;
+}
+
+HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments,
+                  SECURITY_ATTRIBUTES* labelled) {
     if (!fitsForwardBlock(arguments)) return HandOver::Failed;
     // The block has one argument slot: the lock keeps it to one secondary
-    // from writing until the primary has copied it.
-    UniqueHandle lock(CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))));
-    if (!lock) return HandOver::Failed;
+    // from writing until the primary has copied it. Its label keeps
+    // programs of lower integrity from opening it, so none can hold it.
+    UniqueHandle lock(CreateMutexW(labelled, FALSE, wide(forwardLockName(base))));
+    if (!lock) return notOpened(u"hand-over lock");
     if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(lock.get(), u"hand-over lock")) return HandOver::Untrusted;
     DWORD waited = WaitForSingleObject(lock.get(), kSlotWaitMillis);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return HandOver::Failed;
     ScopeExit release([&] { ReleaseMutex(lock.get()); });
-    state.taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
-    if (!state.taken) return HandOver::Failed;
+    state.taken.reset(CreateEventW(labelled, FALSE, FALSE, wide(forwardTakenName(base))));
+    if (!state.taken) return notOpened(u"hand-over event");
     if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(state.taken.get(), u"hand-over event")) {
         return HandOver::Untrusted;
     }
@@ -205,8 +219,13 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
     const std::u16string base = instanceBaseName(modulePath);
     auto state = std::make_shared<State>();
     state->server = std::move(server);
-    state->mapping.reset(
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base)));
+    // Every object is labelled with this process's level: without a label
+    // an elevated start's objects read as medium, below the next elevated
+    // start, which would then not hand over.
+    ObjectLabel label(processIntegrity());
+    if (!label && trace::on()) trace::line(u"single instance: no integrity label for the shared objects");
+    state->mapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, label.attributes(), PAGE_READWRITE, 0,
+                                            kForwardBlockSize, wide(base)));
     if (!state->mapping) return unavailable(u"the shared block cannot be made");
     const bool primary = GetLastError() != ERROR_ALREADY_EXISTS;
     if (!primary && !trusted(state->mapping.get(), u"shared block")) return true;
@@ -214,7 +233,7 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
     if (!state->view) return unavailable(u"the shared block cannot be mapped");
     state_ = state;
     if (primary) {
-        if (!startPrimary(state, base)) {
+        if (!startPrimary(state, base, label.attributes())) {
             state_.reset();
             return unavailable(u"this start cannot serve later ones");
         }
@@ -222,7 +241,7 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
         return true;
     }
     role_ = InstanceRole::Secondary;
-    switch (handOver(*state, base, arguments)) {
+    switch (handOver(*state, base, arguments, label.attributes())) {
     case HandOver::Done: return true;
     case HandOver::Failed: return false;
     case HandOver::Untrusted: break;
