@@ -206,8 +206,9 @@ TEST(ForwardHandOver, ObjectThatRefusesAccessRunsTheStartOnItsOwn) {
 }
 
 // The primary's objects carry its integrity level, so that a later start
-// of the same level (two elevated starts) trusts them.
-TEST(ForwardHandOver, ThePrimarysObjectsCarryItsLevel) {
+// of the same level (two elevated starts) trusts them; the system (here
+// Wine's) takes the labelled descriptor for every kind of object.
+TEST(ForwardHandOver, ThePrimarysObjectsCarryItsLevelAndAreTrustedAtIt) {
     const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\p.exe";
     const std::u16string base = instanceBaseName(module);
     SingleInstanceGuard first;
@@ -224,6 +225,8 @@ TEST(ForwardHandOver, ThePrimarysObjectsCarryItsLevel) {
         std::optional<ObjectSecurity> security = readObjectSecurity(object.get());
         ASSERT_TRUE(security.has_value()) << what;
         EXPECT_EQ(security->integrity, std::optional<uint32_t>(processIntegrity())) << what;
+        EXPECT_NE(security->owner, ObjectOwner::Other) << what;
+        EXPECT_TRUE(acceptExistingObject(*security, processIntegrity())) << what;
     }
 }
 
