@@ -17,4 +17,9 @@ UserSourcePolicy userSourcePolicy(const ElevationFacts& facts) {
     return policy;
 }
 
+const UserSourcePolicy& processUserSourcePolicy() {
+    static const UserSourcePolicy policy = userSourcePolicy(readElevationFacts());
+    return policy;
+}
+
 } // namespace launcher

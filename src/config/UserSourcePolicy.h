@@ -19,5 +19,8 @@ struct UserSourcePolicy {
 };
 
 UserSourcePolicy userSourcePolicy(const ElevationFacts& facts);
+// This process's policy, asked of the system on the first call: the entry
+// point needs it before the launch begins.
+const UserSourcePolicy& processUserSourcePolicy();
 
 } // namespace launcher

@@ -446,7 +446,7 @@ bool Launcher::readSettings() {
     std::u16string module;
     getModulePath(module);
     traceStart(module, iniPath);
-    userSources_ = userSourcePolicy(readElevationFacts());
+    userSources_ = processUserSourcePolicy();
     if (!userSources_.reason.empty() && trace::on()) {
         trace::say({u"user sources: ", userSources_.reason,
                     u": the per-user INI, JAVA_HOME, the user's registry keys and runtime folders and the startup "

@@ -1,0 +1,85 @@
+// What a start takes from its environment, through the stand-in runtime on
+// both targets: a background assembly request is an assembly and nothing
+// else, and an elevated start (Windows: "Run as administrator") takes
+// neither an assembly request nor the runtime's own option variables from
+// the environment that the user's unelevated programs can write.
+
+#include "base/Platform.h"
+#include "base/Text.h"
+#include "launcher/CacheAssembly.h"
+#include "probe/StandinProbe.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ElevatedEnvironment : public ::testing::Test {
+protected:
+    test::TempFolder folder;
+    fs::path exe = folder.path() / (kWindows ? "viewer.exe" : "viewer");
+    fs::path standinTrace = folder.path() / "standin.txt";
+    fs::path cache = folder.path() / "cache";
+    test::EnvironmentOverride traceVariable{u"STANDIN_TRACE", standinTrace.u16string()};
+    test::EnvironmentOverride cacheHome{kWindows ? u"LOCALAPPDATA" : u"XDG_CACHE_HOME", cache.u16string()};
+    test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
+
+    void SetUp() override {
+        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" /
+                          (kWindows ? "launcher.exe" : "launcher"),
+                      exe);
+        fs::permissions(exe, fs::perms::owner_all);
+        test::writeBytes(folder.path() / "app.jar", "PK");
+        test::writeText(folder.path() / "viewer.ini",
+                        u"[Java Runtime Environment]\nMain Class=standin.Echo\nJRE Path=" +
+                            test::standinHome("standard").u16string() + u"\n[Class Path]\nClass Path=app.jar\n");
+    }
+    std::string standinText() const { return fs::exists(standinTrace) ? test::readBytes(standinTrace) : ""; }
+    // A request as a start writes it, for a stem under folder.
+    std::u16string request(const fs::path& stemFolder) const {
+        AssemblyRequest r;
+        r.jvmPath = test::standinLibrary("standard").u16string();
+        r.classPath = (folder.path() / "app.jar").u16string();
+        r.files = aotFilesOf((stemFolder / "viewer-0123abcd").u16string());
+        return encodeAssemblyRequest(r);
+    }
+};
+
+// Undecodable (an updater replaced the executable between a start and its
+// end) or naming files outside the cache: the process ends with its code and
+// never runs the application, hidden and detached as an assembly is.
+TEST_F(ElevatedEnvironment, AnAssemblyRequestNeverBecomesAStart) {
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    test::writeBytes(elsewhere / "viewer-0123abcd.aotlock", "another program's file");
+    const struct {
+        const char* name;
+        std::u16string value;
+        int exitCode;
+    } cases[] = {
+        {"undecodable", u"aot0;garbage", kAssemblyUndecodable},
+        {"empty", u"", kAssemblyUndecodable},
+        {"a foreign option", request(cache) + u"22:-XX:Flags=/tmp/.hotspot", kAssemblyUndecodable},
+        {"files outside the cache", request(elsewhere), kAssemblyOutsideCache},
+    };
+    for (const auto& c : cases) {
+        test::EnvironmentOverride variable(std::u16string(kAssemblyVariable), c.value);
+        EXPECT_EQ(test::launch(exe, {"x"}).exitCode, test::reportedExitCode(c.exitCode)) << c.name;
+        EXPECT_EQ(standinText(), "") << c.name << ": the runtime was loaded";
+    }
+    EXPECT_EQ(test::readBytes(elsewhere / "viewer-0123abcd.aotlock"), "another program's file");
+}
+
+// A well-formed request inside the cache still runs: the supervisor finds
+// no configuration and ends with 0, loading no runtime.
+TEST_F(ElevatedEnvironment, AnAssemblyRequestInsideTheCacheRuns) {
+    test::EnvironmentOverride variable(std::u16string(kAssemblyVariable), request(cache / "Viewer"));
+    fs::create_directories(cache / "Viewer");
+    EXPECT_EQ(test::launch(exe, {"x"}).exitCode, 0);
+    EXPECT_EQ(standinText(), "");
+}
+
+} // namespace
+} // namespace launcher
