@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace launcher {
 
 std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name) {
@@ -36,6 +38,12 @@ bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value)
 
 bool unsetEnvironmentVariable(std::u16string_view name) {
     std::u16string key(name);
+    // The C runtime keeps a copy of the environment, taken at start, that
+    // getenv reads, in this program and in every library that shares its C
+    // runtime: "NAME=" takes the variable out of that copy (and of the
+    // system's block).
+    std::u16string removal = key + u"=";
+    _wputenv(wide(removal));
     return SetEnvironmentVariableW(wide(key), nullptr) != 0;
 }
 

@@ -18,6 +18,7 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
+#include "launcher/UserEnvironment.h"
 #include "launcher/VmThread.h"
 #include "jvm/RedirectionCheck.h"
 #include "jvm/SecondaryMain.h"
@@ -452,6 +453,9 @@ bool Launcher::readSettings() {
                     u": the per-user INI, JAVA_HOME, the user's registry keys and runtime folders and the startup "
                     u"cache are left out, and a runtime picked in the dialog is not remembered"});
     }
+    // Before anything can load a library of the runtime (the native splash
+    // loads its splash library before the runtime itself).
+    leaveOutUserEnvironment(userSources_);
     if (!readLaunchSettings(iniPath, module, messageOwner_, settings_, userSources_.readUserIni)) return false;
     settings_.runtime.includeUserSources = userSources_.searchUserRuntimes;
     return true;

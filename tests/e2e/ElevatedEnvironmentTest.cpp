@@ -81,5 +81,40 @@ TEST_F(ElevatedEnvironment, AnAssemblyRequestInsideTheCacheRuns) {
     EXPECT_EQ(standinText(), "");
 }
 
+// The runtime would take an agent from these variables, which the user's
+// unelevated programs can set: an elevated start removes them from both
+// copies of the environment before the runtime is loaded; a user's keeps them.
+TEST_F(ElevatedEnvironment, TheRuntimesOptionVariablesReachOnlyAUsersStart) {
+    if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
+    test::EnvironmentOverride toolOptions(u"JAVA_TOOL_OPTIONS", u"-agentpath:agent.lib");
+    test::EnvironmentOverride javaOptions(u"_JAVA_OPTIONS", u"-Dplanted=1");
+    const fs::path launchTrace = folder.path() / "launch.txt";
+    test::EnvironmentOverride traced(u"QX_LAUNCHER_TRACE", launchTrace.u16string());
+    for (const bool elevated : {false, true}) {
+        fs::remove(standinTrace);
+        fs::remove(launchTrace);
+        EXPECT_EQ(test::launch(exe, {"x"}, elevated).exitCode, 0) << elevated;
+        const std::string text = standinText();
+        ASSERT_NE(text.find("main [x]"), std::string::npos) << text;
+        for (const char* line : {"environment JAVA_TOOL_OPTIONS=-agentpath:agent.lib", "environment _JAVA_OPTIONS=-Dplanted=1"}) {
+            EXPECT_EQ(text.find(line) == std::string::npos, elevated) << line << "\n" << text;
+        }
+        if (kWindows) {
+            // The C runtime's copy, which the runtime's getenv reads.
+            EXPECT_EQ(text.find("C runtime environment JAVA_TOOL_OPTIONS=") == std::string::npos, elevated) << text;
+        }
+    }
+}
+
+// An elevated process's environment is the user's to write: even a request
+// that names the cache's own files is refused.
+TEST_F(ElevatedEnvironment, AnElevatedProcessRefusesAnAssemblyRequest) {
+    if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
+    fs::create_directories(cache / "Viewer");
+    test::EnvironmentOverride variable(std::u16string(kAssemblyVariable), request(cache / "Viewer"));
+    EXPECT_EQ(test::launch(exe, {"x"}, true).exitCode, test::reportedExitCode(kAssemblyRefused));
+    EXPECT_EQ(standinText(), "");
+}
+
 } // namespace
 } // namespace launcher
