@@ -52,7 +52,7 @@ Launcher* Launcher::current() { return currentLauncher; }
 void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }
 
 bool Launcher::init() {
-    trace::enableFromEnvironment();
+    trace::enableFromEnvironment({!processUserSourcePolicy().traceToFile, messagesGoToStandardError()});
     readCommandLine();
     if (!readSettings()) return stopped(u"the configuration cannot be used (message shown)");
     if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");

@@ -88,11 +88,8 @@ TEST_F(ElevatedEnvironment, TheRuntimesOptionVariablesReachOnlyAUsersStart) {
     if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
     test::EnvironmentOverride toolOptions(u"JAVA_TOOL_OPTIONS", u"-agentpath:agent.lib");
     test::EnvironmentOverride javaOptions(u"_JAVA_OPTIONS", u"-Dplanted=1");
-    const fs::path launchTrace = folder.path() / "launch.txt";
-    test::EnvironmentOverride traced(u"QX_LAUNCHER_TRACE", launchTrace.u16string());
     for (const bool elevated : {false, true}) {
         fs::remove(standinTrace);
-        fs::remove(launchTrace);
         EXPECT_EQ(test::launch(exe, {"x"}, elevated).exitCode, 0) << elevated;
         const std::string text = standinText();
         ASSERT_NE(text.find("main [x]"), std::string::npos) << text;
@@ -103,6 +100,23 @@ TEST_F(ElevatedEnvironment, TheRuntimesOptionVariablesReachOnlyAUsersStart) {
             // The C runtime's copy, which the runtime's getenv reads.
             EXPECT_EQ(text.find("C runtime environment JAVA_TOOL_OPTIONS=") == std::string::npos, elevated) << text;
         }
+    }
+}
+
+// The trace variable is the user's to set: an elevated start creates no file
+// it names, and says why on standard error.
+TEST_F(ElevatedEnvironment, AnElevatedStartWritesNoTraceFile) {
+    if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
+    const fs::path launchTrace = folder.path() / "launch.txt";
+    test::EnvironmentOverride traced(u"QX_LAUNCHER_TRACE", launchTrace.u16string());
+    const test::LaunchResult result = test::launch(exe, {"x"}, true);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(fs::exists(launchTrace));
+    EXPECT_NE(standinText().find("main [x]"), std::string::npos);
+    if (!kWindows) {
+        ASSERT_EQ(result.messages.size(), 1u);
+        EXPECT_EQ(result.messages[0].rfind("the launch trace is not written to " + toUtf8(launchTrace.u16string()), 0), 0u)
+            << result.messages[0];
     }
 }
 
