@@ -2,11 +2,21 @@
 
 #include "base/Environment.h"
 #include "base/Trace.h"
+#include "base/TrustedExpansion.h"
 #include "launcher/CacheAssembly.h"
 
 namespace launcher {
 
 void leaveOutUserEnvironment(const UserSourcePolicy& policy) {
+    if (!policy.userVariables) {
+        std::vector<TrustedVariable> variables = readSystemVariables();
+        if (trace::on()) {
+            trace::say({u"user sources: %NAME% references in the settings are expanded only from the machine's, the "
+                        u"system's and the launcher's own variables (",
+                        toDecimal(static_cast<long long>(variables.size())), u" read): ", policy.reason});
+        }
+        expandOnlyTrustedVariables(std::move(variables));
+    }
     if (policy.runtimeOptionVariables) return;
     for (std::u16string_view name : kRuntimeOptionVariables) {
         const std::optional<std::u16string> value = getEnvironmentVariable(name);

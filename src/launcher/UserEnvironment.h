@@ -10,7 +10,8 @@ namespace launcher {
 
 // Removes the runtime's own option variables from the environment when the
 // policy leaves them out, before any library of the runtime is loaded, and
-// says so in the trace.
+// from then on expands settings only from the variables the user cannot
+// change when it leaves the user's variables out; says so in the trace.
 void leaveOutUserEnvironment(const UserSourcePolicy& policy);
 
 } // namespace launcher

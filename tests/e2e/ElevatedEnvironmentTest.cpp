@@ -103,6 +103,32 @@ TEST_F(ElevatedEnvironment, TheRuntimesOptionVariablesReachOnlyAUsersStart) {
     }
 }
 
+// "%NAME%" in the settings: an elevated start expands only what the user
+// cannot change, here the launcher's own runtime home and (Windows) the
+// system's folder; the user's variable stays as written.
+TEST_F(ElevatedEnvironment, AnElevatedStartExpandsNoVariableOfTheUsers) {
+    if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
+    test::EnvironmentOverride planted(u"QX_PLANTED", u"planted");
+    test::writeText(folder.path() / "viewer.ini",
+                    u"[Java Runtime Environment]\nMain Class=standin.Echo\nJRE Path=" +
+                        test::standinHome("standard").u16string() +
+                        u"\nVirtual Machine Parameters=-Dplanted=%QX_PLANTED% -Dhome=%QX_JVM_HOME%" +
+                        (kWindows ? u" -Droot=%SystemRoot%" : u"") + u"\n[Class Path]\nClass Path=app.jar\n");
+    for (const bool elevated : {false, true}) {
+        fs::remove(standinTrace);
+        EXPECT_EQ(test::launch(exe, {"x"}, elevated).exitCode, 0) << elevated;
+        const std::string text = standinText();
+        EXPECT_NE(text.find(elevated ? "option -Dplanted=%QX_PLANTED%" : "option -Dplanted=planted"), std::string::npos)
+            << text;
+        EXPECT_NE(text.find("option -Dhome=" + toUtf8(test::standinHome("standard").u16string())), std::string::npos)
+            << text;
+        if (kWindows) {
+            EXPECT_EQ(text.find("option -Droot=%SystemRoot%"), std::string::npos) << text;
+            EXPECT_NE(text.find("option -Droot="), std::string::npos) << text;
+        }
+    }
+}
+
 // The trace variable is the user's to set: an elevated start creates no file
 // it names, and says why on standard error.
 TEST_F(ElevatedEnvironment, AnElevatedStartWritesNoTraceFile) {
