@@ -1,5 +1,6 @@
 #include "base/TrustedExpansion.h"
 
+#include "base/Environment.h"
 #include "base/Trace.h"
 
 #include <algorithm>
@@ -64,7 +65,11 @@ std::optional<std::u16string> lookupTrustedVariable(std::u16string_view name) {
                               [&](const TrustedVariable& v) { return equalsIgnoreCase(v.name, name); });
     if (found != state.variables.rend() && mayExpandWhenElevated(found->name, found->origin)) return found->value;
     const std::u16string text(name);
-    if (std::find(state.leftOut.begin(), state.leftOut.end(), text) == state.leftOut.end()) {
+    // Only a reference the environment would have answered is news: one
+    // that names no variable (a time-stamp picture such as %yyyy%) stays
+    // as written in any start.
+    if (std::find(state.leftOut.begin(), state.leftOut.end(), text) == state.leftOut.end() &&
+        getEnvironmentVariable(name)) {
         state.leftOut.push_back(text);
         if (trace::on()) {
             trace::say({u"user sources: %", text, u"% is not expanded: only the machine's, the system's and the "

@@ -3,6 +3,7 @@
 // from the environment the user wrote.
 
 #include "base/Environment.h"
+#include "base/Trace.h"
 #include "base/TrustedExpansion.h"
 #include "support/TestSupport.h"
 
@@ -40,10 +41,21 @@ TEST(TrustedExpansion, TheValueComesFromWhereTheSystemKeepsIt) {
                                 {u"QX_TEST_MACHINE", u"/opt", VariableOrigin::System},
                                 {u"QX_TEST_MACHINE", u"/machine", VariableOrigin::Machine}});
     setEnvironmentVariable(u"QX_TEST_OWN", u"/jre");
+    test::TempFolder folder;
+    {
+        test::EnvironmentOverride traced(u"QX_LAUNCHER_TRACE", folder.text(u"trace.log"));
+        trace::enableFromEnvironment();
+    }
     // The system's list does not hold QX_TEST_ROOT: it stays as written,
     // and never takes the environment's value either.
-    EXPECT_EQ(expandEnvironmentCopy(u"%QX_TEST_PLANTED%;%qx_test_machine%;%QX_TEST_OWN%;%QX_TEST_ROOT%"),
-              u"%QX_TEST_PLANTED%;/machine;/jre;%QX_TEST_ROOT%");
+    EXPECT_EQ(expandEnvironmentCopy(u"%QX_TEST_PLANTED%;%qx_test_machine%;%QX_TEST_OWN%;%QX_TEST_ROOT%;%yyyy%"),
+              u"%QX_TEST_PLANTED%;/machine;/jre;%QX_TEST_ROOT%;%yyyy%");
+    trace::disable();
+    // The trace names what the environment would have given, once.
+    const std::string lines = test::readBytes(folder.path() / "trace.log");
+    EXPECT_NE(lines.find("%QX_TEST_PLANTED% is not expanded"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("%QX_TEST_ROOT% is not expanded"), std::string::npos) << lines;
+    EXPECT_EQ(lines.find("%yyyy%"), std::string::npos) << lines;
     unsetEnvironmentVariable(u"QX_TEST_OWN");
     EXPECT_EQ(expandEnvironmentCopy(u"%QX_TEST_OWN%"), u"%QX_TEST_OWN%");
     expandAllVariables();
