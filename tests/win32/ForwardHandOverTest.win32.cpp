@@ -13,20 +13,24 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <atomic>
 #include <span>
 #include <thread>
+#include <vector>
 
 namespace launcher {
 namespace {
 
 class StalledPrimary {
 public:
-    explicit StalledPrimary(const std::u16string& modulePath) : base_(instanceBaseName(modulePath)) {
+    explicit StalledPrimary(const std::u16string& modulePath, SECURITY_ATTRIBUTES* takenSecurity = nullptr)
+        : base_(instanceBaseName(modulePath)) {
         mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize,
                                           wide(base_)));
         view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0));
-        taken_.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base_))));
+        taken_.reset(CreateEventW(takenSecurity, FALSE, FALSE, wide(forwardTakenName(base_))));
         message_ = RegisterWindowMessageW(wide(base_));
     }
     bool ready() const { return view_ && taken_ && message_ != 0; }
@@ -53,6 +57,8 @@ public:
                 return;
             }
         });
+        // A launch that finds no listener in the block takes it over.
+        while (listenerId_ == 0) Sleep(1);
     }
     ~StalledPrimary() {
         if (!listener_.joinable()) return;
@@ -88,17 +94,61 @@ TEST(ForwardHandOver, SlotClaimedJustBeforeTheTimeLimitIsServedNotGivenUp) {
     EXPECT_EQ(readBlockWord(primary.block(), kSenderThreadOffset), 0u);
 }
 
-// The block names a listener thread that is not the named primary's own:
-// nothing is posted to it, and the launch gives up.
-TEST(ForwardHandOver, NeverPostsToAThreadOutsideThePrimarysProcess) {
+// The block names a primary process that has gone, beside a listener
+// thread of this process: nothing is posted to that thread, and the launch
+// takes the block over as the primary.
+TEST(ForwardHandOver, BlockOfAPrimaryThatHasGoneIsTakenOver) {
     const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\b.exe";
     StalledPrimary primary(module);
     ASSERT_TRUE(primary.ready());
     primary.serveOne(0, 42, 0xFFFFFFF0);
 
     SingleInstanceGuard launch;
-    EXPECT_FALSE(launch.start(module, {u"doc.txt"}, {}));
+    EXPECT_TRUE(launch.start(module, {u"doc.txt"}, {}));
+    EXPECT_EQ(launch.role(), InstanceRole::Primary);
+    EXPECT_EQ(readBlockWord(primary.block(), kPrimaryProcessOffset), GetCurrentProcessId());
+    launch.stop();
     EXPECT_TRUE(primary.received.empty());
+    // A stopped primary has let go: the block names no process.
+    EXPECT_EQ(readBlockWord(primary.block(), kPrimaryProcessOffset), 0u);
+}
+
+// Hand-over messages that name no launch's slot: sender 0, and a thread
+// that wrote no arguments. They claim nothing and serve nothing; the real
+// launch that follows them is served once, with its own arguments.
+TEST(ForwardHandOver, ForgedMessagesClaimNothing) {
+    const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\f.exe";
+    std::vector<TextList> served;
+    SingleInstanceGuard primary;
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList& arguments, const ForwardReply& reply) {
+        served.push_back(arguments);
+        reply(5);
+        return true;
+    }));
+    ASSERT_EQ(primary.role(), InstanceRole::Primary);
+    primary.mainStarted();
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, wide(instanceBaseName(module))));
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_TRUE(view);
+    std::span<uint8_t> block(static_cast<uint8_t*>(view.get()), kForwardBlockSize);
+    const DWORD listener = readBlockWord(block, kListenerThreadOffset);
+    const UINT message = readBlockWord(block, kMessageIdOffset);
+    // The listener may not have its queue yet.
+    for (WPARAM forged : {WPARAM{0}, WPARAM{GetCurrentThreadId()}}) {
+        int tries = 0;
+        while (!PostThreadMessageW(listener, message, forged, 0) && ++tries < 500) Sleep(10);
+        ASSERT_LT(tries, 500);
+    }
+    // Messages are taken in order: once this launch is served, the forged
+    // ones have been looked at.
+    std::optional<int> answer;
+    std::thread([&] {
+        SingleInstanceGuard launch;
+        if (launch.start(module, {u"real"}, {})) answer = launch.waitForPrimary();
+    }).join();
+    EXPECT_EQ(answer, 5);
+    EXPECT_EQ(served, (std::vector<TextList>{{u"real"}}));
+    EXPECT_EQ(readBlockWord(block, kSenderThreadOffset), 0u);
 }
 
 // This process's own objects are trusted, whatever the system reports of
@@ -113,6 +163,71 @@ TEST(ForwardHandOver, OwnObjectsAreTrusted) {
     RecordProperty("own", static_cast<int>(processIntegrity()));
     EXPECT_NE(security->owner, ObjectOwner::Other);
     EXPECT_TRUE(acceptExistingObject(*security, processIntegrity()));
+}
+
+// A descriptor from its text, for objects that refuse or admit whom a
+// test chooses.
+class TestDescriptor {
+public:
+    explicit TestDescriptor(const wchar_t* sddl) {
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_, nullptr);
+        attributes_ = {sizeof(attributes_), descriptor_, FALSE};
+    }
+    ~TestDescriptor() { LocalFree(descriptor_); }
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// Someone else made the hand-over lock or event first, with an access list
+// that lets no one in, and holds the lock; a primary serves. The launch
+// cannot open them and runs on its own at once, instead of failing or
+// waiting.
+TEST(ForwardHandOver, ObjectThatRefusesAccessRunsTheStartOnItsOwn) {
+    for (const bool lockRefuses : {true, false}) {
+        const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) +
+                                      (lockRefuses ? u"\\lock.exe" : u"\\event.exe");
+        TestDescriptor nobody(L"D:");
+        StalledPrimary primary(module, lockRefuses ? nullptr : nobody.attributes());
+        ASSERT_TRUE(primary.ready());
+        primary.serveOne(0, 42);
+        UniqueHandle squatted;
+        if (lockRefuses) {
+            squatted.reset(CreateMutexW(nobody.attributes(), TRUE, wide(forwardLockName(instanceBaseName(module)))));
+            ASSERT_TRUE(squatted);
+        }
+        SingleInstanceGuard launch;
+        EXPECT_TRUE(launch.start(module, {u"doc.txt"}, {})) << (lockRefuses ? "lock" : "event");
+        EXPECT_EQ(launch.role(), InstanceRole::Off) << (lockRefuses ? "lock" : "event");
+        EXPECT_EQ(readBlockWord(primary.block(), kSenderThreadOffset), 0u) << "the slot was written";
+    }
+}
+
+// The primary's objects carry its integrity level, so that a later start
+// of the same level (two elevated starts) trusts them; the system (here
+// Wine's) takes the labelled descriptor for every kind of object.
+TEST(ForwardHandOver, ThePrimarysObjectsCarryItsLevelAndAreTrustedAtIt) {
+    const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\p.exe";
+    const std::u16string base = instanceBaseName(module);
+    SingleInstanceGuard first;
+    ASSERT_TRUE(first.start(module, {}, {}));
+    ASSERT_EQ(first.role(), InstanceRole::Primary);
+    const std::pair<const char*, UniqueHandle> objects[] = {
+        {"block", UniqueHandle(OpenFileMappingW(READ_CONTROL, FALSE, wide(base)))},
+        {"hand-over lock", UniqueHandle(OpenMutexW(READ_CONTROL, FALSE, wide(forwardLockName(base))))},
+        {"start event", UniqueHandle(OpenEventW(READ_CONTROL, FALSE, wide(mainStartedEventName(base))))},
+        {"hand-over event", UniqueHandle(OpenEventW(READ_CONTROL, FALSE, wide(forwardTakenName(base))))},
+    };
+    for (const auto& [what, object] : objects) {
+        ASSERT_TRUE(object) << what;
+        std::optional<ObjectSecurity> security = readObjectSecurity(object.get());
+        ASSERT_TRUE(security.has_value()) << what;
+        EXPECT_EQ(security->integrity, std::optional<uint32_t>(processIntegrity())) << what;
+        EXPECT_NE(security->owner, ObjectOwner::Other) << what;
+        EXPECT_TRUE(acceptExistingObject(*security, processIntegrity())) << what;
+    }
 }
 
 } // namespace
