@@ -24,10 +24,15 @@ struct LaunchResult {
 };
 
 // A user's start, without administrator rights; elevated: "Run as
-// administrator" (Windows; where the tests cannot start one, exitCode stays
-// -1000).
+// administrator" on Windows, a set-group-id start on Linux (the program is
+// given to another group and marked). Where the tests cannot start one,
+// exitCode stays -1000.
 LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     bool elevated = false);
+
+// True where launch can start a program elevated: the tests run with
+// administrator rights (Windows), or as root (Linux).
+bool canLaunchElevated();
 
 // The exit code the system reports for a process that ended with code.
 int reportedExitCode(int code);
