@@ -57,6 +57,10 @@ bool Launcher::init() {
     if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");
     // The arguments went to the running instance: nothing else to prepare.
     if (instance_.role() == InstanceRole::Secondary) return true;
+    return preparePrimary();
+}
+
+bool Launcher::preparePrimary() {
     if (settings_.overrideWorkingDirectory) applyWorkingDirectory();
     return chooseRuntime() || stopped(u"no runtime was found and the user chose none");
 }
@@ -64,20 +68,25 @@ bool Launcher::init() {
 Launcher::~Launcher() {
     stopSplashThread();
     // Waits for the Java program's remaining non-daemon threads: a windowed
-    // application lives on here after main has returned.
+    // application lives on here after main has returned, and the launches
+    // forwarded to it meanwhile are served.
     const bool ran = jvm_.vm() != nullptr;
     jvm_.destroyVm();
-    if (ran) runVmEndWork();
+    // Before the slower end work: from here on a new launch becomes the
+    // primary itself, and one that arrived too late to be served is told
+    // so and settles its role anew instead of taking this exit code.
     instance_.stop();
+    if (ran) runVmEndWork();
     splashClose_.run();
 }
 
 int Launcher::run() {
     if (pairRelaunch_) return runPair();
     if (instance_.role() == InstanceRole::Secondary) {
-        int code = instance_.waitForPrimary().value_or(-1);
-        traceExit(code, u"the running start's answer");
-        return code;
+        if (std::optional<int> code = runSecondary()) return *code;
+        // Not served by the running start, which was ending: this launch
+        // runs the application itself, on the runtime it has just chosen.
+        if (pairRelaunch_) return runPair();
     }
     int code = runNormal();
     instance_.setExitCode(code);
@@ -322,51 +331,6 @@ void Launcher::traceRuntimeChoice() const {
     if (!trace::on()) return;
     trace::say({u"runtime library: ", jvmPath_});
     if (pairRelaunch_) trace::line(u"the runtime is 32-bit: the paired launcher (\"Pair Product\") starts it");
-}
-
-bool Launcher::getModulePath(std::u16string& path) {
-    if (modulePath_.empty()) {
-        uint32_t error = readModulePath(modulePath_);
-        if (error != 0) {
-            modulePath_.clear();
-            showError(messageOwner_, windowsErrorText(MessageId::ModulePathFailed, error));
-            return false;
-        }
-    }
-    path = modulePath_;
-    return true;
-}
-
-bool Launcher::getIniPath(std::u16string& path) {
-    std::u16string module;
-    if (!getModulePath(module)) return false;
-    std::optional<std::u16string> ini = iniPathForExecutable(module);
-    if (!ini) return false;
-    path = std::move(*ini);
-    return true;
-}
-
-bool Launcher::getPairIniPath(std::u16string& path) const {
-    if (settings_.pairProduct.empty()) return false;
-    std::optional<std::u16string> ini = iniPathForExecutable(settings_.pairProduct);
-    if (!ini) return false;
-    path = std::move(*ini);
-    return true;
-}
-
-std::u16string Launcher::getUserIniPath(bool createFolders) {
-    std::u16string module;
-    if (!getModulePath(module)) return {};
-    return buildUserIniPath(module, settings_.productName, settings_.productCode, createFolders);
-}
-
-std::u16string Launcher::getPairUserIniPath() const {
-    if (settings_.pairProduct.empty()) return {};
-    return buildUserIniPath(settings_.pairProduct, settings_.productName, settings_.productCode, true);
-}
-
-std::u16string Launcher::getEmbeddedSettingsText() const {
-    return readEmbeddedSettingsText(settings_.upgradeCode);
 }
 
 void Launcher::readCommandLine() {
