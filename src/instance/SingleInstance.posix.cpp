@@ -1,45 +1,43 @@
 // The Linux port meets its other launches at a Unix socket named from the
 // user and the executable's path: a file in the user's runtime folder
 // (XDG_RUNTIME_DIR), which no other user can reach, or, without one, an
-// abstract name. Binding the name is the test of who is first. A socket file
-// outlives a primary that crashed: one that nobody listens on is stale, and
-// the next launch takes it over, under a lock so that only one does.
+// abstract name (Rendezvous.posix.cpp). Binding the name is the test of who
+// is first. A socket file outlives a primary that crashed: one that nobody
+// listens on is stale, and the next launch takes it over, under a lock so
+// that only one does.
 //
-// A secondary sends the forward block over the connection and reads one
-// answer: 'A' with secondaryMain's value, or 'E' with the primary's exit
-// code when the primary ends first (no other process can read a process's
-// exit code here, so the primary tells it).
+// A secondary sends the forward block over the connection; the primary
+// acknowledges it with 'T' once it has taken it, and later answers once:
+// 'A' with secondaryMain's value, 'N' when it could not serve the launch
+// (nothing of it was used), or 'E' with the primary's exit code when the
+// primary ends first (no other process can read a process's exit code
+// here, so the primary tells it). A connection that ends before the 'T'
+// left the arguments unused: that launch settles its role anew.
 
 #include "instance/SingleInstance.h"
-#include "base/Descriptor.posix.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "instance/ForwardBlock.h"
-#include "instance/InstanceNames.h"
+#include "instance/Rendezvous.posix.h"
 #include "jvm/VmHooks.h"
 
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <poll.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 
 namespace launcher {
 
 namespace {
 
+constexpr char kTaken = 'T';
 constexpr char kAnswer = 'A';
+constexpr char kNotServed = 'N';
 constexpr char kExited = 'E';
 constexpr size_t kReplySize = 5;
 
@@ -54,14 +52,13 @@ private:
     SingleInstanceGuard::State& state_;
 };
 
-} // namespace
-
-struct SocketName {
-    sockaddr_un address{};
-    socklen_t length = 0;
-    std::string path;     // empty for an abstract name
-    std::string lockPath;
+// A connection owed an answer; handed once the server was called for it.
+struct OwedAnswer {
+    UniqueDescriptor connection;
+    bool handed = false;
 };
+
+} // namespace
 
 struct SingleInstanceGuard::State {
     SocketName name;
@@ -76,117 +73,60 @@ struct SingleInstanceGuard::State {
     bool started = false;  // main has been called
     bool stopping = false;
     int exitCode = -1;     // until run settles it
-    std::map<uint64_t, UniqueDescriptor> waiting; // connections owed an answer
+    std::map<uint64_t, OwedAnswer> waiting;
     uint64_t nextId = 0;
 
     void reply(uint64_t id, char kind, int32_t value) {
         std::lock_guard guard(lock);
         auto found = waiting.find(id);
         if (found == waiting.end()) return;
-        send(found->second.get(), kind, value);
+        send(found->second.connection.get(), kind, value);
         waiting.erase(found);
     }
-    void announceExit(int code) {
+    // A launch left unanswered learns the exit code, as it would from the
+    // system on Windows. At an orderly stop (the runtime is gone) one that
+    // was never handed to the server was not served: it may start anew.
+    void announceExit(int code, bool orderly) {
         std::lock_guard guard(lock);
-        for (auto& [id, connection] : waiting) send(connection.get(), kExited, code);
+        for (auto& [id, owed] : waiting) {
+            const bool served = owed.handed || !orderly;
+            send(owed.connection.get(), served ? kExited : kNotServed, served ? code : 0);
+        }
         waiting.clear();
         stopping = true;
         changed.notify_all();
     }
-    static void send(int fd, char kind, int32_t value) {
+    static bool send(int fd, char kind, int32_t value) {
         std::array<uint8_t, kReplySize> bytes{static_cast<uint8_t>(kind)};
         writeBlockWord(bytes, 1, static_cast<uint32_t>(value));
-        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        return sendAll(fd, bytes.data(), bytes.size());
     }
 };
 
 namespace {
 
-void ExitAnnouncer::exit(jint code) { state_.announceExit(code); }
-void ExitAnnouncer::abort() { state_.announceExit(-1); }
-
-SocketPlace socketPlace(std::u16string_view modulePath) {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    RuntimeFolderFacts facts;
-    struct stat info{};
-    if (folder && *folder && ::stat(folder, &info) == 0) {
-        facts = {S_ISDIR(info.st_mode), static_cast<uint32_t>(info.st_uid), static_cast<uint32_t>(info.st_mode & 07777)};
-    }
-    return chooseSocketPlace(folder ? folder : "", facts, getuid(), instanceSocketName(modulePath, getuid()));
-}
-
-SocketName socketName(std::u16string_view modulePath) {
-    SocketName name;
-    name.address.sun_family = AF_UNIX;
-    SocketPlace place = socketPlace(modulePath);
-    if (!place.path.empty()) {
-        if (trace::on()) trace::say({u"single instance: socket ", fromNarrow(place.path)});
-        std::memcpy(name.address.sun_path, place.path.data(), place.path.size());
-        name.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + place.path.size() + 1);
-        name.path = std::move(place.path);
-        name.lockPath = std::move(place.lockPath);
-        return name;
-    }
-    // A leading zero byte puts the name in the abstract namespace.
-    std::string text = instanceSocketName(modulePath, getuid());
-    if (trace::on()) trace::say({u"single instance: abstract socket name ", fromNarrow(text), u" (", fromNarrow(place.why), u")"});
-    std::memcpy(name.address.sun_path + 1, text.data(), text.size());
-    name.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
-    return name;
-}
-
-// Held while a launch binds the socket file, or finds it stale and takes it
-// over: every primary listens before it lets go, so under the lock a socket
-// that refuses connections has no live owner.
-UniqueDescriptor lockPlace(const SocketName& name) {
-    UniqueDescriptor lock(::open(name.lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!lock) return lock;
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) return UniqueDescriptor();
-    }
-    return lock;
-}
-
-UniqueDescriptor newSocket() { return UniqueDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
-
-// Another user may hold the same abstract name; nothing is exchanged with
-// a process of someone else.
-bool sameUser(int fd) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
-}
-
-bool sendAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) return false;
-        data += sent;
-        size -= static_cast<size_t>(sent);
-    }
-    return true;
-}
-
-bool receiveAll(int fd, uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t got = ::recv(fd, data, size, 0);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        data += got;
-        size -= static_cast<size_t>(got);
-    }
-    return true;
-}
+// System.exit ends the process at once, as the end of a process does for
+// the launches waiting on it on Windows.
+void ExitAnnouncer::exit(jint code) { state_.announceExit(code, false); }
+void ExitAnnouncer::abort() { state_.announceExit(-1, false); }
 
 void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id, const TextList& arguments) {
     {
         std::unique_lock guard(state->lock);
         // Nothing may call into Java before main has been called.
         state->changed.wait(guard, [&] { return state->started || state->stopping; });
-        if (state->stopping) return;
+        auto owed = state->waiting.find(id);
+        if (owed == state->waiting.end()) return; // answered already
+        if (state->stopping) {
+            SingleInstanceGuard::State::send(owed->second.connection.get(), kNotServed, 0);
+            state->waiting.erase(owed);
+            return;
+        }
+        owed->second.handed = true;
     }
-    state->server(arguments, [state, id](int32_t value) { state->reply(id, kAnswer, value); });
+    if (!state->server(arguments, [state, id](int32_t value) { state->reply(id, kAnswer, value); })) {
+        state->reply(id, kNotServed, 0);
+    }
 }
 
 void accept(const std::shared_ptr<SingleInstanceGuard::State>& state) {
@@ -201,14 +141,15 @@ void accept(const std::shared_ptr<SingleInstanceGuard::State>& state) {
     uint64_t id = 0;
     {
         std::lock_guard guard(state->lock);
-        if (state->stopping) return;
+        // A stopping primary takes nothing: the connection ends unacknowledged.
+        if (state->stopping || !SingleInstanceGuard::State::send(connection.get(), kTaken, 0)) return;
         id = state->nextId++;
-        state->waiting.emplace(id, std::move(connection));
+        state->waiting.emplace(id, OwedAnswer{std::move(connection)});
     }
     try {
         std::thread([state, id, arguments = std::move(arguments)] { serve(state, id, arguments); }).detach();
     } catch (...) {
-        // No thread to be had: that launch waits for this process's end.
+        state->reply(id, kNotServed, 0);
     }
 }
 
@@ -238,108 +179,32 @@ bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
     return true;
 }
 
-enum class Rendezvous { Primary, Secondary, Unavailable, Unreachable };
-
-// A connection made without waiting: connected, or why not. A primary
-// whose queue of unaccepted connections is full is busy, not gone.
-enum class Contact { Connected, Busy, NoListener, Failed };
-
-Contact contact(const SocketName& name, UniqueDescriptor& socket) {
-    socket.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!socket) return Contact::Failed;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0) {
-        // The exchange that follows waits as usual.
-        int flags = fcntl(socket.get(), F_GETFL);
-        if (flags < 0 || fcntl(socket.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return Contact::Failed;
-        return Contact::Connected;
-    }
-    switch (errno) {
-    case EAGAIN:
-    case EINTR: return Contact::Busy;
-    case ECONNREFUSED:
-    case ENOENT: return Contact::NoListener;
-    default: return Contact::Failed;
-    }
-}
-
-// Binds the name and listens at once, so that no launch ever finds this
-// primary's socket without a listener.
-bool claim(const SocketName& name, UniqueDescriptor& socket) {
-    socket = newSocket();
-    if (!socket) return false;
-    return ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&name.address), name.length) == 0 &&
-           ::listen(socket.get(), SOMAXCONN) == 0;
-}
-
-Rendezvous met(UniqueDescriptor& socket) {
-    // Another user may hold an abstract name; nothing is exchanged with a
-    // process of someone else.
-    return sameUser(socket.get()) ? Rendezvous::Secondary : Rendezvous::Unavailable;
-}
-
-// The socket file: connect to its primary, or become the primary, taking
-// over a socket that nobody listens on (its primary crashed, or someone
-// bound it and never listened).
-Rendezvous meetAtPath(const SocketName& name, UniqueDescriptor& socket) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
-    while (true) {
-        Contact first = contact(name, socket);
-        if (first == Contact::Connected) return met(socket);
-        if (first == Contact::Failed) return Rendezvous::Unreachable;
-        if (first == Contact::NoListener) {
-            UniqueDescriptor lock = lockPlace(name);
-            if (!lock) return Rendezvous::Unavailable;
-            if (claim(name, socket)) return Rendezvous::Primary;
-            if (errno != EADDRINUSE) return Rendezvous::Unavailable;
-            // A primary may have claimed it since; if not, it is stale.
-            Contact second = contact(name, socket);
-            if (second == Contact::Connected) return met(socket);
-            if (second == Contact::NoListener) {
-                if (trace::on()) trace::say({u"single instance: nobody listens on ", fromNarrow(name.path), u": taken over"});
-                if (::unlink(name.path.c_str()) != 0 && errno != ENOENT) return Rendezvous::Unavailable;
-                if (claim(name, socket)) return Rendezvous::Primary;
-                return Rendezvous::Unavailable;
-            }
-            if (second == Contact::Failed) return Rendezvous::Unreachable;
-        }
-        // Busy: its queue drains as it accepts.
-        if (std::chrono::steady_clock::now() >= deadline) return Rendezvous::Unreachable;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-// The abstract name: binding it is the test. A name that is bound but not
-// yet listened on belongs to a primary that is starting up; a name nobody
-// holds any more is taken over.
-Rendezvous meetAtAbstractName(const SocketName& name, UniqueDescriptor& socket) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
-    while (true) {
-        if (claim(name, socket)) return Rendezvous::Primary;
-        if (errno != EADDRINUSE) return Rendezvous::Unavailable;
-        Contact found = contact(name, socket);
-        if (found == Contact::Connected) return met(socket);
-        if (found == Contact::Failed) return Rendezvous::Unreachable;
-        if (std::chrono::steady_clock::now() >= deadline) return Rendezvous::Unreachable;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-Rendezvous meet(const SocketName& name, UniqueDescriptor& socket) {
-    return name.path.empty() ? meetAtAbstractName(name, socket) : meetAtPath(name, socket);
-}
-
-} // namespace
-
-namespace {
-
 // The name goes with the listening socket: the next launch is a primary. A
-// socket file is removed under the lock, while it is still this primary's.
+// socket file is removed under the lock, while it is still this primary's;
+// a lock that stays taken is not waited for, as the file is this
+// primary's own until it is gone.
 void release(SingleInstanceGuard::State& state) {
     if (!state.name.path.empty()) {
         UniqueDescriptor lock = lockPlace(state.name);
         ::unlink(state.name.path.c_str());
     }
     state.socket.reset();
+}
+
+enum class Acknowledged { Taken, Dropped, Silent };
+
+// The primary's 'T' for the block just sent: Dropped when the connection
+// ended first (the primary ended or was stopping: nothing was taken).
+Acknowledged awaitTaken(int fd) {
+    pollfd watched{fd, POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = poll(&watched, 1, kPrimaryReadyMillis);
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) return Acknowledged::Silent;
+    std::array<uint8_t, kReplySize> reply{};
+    if (ready < 0 || !receiveAll(fd, reply.data(), reply.size())) return Acknowledged::Dropped;
+    return reply[0] == kTaken ? Acknowledged::Taken : Acknowledged::Dropped;
 }
 
 } // namespace
@@ -349,31 +214,41 @@ SingleInstanceGuard::SingleInstanceGuard() = default;
 SingleInstanceGuard::~SingleInstanceGuard() { stop(); }
 
 bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server) {
+    state_.reset();
+    role_ = InstanceRole::Off;
+    std::array<uint8_t, kForwardBlockSize> block{};
+    const bool fits = writeForwardArguments(block, arguments);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrimaryReadyMillis);
     auto state = std::make_shared<State>();
     state->server = std::move(server);
     state->name = socketName(modulePath);
-    switch (meet(state->name, state->socket)) {
-    case Rendezvous::Unavailable:
-        return true;
-    case Rendezvous::Unreachable:
-        role_ = InstanceRole::Secondary;
-        return false;
-    case Rendezvous::Primary:
-        if (!startPrimary(state)) {
-            release(*state);
+    while (true) {
+        switch (meet(state->name, state->socket)) {
+        case Rendezvous::Unavailable: return true;
+        case Rendezvous::Unreachable:
+            role_ = InstanceRole::Secondary;
+            return false;
+        case Rendezvous::Primary:
+            if (!startPrimary(state)) {
+                release(*state);
+                return true;
+            }
+            state_ = state;
+            role_ = InstanceRole::Primary;
             return true;
+        case Rendezvous::Secondary: break;
         }
-        state_ = state;
-        role_ = InstanceRole::Primary;
-        return true;
-    case Rendezvous::Secondary:
-        break;
+        role_ = InstanceRole::Secondary;
+        if (!fits || !sendAll(state->socket.get(), block.data(), block.size())) return false;
+        switch (awaitTaken(state->socket.get())) {
+        case Acknowledged::Taken: state_ = state; return true;
+        case Acknowledged::Silent: return false;
+        case Acknowledged::Dropped: break;
+        }
+        if (trace::on()) trace::say({u"single instance: the primary ended before it took this launch's arguments"});
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    state_ = state;
-    role_ = InstanceRole::Secondary;
-    std::array<uint8_t, kForwardBlockSize> block{};
-    if (!writeForwardArguments(block, arguments)) return false;
-    return sendAll(state->socket.get(), block.data(), block.size());
 }
 
 void SingleInstanceGuard::mainStarted() {
@@ -389,20 +264,23 @@ void SingleInstanceGuard::setExitCode(int code) {
     state_->exitCode = code;
 }
 
+// Stops accepting and lets go of the name at once, so that the next launch
+// is a primary while this process lives on; then answers what it owes.
 void SingleInstanceGuard::stop() {
     if (role_ != InstanceRole::Primary || !state_) return;
     setVmExitListener(nullptr);
     int code = 0;
     {
         std::lock_guard guard(state_->lock);
+        state_->stopping = true;
         code = state_->exitCode;
     }
-    state_->announceExit(code);
     const char wake = 1;
     while (::write(state_->wakeWrite.get(), &wake, 1) < 0 && errno == EINTR) {
     }
     if (state_->listener.joinable()) state_->listener.join();
     release(*state_);
+    state_->announceExit(code, true);
     state_.reset();
     role_ = InstanceRole::Off;
 }
@@ -410,9 +288,19 @@ void SingleInstanceGuard::stop() {
 std::optional<int> SingleInstanceGuard::waitForPrimary() {
     if (role_ != InstanceRole::Secondary || !state_) return -1;
     std::array<uint8_t, kReplySize> reply{};
-    // A primary that ended without a word (it crashed) leaves no code to give.
-    if (!receiveAll(state_->socket.get(), reply.data(), reply.size())) return -1;
-    if (reply[0] != kAnswer && reply[0] != kExited) return -1;
+    const bool heard = receiveAll(state_->socket.get(), reply.data(), reply.size());
+    if (!heard || (reply[0] != kAnswer && reply[0] != kExited && reply[0] != kNotServed)) {
+        // A primary that ended without a word (it crashed) leaves no code to give.
+        if (trace::on()) trace::say({u"single instance: the primary ended before it answered this launch"});
+        return -1;
+    }
+    if (reply[0] == kNotServed) {
+        if (trace::on()) trace::say({u"single instance: the primary could not serve this launch"});
+        // Nothing of this launch was used: start may settle its role anew.
+        state_.reset();
+        role_ = InstanceRole::Off;
+        return std::nullopt;
+    }
     return static_cast<int32_t>(readBlockWord(reply, 1));
 }
 

@@ -1,74 +1,55 @@
-#include "instance/SingleInstance.h"
-#include "base/Handles.win32.h"
-#include "base/Wide.win32.h"
-#include "instance/ForwardBlock.h"
-#include "instance/InstanceNames.h"
-#include "instance/ObjectSecurity.win32.h"
-#include "base/Trace.h"
+// The primary's side of forwarding on Windows, and the settling of a
+// launch's role (see InstanceState.win32.h for how the launches meet).
 
-#include <span>
-#include <thread>
+#include "instance/SingleInstance.h"
+#include "base/Trace.h"
+#include "base/Wide.win32.h"
+#include "instance/InstanceNames.h"
+#include "instance/InstanceState.win32.h"
+#include "instance/ObjectSecurity.win32.h"
+
+#include <memory>
 
 namespace launcher {
-
-struct SingleInstanceGuard::State {
-    UniqueHandle mapping;
-    UniqueView view;
-    UniqueHandle mainStarted; // manual reset: holds the workers back until main runs
-    UniqueHandle taken;       // auto reset: the primary has copied the argument slot
-    UniqueHandle listener;
-    DWORD listenerId = 0;
-    UniqueHandle primary; // secondary: the primary's process
-    UINT message = 0;
-    ForwardServer server;
-
-    std::span<uint8_t> block() const { return {static_cast<uint8_t*>(view.get()), kForwardBlockSize}; }
-};
 
 namespace {
 
 constexpr DWORD kSlotWaitMillis = 30000;
 
-// An object that existed before this launch opened it: used only when its
-// owner and integrity level say that this user's launches made it.
-bool trusted(HANDLE object, std::u16string_view what) {
-    std::optional<ObjectSecurity> security = readObjectSecurity(object);
-    if (security && acceptExistingObject(*security, processIntegrity())) return true;
-    if (trace::on()) {
-        trace::say({u"single instance: the ", what, u" belongs to another user or to a lower integrity level: ",
-                    u"this start runs on its own"});
-    }
-    return false;
+void postAnswer(DWORD thread, UINT message, int32_t value, LPARAM kind) {
+    PostThreadMessageW(thread, message, static_cast<WPARAM>(static_cast<uint32_t>(value)), kind);
 }
 
-// Creates or opens a named object; one that existed must be trusted.
-UniqueHandle sharedObject(HANDLE created, std::u16string_view what) {
-    UniqueHandle object(created);
-    if (object && GetLastError() == ERROR_ALREADY_EXISTS && !trusted(object.get(), what)) object.reset();
-    return object;
+// One forwarded launch, owned by the worker thread that serves it.
+struct ForwardedLaunch {
+    std::shared_ptr<SingleInstanceGuard::State> state;
+    DWORD sender = 0;
+    TextList arguments;
+};
+
+DWORD WINAPI serveForwarded(void* param) {
+    std::unique_ptr<ForwardedLaunch> launch(static_cast<ForwardedLaunch*>(param));
+    SingleInstanceGuard::State& state = *launch->state;
+    const UINT message = state.message;
+    const DWORD sender = launch->sender;
+    // Nothing may call into Java before main has been called; a primary
+    // that stops first serves nothing more.
+    HANDLE events[2] = {state.ready.get(), state.stopped.get()};
+    const bool mayServe = WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
+    auto reply = [sender, message](int32_t value) { postAnswer(sender, message, value, kAnswerServed); };
+    if (!mayServe || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
+    return 0;
 }
 
-bool processEnded(DWORD processId) {
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
-    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-}
-
-void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD secondaryThread, TextList arguments) {
-    auto work = [state, secondaryThread, arguments = std::move(arguments)] {
-        // Nothing may call into Java before main has been called.
-        WaitForSingleObject(state->mainStarted.get(), INFINITE);
-        const UINT message = state->message;
-        state->server(arguments, [secondaryThread, message](int32_t value) {
-            PostThreadMessageW(secondaryThread, message, static_cast<WPARAM>(static_cast<uint32_t>(value)), 0);
-        });
-    };
-    try {
-        std::thread(std::move(work)).detach();
-    } catch (...) {
-        // No thread to be had: that launch gets no answer and waits for this
-        // process's end, as for a program without secondaryMain.
-    }
+// Each launch is served on a thread of the system's own making, whose start
+// state is this heap object alone: nothing of a threads library's own
+// bookkeeping stands between the listener and the worker.
+void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD sender, TextList arguments) {
+    auto* launch = new ForwardedLaunch{state, sender, std::move(arguments)};
+    UniqueHandle worker(CreateThread(nullptr, 0, &serveForwarded, launch, 0, nullptr));
+    if (worker) return;
+    delete launch;
+    postAnswer(sender, state->message, 0, kAnswerNotServed);
 }
 
 DWORD WINAPI listen(void* param) {
@@ -80,109 +61,24 @@ DWORD WINAPI listen(void* param) {
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message != state->message) continue;
+        const auto sender = static_cast<DWORD>(msg.wParam);
         // A repeated message finds the slot taken, or another launch's; a
-        // launch that gave up at its time limit has taken its slot back.
-        if (!claimForwardSlot(state->block(), static_cast<uint32_t>(msg.wParam))) continue;
+        // launch that gave up at its time limit has taken its slot back; a
+        // message that names no launch's slot (a stray or forged one) claims
+        // nothing.
+        if (!claimForwardSlot(state->block(), sender)) continue;
         // The slot is copied as the message arrives and handed back at once,
         // so the next secondary may write it while this one is served.
         TextList arguments = readForwardArguments(state->block());
         clearForwardArguments(state->block());
         SetEvent(state->taken.get());
-        startWorker(state, static_cast<DWORD>(msg.wParam), std::move(arguments));
+        if (state->stopping) {
+            postAnswer(sender, state->message, 0, kAnswerNotServed);
+        } else {
+            startWorker(state, sender, std::move(arguments));
+        }
     }
     return 0;
-}
-
-bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state, const std::u16string& base) {
-    state->mainStarted = sharedObject(CreateEventW(nullptr, TRUE, FALSE, wide(mainStartedEventName(base))), u"start event");
-    state->taken = sharedObject(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))), u"hand-over event");
-    state->message = RegisterWindowMessageW(wide(base));
-    if (!state->mainStarted || !state->taken || state->message == 0) return false;
-    std::span<uint8_t> block = state->block();
-    writeBlockWord(block, kMessageIdOffset, state->message);
-    writeBlockWord(block, kPrimaryProcessOffset, GetCurrentProcessId());
-    auto* param = new std::shared_ptr<SingleInstanceGuard::State>(state);
-    // The system writes the listener's id straight into the shared block.
-    auto* idSlot = reinterpret_cast<DWORD*>(block.data() + kListenerThreadOffset);
-    state->listener.reset(CreateThread(nullptr, 0, &listen, param, 0, idSlot));
-    if (!state->listener) {
-        delete param;
-        return false;
-    }
-    state->listenerId = GetThreadId(state->listener.get());
-    return true;
-}
-
-// Posts this thread's id to the primary's listener until it has taken the
-// slot. A primary that is still starting has not written its listener's id
-// yet, or its listener has no queue yet; and a posted message has been seen
-// to go missing under load. So the post is repeated for a while, as long as
-// the primary lives; the sender mark makes the repeats harmless.
-bool postToPrimary(std::span<uint8_t> block, HANDLE taken) {
-    const DWORD deadline = GetTickCount() + kPrimaryReadyMillis;
-    while (true) {
-        DWORD listener = readBlockWord(block, kListenerThreadOffset);
-        UINT message = readBlockWord(block, kMessageIdOffset);
-        DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
-        // Only ever to the primary's own thread: the id in the block could
-        // name a thread of any process.
-        bool posted = listener != 0 && message != 0 && threadOfProcess(listener, primary) &&
-                      PostThreadMessageW(listener, message, GetCurrentThreadId(), 0);
-        if (WaitForSingleObject(taken, posted ? 250 : 10) == WAIT_OBJECT_0) return true;
-        if (primary != 0 && processEnded(primary)) return false;
-        // Never taken: the primary cannot be reached; the slot is withdrawn.
-        if (static_cast<int>(GetTickCount() - deadline) >= 0) return false;
-    }
-}
-
-// A claimed slot is copied at once; only a primary that ends on the way
-// leaves it uncopied (the launch then learns the primary's exit code).
-void awaitCopy(HANDLE taken, DWORD primary) {
-    while (WaitForSingleObject(taken, 100) != WAIT_OBJECT_0) {
-        if (primary == 0 || processEnded(primary)) return;
-    }
-}
-
-enum class HandOver { Done, Failed, Untrusted };
-
-HandOver handOver(SingleInstanceGuard::State& state, const std::u16string& base, const TextList& arguments) {
-    if (!fitsForwardBlock(arguments)) return HandOver::Failed;
-    // The block has one argument slot: the lock keeps it to one secondary
-    // from writing until the primary has copied it.
-    UniqueHandle lock(CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))));
-    if (!lock) return HandOver::Failed;
-    if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(lock.get(), u"hand-over lock")) return HandOver::Untrusted;
-    DWORD waited = WaitForSingleObject(lock.get(), kSlotWaitMillis);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return HandOver::Failed;
-    ScopeExit release([&] { ReleaseMutex(lock.get()); });
-    state.taken.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base))));
-    if (!state.taken) return HandOver::Failed;
-    if (GetLastError() == ERROR_ALREADY_EXISTS && !trusted(state.taken.get(), u"hand-over event")) {
-        return HandOver::Untrusted;
-    }
-    // The answer is posted to this thread: it needs its queue before then.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    std::span<uint8_t> block = state.block();
-    // Reset before the slot can be claimed: a claim made by an earlier
-    // message that carries this thread's id (ids are reused) must not lose
-    // its signal.
-    ResetEvent(state.taken.get());
-    writeForwardArguments(block, arguments);
-    writeBlockWord(block, kSenderThreadOffset, GetCurrentThreadId());
-    if (!postToPrimary(block, state.taken.get())) {
-        if (withdrawForwardSlot(block, GetCurrentThreadId())) return HandOver::Failed;
-        // The primary claimed the slot just as the time ran out: it is being
-        // copied and the launch will be served. The slot stays this launch's
-        // until the copy is done.
-        awaitCopy(state.taken.get(), readBlockWord(block, kPrimaryProcessOffset));
-    }
-    // The primary's process, held while this launch waits for its answer or
-    // its end; it has written its id before it could take the slot.
-    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
-    state.primary.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, primary));
-    if (trace::on()) trace::say({u"single instance: handed over to process ", toDecimal(static_cast<long long>(primary))});
-    return HandOver::Done;
 }
 
 // Forwarding is off for this start; the trace says why.
@@ -195,95 +91,215 @@ bool unavailable(std::u16string_view why) {
     return true;
 }
 
+enum class LockWait { Held, PrimaryEnded, Failed };
+
+// Waits for the hand-over lock, and meanwhile for the end of the primary
+// the block names: a launch that queues behind others learns at once that
+// their primary is gone.
+LockWait takeLock(SingleInstanceGuard::State& state, DWORD deadline) {
+    const DWORD primaryId = readBlockWord(state.block(), kPrimaryProcessOffset);
+    UniqueHandle primary(primaryId != 0 ? OpenProcess(SYNCHRONIZE, FALSE, primaryId) : nullptr);
+    // One that has ended already is no event to wait for.
+    if (primary && WaitForSingleObject(primary.get(), 0) == WAIT_OBJECT_0) primary.reset();
+    HANDLE both[2] = {state.lock.get(), primary.get()};
+    const int left = static_cast<int>(deadline - GetTickCount());
+    if (left <= 0) return LockWait::Failed;
+    switch (WaitForMultipleObjects(primary ? 2 : 1, both, FALSE, static_cast<DWORD>(left))) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED_0: // a launch that died holding it; the slot is looked at before use
+        return LockWait::Held;
+    case WAIT_OBJECT_0 + 1: return LockWait::PrimaryEnded;
+    default: return LockWait::Failed;
+    }
+}
+
+enum class Settled { Primary, Secondary, Failed, Alone };
+
+// Under the lock: the primary the block names, or this launch when there is
+// none that serves.
+Settled settle(const std::shared_ptr<SingleInstanceGuard::State>& state, const TextList& arguments) {
+    const DWORD deadline = GetTickCount() + kSlotWaitMillis;
+    while (true) {
+        LockWait waited = takeLock(*state, deadline);
+        if (waited == LockWait::Failed) return Settled::Failed;
+        if (waited == LockWait::PrimaryEnded) continue;
+        ScopeExit release([&] { ReleaseMutex(state->lock.get()); });
+        if (!primaryServes(state->block())) return startPrimary(state) ? Settled::Primary : Settled::Alone;
+        switch (handOver(*state, arguments)) {
+        case HandOver::Done: return Settled::Secondary;
+        case HandOver::Failed: return Settled::Failed;
+        case HandOver::Untrusted: return Settled::Alone;
+        case HandOver::PrimaryGone: break; // settled anew: the next round takes the block over
+        }
+    }
+}
+
 } // namespace
+
+HANDLE createSharedBlock(const std::u16string& base) {
+    return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base));
+}
+
+HANDLE createHandOverLock(const std::u16string& base) { return CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))); }
+
+HANDLE createSharedEvent(const std::u16string& name, bool manualReset) {
+    return CreateEventW(nullptr, manualReset, FALSE, wide(name));
+}
+
+bool trustedObject(HANDLE object, std::u16string_view what) {
+    std::optional<ObjectSecurity> security = readObjectSecurity(object);
+    if (security && acceptExistingObject(*security, processIntegrity())) return true;
+    if (trace::on()) {
+        trace::say({u"single instance: the ", what, u" belongs to another user or to a lower integrity level: ",
+                    u"this start runs on its own"});
+    }
+    return false;
+}
+
+UniqueHandle sharedObject(HANDLE created, std::u16string_view what) {
+    UniqueHandle object(created);
+    if (object && GetLastError() == ERROR_ALREADY_EXISTS && !trustedObject(object.get(), what)) {
+        object.reset();
+        SetLastError(ERROR_ALREADY_EXISTS);
+    }
+    return object;
+}
+
+bool processEnded(DWORD processId) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
+    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+bool primaryServes(std::span<const uint8_t> block) {
+    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
+    const DWORD listener = readBlockWord(block, kListenerThreadOffset);
+    // A process id is reused once its process has gone; its listener's id
+    // ties it to the primary that wrote both.
+    return primary != 0 && listener != 0 && !processEnded(primary) && threadOfProcess(listener, primary);
+}
+
+bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
+    std::span<uint8_t> block = state->block();
+    const DWORD previous = readBlockWord(block, kPrimaryProcessOffset);
+    if (previous != 0 && trace::on()) {
+        trace::say({u"single instance: process ", toDecimal(static_cast<long long>(previous)),
+                    u" no longer serves: this start takes its place"});
+    }
+    state->mainStarted = sharedObject(createSharedEvent(mainStartedEventName(state->base), true), u"start event");
+    state->taken = sharedObject(createSharedEvent(forwardTakenName(state->base), false), u"hand-over event");
+    state->ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    state->stopped.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    state->message = RegisterWindowMessageW(wide(state->base));
+    if (!state->mainStarted || !state->taken || !state->ready || !state->stopped || state->message == 0) return false;
+    // An earlier primary's start is not this one's.
+    ResetEvent(state->mainStarted.get());
+    writeBlockWord(block, kListenerThreadOffset, 0);
+    writeBlockWord(block, kSenderThreadOffset, 0);
+    clearForwardArguments(block);
+    writeBlockWord(block, kMessageIdOffset, state->message);
+    writeBlockWord(block, kPrimaryProcessOffset, GetCurrentProcessId());
+    auto* param = new std::shared_ptr<SingleInstanceGuard::State>(state);
+    // The system writes the listener's id straight into the shared block.
+    auto* idSlot = reinterpret_cast<DWORD*>(block.data() + kListenerThreadOffset);
+    state->listener.reset(CreateThread(nullptr, 0, &listen, param, 0, idSlot));
+    if (!state->listener) {
+        delete param;
+        writeBlockWord(block, kPrimaryProcessOffset, 0);
+        return false;
+    }
+    state->listenerId = GetThreadId(state->listener.get());
+    return true;
+}
 
 SingleInstanceGuard::SingleInstanceGuard() = default;
 
 SingleInstanceGuard::~SingleInstanceGuard() { stop(); }
 
 bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& arguments, ForwardServer server) {
-    const std::u16string base = instanceBaseName(modulePath);
-    auto state = std::make_shared<State>();
-    state->server = std::move(server);
-    state->mapping.reset(
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base)));
-    if (!state->mapping) return unavailable(u"the shared block cannot be made");
-    const bool primary = GetLastError() != ERROR_ALREADY_EXISTS;
-    if (!primary && !trusted(state->mapping.get(), u"shared block")) return true;
-    state->view.reset(MapViewOfFile(state->mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-    if (!state->view) return unavailable(u"the shared block cannot be mapped");
-    state_ = state;
-    if (primary) {
-        if (!startPrimary(state, base)) {
-            state_.reset();
-            return unavailable(u"this start cannot serve later ones");
-        }
-        role_ = InstanceRole::Primary;
-        return true;
-    }
-    role_ = InstanceRole::Secondary;
-    switch (handOver(*state, base, arguments)) {
-    case HandOver::Done: return true;
-    case HandOver::Failed: return false;
-    case HandOver::Untrusted: break;
-    }
     state_.reset();
     role_ = InstanceRole::Off;
-    return true;
+    auto state = std::make_shared<State>();
+    state->base = instanceBaseName(modulePath);
+    state->server = std::move(server);
+    state->lock = sharedObject(createHandOverLock(state->base), u"hand-over lock");
+    if (!state->lock) {
+        if (GetLastError() == ERROR_ALREADY_EXISTS) return true;
+        return unavailable(u"the hand-over lock cannot be made");
+    }
+    state->mapping = sharedObject(createSharedBlock(state->base), u"shared block");
+    if (!state->mapping) {
+        if (GetLastError() == ERROR_ALREADY_EXISTS) return true;
+        return unavailable(u"the shared block cannot be made");
+    }
+    state->view.reset(MapViewOfFile(state->mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!state->view) return unavailable(u"the shared block cannot be mapped");
+    switch (settle(state, arguments)) {
+    case Settled::Primary:
+        state_ = state;
+        role_ = InstanceRole::Primary;
+        return true;
+    case Settled::Secondary:
+        state_ = state;
+        role_ = InstanceRole::Secondary;
+        return true;
+    case Settled::Failed:
+        role_ = InstanceRole::Secondary;
+        return false;
+    case Settled::Alone: break;
+    }
+    return unavailable(u"this start cannot serve later ones");
 }
 
 void SingleInstanceGuard::mainStarted() {
-    if (role_ == InstanceRole::Primary) SetEvent(state_->mainStarted.get());
+    if (role_ != InstanceRole::Primary) return;
+    SetEvent(state_->ready.get());
+    SetEvent(state_->mainStarted.get());
 }
 
 // Waiting secondaries read this process's exit code from the system.
 void SingleInstanceGuard::setExitCode(int) {}
 
+// Lets go of the name at once: the block is marked released under the lock
+// (other launches may hold views of it, so it outlives this primary), and
+// the next launch takes it over although this process lives on for a while.
 void SingleInstanceGuard::stop() {
     if (role_ != InstanceRole::Primary || !state_) return;
-    if (state_->listener) {
-        DWORD code = STILL_ACTIVE;
-        while (GetExitCodeThread(state_->listener.get(), &code) && code == STILL_ACTIVE) {
-            PostThreadMessageW(state_->listenerId, WM_QUIT, 0, 0);
-            WaitForSingleObject(state_->listener.get(), 50);
-        }
-        state_->listener.reset();
+    State& state = *state_;
+    // From here the listener answers each claimed launch "not served", and
+    // workers still waiting for main do the same.
+    state.stopping = true;
+    SetEvent(state.stopped.get());
+    const DWORD locked = WaitForSingleObject(state.lock.get(), kSlotWaitMillis);
+    std::span<uint8_t> block = state.block();
+    if (readBlockWord(block, kPrimaryProcessOffset) == GetCurrentProcessId()) {
+        writeBlockWord(block, kPrimaryProcessOffset, 0);
+        writeBlockWord(block, kListenerThreadOffset, 0);
     }
-    // Workers still waiting keep the event; the block goes now, so that the
-    // next launch becomes a primary of its own.
-    state_->view.reset();
-    state_->mapping.reset();
+    if (locked == WAIT_OBJECT_0 || locked == WAIT_ABANDONED) ReleaseMutex(state.lock.get());
+    if (state.listener) {
+        DWORD code = STILL_ACTIVE;
+        while (GetExitCodeThread(state.listener.get(), &code) && code == STILL_ACTIVE) {
+            PostThreadMessageW(state.listenerId, WM_QUIT, 0, 0);
+            WaitForSingleObject(state.listener.get(), 50);
+        }
+        state.listener.reset();
+    }
+    // Workers still serving keep the state they share.
     state_.reset();
     role_ = InstanceRole::Off;
 }
 
 std::optional<int> SingleInstanceGuard::waitForPrimary() {
     if (role_ != InstanceRole::Secondary) return 0;
-    const UINT message = readBlockWord(state_->block(), kMessageIdOffset);
-    // Without the primary's process neither its answer nor its end can be
-    // awaited: that is no success.
-    const UniqueHandle& primary = state_->primary;
-    if (!primary) return -1;
-    auto answer = [message](int32_t& value) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == message) {
-                value = static_cast<int32_t>(static_cast<uint32_t>(msg.wParam));
-                return true;
-            }
-        }
-        return false;
-    };
-    while (true) {
-        int32_t value = 0;
-        if (answer(value)) return value;
-        DWORD code = 0;
-        if (!GetExitCodeProcess(primary.get(), &code)) return -1;
-        if (code != STILL_ACTIVE) return answer(value) ? value : static_cast<int32_t>(code);
-        // Wakes for a posted answer or the primary's end, whichever is first.
-        HANDLE handle = primary.get();
-        MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_POSTMESSAGE);
+    if (!state_) return -1;
+    std::optional<int> answer = awaitAnswer(*state_);
+    if (!answer) {
+        // Nothing of this launch was used: start may settle its role anew.
+        state_.reset();
+        role_ = InstanceRole::Off;
     }
+    return answer;
 }
 
 } // namespace launcher

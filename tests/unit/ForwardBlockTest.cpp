@@ -153,6 +153,14 @@ INSTANTIATE_TEST_SUITE_P(
                                true}),
     [](const ::testing::TestParamInfo<SlotCase>& info) { return std::string(info.param.name); });
 
+// A slot that no launch wrote (sender mark 0): a message with sender 0, or
+// with any thread's id, claims nothing.
+TEST(ForwardSlot, EmptySlotIsClaimedByNoMessage) {
+    alignas(uint32_t) Block block{};
+    for (uint32_t sender : {0u, 100u, kSlotClaimed}) EXPECT_FALSE(claimForwardSlot(block, sender)) << sender;
+    EXPECT_EQ(readBlockWord(block, kSenderThreadOffset), 0u);
+}
+
 TEST(ForwardSlot, NextLaunchWritesAfterAGiveUpAndIsServed) {
     alignas(uint32_t) Block block{};
     writeForwardArguments(block, {u"first"});

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <span>
 #include <thread>
+#include <vector>
 
 namespace launcher {
 namespace {
@@ -53,6 +54,8 @@ public:
                 return;
             }
         });
+        // A launch that finds no listener in the block takes it over.
+        while (listenerId_ == 0) Sleep(1);
     }
     ~StalledPrimary() {
         if (!listener_.joinable()) return;
@@ -88,17 +91,61 @@ TEST(ForwardHandOver, SlotClaimedJustBeforeTheTimeLimitIsServedNotGivenUp) {
     EXPECT_EQ(readBlockWord(primary.block(), kSenderThreadOffset), 0u);
 }
 
-// The block names a listener thread that is not the named primary's own:
-// nothing is posted to it, and the launch gives up.
-TEST(ForwardHandOver, NeverPostsToAThreadOutsideThePrimarysProcess) {
+// The block names a primary process that has gone, beside a listener
+// thread of this process: nothing is posted to that thread, and the launch
+// takes the block over as the primary.
+TEST(ForwardHandOver, BlockOfAPrimaryThatHasGoneIsTakenOver) {
     const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\b.exe";
     StalledPrimary primary(module);
     ASSERT_TRUE(primary.ready());
     primary.serveOne(0, 42, 0xFFFFFFF0);
 
     SingleInstanceGuard launch;
-    EXPECT_FALSE(launch.start(module, {u"doc.txt"}, {}));
+    EXPECT_TRUE(launch.start(module, {u"doc.txt"}, {}));
+    EXPECT_EQ(launch.role(), InstanceRole::Primary);
+    EXPECT_EQ(readBlockWord(primary.block(), kPrimaryProcessOffset), GetCurrentProcessId());
+    launch.stop();
     EXPECT_TRUE(primary.received.empty());
+    // A stopped primary has let go: the block names no process.
+    EXPECT_EQ(readBlockWord(primary.block(), kPrimaryProcessOffset), 0u);
+}
+
+// Hand-over messages that name no launch's slot: sender 0, and a thread
+// that wrote no arguments. They claim nothing and serve nothing; the real
+// launch that follows them is served once, with its own arguments.
+TEST(ForwardHandOver, ForgedMessagesClaimNothing) {
+    const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\f.exe";
+    std::vector<TextList> served;
+    SingleInstanceGuard primary;
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList& arguments, const ForwardReply& reply) {
+        served.push_back(arguments);
+        reply(5);
+        return true;
+    }));
+    ASSERT_EQ(primary.role(), InstanceRole::Primary);
+    primary.mainStarted();
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, wide(instanceBaseName(module))));
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    ASSERT_TRUE(view);
+    std::span<uint8_t> block(static_cast<uint8_t*>(view.get()), kForwardBlockSize);
+    const DWORD listener = readBlockWord(block, kListenerThreadOffset);
+    const UINT message = readBlockWord(block, kMessageIdOffset);
+    // The listener may not have its queue yet.
+    for (WPARAM forged : {WPARAM{0}, WPARAM{GetCurrentThreadId()}}) {
+        int tries = 0;
+        while (!PostThreadMessageW(listener, message, forged, 0) && ++tries < 500) Sleep(10);
+        ASSERT_LT(tries, 500);
+    }
+    // Messages are taken in order: once this launch is served, the forged
+    // ones have been looked at.
+    std::optional<int> answer;
+    std::thread([&] {
+        SingleInstanceGuard launch;
+        if (launch.start(module, {u"real"}, {})) answer = launch.waitForPrimary();
+    }).join();
+    EXPECT_EQ(answer, 5);
+    EXPECT_EQ(served, (std::vector<TextList>{{u"real"}}));
+    EXPECT_EQ(readBlockWord(block, kSenderThreadOffset), 0u);
 }
 
 // This process's own objects are trusted, whatever the system reports of

@@ -1,0 +1,79 @@
+#pragma once
+// The Windows mechanism of single-instance forwarding, shared by the
+// primary's side (SingleInstance.win32.cpp) and a later launch's side
+// (HandOver.win32.cpp).
+//
+// The launches of one executable meet at a named shared block and a named
+// hand-over lock. Who is primary is decided under the lock: the block names
+// the primary's process and its listener thread; a launch that finds no
+// live primary there (none yet, one that has ended or crashed, or one that
+// has let go on its way out) takes the block over and is the primary. Any
+// other launch writes its arguments into the block's slot, still under the
+// lock, and posts its thread id to the listener, which copies the slot,
+// signals the hand-over event and serves the launch on a worker thread.
+
+#include "base/Handles.win32.h"
+#include "base/Text.h"
+#include "instance/ForwardBlock.h"
+#include "instance/SingleInstance.h"
+
+#include <atomic>
+#include <span>
+#include <string>
+
+namespace launcher {
+
+struct SingleInstanceGuard::State {
+    std::u16string base;
+    UniqueHandle lock; // the hand-over lock
+    UniqueHandle mapping;
+    UniqueView view;
+    UniqueHandle taken; // auto reset: the primary has copied the argument slot
+    UINT message = 0;
+    ForwardServer server;
+
+    // Primary.
+    UniqueHandle mainStarted; // named, manual reset: signalled just before main
+    UniqueHandle ready;       // this process's own: main has started, workers may serve
+    UniqueHandle stopped;     // this process's own: workers that have not served answer "not served"
+    std::atomic<bool> stopping{false};
+    UniqueHandle listener;
+    DWORD listenerId = 0;
+
+    // Secondary: the primary's process, held while the launch waits for it.
+    UniqueHandle primary;
+    DWORD primaryId = 0;
+
+    std::span<uint8_t> block() const { return {static_cast<uint8_t*>(view.get()), kForwardBlockSize}; }
+};
+
+// The answer's kind travels in the posted message's lParam.
+inline constexpr LPARAM kAnswerServed = 0;
+inline constexpr LPARAM kAnswerNotServed = 1;
+
+// The named objects, each made (or opened) in one place.
+HANDLE createSharedBlock(const std::u16string& base);
+HANDLE createHandOverLock(const std::u16string& base);
+HANDLE createSharedEvent(const std::u16string& name, bool manualReset);
+
+// An object that existed before this launch opened it is used only when its
+// owner and integrity level say that this user's launches made it.
+bool trustedObject(HANDLE object, std::u16string_view what);
+UniqueHandle sharedObject(HANDLE created, std::u16string_view what);
+
+bool processEnded(DWORD processId);
+// Whether the block names a primary that still serves: its process lives
+// and the listener named beside it is that process's own thread.
+bool primaryServes(std::span<const uint8_t> block);
+
+// Primary: takes the block over under the lock and starts listening.
+bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state);
+
+// Secondary, under the lock: hands the arguments to the live primary.
+enum class HandOver { Done, Failed, Untrusted, PrimaryGone };
+HandOver handOver(SingleInstanceGuard::State& state, const TextList& arguments);
+// Secondary: the primary's answer, none for "not served", or its exit code
+// once it has ended.
+std::optional<int> awaitAnswer(SingleInstanceGuard::State& state);
+
+} // namespace launcher
