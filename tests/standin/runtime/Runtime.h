@@ -157,5 +157,7 @@ std::string loadMarkerLibrary(const std::string& nameUtf8);
 [[noreturn]] void abortProcess();
 // Ends the process at once, as a kill from outside would: no exit handlers.
 [[noreturn]] void killProcess(int code);
+// Ends the process through a fault of its own (Faults.cpp).
+[[noreturn]] void crashProcess();
 
 } // namespace standin
