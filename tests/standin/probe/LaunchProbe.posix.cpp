@@ -30,6 +30,11 @@ LaunchResult launch(const std::filesystem::path& program, const std::vector<std:
     return result;
 }
 
+CapturedLaunch launchCapturingErrors(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    ChildResult child = runChild(program.string(), arguments);
+    return {child.exitCode, child.err};
+}
+
 int reportedExitCode(int code) { return code & 0xFF; }
 
 } // namespace launcher::test

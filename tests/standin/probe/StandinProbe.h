@@ -34,6 +34,14 @@ LaunchResult launch(const std::filesystem::path& program, const std::vector<std:
 // administrator rights (Windows), or as root (Linux).
 bool canLaunchElevated();
 
+// A start whose standard error the test keeps: a program made to crash
+// shows its crash there rather than in the suite's output.
+struct CapturedLaunch {
+    int exitCode = -1000; // -1000: no end in time
+    std::string errors;
+};
+CapturedLaunch launchCapturingErrors(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
 // The exit code the system reports for a process that ended with code.
 int reportedExitCode(int code);
 

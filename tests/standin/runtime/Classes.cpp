@@ -229,12 +229,14 @@ Value secondaryOrThrow(Object* self, const std::vector<Value>& a) {
 // The int form that takes its time, as a program that opens a document
 // would: answers with its first argument after the milliseconds of its
 // second (100 when there is none); "die" as the second argument ends the
-// process at once, as a kill from outside would, with code 9.
+// process at once, as a kill from outside would, with code 9; "crash"
+// ends it through a fault of its own.
 Value slowSecondaryMain(Object*, const std::vector<Value>& a) {
     trace(callLine("secondaryMain", a[0].object));
     const Object* array = a[0].object;
     std::u16string second = array && array->elements.size() > 1 && array->elements[1] ? array->elements[1]->text : u"";
     if (second == u"die") killProcess(9);
+    if (second == u"crash") crashProcess();
     int millis = 100;
     if (!second.empty() && second.size() < 7 && second.find_first_not_of(u"0123456789") == std::u16string::npos) {
         millis = std::stoi(toUtf8(second));

@@ -121,6 +121,11 @@ void setSystemStream(int stream, Object* printStream);
 // Lets a lingering VM end (a forwarded "stop" arrived).
 void releaseLinger();
 void startLinger();
+// A slow end (SlowEnd.cpp): read when the VM is created; once the VM is
+// gone, DestroyJavaVM takes that long to return and the process that long
+// to exit.
+void readSlowEnd();
+void endSlowly();
 // Prints the pending exception as the VM's default handler does and clears it.
 void describePending(Thread& thread, std::string_view traceWord);
 
@@ -152,5 +157,7 @@ std::string loadMarkerLibrary(const std::string& nameUtf8);
 [[noreturn]] void abortProcess();
 // Ends the process at once, as a kill from outside would: no exit handlers.
 [[noreturn]] void killProcess(int code);
+// Ends the process through a fault of its own (Faults.cpp).
+[[noreturn]] void crashProcess();
 
 } // namespace standin
