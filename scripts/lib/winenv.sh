@@ -55,11 +55,6 @@ start_wine_session() {
   # The display has no window manager: a window that Wine leaves to one is
   # waited on for two seconds when it closes (every message box). Wine
   # places the windows itself instead.
-  # A crashed program ends at once instead of waiting for Wine's debugger,
-  # which keeps it alive (and a test's launches waiting on it) meanwhile.
-  if grep -q '^"Debugger"="winedbg' "$WINEPREFIX/system.reg" 2>/dev/null; then
-    "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d none /f >/dev/null 2>&1
-  fi
   if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   fi
