@@ -1,4 +1,5 @@
 #include "base/Environment.h"
+#include "base/TrustedExpansion.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -40,16 +41,22 @@ std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name) {
 bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value) {
     std::string key = toNarrow(name);
     if (!isUsableName(key)) return false;
+    noteLauncherVariable(name, value);
     return setenv(key.c_str(), toNarrow(value).c_str(), 1) == 0;
 }
 
 bool unsetEnvironmentVariable(std::u16string_view name) {
     std::string key = toNarrow(name);
     if (!isUsableName(key)) return false;
+    noteLauncherVariable(name, std::nullopt);
     return unsetenv(key.c_str()) == 0;
 }
 
 void expandEnvironment(std::u16string& text) {
+    if (expansionRestricted()) {
+        text = expandReferences(text, lookupTrustedVariable);
+        return;
+    }
     text = expandReferences(text, lookupAnyCase);
 }
 

@@ -1,7 +1,10 @@
 #include "base/Environment.h"
+#include "base/TrustedExpansion.h"
 #include "base/Wide.win32.h"
 
 #include <windows.h>
+
+#include <cstdlib>
 
 namespace launcher {
 
@@ -31,15 +34,27 @@ std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name) {
 bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value) {
     std::u16string key(name);
     std::u16string text(value);
+    noteLauncherVariable(name, value);
     return SetEnvironmentVariableW(wide(key), wide(text)) != 0;
 }
 
 bool unsetEnvironmentVariable(std::u16string_view name) {
     std::u16string key(name);
+    // The C runtime keeps a copy of the environment, taken at start, that
+    // getenv reads, in this program and in every library that shares its C
+    // runtime: "NAME=" takes the variable out of that copy (and of the
+    // system's block).
+    noteLauncherVariable(name, std::nullopt);
+    std::u16string removal = key + u"=";
+    _wputenv(wide(removal));
     return SetEnvironmentVariableW(wide(key), nullptr) != 0;
 }
 
 void expandEnvironment(std::u16string& text) {
+    if (expansionRestricted()) {
+        text = expandReferences(text, lookupTrustedVariable);
+        return;
+    }
     DWORD size = ExpandEnvironmentStringsW(wide(text), nullptr, 0);
     if (size == 0) return;
     std::u16string buffer;

@@ -1,5 +1,8 @@
 #include "base/Trace.h"
+#include "base/ConsoleVariant.h"
 #include "base/Environment.h"
+#include "base/ModulePath.h"
+#include "base/Platform.h"
 
 #include <chrono>
 
@@ -32,10 +35,22 @@ void appendHex(std::u16string& out, char16_t c) {
 
 } // namespace
 
-SinkChoice chooseSink(const std::optional<std::u16string>& value) {
+SinkChoice chooseSink(const std::optional<std::u16string>& value, const SinkRules& rules) {
     if (!value || value->empty()) return {};
-    if (*value == u"1" || *value == u"stderr") return {SinkKind::StandardError, {}};
-    return {SinkKind::File, expandEnvironmentCopy(*value)};
+    const bool standardError = *value == u"1" || *value == u"stderr";
+    if (!rules.elevated) {
+        if (standardError) return {SinkKind::StandardError, {}, {}};
+        return {SinkKind::File, expandEnvironmentCopy(*value), {}};
+    }
+    if (standardError && rules.standardErrorIsOwn) return {SinkKind::StandardError, {}, {}};
+    SinkChoice refused;
+    refused.refusal = standardError
+                          ? u"the launch trace is not written: the process runs elevated, and only the console "
+                            u"variant traces to standard error then"
+                          : u"the launch trace is not written to " + *value +
+                                u": the process runs elevated, and would create or append to a file the user names; "
+                                u"set QX_LAUNCHER_TRACE=stderr for the console variant instead";
+    return refused;
 }
 
 std::string formatLine(uint64_t milliseconds, uint32_t processId, std::u16string_view text) {
@@ -57,10 +72,15 @@ std::string formatLine(uint64_t milliseconds, uint32_t processId, std::u16string
     return toUtf8(out);
 }
 
-void enableFromEnvironment() noexcept {
+void enableFromEnvironment(const SinkRules& rules) noexcept {
     if (detail::enabled) return;
     try {
-        SinkChoice choice = chooseSink(getEnvironmentVariable(kVariable));
+        SinkChoice choice = chooseSink(getEnvironmentVariable(kVariable), rules);
+        if (!choice.refusal.empty()) {
+            std::u16string module;
+            readModulePath(module);
+            writeStandardError(messageLine(programNameOf(module), choice.refusal) + (kWindows ? u"\r\n" : u"\n"));
+        }
         if (choice.kind == SinkKind::None || !openSink(choice)) return;
         startOffset = millisecondsSinceProcessStart();
         startReading = Clock::now();

@@ -21,9 +21,19 @@ extern bool enabled;
 
 inline bool on() noexcept { return detail::enabled; }
 
-// Reads the variable and opens its sink; call once, before other threads
+// What the process may trace to. An elevated process must not create or
+// append to a file that the variable names: the variable is the unelevated
+// user's to set, and the process may write where the user may not.
+struct SinkRules {
+    bool elevated = false;
+    // Standard error is the process's own: the console variant, Linux.
+    bool standardErrorIsOwn = true;
+};
+
+// Reads the variable and opens its sink, or says on standard error why a
+// trace that was asked for is not written; call once, before other threads
 // start.
-void enableFromEnvironment() noexcept;
+void enableFromEnvironment(const SinkRules& rules = {}) noexcept;
 // Closes the sink and turns tracing off (for tests).
 void disable() noexcept;
 
@@ -37,11 +47,13 @@ enum class SinkKind { None, StandardError, File };
 struct SinkChoice {
     SinkKind kind = SinkKind::None;
     std::u16string path; // for a file, with %NAME% references expanded
+    std::u16string refusal; // why a trace that was asked for goes nowhere
 };
 // "1" and "stderr" mean standard error; an empty or unset value means no
 // trace; anything else names a file to append to, after its %NAME%
-// references are expanded as in the redirection file names.
-SinkChoice chooseSink(const std::optional<std::u16string>& value);
+// references are expanded as in the redirection file names. An elevated
+// process traces only to a standard error of its own, and refuses the rest.
+SinkChoice chooseSink(const std::optional<std::u16string>& value, const SinkRules& rules = {});
 
 // One trace line as written: the offset in milliseconds, right-aligned, the
 // process id, and the text with control characters made visible so that a

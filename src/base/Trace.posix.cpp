@@ -53,7 +53,9 @@ bool openSink(const SinkChoice& choice) noexcept {
     }
     try {
         std::string path = toNarrow(choice.path);
-        int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        // Never through a link that someone put in the trace file's place,
+        // and readable by its owner only: a trace names the user's files.
+        int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) return false;
         fileSink.reset(fd);
         sinkDescriptor = fd;

@@ -12,8 +12,16 @@ UserSourcePolicy userSourcePolicy(const ElevationFacts& facts) {
     policy.searchUserRuntimes = false;
     policy.useStartupCache = false;
     policy.rememberChoice = false;
+    policy.runtimeOptionVariables = false;
+    policy.userVariables = false;
+    policy.traceToFile = false;
     policy.reason = facts.known ? u"the process runs elevated, as administrator"
                                 : u"the process's elevation cannot be read";
+    return policy;
+}
+
+const UserSourcePolicy& processUserSourcePolicy() {
+    static const UserSourcePolicy policy = userSourcePolicy(readElevationFacts());
     return policy;
 }
 

@@ -57,6 +57,17 @@ bool slotFree(std::span<uint8_t> block, HANDLE taken, HANDLE primary) {
     return awaitTaken(taken, primary, kPrimaryReadyMillis) == Copy::Taken;
 }
 
+// The hand-over event could not be used. One that exists but refuses this
+// launch the access it needs was made by someone else: like one that is
+// not trusted, it leaves this start on its own rather than failing it.
+HandOver eventRefused() {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) return HandOver::Untrusted; // the trust check said why
+    if (error != ERROR_ACCESS_DENIED) return HandOver::Failed;
+    if (trace::on()) trace::line(u"single instance: the hand-over event refuses this start access");
+    return HandOver::Untrusted;
+}
+
 void sayPrimary(std::u16string_view what, DWORD primary) {
     if (trace::on()) trace::say({u"single instance: process ", toDecimal(static_cast<long long>(primary)), what});
 }
@@ -66,7 +77,7 @@ void sayPrimary(std::u16string_view what, DWORD primary) {
 HandOver handOver(SingleInstanceGuard::State& state, const TextList& arguments) {
     if (!fitsForwardBlock(arguments)) return HandOver::Failed;
     state.taken = sharedObject(createSharedEvent(forwardTakenName(state.base), false), u"hand-over event");
-    if (!state.taken) return GetLastError() == ERROR_ALREADY_EXISTS ? HandOver::Untrusted : HandOver::Failed;
+    if (!state.taken) return eventRefused();
     std::span<uint8_t> block = state.block();
     state.primaryId = readBlockWord(block, kPrimaryProcessOffset);
     state.message = readBlockWord(block, kMessageIdOffset);

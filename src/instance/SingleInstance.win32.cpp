@@ -6,6 +6,7 @@
 #include "base/Wide.win32.h"
 #include "instance/InstanceNames.h"
 #include "instance/InstanceState.win32.h"
+#include "instance/ObjectLabel.win32.h"
 #include "instance/ObjectSecurity.win32.h"
 
 #include <memory>
@@ -134,16 +135,33 @@ Settled settle(const std::shared_ptr<SingleInstanceGuard::State>& state, const T
     }
 }
 
+// Every named object is made with an integrity label at this process's
+// level: without one, an elevated start's objects read as medium, below
+// the next elevated start, which would then not hand over; and the label
+// keeps programs of lower integrity from opening them at all, so none can
+// hold the lock. The level does not change while the process runs.
+SECURITY_ATTRIBUTES* ownLevelLabel() {
+    static ObjectLabel label = [] {
+        ObjectLabel made(processIntegrity());
+        if (!made && trace::on()) trace::line(u"single instance: the shared objects get no integrity label");
+        return made;
+    }();
+    return label.attributes();
+}
+
 } // namespace
 
 HANDLE createSharedBlock(const std::u16string& base) {
-    return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize, wide(base));
+    return CreateFileMappingW(INVALID_HANDLE_VALUE, ownLevelLabel(), PAGE_READWRITE, 0, kForwardBlockSize,
+                              wide(base));
 }
 
-HANDLE createHandOverLock(const std::u16string& base) { return CreateMutexW(nullptr, FALSE, wide(forwardLockName(base))); }
+HANDLE createHandOverLock(const std::u16string& base) {
+    return CreateMutexW(ownLevelLabel(), FALSE, wide(forwardLockName(base)));
+}
 
 HANDLE createSharedEvent(const std::u16string& name, bool manualReset) {
-    return CreateEventW(nullptr, manualReset, FALSE, wide(name));
+    return CreateEventW(ownLevelLabel(), manualReset, FALSE, wide(name));
 }
 
 bool trustedObject(HANDLE object, std::u16string_view what) {

@@ -3,7 +3,6 @@
 #include "base/Text.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -39,11 +38,10 @@ struct SpawnSettings {
 bool startOwnExecutable(std::u16string_view encodedRequest, int* exitCode) {
     // This process's environment with the request in it, and no other
     // request that may have been there.
-    const std::string name = toNarrow(kAssemblyVariable) + "=";
-    std::string variable = name + toUtf8(encodedRequest);
+    std::string variable = toNarrow(kAssemblyVariable) + "=" + toUtf8(encodedRequest);
     std::vector<char*> environment;
     for (char** entry = environ; *entry; ++entry) {
-        if (std::strncmp(*entry, name.c_str(), name.size()) != 0) environment.push_back(*entry);
+        if (keptForAssembly(fromNarrow(*entry))) environment.push_back(*entry);
     }
     environment.push_back(variable.data());
     environment.push_back(nullptr);

@@ -12,21 +12,21 @@ namespace launcher::assembly {
 namespace {
 
 // This process's environment block with the request in it, and no other
-// request that may have been there.
+// request or runtime option variable that may have been there.
 std::u16string environmentWith(std::u16string_view encodedRequest) {
-    const std::u16string name = std::u16string(kAssemblyVariable) + u"=";
     std::u16string block;
     if (wchar_t* strings = GetEnvironmentStringsW()) {
         for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
             const std::u16string text = fromWide(entry);
-            if (!startsWith(text, name)) {
+            if (keptForAssembly(text)) {
                 block += text;
                 block.push_back(u'\0');
             }
         }
         FreeEnvironmentStringsW(strings);
     }
-    block += name;
+    block += kAssemblyVariable;
+    block.push_back(u'=');
     block += encodedRequest;
     block.push_back(u'\0');
     block.push_back(u'\0');

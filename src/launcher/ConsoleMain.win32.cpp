@@ -18,8 +18,11 @@ int wmain() {
     launcher::restrictLibrarySearch();
     launcher::useConsoleVariant();
     launcher::useSystemDefaultLocale();
-    // A background step of the start-up cache, started by an earlier start.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
+    // A background step of the start-up cache, started by an earlier start;
+    // refused by an elevated process, whose environment the user can write.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
+        return *code;
+    }
     int exitCode;
     {
         launcher::Launcher app;

@@ -18,6 +18,7 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
+#include "launcher/UserEnvironment.h"
 #include "launcher/VmThread.h"
 #include "jvm/RedirectionCheck.h"
 #include "jvm/SecondaryMain.h"
@@ -51,7 +52,7 @@ Launcher* Launcher::current() { return currentLauncher; }
 void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }
 
 bool Launcher::init() {
-    trace::enableFromEnvironment();
+    trace::enableFromEnvironment({!processUserSourcePolicy().traceToFile, messagesGoToStandardError()});
     readCommandLine();
     if (!readSettings()) return stopped(u"the configuration cannot be used (message shown)");
     if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");
@@ -446,12 +447,15 @@ bool Launcher::readSettings() {
     std::u16string module;
     getModulePath(module);
     traceStart(module, iniPath);
-    userSources_ = userSourcePolicy(readElevationFacts());
+    userSources_ = processUserSourcePolicy();
     if (!userSources_.reason.empty() && trace::on()) {
         trace::say({u"user sources: ", userSources_.reason,
                     u": the per-user INI, JAVA_HOME, the user's registry keys and runtime folders and the startup "
                     u"cache are left out, and a runtime picked in the dialog is not remembered"});
     }
+    // Before anything can load a library of the runtime (the native splash
+    // loads its splash library before the runtime itself).
+    leaveOutUserEnvironment(userSources_);
     if (!readLaunchSettings(iniPath, module, messageOwner_, settings_, userSources_.readUserIni)) return false;
     settings_.runtime.includeUserSources = userSources_.searchUserRuntimes;
     return true;

@@ -6,8 +6,11 @@
 
 int main() {
     launcher::useSystemDefaultLocale();
-    // A background step of the start-up cache, started by an earlier start.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
+    // A background step of the start-up cache, started by an earlier start;
+    // refused by an elevated process, whose environment the user can write.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
+        return *code;
+    }
     launcher::Launcher app;
     launcher::Launcher::setCurrent(&app);
     int exitCode = app.init() ? app.run() : -1;

@@ -12,8 +12,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();
     launcher::useSystemDefaultLocale();
-    // A background step of the start-up cache, started by an earlier start.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
+    // A background step of the start-up cache, started by an earlier start;
+    // refused by an elevated process, whose environment the user can write.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
+        return *code;
+    }
     int exitCode;
     {
         launcher::Launcher app;

@@ -1,6 +1,7 @@
 #include "vmopts/AheadOfTimeCache.h"
 
 #include "base/PathText.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <array>
@@ -61,17 +62,63 @@ std::optional<std::u16string> readField(std::u16string_view text, size_t& at) {
 
 constexpr std::u16string_view kRequestTag = u"aot1;";
 
-constexpr std::u16string_view kRelevantPrefixes[] = {
-    u"-XX:",         u"-Xmx",          u"--enable-preview", u"--add-modules", u"--add-opens",
-    u"--add-exports", u"--add-reads",  u"--limit-modules",  u"--module-path", u"--upgrade-module-path",
-    u"--patch-module"};
-constexpr std::u16string_view kOptionsWithEffects[] = {
-    u"-XX:StartFlightRecording", u"-XX:FlightRecorderOptions", u"-XX:OnError", u"-XX:OnOutOfMemoryError",
-    u"-XX:LogFile",              u"-XX:+LogVMOutput",          u"-XX:AOT"};
+// The runtime's options that decide the layout of what the cache holds,
+// named exactly: the collector, the heap's size, the object headers and
+// alignment. Any other "-XX:" option may act on its own (read another
+// options file, write a file, run a command) and stays out.
+constexpr std::u16string_view kLayoutFlags[] = {
+    u"UseSerialGC",       u"UseParallelGC",        u"UseG1GC",
+    u"UseZGC",            u"ZGenerational",        u"UseShenandoahGC",
+    u"UseEpsilonGC",      u"UnlockExperimentalVMOptions", u"MaxHeapSize",
+    u"UseCompressedOops", u"UseCompressedClassPointers",  u"UseCompactObjectHeaders",
+    u"ObjectAlignmentInBytes"};
+// The module options, in their "name=value" form, the only one the runtime
+// takes through the invocation interface.
+constexpr std::u16string_view kModuleOptions[] = {u"--add-modules",   u"--add-opens",   u"--add-exports",
+                                                  u"--add-reads",     u"--limit-modules", u"--module-path",
+                                                  u"--upgrade-module-path", u"--patch-module"};
 
-bool startsWithAny(std::u16string_view option, const auto& prefixes) {
-    return std::any_of(std::begin(prefixes), std::end(prefixes),
-                       [&](std::u16string_view prefix) { return startsWith(option, prefix); });
+bool isLayoutFlag(std::u16string_view option) {
+    if (!startsWith(option, u"-XX:")) return false;
+    std::u16string_view name = option.substr(4);
+    if (!name.empty() && (name[0] == u'+' || name[0] == u'-')) {
+        name.remove_prefix(1);
+    } else {
+        const size_t equals = name.find(u'=');
+        if (equals == std::u16string_view::npos) return false;
+        name = name.substr(0, equals);
+    }
+    return std::find(std::begin(kLayoutFlags), std::end(kLayoutFlags), name) != std::end(kLayoutFlags);
+}
+
+// "-Xmx" with a size: digits and at most one unit letter.
+bool isHeapSize(std::u16string_view option) {
+    if (!startsWith(option, u"-Xmx")) return false;
+    std::u16string_view size = option.substr(4);
+    if (!size.empty() && std::u16string_view(u"kKmMgGtT").find(size.back()) != std::u16string_view::npos) {
+        size.remove_suffix(1);
+    }
+    return !size.empty() && std::all_of(size.begin(), size.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+// True when stem is folder, a separator, then folders of its own (none
+// that is "." or "..", nor on Windows a stream name) and a stem of the
+// executable's files.
+bool stemLiesIn(std::u16string_view stem, std::u16string_view folder, std::u16string_view executableName) {
+    if (folder.empty() || stem.size() <= folder.size() + 1 || stem[folder.size()] != kPathSeparator) return false;
+    const std::u16string_view head = stem.substr(0, folder.size());
+    if (kWindows ? !equalsIgnoreCase(head, folder) : head != folder) return false;
+    std::u16string_view rest = stem.substr(folder.size() + 1);
+    const std::u16string_view separators = kWindows ? u"\\/" : u"/";
+    for (;;) {
+        const size_t cut = rest.find_first_of(separators);
+        const std::u16string_view part = rest.substr(0, cut);
+        if (part.empty() || part == u"." || part == u".." || (kWindows && part.find(u':') != std::u16string_view::npos)) {
+            return false;
+        }
+        if (cut == std::u16string_view::npos) return stemLength(part, executableName) == part.size();
+        rest.remove_prefix(cut + 1);
+    }
 }
 
 } // namespace
@@ -167,7 +214,10 @@ std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text) {
     AssemblyRequest request;
     while (at < text.size()) {
         std::optional<std::u16string> option = readField(text, at);
-        if (!option) return std::nullopt;
+        // The same options a start hands on, and no other: the variable
+        // may have been written by anyone who can set this process's
+        // environment.
+        if (!option || !isAssemblyOption(*option)) return std::nullopt;
         request.options.push_back(std::move(*option));
     }
     if (fields[0] == u"assemble") request.step = AssemblyRequest::Assemble;
@@ -186,12 +236,36 @@ std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text) {
     return request;
 }
 
+bool isAssemblyOption(std::u16string_view option) {
+    if (option == u"--enable-preview" || isHeapSize(option) || isLayoutFlag(option)) return true;
+    return std::any_of(std::begin(kModuleOptions), std::end(kModuleOptions), [&](std::u16string_view name) {
+        return option.size() > name.size() + 1 && startsWith(option, name) && option[name.size()] == u'=';
+    });
+}
+
 TextList assemblyRelevantOptions(const TextList& applicationOptions) {
     TextList relevant;
     for (const std::u16string& option : applicationOptions) {
-        if (startsWithAny(option, kRelevantPrefixes) && !startsWithAny(option, kOptionsWithEffects)) relevant.push_back(option);
+        if (isAssemblyOption(option)) relevant.push_back(option);
     }
     return relevant;
+}
+
+bool assemblyFilesInCache(const AssemblyRequest& request, const TextList& cacheFolders, std::u16string_view executableName) {
+    constexpr std::u16string_view kCacheEnd = u".aot";
+    const std::u16string& cache = request.files.cache;
+    if (!endsWith(cache, kCacheEnd)) return false;
+    const std::u16string stem = cache.substr(0, cache.size() - kCacheEnd.size());
+    if (request.files != aotFilesOf(stem)) return false;
+    // The supervisor names the assembler's file after itself.
+    if (request.step == AssemblyRequest::Supervise) {
+        if (!request.temporary.empty()) return false;
+    } else if (!startsWith(request.temporary, cache + u".") ||
+               !temporaryWriter(std::u16string_view(request.temporary).substr(cache.size() + 1))) {
+        return false;
+    }
+    return std::any_of(cacheFolders.begin(), cacheFolders.end(),
+                       [&](const std::u16string& folder) { return stemLiesIn(stem, folder, executableName); });
 }
 
 TextList aotAssemblyOptions(const AssemblyRequest& request) {

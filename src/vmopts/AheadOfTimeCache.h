@@ -102,15 +102,27 @@ struct AssemblyRequest {
     bool operator==(const AssemblyRequest&) const = default;
 };
 std::u16string encodeAssemblyRequest(const AssemblyRequest& request);
-// Nothing for text that no start of this launcher wrote.
+// Nothing for text that no start of this launcher wrote, and for a request
+// with an option that assemblyRelevantOptions would not have handed on.
 std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text);
+
+// True when the request's files are those of one stem of this executable's
+// files (see startupCacheStem) in one of the cache folders or a folder below
+// it, and an assembler's temporary file is named after the cache and a
+// process id. The cache folders are the forms of the per-user cache folder
+// that the assembling process finds for itself (on Windows also its short
+// form, which the runtime may have been given). The runtime library and the
+// class path cannot be checked so: they lie wherever the application's do.
+bool assemblyFilesInCache(const AssemblyRequest& request, const TextList& cacheFolders, std::u16string_view executableName);
 
 // The application's own options that the assembly needs as well: the
 // runtime assembles a configuration only with the options that decide the
 // layout of what it holds (collector, heap size, object headers, modules,
-// preview features). Options with effects of their own (agents, logs,
-// flight recordings, commands run on errors) stay out.
+// preview features). The list names each option that goes along; every
+// other (agents, logs, flight recordings, commands run on errors, options
+// files) stays out.
 TextList assemblyRelevantOptions(const TextList& applicationOptions);
+bool isAssemblyOption(std::u16string_view option);
 
 // The runtime options that assemble the cache (the Assemble step).
 TextList aotAssemblyOptions(const AssemblyRequest& request);

@@ -35,5 +35,8 @@ bool survivesNarrowing(std::u16string_view text);
 // whose characters the ANSI code page lacks, where the file system has one;
 // otherwise the path unchanged.
 std::u16string narrowSafePath(std::u16string_view path);
+// The 8.3 form of an existing path, every part of it shortened where the
+// volume keeps short names (Windows); otherwise the path as it is.
+std::u16string shortFormOf(std::u16string_view path);
 
 } // namespace launcher

@@ -41,6 +41,10 @@ std::optional<std::u16string> shortPathName(std::u16string_view path) {
 
 } // namespace
 
+std::u16string shortFormOf(std::u16string_view path) {
+    return shortPathName(path).value_or(std::u16string(path));
+}
+
 // A character the ANSI code page lacks would reach the runtime as "?" and
 // name no file. The 8.3 form consists of characters the file system chose to
 // be representable; where the volume keeps no short names, or the short

@@ -48,14 +48,6 @@ std::u16string safeFolderName(std::u16string_view setting) {
     return name;
 }
 
-// The executable's file name without its extension.
-std::u16string executableNameOf(std::u16string_view executablePath) {
-    std::u16string name(fileNameOf(executablePath));
-    const size_t dot = name.rfind(u'.');
-    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
-    return name;
-}
-
 std::u16string cacheFolderOf(const CacheRequest& request, std::u16string_view base) {
     std::u16string folder(base);
     for (std::u16string_view setting : {std::u16string_view(request.productName), std::u16string_view(request.productCode)}) {
@@ -157,6 +149,13 @@ bool decideAotCache(const CacheRequest& request, const std::optional<CacheFiles:
 }
 
 } // namespace
+
+std::u16string executableNameOf(std::u16string_view executablePath) {
+    std::u16string name(fileNameOf(executablePath));
+    const size_t dot = name.rfind(u'.');
+    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+    return name;
+}
 
 CachePlan planStartupCache(const CacheFacts& facts) {
     if (facts.featureRelease < kFirstRecordingRelease) return CachePlan::Off;

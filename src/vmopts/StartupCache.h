@@ -50,6 +50,10 @@ TextList cacheQuietOptions(int32_t featureRelease);
 // data sharing: the application's choice wins over the cache.
 bool managesClassSharing(const TextList& options);
 
+// The executable's file name without its extension: every cache file of
+// the executable starts with it.
+std::u16string executableNameOf(std::u16string_view executablePath);
+
 // The archive's file name: the executable's name without its extension,
 // then a short hash of the runtime library's path, its size and time (a
 // runtime replaced in its folder is another runtime) and the class path,

@@ -24,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const TextList options = aotAssemblyOptions(*request);
         FUZZ_CHECK(options.back() == u"-XX:AOTCache=" + request->temporary);
     }
+    // Only the options a start hands on to the assembly.
+    for (const std::u16string& option : request->options) FUZZ_CHECK(isAssemblyOption(option));
     // What was read, written again, reads back the same.
     FUZZ_CHECK(decodeAssemblyRequest(encodeAssemblyRequest(*request)) == request);
     return 0;

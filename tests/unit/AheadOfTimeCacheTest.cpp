@@ -95,10 +95,23 @@ TEST(AheadOfTimeCache, AssemblyTakesTheOptionsThatShapeTheCache) {
                                u"-Dapp.mode=full", u"-javaagent:agent.jar", u"-agentlib:jdwp=transport=dt_socket",
                                u"-Xlog:gc:file=gc.log", u"-XX:StartFlightRecording=filename=app.jfr",
                                u"-XX:OnOutOfMemoryError=kill -9 %p", u"-XX:+LogVMOutput", u"-XX:LogFile=vm.log",
-                               u"-Xss2m", u"-verbose:class"};
+                               u"-Xss2m", u"-verbose:class", u"-XX:Flags=.hotspotrc", u"-XX:VMOptionsFile=more.txt",
+                               u"-XX:ErrorFile=C:\\Windows\\x.log", u"-XX:+UseZGCx", u"-XX:UseZGC", u"-Xmx", u"-Xmx4q",
+                               u"--add-modules", u"--add-modules=", u"--enable-previews", u"-XX:MaxHeapSize=2g",
+                               u"--module-path=mods", u"-XX:-UseCompressedOops"};
     EXPECT_EQ(assemblyRelevantOptions(application),
               (TextList{u"-Xmx40g", u"-XX:+UseCompactObjectHeaders", u"-XX:+UseZGC", u"--enable-preview",
-                        u"--add-opens=java.base/java.lang=ALL-UNNAMED"}));
+                        u"--add-opens=java.base/java.lang=ALL-UNNAMED", u"-XX:MaxHeapSize=2g", u"--module-path=mods",
+                        u"-XX:-UseCompressedOops"}));
+    // A request carries only what a start would have handed on.
+    AssemblyRequest request;
+    request.jvmPath = u"/jdk/lib/server/libjvm.so";
+    request.files = aotFilesOf(u"/cache/app-1");
+    for (const std::u16string& option : application) {
+        request.options = {option};
+        const bool handedOn = assemblyRelevantOptions({option}) == TextList{option};
+        EXPECT_EQ(decodeAssemblyRequest(encodeAssemblyRequest(request)).has_value(), handedOn) << toUtf8(option);
+    }
     EXPECT_EQ(assemblyRelevantOptions({}), TextList{});
 }
 
@@ -149,7 +162,7 @@ TEST(AheadOfTimeCache, RequestTravelsWholeAndNothingElseIsTakenForOne) {
     request.classPath = u"/a b/x.jar:/c\n:/d;e.jar:\u00e9\u4e2d.jar";
     request.files = aotFilesOf(u"/cache/9:app-1");
     EXPECT_EQ(decodeAssemblyRequest(encodeAssemblyRequest(request)), request);
-    request.options = {u"-XX:+UseZGC", u"", u"--add-opens=a/b=ALL-UNNAMED", u"12:34"};
+    request.options = {u"-XX:+UseZGC", u"--module-path=12:34", u"--add-opens=a/b=ALL-UNNAMED"};
     EXPECT_EQ(decodeAssemblyRequest(encodeAssemblyRequest(request)), request);
     request.step = AssemblyRequest::Assemble;
     request.temporary = u"/cache/app-1.aot.12.tmp";

@@ -1,6 +1,8 @@
 // The decisions about where launches meet and whose objects they trust.
 
+#include "base/Text.h"
 #include "instance/InstanceNames.h"
+#include "instance/IntegrityLabel.h"
 #include "instance/ObjectTrust.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +26,13 @@ TEST(AcceptExistingObject, OwnerAndLabelAgainstOurLevel) {
         // A sandboxed program of the same user got there first.
         {ObjectOwner::CurrentUser, kIntegrityLow, kIntegrityMedium, false},
         {ObjectOwner::CurrentUser, kIntegrityUntrusted, kIntegrityMedium, false},
-        // An elevated start does not hand over to an ordinary one.
+        // An elevated start does not hand over to an ordinary one...
         {ObjectOwner::CurrentUser, std::nullopt, kIntegrityHigh, false},
+        {ObjectOwner::CurrentUser, kIntegrityMedium, kIntegrityHigh, false},
+        {ObjectOwner::CurrentUser, kIntegrityMedium + 0x100, kIntegrityHigh, false},
+        // ...but two elevated starts meet, once their objects say High.
         {ObjectOwner::CurrentUser, kIntegrityHigh, kIntegrityHigh, true},
+        {ObjectOwner::CurrentUser, kIntegritySystem, kIntegrityHigh, true},
         {ObjectOwner::CurrentUser, kIntegrityLow, kIntegrityLow, true},
         // Someone else's objects, whatever their level.
         {ObjectOwner::Other, std::nullopt, kIntegrityMedium, false},
@@ -39,6 +45,19 @@ TEST(AcceptExistingObject, OwnerAndLabelAgainstOurLevel) {
         EXPECT_EQ(acceptExistingObject({c.owner, c.label}, c.own), c.accepted)
             << "owner " << static_cast<int>(c.owner) << " label " << c.label.value_or(0xFFFF) << " own " << c.own;
     }
+}
+
+TEST(IntegrityLabelSddl, LabelsAtTheLevelAndForbidsEveryAccessFromBelow) {
+    const std::pair<uint32_t, const char*> cases[] = {
+        {kIntegrityLow, "S:(ML;;NWNRNX;;;LW)"},
+        {kIntegrityMedium, "S:(ML;;NWNRNX;;;ME)"},
+        {kIntegrityHigh, "S:(ML;;NWNRNX;;;HI)"},
+        {kIntegritySystem, "S:(ML;;NWNRNX;;;SI)"},
+        // Levels without a short name (medium plus, untrusted) as label SIDs.
+        {kIntegrityMedium + 0x100, "S:(ML;;NWNRNX;;;S-1-16-8448)"},
+        {kIntegrityUntrusted, "S:(ML;;NWNRNX;;;S-1-16-0)"},
+    };
+    for (const auto& [level, sddl] : cases) EXPECT_EQ(integrityLabelSddl(level), fromUtf8(sddl)) << level;
 }
 
 struct PlaceCase {

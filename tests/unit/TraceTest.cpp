@@ -38,6 +38,33 @@ TEST(TraceSink, ValueChoosesWhereTheTraceGoes) {
     }
 }
 
+// An elevated process traces only to a standard error of its own, and
+// never expands or opens the file the user's variable names.
+TEST(TraceSink, AnElevatedProcessRefusesATraceFile) {
+    struct Case {
+        const char* label;
+        std::u16string value;
+        bool standardErrorIsOwn;
+        trace::SinkKind kind;
+    } cases[] = {
+        {"stderr of the console variant", u"stderr", true, trace::SinkKind::StandardError},
+        {"1 of the console variant", u"1", true, trace::SinkKind::StandardError},
+        {"stderr of the windowed variant", u"stderr", false, trace::SinkKind::None},
+        {"a file", u"C:\\Windows\\System32\\x.dll", true, trace::SinkKind::None},
+        {"a file, windowed", u"trace.log", false, trace::SinkKind::None},
+        {"a reference", u"%QX_TRACE_TEST_FOLDER%/t.log", true, trace::SinkKind::None},
+    };
+    for (const Case& c : cases) {
+        const trace::SinkChoice choice = trace::chooseSink(c.value, {true, c.standardErrorIsOwn});
+        EXPECT_EQ(choice.kind, c.kind) << c.label;
+        EXPECT_EQ(choice.path, u"") << c.label;
+        // A refused trace says why.
+        EXPECT_EQ(choice.refusal.empty(), c.kind != trace::SinkKind::None) << c.label;
+    }
+    EXPECT_EQ(trace::chooseSink(std::nullopt, {true, true}).refusal, u"");
+    EXPECT_EQ(trace::chooseSink(u"t.log", {false, false}).kind, trace::SinkKind::File);
+}
+
 TEST(TraceLine, OffsetProcessAndTextOnOneLine) {
     EXPECT_EQ(trace::formatLine(12, 4242, u"INI file: a.ini"), "    12 ms [4242] INI file: a.ini\n");
     EXPECT_EQ(trace::formatLine(1234567, 1, u"x"), "1234567 ms [1] x\n");

@@ -28,6 +28,9 @@ TEST(UserSourcePolicyTest, OnlyTheElevatedHalfOfASplitTokenLeavesTheUsersSources
         EXPECT_EQ(policy.searchUserRuntimes, c.trusted) << c.name;
         EXPECT_EQ(policy.useStartupCache, c.trusted) << c.name;
         EXPECT_EQ(policy.rememberChoice, c.trusted) << c.name;
+        EXPECT_EQ(policy.runtimeOptionVariables, c.trusted) << c.name;
+        EXPECT_EQ(policy.userVariables, c.trusted) << c.name;
+        EXPECT_EQ(policy.traceToFile, c.trusted) << c.name;
         // The trace says why whenever something is left out.
         EXPECT_EQ(policy.reason.empty(), c.trusted) << c.name;
     }

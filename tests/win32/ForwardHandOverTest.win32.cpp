@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <atomic>
 #include <span>
 #include <thread>
@@ -23,11 +25,12 @@ namespace {
 
 class StalledPrimary {
 public:
-    explicit StalledPrimary(const std::u16string& modulePath) : base_(instanceBaseName(modulePath)) {
+    explicit StalledPrimary(const std::u16string& modulePath, SECURITY_ATTRIBUTES* takenSecurity = nullptr)
+        : base_(instanceBaseName(modulePath)) {
         mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kForwardBlockSize,
                                           wide(base_)));
         view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0));
-        taken_.reset(CreateEventW(nullptr, FALSE, FALSE, wide(forwardTakenName(base_))));
+        taken_.reset(CreateEventW(takenSecurity, FALSE, FALSE, wide(forwardTakenName(base_))));
         message_ = RegisterWindowMessageW(wide(base_));
     }
     bool ready() const { return view_ && taken_ && message_ != 0; }
@@ -160,6 +163,71 @@ TEST(ForwardHandOver, OwnObjectsAreTrusted) {
     RecordProperty("own", static_cast<int>(processIntegrity()));
     EXPECT_NE(security->owner, ObjectOwner::Other);
     EXPECT_TRUE(acceptExistingObject(*security, processIntegrity()));
+}
+
+// A descriptor from its text, for objects that refuse or admit whom a
+// test chooses.
+class TestDescriptor {
+public:
+    explicit TestDescriptor(const wchar_t* sddl) {
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_, nullptr);
+        attributes_ = {sizeof(attributes_), descriptor_, FALSE};
+    }
+    ~TestDescriptor() { LocalFree(descriptor_); }
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
+// Someone else made the hand-over lock or event first, with an access list
+// that lets no one in, and holds the lock; a primary serves. The launch
+// cannot open them and runs on its own at once, instead of failing or
+// waiting.
+TEST(ForwardHandOver, ObjectThatRefusesAccessRunsTheStartOnItsOwn) {
+    for (const bool lockRefuses : {true, false}) {
+        const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) +
+                                      (lockRefuses ? u"\\lock.exe" : u"\\event.exe");
+        TestDescriptor nobody(L"D:");
+        StalledPrimary primary(module, lockRefuses ? nullptr : nobody.attributes());
+        ASSERT_TRUE(primary.ready());
+        primary.serveOne(0, 42);
+        UniqueHandle squatted;
+        if (lockRefuses) {
+            squatted.reset(CreateMutexW(nobody.attributes(), TRUE, wide(forwardLockName(instanceBaseName(module)))));
+            ASSERT_TRUE(squatted);
+        }
+        SingleInstanceGuard launch;
+        EXPECT_TRUE(launch.start(module, {u"doc.txt"}, {})) << (lockRefuses ? "lock" : "event");
+        EXPECT_EQ(launch.role(), InstanceRole::Off) << (lockRefuses ? "lock" : "event");
+        EXPECT_EQ(readBlockWord(primary.block(), kSenderThreadOffset), 0u) << "the slot was written";
+    }
+}
+
+// The primary's objects carry its integrity level, so that a later start
+// of the same level (two elevated starts) trusts them; the system (here
+// Wine's) takes the labelled descriptor for every kind of object.
+TEST(ForwardHandOver, ThePrimarysObjectsCarryItsLevelAndAreTrustedAtIt) {
+    const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\p.exe";
+    const std::u16string base = instanceBaseName(module);
+    SingleInstanceGuard first;
+    ASSERT_TRUE(first.start(module, {}, {}));
+    ASSERT_EQ(first.role(), InstanceRole::Primary);
+    const std::pair<const char*, UniqueHandle> objects[] = {
+        {"block", UniqueHandle(OpenFileMappingW(READ_CONTROL, FALSE, wide(base)))},
+        {"hand-over lock", UniqueHandle(OpenMutexW(READ_CONTROL, FALSE, wide(forwardLockName(base))))},
+        {"start event", UniqueHandle(OpenEventW(READ_CONTROL, FALSE, wide(mainStartedEventName(base))))},
+        {"hand-over event", UniqueHandle(OpenEventW(READ_CONTROL, FALSE, wide(forwardTakenName(base))))},
+    };
+    for (const auto& [what, object] : objects) {
+        ASSERT_TRUE(object) << what;
+        std::optional<ObjectSecurity> security = readObjectSecurity(object.get());
+        ASSERT_TRUE(security.has_value()) << what;
+        EXPECT_EQ(security->integrity, std::optional<uint32_t>(processIntegrity())) << what;
+        EXPECT_NE(security->owner, ObjectOwner::Other) << what;
+        EXPECT_TRUE(acceptExistingObject(*security, processIntegrity())) << what;
+    }
 }
 
 } // namespace

@@ -55,6 +55,8 @@ std::string answerBox(HWND box) {
 
 } // namespace
 
+bool canLaunchElevated() { return canStartElevated(); }
+
 LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool elevated) {
     std::wstring commandLine;
     for (const std::string& argument : arguments) commandLine += (commandLine.empty() ? L"" : L" ") + quoted(argument);

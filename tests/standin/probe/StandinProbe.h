@@ -24,8 +24,9 @@ struct LaunchResult {
 };
 
 // A user's start, without administrator rights; elevated: "Run as
-// administrator" (Windows; where the tests cannot start one, exitCode stays
-// -1000).
+// administrator" on Windows, a set-group-id start on Linux (the program is
+// given to another group and marked). Where the tests cannot start one,
+// exitCode stays -1000.
 LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     bool elevated = false);
 
@@ -36,6 +37,10 @@ struct CapturedLaunch {
     std::string errors;
 };
 CapturedLaunch launchCapturingErrors(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+// True where launch can start a program elevated: the tests run with
+// administrator rights (Windows), or as root (Linux).
+bool canLaunchElevated();
 
 // The exit code the system reports for a process that ended with code.
 int reportedExitCode(int code);

@@ -213,6 +213,14 @@ extern "C" __declspec(dllimport) const char* standinSiblingMarker();
     trace(std::string("helper ") + standinSiblingMarker());
 #endif
     for (const std::string& library : libraries) trace("loadLibrary " + library + ": " + loadMarkerLibrary(library));
+    // A real runtime takes options from these variables; a test sees whether
+    // either copy of the environment (the system's, the C runtime's) held one.
+    for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
+        const char* copy = std::getenv(name);
+        const std::string system = environmentText(name);
+        if (!system.empty()) trace(std::string("environment ") + name + "=" + system);
+        if (copy && *copy) trace(std::string("C runtime environment ") + name + "=" + copy);
+    }
 #if defined(STANDIN_CREATE_FAILS)
     std::string code = environmentText("STANDIN_CREATE_RESULT");
     return code.empty() ? -7 : static_cast<jint>(std::stol(code));
