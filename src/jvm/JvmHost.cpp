@@ -71,13 +71,14 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     args.nOptions = static_cast<jint>(vmOptions.size());
     args.options = vmOptions.data();
     args.ignoreUnrecognized = JNI_FALSE;
-    jint result = entries_.createJavaVm(&vm_, reinterpret_cast<void**>(&env_), &args);
+    JavaVM* created = nullptr;
+    jint result = entries_.createJavaVm(&created, reinterpret_cast<void**>(&env_), &args);
     if (result != JNI_OK) {
-        vm_ = nullptr;
         env_ = nullptr;
         if (reportFailure) showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
         return false;
     }
+    vm_.store(created);
     const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();
     if (!files.outputFile.empty()) redirectStream(env_, JavaStream::Out, files.outputFile, files.outputAppend);
     if (!files.errorFile.empty()) redirectStream(env_, JavaStream::Err, files.errorFile, files.errorAppend);
@@ -140,7 +141,7 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& o
     // A thread that ends attached keeps DestroyJavaVM waiting for it for
     // ever, so every way out that does not call main detaches too.
     auto fail = [this] {
-        vm_->DetachCurrentThread();
+        vm()->DetachCurrentThread();
         return false;
     };
     if (trace::on()) {
@@ -174,13 +175,19 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& o
         // That runtime ends the process only through System.exit.
         while (true) std::this_thread::sleep_for(std::chrono::hours(24));
     }
-    return vm_->DetachCurrentThread() == JNI_OK;
+    return vm()->DetachCurrentThread() == JNI_OK;
 }
 
 void JvmHost::destroyVm() {
-    if (!vm_) return;
-    vm_->DestroyJavaVM();
-    vm_ = nullptr;
+    JavaVM* vm = vm_.load();
+    if (!vm) return;
+    // Cleared only afterwards: a windowed program lives on inside this call
+    // after main has returned, and the launches forwarded to it meanwhile
+    // are still served. A worker that read the pointer just before it is
+    // cleared finds the runtime refusing to attach, as one finding null
+    // finds no runtime: either way its launch is told it was not served.
+    vm->DestroyJavaVM();
+    vm_.store(nullptr);
     env_ = nullptr;
 }
 

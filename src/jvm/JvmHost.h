@@ -6,6 +6,7 @@
 #include "base/Platform.h"
 #include "jvm/JniTypes.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -50,10 +51,14 @@ public:
     // From the next createVm on, the runtime's notices about the cache it
     // records are kept from the output (see RuntimeOutput.h).
     void filterCacheNotices() { filterCacheNotices_ = true; }
-    // DestroyJavaVM: waits for the program's non-daemon threads.
+    // DestroyJavaVM: waits for the program's non-daemon threads. The VM
+    // stays readable through vm() while it waits, and reads null once it
+    // has returned.
     void destroyVm();
 
-    JavaVM* vm() const { return vm_; }
+    // Read by the workers that serve forwarded launches, on threads of
+    // their own, while the end of the run clears it.
+    JavaVM* vm() const { return vm_.load(); }
     bool loaded() const { return entries_.createJavaVm != nullptr; }
 
 private:
@@ -61,7 +66,7 @@ private:
     void reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;
-    JavaVM* vm_ = nullptr;
+    std::atomic<JavaVM*> vm_{nullptr};
     JNIEnv* env_ = nullptr;
     bool filterCacheNotices_ = false;
 };

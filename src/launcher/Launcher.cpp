@@ -58,6 +58,10 @@ bool Launcher::init() {
     if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");
     // The arguments went to the running instance: nothing else to prepare.
     if (instance_.role() == InstanceRole::Secondary) return true;
+    return preparePrimary();
+}
+
+bool Launcher::preparePrimary() {
     if (settings_.overrideWorkingDirectory) applyWorkingDirectory();
     return chooseRuntime() || stopped(u"no runtime was found and the user chose none");
 }
@@ -65,20 +69,25 @@ bool Launcher::init() {
 Launcher::~Launcher() {
     stopSplashThread();
     // Waits for the Java program's remaining non-daemon threads: a windowed
-    // application lives on here after main has returned.
+    // application lives on here after main has returned, and the launches
+    // forwarded to it meanwhile are served.
     const bool ran = jvm_.vm() != nullptr;
     jvm_.destroyVm();
-    if (ran) runVmEndWork();
+    // Before the slower end work: from here on a new launch becomes the
+    // primary itself, and one that arrived too late to be served is told
+    // so and settles its role anew instead of taking this exit code.
     instance_.stop();
+    if (ran) runVmEndWork();
     splashClose_.run();
 }
 
 int Launcher::run() {
     if (pairRelaunch_) return runPair();
     if (instance_.role() == InstanceRole::Secondary) {
-        int code = instance_.waitForPrimary().value_or(-1);
-        traceExit(code, u"the running start's answer");
-        return code;
+        if (std::optional<int> code = runSecondary()) return *code;
+        // Not served by the running start, which was ending: this launch
+        // runs the application itself, on the runtime it has just chosen.
+        if (pairRelaunch_) return runPair();
     }
     int code = runNormal();
     instance_.setExitCode(code);
@@ -225,73 +234,6 @@ bool Launcher::buildVmOptions() {
     return true;
 }
 
-TextList Launcher::startupCacheOptions(std::u16string_view classPath, const TextList& parameters) {
-    CacheRequest request;
-    request.productName = settings_.productName;
-    request.productCode = settings_.productCode;
-    getModulePath(request.executablePath);
-    request.jvmPath = jvmPath_;
-    request.featureRelease = runtimeFeatureRelease();
-    request.classPath.assign(classPath);
-    request.applicationOptions = parameters;
-    CacheDecision decision = decideStartupCache(request, platformCacheFiles());
-    if (trace::on()) {
-        if (!decision.reason.empty()) trace::say({u"startup cache: ", decision.reason});
-        if (decision.plan == CachePlan::Off) trace::line(u"startup cache: not used");
-        else if (decision.plan == CachePlan::AotUse) trace::say({u"startup cache: ahead-of-time cache ", decision.archive});
-        else if (decision.plan == CachePlan::AotRecord) trace::say({u"startup cache: recording ", decision.archive});
-        else if (decision.plan == CachePlan::AotAssemble) trace::say({u"startup cache: to be assembled from ", decision.archive});
-        else trace::say({u"startup cache: archive ", decision.archive});
-    }
-    if (decision.plan == CachePlan::AotRecord) jvm_.filterCacheNotices();
-    if (decision.plan == CachePlan::AotRecord || decision.plan == CachePlan::AotAssemble) {
-        cacheClassPath_.assign(classPath);
-        cacheAssemblyOptions_ = assemblyRelevantOptions(parameters);
-        setVmEndWork([](void* self) { static_cast<Launcher*>(self)->finishStartupCache(); }, this);
-    }
-    cacheDecision_ = decision;
-    cacheOptions_ = launcher::startupCacheOptions(decision, request.featureRelease);
-    return cacheOptions_;
-}
-
-bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles) {
-    if (trace::on()) trace::line(u"startup cache: the runtime refused the cache's options; created again without them");
-    std::vector<std::string> options = options_.entries();
-    for (const std::u16string& option : cacheOptions_) {
-        auto at = std::find(options.begin(), options.end(), toNarrow(option));
-        if (at != options.end()) options.erase(at);
-    }
-    // Nothing was recorded, and nothing is to be assembled.
-    setVmEndWork(nullptr, nullptr);
-    cacheOptions_.clear();
-    traceVmOptions(options);
-    return jvm_.createVm(options, redirectFiles, messageOwner_);
-}
-
-void Launcher::finishStartupCache() {
-    CacheFiles& files = platformCacheFiles();
-    const AotFiles aot = aotFilesOf(cacheDecision_.aotStem);
-    if (cacheDecision_.plan == CachePlan::AotRecord && !placeRecordedConfiguration(files, cacheDecision_.recording, aot)) {
-        if (trace::on()) trace::line(u"startup cache: nothing to assemble (no whole configuration, or the cache is already there)");
-        return;
-    }
-    AssemblyRequest request;
-    request.jvmPath = jvmPath_;
-    request.classPath = cacheClassPath_;
-    request.options = cacheAssemblyOptions_;
-    request.files = aot;
-    const bool started = startCacheAssembly(request);
-    if (trace::on()) {
-        trace::line(started ? u"startup cache: assembly started" : u"startup cache: the assembly cannot be started");
-    }
-}
-
-int32_t Launcher::runtimeFeatureRelease() const {
-    if (jvmVersion_.groupCount > 0) return featureRelease(jvmVersion_);
-    ParsedVersion release = parseVersion(releaseVersion(runtimeHomeOfLibrary(jvmPath_)), kVersionFillLow);
-    return release.ok ? featureRelease(release.version) : 0;
-}
-
 int Launcher::vmThreadMain() {
     auto redirectFiles = [this] {
         stampRedirectNames(redirect_);
@@ -390,51 +332,6 @@ void Launcher::traceRuntimeChoice() const {
     if (!trace::on()) return;
     trace::say({u"runtime library: ", jvmPath_});
     if (pairRelaunch_) trace::line(u"the runtime is 32-bit: the paired launcher (\"Pair Product\") starts it");
-}
-
-bool Launcher::getModulePath(std::u16string& path) {
-    if (modulePath_.empty()) {
-        uint32_t error = readModulePath(modulePath_);
-        if (error != 0) {
-            modulePath_.clear();
-            showError(messageOwner_, windowsErrorText(MessageId::ModulePathFailed, error));
-            return false;
-        }
-    }
-    path = modulePath_;
-    return true;
-}
-
-bool Launcher::getIniPath(std::u16string& path) {
-    std::u16string module;
-    if (!getModulePath(module)) return false;
-    std::optional<std::u16string> ini = iniPathForExecutable(module);
-    if (!ini) return false;
-    path = std::move(*ini);
-    return true;
-}
-
-bool Launcher::getPairIniPath(std::u16string& path) const {
-    if (settings_.pairProduct.empty()) return false;
-    std::optional<std::u16string> ini = iniPathForExecutable(settings_.pairProduct);
-    if (!ini) return false;
-    path = std::move(*ini);
-    return true;
-}
-
-std::u16string Launcher::getUserIniPath(bool createFolders) {
-    std::u16string module;
-    if (!getModulePath(module)) return {};
-    return buildUserIniPath(module, settings_.productName, settings_.productCode, createFolders);
-}
-
-std::u16string Launcher::getPairUserIniPath() const {
-    if (settings_.pairProduct.empty()) return {};
-    return buildUserIniPath(settings_.pairProduct, settings_.productName, settings_.productCode, true);
-}
-
-std::u16string Launcher::getEmbeddedSettingsText() const {
-    return readEmbeddedSettingsText(settings_.upgradeCode);
 }
 
 void Launcher::readCommandLine() {

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace launcher {
@@ -77,6 +78,12 @@ public:
     static void setCurrent(Launcher* launcher);
 
 private:
+    // What a primary prepares once its role is settled: the working
+    // directory and the runtime; false when no runtime was found.
+    bool preparePrimary();
+    // A secondary's exit code: the running start's answer; or none when
+    // this launch, not served there, has become the primary itself.
+    std::optional<int> runSecondary();
     int runNormal();
     // Hands the launch to the paired launcher; -1 when it cannot be started.
     int runPair();

@@ -182,5 +182,29 @@ TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
+// main returns while a thread of the program keeps it running: the runtime
+// waits for that thread inside DestroyJavaVM, and launches are served there.
+TEST_F(JavaForwarding, LaunchIsServedAfterMainReturnedWhileAThreadKeepsTheProgramRunning) {
+    fs::path exe = install("app", "forward.Main");
+    const fs::path tracePath = folder.path() / "trace.txt";
+    std::optional<test::EnvironmentOverride> launchTrace;
+    launchTrace.emplace(u"QX_LAUNCHER_TRACE", tracePath.u16string());
+    ForwardedLaunch primary = start(exe, {"thread"});
+    bool returned = false;
+    for (int i = 0; i < 1200 && !returned; ++i) {
+        returned = fs::exists(tracePath) && test::readBytes(tracePath).find("main returned") != std::string::npos;
+        if (!returned) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    launchTrace.reset();
+    ASSERT_TRUE(returned) << (fs::exists(tracePath) ? test::readBytes(tracePath) : "no trace");
+    EXPECT_EQ(run(exe, {"7", "tag7"}), 7);
+    test::ChildResult r;
+    stop(exe, primary, r);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const size_t mainReturned = r.out.find("main returned");
+    ASSERT_NE(mainReturned, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("secondary 7|tag7", mainReturned), std::string::npos) << r.out;
+}
+
 } // namespace
 } // namespace launcher

@@ -224,5 +224,58 @@ TEST_F(SingleInstance, PrimaryKilledWhileLaunchesWaitEndsEveryOne) {
     EXPECT_EQ(countStarting("secondaryMain [99][die]"), 1u);
 }
 
+// main has returned and the program's last thread keeps it running: the
+// runtime waits inside DestroyJavaVM, and launches are still served there.
+TEST_F(SingleInstance, LaunchIsServedWhileTheRuntimeWaitsForTheProgramsLastThread) {
+    fs::path exe = install("app", "standin.SecondaryInt");
+    Launch primary = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    // The thread that called main detaches once main has returned.
+    ASSERT_TRUE(awaitTrace("DetachCurrentThread"));
+    EXPECT_EQ(test::launch(exe, {"5"}).exitCode, 5);
+    EXPECT_EQ(stopPrimary(exe, primary), 0);
+    std::vector<std::string> lines = trace();
+    auto served = std::find(lines.begin(), lines.end(), "secondaryMain [5]");
+    auto destroyed = std::find(lines.begin(), lines.end(), "DestroyJavaVM");
+    EXPECT_LT(served - lines.begin(), destroyed - lines.begin()) << test::readBytes(tracePath);
+}
+
+// A launch that arrives while the primary is ending, its runtime already
+// gone: that primary cannot serve it and says so, lets go of the name, and
+// the launch becomes the primary itself while the old one is still busy
+// with its own end. A launch after that reaches the new primary.
+TEST_F(SingleInstance, LaunchDuringThePrimarysEndIsServedByANewPrimary) {
+    fs::path exe = install("app", "standin.SecondaryInt");
+    std::optional<test::EnvironmentOverride> slowEnd;
+    slowEnd.emplace(u"STANDIN_SLOW_END", u"3000 8000");
+    Launch old = startLaunch(exe, {"first"});
+    ASSERT_TRUE(awaitTrace("main [first]"));
+    slowEnd.reset();
+    Launch ending = startLaunch(exe, {"stop"});
+    ASSERT_TRUE(awaitTrace("DestroyJavaVM: the VM is gone"));
+    const fs::path lateTrace = folder.path() / "late-trace.txt";
+    Launch late;
+    {
+        test::EnvironmentOverride launchTrace{u"QX_LAUNCHER_TRACE", lateTrace.u16string()};
+        late = startLaunch(exe, {"late"});
+        ASSERT_TRUE(awaitTrace("main [late]")) << test::readBytes(lateTrace);
+    }
+    EXPECT_EQ(test::launch(exe, {"8"}).exitCode, 8);
+    EXPECT_EQ(ending.get().exitCode, 0);
+    EXPECT_EQ(stopPrimary(exe, late), 0);
+    EXPECT_EQ(old.get().exitCode, 0);
+    const std::string lateLines = test::readBytes(lateTrace);
+    EXPECT_NE(lateLines.find("could not serve this launch"), std::string::npos) << lateLines;
+    EXPECT_NE(lateLines.find("single instance: primary"), std::string::npos) << lateLines;
+    EXPECT_EQ(count("main [late]"), 1u);
+    EXPECT_EQ(countStarting("secondaryMain [late]"), 0u);
+    EXPECT_EQ(count("secondaryMain [8]"), 1u);
+    // The old primary had let go of the name before its own slow exit.
+    std::vector<std::string> lines = trace();
+    auto lateMain = std::find(lines.begin(), lines.end(), "main [late]");
+    auto oldGone = std::find(lines.begin(), lines.end(), "process end: done");
+    EXPECT_LT(lateMain - lines.begin(), oldGone - lines.begin()) << test::readBytes(tracePath);
+}
+
 } // namespace
 } // namespace launcher

@@ -6,7 +6,9 @@ import java.util.concurrent.TimeUnit;
 /**
  * A program that, started with "linger", stays running until a forwarded
  * launch says "stop" (or, when set, "forward.linger" milliseconds have
- * passed), and answers forwarded launches through secondaryMain. "exit N" as
+ * passed), and answers forwarded launches through secondaryMain. Started
+ * with "thread", main returns at once and a thread of the program waits for
+ * "stop" instead, as a windowed program's event thread would. "exit N" as
  * its own arguments ends it with System.exit(N). A "forward.initDelay" makes
  * loading the class slow, so that launches arrive before main.
  */
@@ -28,6 +30,12 @@ public class Main {
         System.out.println("main " + String.join("|", args));
         System.out.flush();
         if (args.length == 2 && args[0].equals("exit")) System.exit(Integer.parseInt(args[1]));
+        if (args.length > 0 && args[0].equals("thread")) {
+            new Thread(Main::awaitStop, "keeper").start();
+            System.out.println("main returned");
+            System.out.flush();
+            return;
+        }
         if (args.length > 0 && args[0].equals("linger")) {
             // Without a limit it waits for "stop" alone: a primary that ended
             // by itself would answer a late launch as if it had been served.
@@ -37,6 +45,14 @@ public class Main {
             } else {
                 stop.await(limit, TimeUnit.MILLISECONDS);
             }
+        }
+    }
+
+    private static void awaitStop() {
+        try {
+            stop.await();
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
         }
     }
 

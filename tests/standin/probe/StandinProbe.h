@@ -30,6 +30,10 @@ struct LaunchResult {
 LaunchResult launch(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                     bool elevated = false);
 
+// True where launch can start a program elevated: the tests run with
+// administrator rights (Windows), or as root (Linux).
+bool canLaunchElevated();
+
 // A start whose standard error the test keeps: a program made to crash
 // shows its crash there rather than in the suite's output.
 struct CapturedLaunch {
@@ -37,10 +41,6 @@ struct CapturedLaunch {
     std::string errors;
 };
 CapturedLaunch launchCapturingErrors(const std::filesystem::path& program, const std::vector<std::string>& arguments);
-
-// True where launch can start a program elevated: the tests run with
-// administrator rights (Windows), or as root (Linux).
-bool canLaunchElevated();
 
 // The exit code the system reports for a process that ended with code.
 int reportedExitCode(int code);

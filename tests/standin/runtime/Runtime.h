@@ -121,6 +121,11 @@ void setSystemStream(int stream, Object* printStream);
 // Lets a lingering VM end (a forwarded "stop" arrived).
 void releaseLinger();
 void startLinger();
+// A slow end (SlowEnd.cpp): read when the VM is created; once the VM is
+// gone, DestroyJavaVM takes that long to return and the process that long
+// to exit.
+void readSlowEnd();
+void endSlowly();
 // Prints the pending exception as the VM's default handler does and clears it.
 void describePending(Thread& thread, std::string_view traceWord);
 

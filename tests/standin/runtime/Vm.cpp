@@ -88,6 +88,7 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
     // Traced once it is over, so the trace shows what the VM outlived; the
     // thread that created the VM says so (a service destroys it there).
     trace(creator ? "DestroyJavaVM on the creating thread" : "DestroyJavaVM");
+    endSlowly();
     return JNI_OK;
 }
 
@@ -207,6 +208,7 @@ extern "C" __declspec(dllimport) const char* standinSiblingMarker();
         if (text.rfind(kLoadLibrary, 0) == 0) libraries.push_back(text.substr(std::strlen(kLoadLibrary)));
         if (!recognised(text) && unrecognised.empty()) unrecognised = text;
     }
+    readSlowEnd();
     if (createDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(createDelay));
 #if defined(STANDIN_IMPORTS_HELPER)
     // Which copy of its bin folder's DLL the system gave this library.
