@@ -12,6 +12,8 @@
 
 #include <cstring>
 #include <future>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -99,6 +101,46 @@ TEST_F(InstanceSocket, SocketLeftByACrashedPrimaryIsTakenOver) {
     UnlistenedSocket(socketPath(), false).close();
     ASSERT_TRUE(fs::is_socket(socketPath()));
     expectPrimaryThatServes();
+}
+
+// A primary that reads a launch's block and ends before it acknowledges it
+// (it took nothing): the launch settles its role anew and, finding the name
+// free, runs the program itself.
+TEST_F(InstanceSocket, LaunchWhosePrimaryEndsBeforeTakingItsArgumentsBecomesThePrimary) {
+    int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath().data(), socketPath().size());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 4), 0);
+    auto launch = std::async(std::launch::async, [this] { return test::launch(exe, {"doc", "stop"}); });
+    int connection = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+    std::string block(2092, '\0');
+    size_t got = 0;
+    for (ssize_t n = 1; n > 0 && got < block.size(); got += static_cast<size_t>(n)) {
+        n = ::recv(connection, block.data() + got, block.size() - got, 0);
+    }
+    EXPECT_EQ(got, block.size());
+    ::close(connection);
+    ::close(listening);
+    ASSERT_TRUE(awaitTrace("main [doc][stop]")) << launch.get().exitCode;
+    // The new primary serves later launches; this one ends it.
+    EXPECT_EQ(test::launch(exe, {"5", "stop"}).exitCode, 5);
+    EXPECT_EQ(launch.get().exitCode, 0);
+}
+
+// The lock under which a stale socket is taken over, held by another
+// process for good: the launch runs on its own instead of waiting for ever.
+TEST_F(InstanceSocket, LockHeldForGoodIsNotWaitedForEver) {
+    std::string ini = test::readBytes(exe.parent_path() / "viewer.ini");
+    ini.replace(ini.find("standin.SecondaryInt"), std::strlen("standin.SecondaryInt"), "standin.Echo");
+    test::writeBytes(exe.parent_path() / "viewer.ini", ini);
+    UnlistenedSocket(socketPath(), false).close();
+    int lock = ::open((runtimeFolder / (name() + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    EXPECT_EQ(test::launch(exe, {"alone"}).exitCode, 0);
+    ::close(lock);
+    EXPECT_NE(test::readBytes(tracePath).find("main [alone]"), std::string::npos);
 }
 
 } // namespace
