@@ -52,11 +52,6 @@ start_wine_session() {
   # Wine's own services start with the first program and keep its standard
   # streams; let them start here, away from the tests' output.
   "$WINE64" wineboot >/dev/null 2>&1
-  # A crashed program ends at once instead of waiting for Wine's debugger,
-  # which keeps it alive (and a test's launches waiting on it) meanwhile.
-  # (The registry file is written some time after a change, so it cannot
-  # tell whether a new prefix has the key yet: set it every session.)
-  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d none /f >/dev/null 2>&1
   # The display has no window manager: a window that Wine leaves to one is
   # waited on for two seconds when it closes (every message box). Wine
   # places the windows itself instead.
@@ -68,7 +63,9 @@ start_wine_session() {
   # Wine starts the command of AeDebug's "Debugger" value, and winedbg when
   # the value is absent; "Auto" other than 1 first asks in a message box. An
   # empty command with Auto=1 starts nothing: the process ends at once,
-  # after Wine's "Unhandled ..." line, which scripts/test looks for.
+  # after Wine's "Unhandled ..." line, which scripts/test looks for. The
+  # registry file is written some time after a change: a prefix whose file
+  # does not show both values yet (a new one) gets them written again.
   if ! aedebug_off; then
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
     "$WINE64" reg add "$key" /v Debugger /d '' /f >/dev/null 2>&1
