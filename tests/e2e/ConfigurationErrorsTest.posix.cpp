@@ -4,6 +4,7 @@
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "support/ChildProcess.h"
+#include "probe/StandinProbe.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path builtLauncher() { return test::builtProgramFolder() / "launcher"; }
-
 class ShippedLauncher : public ::testing::Test {
 protected:
     test::TempFolder folder;
     fs::path exe = folder.path() / "viewer";
 
     void SetUp() override {
-        fs::copy_file(builtLauncher(), exe);
+        fs::copy_file(test::builtLauncher(), exe);
         fs::permissions(exe, fs::perms::owner_all);
     }
     void writeIni(std::string_view text) { test::writeBytes(folder.path() / "viewer.ini", text); }

@@ -4,6 +4,7 @@
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
+#include "probe/StandinProbe.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.win32.h"
 
@@ -13,8 +14,6 @@ namespace launcher {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path builtLauncher() { return test::builtProgramFolder() / "launcher.exe"; }
 
 const test::ChildWindow* findChild(const std::vector<test::ChildWindow>& children, const wchar_t* className,
                                    bool (*accept)(const test::ChildWindow&)) {
@@ -27,7 +26,7 @@ const test::ChildWindow* findChild(const std::vector<test::ChildWindow>& childre
 TEST(ShippedLauncher, IniWithoutMainClassShowsAnErrorBoxAndExitsWithMinusOne) {
     test::TempFolder folder;
     fs::path exe = folder.path() / "viewer.exe";
-    fs::copy_file(builtLauncher(), exe);
+    fs::copy_file(test::builtLauncher(), exe);
     test::writeBytes(folder.path() / "viewer.ini", "[Java Runtime Environment]\r\nMinimum Version=1.8\r\n");
 
     test::StartedProcess launcher(exe.wstring(), L"one \"two three\"");

@@ -27,7 +27,7 @@ protected:
     test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
 
     void SetUp() override {
-        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher.exe", exe);
+        fs::copy_file(test::builtLauncher(), exe);
         test::writeBytes(folder.path() / "app.jar", "PK");
         // Told apart by the runtime's trace: only the standard stand-in
         // looks classes up through the boot loader's entry.

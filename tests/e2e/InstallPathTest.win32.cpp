@@ -90,7 +90,7 @@ TEST(InstallPath, LongNonAsciiFoldersEverywhere) {
     test::TempFolder root;
     const std::wstring install = deepFolder(root.path().wstring(), 225);
     const fs::path exe = install + L"\\viewer.exe";
-    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher.exe", exe);
+    fs::copy_file(test::builtLauncher(), exe);
     copyHome(test::standinHome("standard"), install + L"\\jre64");
     const std::wstring classes = deepFolder(install + L"\\lib", 300);
     writeFile(classes + L"\\app.jar", "PK");

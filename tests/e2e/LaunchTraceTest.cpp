@@ -35,8 +35,7 @@ protected:
     test::EnvironmentOverride standinTrace{u"STANDIN_TRACE", (folder.path() / "standin.txt").u16string()};
 
     void SetUp() override {
-        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" /
-                          (kWindows ? "launcher.exe" : "launcher"),
+        fs::copy_file(test::builtLauncher(),
                       exe);
         fs::permissions(exe, fs::perms::owner_all);
         test::writeBytes(folder.path() / "app.jar", "PK");

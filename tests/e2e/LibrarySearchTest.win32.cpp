@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LibrarySearchTrace, ListsTheFoldersOfTheSearch) {
     test::TempFolder folder;
     fs::copy(test::standinHome("standard"), folder.path() / "jre", fs::copy_options::recursive);
-    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher.exe",
+    fs::copy_file(test::builtLauncher(),
                   folder.path() / "viewer.exe");
     fs::create_directories(folder.path() / "native");
     test::writeBytes(folder.path() / "app.jar", "PK");

@@ -118,7 +118,7 @@ TEST(UserRuntimeFolders, SdkmanRuntimeIsChosenWhenItIsTheBestFit) {
     test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"99.0.1\"\n");
     fs::create_directory_symlink(runtime, runtime.parent_path() / "current");
     fs::path exe = folder.path() / "viewer";
-    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+    fs::copy_file(test::builtLauncher(), exe);
     fs::path trace = folder.path() / "trace.txt";
     test::EnvironmentOverride home(u"HOME", (folder.path() / "home").u16string());
     test::EnvironmentOverride traceVariable(u"STANDIN_TRACE", trace.u16string());
@@ -151,7 +151,7 @@ TEST(UserRuntimeFolders, Jdk8InTheSdkmanFolderOfSdkmanDir) {
     test::writeBytes(runtime / "bin/javac", "");
     test::writeBytes(runtime / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"1.8.0_392\"\n");
     fs::path exe = folder.path() / "viewer";
-    fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+    fs::copy_file(test::builtLauncher(), exe);
     fs::path trace = folder.path() / "trace.txt";
     test::EnvironmentOverride home(u"HOME", (folder.path() / "home").u16string());
     test::EnvironmentOverride sdkman(u"SDKMAN_DIR", (folder.path() / "sdkman").u16string());

@@ -32,7 +32,7 @@ protected:
     test::EnvironmentOverride traceVariable{u"STANDIN_TRACE", tracePath.u16string()};
 
     void SetUp() override {
-        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+        fs::copy_file(test::builtLauncher(), exe);
         fs::permissions(exe, fs::perms::owner_all);
         test::writeBytes(folder.path() / "app.jar", "PK");
         fs::create_directories(folder.path() / "target");

@@ -37,8 +37,7 @@ protected:
         fs::path dir = folder.path() / where;
         fs::create_directories(dir);
         fs::path exe = dir / (kWindows ? "viewer.exe" : "viewer");
-        fs::path built = test::standinHome("standard").parent_path().parent_path() / "bin" /
-                         (kWindows ? "launcher.exe" : "launcher");
+        fs::path built = test::builtLauncher();
         fs::copy_file(built, exe);
         fs::permissions(exe, fs::perms::owner_all);
         test::writeBytes(dir / "app.jar", "PK");

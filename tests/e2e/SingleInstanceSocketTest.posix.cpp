@@ -59,7 +59,7 @@ protected:
         fs::create_directories(runtimeFolder);
         fs::permissions(runtimeFolder, fs::perms::owner_all, fs::perm_options::replace);
         fs::create_directories(exe.parent_path());
-        fs::copy_file(test::standinHome("standard").parent_path().parent_path() / "bin" / "launcher", exe);
+        fs::copy_file(test::builtLauncher(), exe);
         test::writeBytes(exe.parent_path() / "app.jar", "PK");
         test::writeBytes(exe.parent_path() / "viewer.ini",
                          "[Java Runtime Environment]\nMain Class=standin.SecondaryInt\nJRE Path=" +

@@ -47,8 +47,7 @@ protected:
     test::EnvironmentOverride noJavaHome{u"JAVA_HOME", std::nullopt};
 
     void SetUp() override {
-        fs::path launcher = test::standinHome("standard").parent_path().parent_path() / "bin" /
-                            (kWindows ? "launcher.exe" : "launcher");
+        fs::path launcher = test::builtLauncher();
         fs::copy_file(launcher, exe);
         fs::permissions(exe, fs::perms::owner_all);
         test::writeBytes(folder.path() / "app.jar", "PK");

@@ -17,4 +17,8 @@ std::filesystem::path standinLibrary(std::string_view variant) {
     return standinHome(variant) / (kWindows ? "bin/server/jvm.dll" : "lib/server/libjvm.so");
 }
 
+std::filesystem::path builtLauncher() {
+    return standinHome("standard").parent_path().parent_path() / "bin" / (kWindows ? "launcher.exe" : "launcher");
+}
+
 } // namespace launcher::test

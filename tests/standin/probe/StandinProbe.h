@@ -14,6 +14,8 @@ namespace launcher::test {
 std::filesystem::path standinHome(std::string_view variant);
 // The home's runtime library (the "server" flavour).
 std::filesystem::path standinLibrary(std::string_view variant);
+// The launcher of this build (<build>/bin), for tests to copy and rename.
+std::filesystem::path builtLauncher();
 
 struct LaunchResult {
     int exitCode = -1000; // as the system reports it; -1000: no end in time
