@@ -69,14 +69,20 @@ protected:
         return false;
     }
     // Java has started main once a later launch gets an answer from it:
-    // "N tagN" is answered with N.
-    bool awaitPrimary(const fs::path& exe) const {
-        if (!awaitClaim(exe)) return false;
+    // "N tagN" is answered with N. A first launch that has ended meanwhile
+    // is reported with what it printed, not waited for.
+    ::testing::AssertionResult awaitPrimary(const fs::path& exe, ForwardedLaunch& primary) const {
+        if (!awaitClaim(exe)) return ::testing::AssertionFailure() << "the first launch never claimed the name";
         for (int i = 0; i < 100; ++i) {
-            if (run(exe, {"1", "tag1"}) == 1) return true;
+            if (primary.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                test::ChildResult ended = primary.get();
+                return ::testing::AssertionFailure()
+                       << "the first launch ended with " << ended.exitCode << ": " << ended.out << ended.err;
+            }
+            if (run(exe, {"1", "tag1"}) == 1) return ::testing::AssertionSuccess();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return false;
+        return ::testing::AssertionFailure() << "the first launch never answered";
     }
     static void stop(const fs::path& exe, ForwardedLaunch& primary, test::ChildResult& result) {
         EXPECT_EQ(run(exe, {"stop"}), 101);
@@ -87,7 +93,7 @@ protected:
 TEST_F(JavaForwarding, SecondLaunchReachesSecondaryMainWithEveryArgument) {
     fs::path exe = install("app", "forward.Main");
     ForwardedLaunch primary = start(exe, {"linger"});
-    ASSERT_TRUE(awaitPrimary(exe));
+    ASSERT_TRUE(awaitPrimary(exe, primary));
     EXPECT_EQ(run(exe, {"7", "tag7"}), 7);
     EXPECT_EQ(run(exe, {"a", "", "\xc3\xa9\xe4\xb8\xad"}), 103);
     EXPECT_EQ(run(exe, {}), 100);
@@ -135,7 +141,7 @@ TEST_F(JavaForwarding, CapitalYesAndOtherPathsRunTheirOwnJava) {
 TEST_F(JavaForwarding, ArgumentsJustOverTheBlockEndWith255) {
     fs::path exe = install("app", "forward.Main");
     ForwardedLaunch primary = start(exe, {"linger"});
-    ASSERT_TRUE(awaitPrimary(exe));
+    ASSERT_TRUE(awaitPrimary(exe, primary));
     EXPECT_EQ(run(exe, {std::string(518, 'x')}), 101);
     EXPECT_EQ(run(exe, {std::string(519, 'x')}), 255);
     test::ChildResult r;
@@ -166,7 +172,7 @@ TEST_F(JavaForwarding, LaunchBeforeMainWaitsAndGetsThePrimarysExitCodeWithoutAnA
 TEST_F(JavaForwarding, TwentyLaunchesAtOnceEachGetTheirOwnAnswer) {
     fs::path exe = install("app", "forward.Main");
     ForwardedLaunch primary = start(exe, {"linger"});
-    ASSERT_TRUE(awaitPrimary(exe));
+    ASSERT_TRUE(awaitPrimary(exe, primary));
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int first = 10 + 20 * round;
