@@ -52,7 +52,8 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     package.executable = branding.name + ".exe";
     forOption("--name", [&] { checkInstallerText(package.name, "the name"); });
     forOption("--description", [&] { checkInstallerText(package.description, "the description"); });
-    if (!package.vendor.empty() && !isWindowsFileName(package.vendor)) {
+    // The vendor folder drops trailing dots and spaces ("ACME, Inc."), as Windows would.
+    if (!package.vendor.empty() && !isWindowsFileName(vendorFolderName(package.vendor))) {
         throw UsageError("--vendor: \"" + package.vendor + "\" cannot be a folder name on Windows");
     }
     forOption("--vendor", [&] { checkInstallerText(package.vendor, "the vendor"); });
@@ -68,7 +69,7 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     package.version = forOption("--app-version", [&] { return installerVersion(branding.version); });
     if (branding.version[3] != 0) {
         warnings << "launcher-pack: warning: Windows Installer ignores the fourth number of --app-version ("
-                 << branding.version[3] << "): a package that differs from an installed one only there does not replace it\n";
+                 << branding.version[3] << "): packages that differ only there replace each other, an older build a newer one too\n";
     }
     std::string scope = options.value("--install-scope").value_or("machine");
     if (scope != "machine" && scope != "user") throw UsageError("--install-scope: \"" + scope + "\" is neither machine nor user");

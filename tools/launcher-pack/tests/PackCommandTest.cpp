@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       "--file-association", "Lnk:Shortcut"}, 2, "belongs to Windows itself"},
         Failure{"VendorThatIsNoFolder", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
                                          "--vendor", "A/B"}, 2, "--vendor: \"A/B\" cannot be a folder name"},
+        Failure{"VendorOfDotsOnly", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0", "--vendor", ". ."},
+                2, "--vendor: \". .\" cannot be a folder name"},
         Failure{"NameBeyondWindows1252", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
                                           "--name", "\xCE\xA9mega"}, 2, "--name: the name"},
         Failure{"UnknownScope", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
@@ -173,7 +175,7 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     launcher::test::writeBytes(folder.path() / "app" / "lib" / "a&b$c.jar", "PK");
     fs::create_directories(folder.path() / "installer");
     ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--runtime", "@jre",
-                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid}),
+                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid, "--vendor", "ACME, Inc."}),
               0) << err.str();
     std::string source = launcher::test::readBytes(folder.path() / "installer" / "viewer.wxs");
     std::vector<std::string> named;
@@ -193,6 +195,9 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     for (const std::string& path : named) EXPECT_TRUE(fs::exists(folder.path() / "installer" / path)) << path;
     EXPECT_NE(source.find("Version=\"1.2.3\""), std::string::npos);
     EXPECT_NE(source.find("UpgradeCode=\"{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}\""), std::string::npos);
+    // The publisher keeps the vendor's full text; its folder drops the dot, as Windows would.
+    EXPECT_NE(source.find("Manufacturer=\"ACME, Inc.\""), std::string::npos);
+    EXPECT_NE(source.find("<Directory Id=\"VendorFolder\" Name=\"ACME, Inc\">"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
 }
 
