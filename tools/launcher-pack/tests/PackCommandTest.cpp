@@ -227,13 +227,19 @@ TEST_F(PackCommand, FilesThatNoPackageCanHold) {
     };
     for (const Refused& refused : {Refused{{"a$(x).jar"}, "a$(x).jar: the name \"a$(x).jar\" holds \"$(\""},
                                    Refused{{"a$$b.jar"}, "a$$b.jar: the name \"a$$b.jar\" holds \"$$\""},
-                                   Refused{{"Read Me.txt", "read me.TXT"}, "Read Me.txt and "}}) {
+                                   Refused{{"Read Me.txt", "read me.TXT"}, "read me.TXT: their names differ only in case"}}) {
         for (const char* file : refused.files) launcher::test::writeBytes(folder.path() / "app" / "lib" / file, "PK");
-        EXPECT_EQ(run(wxs), 1) << refused.message;
-        EXPECT_NE(err.str().find(refused.message), std::string::npos) << err.str();
+        // Where the folder itself ignores case (Windows), the two names are one file.
+        size_t listed = 0;
+        for (const auto& entry : fs::directory_iterator(folder.path() / "app" / "lib")) {
+            listed += std::count(refused.files.begin(), refused.files.end(), entry.path().filename().string());
+        }
+        if (listed == refused.files.size()) {
+            EXPECT_EQ(run(wxs), 1) << refused.message;
+            EXPECT_NE(err.str().find(refused.message), std::string::npos) << err.str();
+        }
         for (const char* file : refused.files) fs::remove(folder.path() / "app" / "lib" / file);
     }
-    EXPECT_NE(err.str().find("read me.TXT: their names differ only in case"), std::string::npos) << err.str();
     // The path the source names a file by goes through the same check.
     fs::create_directories(folder.path() / "in$$" / "out");
     std::vector<std::string> nested = wxs;
