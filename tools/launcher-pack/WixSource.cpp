@@ -103,6 +103,8 @@ private:
     // line). Add/Remove Programs shows it through ARPINSTALLLOCATION, set
     // once the folder is known: wixl has no SetProperty, and schedules a
     // custom action placed after CostFinalize at the end unless given a number.
+    // The installed version goes first, before anything is installed, where
+    // MajorUpgrade puts it: the package never depends on the old one's files.
     void installFolder() {
         out_ << "    <Property Id=\"INSTALLDIR\">\n"
              << "      <RegistrySearch Id=\"RememberedInstallFolder\" Root=\"" << registryRoot() << "\" Key=\"" << productKey()
