@@ -23,6 +23,10 @@ std::optional<std::filesystem::path> findTool(const std::string& name);
 ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                 const std::string& input = {});
 
+// "NAME failed (exit code N): OUTPUT", the output without its blank lines,
+// its lines indented below the first.
+std::string toolFailure(const std::string& name, const ToolRun& run);
+
 // A Windows command line for arguments, each reaching the program's argv
 // unchanged (the rules of CommandLineToArgvW and the C runtime).
 std::string windowsCommandLine(const std::vector<std::string>& arguments);
