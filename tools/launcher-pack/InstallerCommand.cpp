@@ -87,8 +87,10 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
 std::string relativeSource(const fs::path& file, const fs::path& base) {
     fs::path relative = fs::weakly_canonical(fs::absolute(file)).lexically_relative(fs::weakly_canonical(fs::absolute(base)));
     if (relative.empty()) throw PackError(displayPath(file) + ": has no path relative to " + displayPath(base));
-    std::u8string text = relative.generic_u8string();
-    return std::string(text.begin(), text.end());
+    std::u8string generic = relative.generic_u8string();
+    std::string text(generic.begin(), generic.end());
+    checkWixVariables(text, displayPath(file) + ": its path");
+    return text;
 }
 
 // shown: the file's name in messages (this run's files are still in the
@@ -129,6 +131,12 @@ std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, c
         }
     }
     for (const auto& [installPath, file] : files) checkPackagedFile(installPath, file, dest / pathFromUtf8(installPath));
+    std::vector<std::string> installPaths;
+    for (const auto& [installPath, _] : files) installPaths.push_back(installPath);
+    if (auto clash = caseOnlyClash(installPaths)) {
+        throw PackError(displayPath(dest / pathFromUtf8(clash->first)) + " and " + displayPath(dest / pathFromUtf8(clash->second)) +
+                        ": their names differ only in case, and Windows keeps one file for both");
+    }
     return files;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace launcher::pack {
 
@@ -20,6 +21,19 @@ std::string upper(std::string_view text) {
 constexpr std::u16string_view kWindows1252Extra =
     u"\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
     u"\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178";
+
+// The letter Windows compares a character as: its capital, for the letters
+// that Windows-1252 text can hold.
+char16_t windowsCapital(char16_t c) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
+    switch (c) {
+    case 0xFF: return 0x178;
+    case 0x161: return 0x160;
+    case 0x153: return 0x152;
+    case 0x17E: return 0x17D;
+    default: return c;
+    }
+}
 
 } // namespace
 
@@ -70,13 +84,7 @@ FileAssociation parseFileAssociation(std::string_view text, std::string_view pro
 void checkInstallerText(std::string_view text, std::string_view what) {
     std::u16string wide = fromUtf8(text);
     if (toUtf8(wide) != text) throw PackError(std::string(what) + " is not UTF-8 text");
-    // WiX reads these as variables in any attribute, and wixl has no escape for them.
-    for (const char* variable : {"$(", "!("}) {
-        if (text.find(variable) != std::string_view::npos) {
-            throw PackError(std::string(what) + " \"" + std::string(text) + "\" holds \"" + variable +
-                            "\", which WiX reads as a variable");
-        }
-    }
+    checkWixVariables(text, what);
     for (char16_t c : wide) {
         bool fits = (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) || kWindows1252Extra.find(c) != std::u16string_view::npos;
         if (!fits) {
@@ -85,6 +93,29 @@ void checkInstallerText(std::string_view text, std::string_view what) {
                             "(they are limited to Windows-1252: Western European letters)");
         }
     }
+}
+
+void checkWixVariables(std::string_view text, std::string_view what) {
+    // WiX reads "$(" and "!(" as variables in any attribute, and wixl has no
+    // escape for them; its preprocessor also turns "$$$$" (a doubled "$$")
+    // into "$$$", so "$$" cannot be carried either.
+    for (const char* variable : {"$(", "!(", "$$"}) {
+        if (text.find(variable) != std::string_view::npos) {
+            throw PackError(std::string(what) + " \"" + std::string(text) + "\" holds \"" + variable +
+                            "\", which WiX's preprocessor would not keep as it stands");
+        }
+    }
+}
+
+std::optional<std::pair<std::string, std::string>> caseOnlyClash(const std::vector<std::string>& paths) {
+    std::map<std::u16string, const std::string*> seen;
+    for (const std::string& path : paths) {
+        std::u16string folded = fromUtf8(path);
+        for (char16_t& c : folded) c = windowsCapital(c);
+        auto [found, added] = seen.emplace(std::move(folded), &path);
+        if (!added) return std::pair(*found->second, path);
+    }
+    return std::nullopt;
 }
 
 bool isWindowsFileName(std::string_view name) {

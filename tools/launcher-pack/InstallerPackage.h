@@ -5,8 +5,10 @@
 
 #include "VersionInfo.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace launcher::pack {
@@ -52,9 +54,18 @@ std::string installerVersion(const VersionNumber4& version);
 FileAssociation parseFileAssociation(std::string_view text, std::string_view productName);
 
 // Throws PackError for text that the installer builder cannot encode
-// (characters beyond Windows-1252, control characters, WiX's variable
-// references "$(" and "!(").
+// (characters beyond Windows-1252, control characters, and what
+// checkWixVariables refuses).
 void checkInstallerText(std::string_view text, std::string_view what);
+
+// Throws PackError for text that WiX's preprocessor would change: its
+// variable references "$(" and "!(", and "$$". The check for any text that
+// reaches the WiX source, paths included.
+void checkWixVariables(std::string_view text, std::string_view what);
+
+// The first two of paths ("/" between folders) that Windows takes for one
+// file: they differ only in the case of letters. nullopt when none do.
+std::optional<std::pair<std::string, std::string>> caseOnlyClash(const std::vector<std::string>& paths);
 
 // Whether Windows accepts text as the name of a file or folder.
 bool isWindowsFileName(std::string_view name);

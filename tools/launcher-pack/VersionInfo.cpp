@@ -1,5 +1,6 @@
 #include "VersionInfo.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace launcher::pack {
@@ -107,18 +108,21 @@ std::u16string textValue(const ByteView& view, const ReadBlock& block) {
 } // namespace
 
 VersionNumber4 parseVersionNumber(std::string_view text) {
+    // Three numbers, as many build tools write a version, mean a fourth of 0.
+    const size_t count = std::count(text.begin(), text.end(), '.') == 2 ? 3 : 4;
     VersionNumber4 version{};
     const char* p = text.data();
     const char* end = text.data() + text.size();
-    for (size_t i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         unsigned value = 0;
         auto [next, error] = std::from_chars(p, end, value);
-        bool separatorOk = i < 3 ? next != end && *next == '.' : next == end;
+        bool last = i + 1 == count;
+        bool separatorOk = last ? next == end : next != end && *next == '.';
         if (error != std::errc() || next == p || value > 0xFFFF || !separatorOk || (next - p) > 5) {
-            throw PackError("the version " + std::string(text) + " is not four numbers from 0 to 65535 (A.B.C.D)");
+            throw PackError("the version " + std::string(text) + " is not three or four numbers from 0 to 65535 (A.B.C or A.B.C.D)");
         }
         version[i] = static_cast<uint16_t>(value);
-        p = next + (i < 3 ? 1 : 0);
+        p = next + (last ? 0 : 1);
     }
     return version;
 }

@@ -12,10 +12,12 @@
 namespace launcher::pack {
 namespace {
 
-TEST(VersionNumberText, AcceptsOnlyFourNumbersUpTo65535) {
+TEST(VersionNumberText, AcceptsThreeOrFourNumbersUpTo65535) {
     EXPECT_EQ(parseVersionNumber("1.2.3.4"), (VersionNumber4{1, 2, 3, 4}));
     EXPECT_EQ(parseVersionNumber("65535.0.0.65535"), (VersionNumber4{65535, 0, 0, 65535}));
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.65536", "1..3.4", "1.2.3.4 ", "-1.2.3.4", "a.b.c.d",
+    EXPECT_EQ(parseVersionNumber("1.2.3"), (VersionNumber4{1, 2, 3, 0}));
+    EXPECT_EQ(parseVersionNumber("0.0.65535"), (VersionNumber4{0, 0, 65535, 0}));
+    for (const char* bad : {"", "1.2", "1.2.", "1.2.3.", ".1.2.3", "1.2.65536", "1.2.3x", "1.2.3.4.5", "1.2.3.65536", "1..3.4", "1.2.3.4 ", "-1.2.3.4", "a.b.c.d",
                             "1.2.3.4x", "000000001.2.3.4", "1.2.3.99999999999"}) {
         EXPECT_THROW(parseVersionNumber(bad), PackError) << bad;
     }

@@ -58,7 +58,7 @@ TEST(InstallerOptions, TextTheInstallerCanCarry) {
         EXPECT_EQ(failure([&] { checkInstallerText(good, "the name"); }), "") << good;
     }
     for (const char* bad : {"\xCE\xA9mega", "\xE6\x97\xA5\xE6\x9C\xAC", "tab\there", "\xC2\x81", "\xF0\x9F\x98\x80", "\xFF",
-                            "a$(x).jar", "b!(loc.y)"}) {
+                            "a$(x).jar", "b!(loc.y)", "P $$ Q", "a$$b.txt"}) {
         EXPECT_NE(failure([&] { checkInstallerText(bad, "the name"); }).find("the name"), std::string::npos) << bad;
     }
 }
@@ -68,6 +68,24 @@ TEST(InstallerOptions, WindowsFileNames) {
     for (const char* bad : {"", ".", "..", "a.", "a ", "a/b", "a\\b", "a:b", "a*", "a?", "a|b", "<a>", "\"a\"", "CON", "con.txt",
                             "NUL ", "com1", "LPT9.log", "a\x01"}) {
         EXPECT_FALSE(isWindowsFileName(bad)) << bad;
+    }
+}
+
+TEST(InstallerOptions, NamesThatWindowsTakesForOneFile) {
+    using Clash = std::optional<std::pair<std::string, std::string>>;
+    struct Row {
+        std::vector<std::string> paths;
+        Clash clash;
+    };
+    for (const Row& row : {Row{{"A.txt", "b.txt", "lib/a.txt"}, std::nullopt},
+                           Row{{"A.txt", "b.txt", "a.txt"}, Clash{{"A.txt", "a.txt"}}},
+                           Row{{"Lib/x.jar", "lib/X.JAR"}, Clash{{"Lib/x.jar", "lib/X.JAR"}}},
+                           Row{{"\xC3\xA9t\xC3\xA9.txt", "\xC3\x89T\xC3\x89.txt"}, Clash{{"\xC3\xA9t\xC3\xA9.txt", "\xC3\x89T\xC3\x89.txt"}}},
+                           Row{{"\xC5\x93uvre", "\xC5\x92UVRE", "x"}, Clash{{"\xC5\x93uvre", "\xC5\x92UVRE"}}},
+                           Row{{"\xC3\xBF", "\xC5\xB8"}, Clash{{"\xC3\xBF", "\xC5\xB8"}}},
+                           Row{{"a\xC3\xB7", "a\xC3\x97"}, std::nullopt}, // division and multiplication signs
+                           Row{{}, std::nullopt}}) {
+        EXPECT_EQ(caseOnlyClash(row.paths), row.clash) << row.paths.size();
     }
 }
 

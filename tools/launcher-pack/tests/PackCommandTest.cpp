@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"LauncherThatIsNot", {"--launcher", "@app.ini"}, 1, "--launcher: not a Windows executable"},
         Failure{"CutLauncher", {"--launcher", "@cut.exe"}, 1, "--launcher: section .rsrc points outside the file"},
         Failure{"SignedLauncher", {"--launcher", "@signed.exe"}, 1, "sign the result afterwards"},
-        Failure{"BadVersion", {"--app-version", "1.2.3"}, 1, "--app-version: the version 1.2.3 is not four numbers"},
+        Failure{"BadVersion", {"--app-version", "1.2"}, 1, "--app-version: the version 1.2 is not three or four numbers"},
         Failure{"NonAsciiUpgradeCode", {"--embed", "@embed.ini", "--upgrade-code", "\xC3\xA9"}, 1, "printable ASCII"},
         Failure{"EmbedWithoutCode", {"--embed", "@embed.ini"}, 2, "go together"},
         Failure{"Utf16IniWithEmbed", {"--ini", "@utf16.ini", "--embed", "@embed.ini", "--upgrade-code", "c"}, 1, "UTF-16"},
@@ -235,10 +235,32 @@ TEST_F(PackCommand, PackageHoldsWhatTheRunsRecorded) {
 TEST_F(PackCommand, FilesThatNoPackageCanHold) {
     std::vector<std::string> wxs = {"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app",
                                     "--app-version", "1.0.0.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid};
-    launcher::test::writeBytes(folder.path() / "app" / "lib" / "a$(x).jar", "PK");
-    EXPECT_EQ(run(wxs), 1);
-    EXPECT_NE(err.str().find("a$(x).jar: the name \"a$(x).jar\" holds \"$(\""), std::string::npos) << err.str();
-    fs::remove(folder.path() / "app" / "lib" / "a$(x).jar");
+    struct Refused {
+        std::vector<const char*> files;
+        std::string message;
+    };
+    for (const Refused& refused : {Refused{{"a$(x).jar"}, "a$(x).jar: the name \"a$(x).jar\" holds \"$(\""},
+                                   Refused{{"a$$b.jar"}, "a$$b.jar: the name \"a$$b.jar\" holds \"$$\""},
+                                   Refused{{"Read Me.txt", "read me.TXT"}, "read me.TXT: their names differ only in case"}}) {
+        for (const char* file : refused.files) launcher::test::writeBytes(folder.path() / "app" / "lib" / file, "PK");
+        // Where the folder itself ignores case (Windows), the two names are one file.
+        size_t listed = 0;
+        for (const auto& entry : fs::directory_iterator(folder.path() / "app" / "lib")) {
+            listed += std::count(refused.files.begin(), refused.files.end(), entry.path().filename().string());
+        }
+        if (listed == refused.files.size()) {
+            EXPECT_EQ(run(wxs), 1) << refused.message;
+            EXPECT_NE(err.str().find(refused.message), std::string::npos) << err.str();
+        }
+        for (const char* file : refused.files) fs::remove(folder.path() / "app" / "lib" / file);
+    }
+    // The path the source names a file by goes through the same check.
+    fs::create_directories(folder.path() / "in$$" / "out");
+    std::vector<std::string> nested = wxs;
+    nested[5] = "@in$$/out";
+    EXPECT_EQ(run(nested), 1);
+    EXPECT_NE(err.str().find("holds \"$$\""), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(folder.path() / "in$$" / "out" / "Viewer.exe"));
     std::error_code linkError;
     fs::create_directory_symlink(folder.path() / "jre", folder.path() / "app" / "linked", linkError);
     if (!linkError) {
