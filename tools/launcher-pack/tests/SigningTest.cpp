@@ -1,8 +1,11 @@
 // The pure parts of signing: a signing command split into words, PKCS#11
 // URIs, osslsigncode's arguments and what its report says.
 
+#include "SecretFile.h"
 #include "ShowReport.h"
 #include "Signing.h"
+
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +71,18 @@ TEST(Signing, OsslsigncodeArguments) {
                      "http://ts1", "-ts", "http://ts2", "-in", "a.msi", "-out", "b.msi"}));
     EXPECT_EQ(enginesFolderOf("ENGINESDIR: \"/usr/lib/x86_64-linux-gnu/engines-3\"\n"), fs::path("/usr/lib/x86_64-linux-gnu/engines-3"));
     EXPECT_FALSE(enginesFolderOf("openssl: unknown option -e\n"));
+}
+
+TEST(Signing, SecretFileLastsAsLongAsItsOwner) {
+    fs::path first;
+    {
+        SecretFile secret("pa ss\xC3\xA9"), other("");
+        first = secret.path();
+        EXPECT_EQ(launcher::test::readBytes(first), "pa ss\xC3\xA9");
+        EXPECT_NE(other.path(), first);
+        EXPECT_EQ(first.parent_path(), other.path().parent_path());
+    }
+    EXPECT_FALSE(fs::exists(first));
 }
 
 // Excerpts of "osslsigncode verify" reports: 2.9 lists the time stamp among
