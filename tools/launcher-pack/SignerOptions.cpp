@@ -100,6 +100,7 @@ void pkcs11Signer(const PackOptions& options, Signer& signer) {
                         "install libengine-pkcs11-openssl; Windows: pkcs11.dll beside osslsigncode.exe); or give it with "
                         "--sign-pkcs11-engine FILE");
     }
+    adaptEngineToTool(signer);
 }
 
 } // namespace

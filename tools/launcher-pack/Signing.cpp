@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <sstream>
 #include <utility>
 
 namespace launcher::pack {
@@ -127,7 +128,7 @@ void signFile(const Signer& signer, const fs::path& file, const std::string& nam
     std::optional<SecretFile> password;
     if (!signer.password.empty()) password.emplace(signer.password);
     ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password ? displayPath(password->path()) : "", file,
-                                                             signedFile.path()));
+                                                             signedFile.path()), {}, signer.environment);
     if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("osslsigncode", run));
     signedFile.moveTo(file);
 }
@@ -231,6 +232,16 @@ void checkPkcs11Uri(const std::string& uri) {
     if (find(query, "pin-value")) {
         throw PackError("\"" + uri + "\" holds the PIN; it belongs in the variable named by --sign-password-env");
     }
+}
+
+std::optional<std::pair<int, int>> osslsigncodeVersion(const std::string& versionOutput) {
+    const std::string label = "osslsigncode ";
+    if (!versionOutput.starts_with(label)) return std::nullopt;
+    int major = 0, minor = 0;
+    char dot = 0;
+    std::istringstream in(versionOutput.substr(label.size()));
+    if (!(in >> major >> dot >> minor) || dot != '.') return std::nullopt;
+    return std::pair{major, minor};
 }
 
 std::optional<fs::path> enginesFolderOf(const std::string& versionOutput) {

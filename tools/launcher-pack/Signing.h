@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace launcher::pack {
@@ -24,6 +25,7 @@ struct Signer {
     std::vector<std::string> timestampUrls;
     std::string description, url;   // shown by Windows for the signed file
     std::vector<std::string> command; // the command's arguments, with "{}" where the file goes
+    std::vector<std::pair<std::string, std::string>> environment; // set for the signing tool
 };
 
 // osslsigncode's arguments that sign in into out; passwordFile empty when
@@ -60,5 +62,14 @@ std::optional<fs::path> enginesFolderOf(const std::string& versionOutput);
 // The OpenSSL PKCS#11 engine that goes with osslsigncode on this host, or
 // nullopt when none is installed.
 std::optional<fs::path> findPkcs11Engine(const fs::path& osslsigncode);
+
+// Major and minor version in the output of "osslsigncode --version".
+std::optional<std::pair<int, int>> osslsigncodeVersion(const std::string& versionOutput);
+
+// Makes the signer's engine loadable by the osslsigncode it names: before
+// 2.9, osslsigncode gives OpenSSL the engine's whole path as its name, which
+// the engine refuses ("bad engine id"); those versions get the engine by its
+// bare name, with its folder on the library path.
+void adaptEngineToTool(Signer& signer);
 
 } // namespace launcher::pack

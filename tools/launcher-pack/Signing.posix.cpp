@@ -2,6 +2,8 @@
 
 #include "ToolProcess.h"
 
+#include <cstdlib>
+
 namespace launcher::pack {
 
 // Where this machine's OpenSSL keeps its engines (Debian's
@@ -13,6 +15,19 @@ std::optional<fs::path> findPkcs11Engine(const fs::path&) {
     std::error_code error;
     if (!folder || !fs::is_regular_file(*folder / "pkcs11.so", error)) return std::nullopt;
     return *folder / "pkcs11.so";
+}
+
+void adaptEngineToTool(Signer& signer) {
+    // The bare name "pkcs11" is looked up as libpkcs11.so, which Debian's
+    // package installs beside pkcs11.so.
+    std::error_code error;
+    if (!fs::exists(signer.engine.parent_path() / "libpkcs11.so", error)) return;
+    auto version = osslsigncodeVersion(runTool(signer.tool, {"--version"}).output);
+    if (!version || *version >= std::pair{2, 9}) return;
+    const char* path = std::getenv("LD_LIBRARY_PATH");
+    std::string folder = signer.engine.parent_path().string();
+    signer.environment.emplace_back("LD_LIBRARY_PATH", path && *path ? folder + ":" + path : folder);
+    signer.engine = "pkcs11";
 }
 
 } // namespace launcher::pack

@@ -10,4 +10,8 @@ std::optional<fs::path> findPkcs11Engine(const fs::path& osslsigncode) {
     return engine;
 }
 
+// Windows builds of osslsigncode are taken as they come: no older one was
+// at hand to check how it names the engine.
+void adaptEngineToTool(Signer&) {}
+
 } // namespace launcher::pack

@@ -71,6 +71,9 @@ TEST(Signing, OsslsigncodeArguments) {
                      "http://ts1", "-ts", "http://ts2", "-in", "a.msi", "-out", "b.msi"}));
     EXPECT_EQ(enginesFolderOf("ENGINESDIR: \"/usr/lib/x86_64-linux-gnu/engines-3\"\n"), fs::path("/usr/lib/x86_64-linux-gnu/engines-3"));
     EXPECT_FALSE(enginesFolderOf("openssl: unknown option -e\n"));
+    EXPECT_EQ(osslsigncodeVersion("osslsigncode 2.5, using:\n"), std::pair(2, 5));
+    EXPECT_EQ(osslsigncodeVersion("osslsigncode 2.10.1, using:\n"), std::pair(2, 10));
+    EXPECT_FALSE(osslsigncodeVersion("Unknown option: --version\n"));
 }
 
 TEST(Signing, SecretFileLastsAsLongAsItsOwner) {

@@ -86,12 +86,18 @@ struct Version {
     const char* name;
     bool fetched; // the 2.5 that scripts/setup unpacks, first on PATH
 };
-class SigningVersions : public SigningTools, public testing::WithParamInterface<Version> {};
+class SigningVersions : public SigningTools, public testing::WithParamInterface<Version> {
+protected:
+    void SetUp() override {
+        SigningTools::SetUp();
+        fs::path bin = launcher::test::buildFolder().parent_path() / "tools/osslsigncode-2.5/usr/bin";
+        if (GetParam().fetched && !fs::exists(bin / "osslsigncode")) GTEST_SKIP() << bin << " is missing: scripts/setup fetches it";
+        path.emplace(u"PATH", wide(GetParam().fetched ? bin : fs::path{}) + u":" + fromUtf8(std::getenv("PATH")));
+    }
+    std::optional<EnvironmentOverride> path;
+};
 
 TEST_P(SigningVersions, Pkcs12WithAndWithoutPassword) {
-    fs::path bin = launcher::test::buildFolder().parent_path() / "tools/osslsigncode-2.5/usr/bin";
-    if (GetParam().fetched && !fs::exists(bin / "osslsigncode")) GTEST_SKIP() << bin << " is missing: scripts/setup fetches it";
-    EnvironmentOverride path(u"PATH", wide(GetParam().fetched ? bin : fs::path{}) + u":" + fromUtf8(std::getenv("PATH")));
     ASSERT_EQ(pack({"--sign-pkcs12", (dir / "empty.p12").string()}), 0) << err;
     EXPECT_TRUE(contains(err, "warning: signing without --timestamp-url")) << err;
     expectSigned();
@@ -108,9 +114,6 @@ TEST_P(SigningVersions, Pkcs12WithAndWithoutPassword) {
     expectSigned();
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Osslsigncode, SigningVersions, testing::Values(Version{"Installed", false}, Version{"Fetched25", true}),
-                         [](const testing::TestParamInfo<Version>& info) { return std::string(info.param.name); });
 
 // An osslsigncode stand-in that reports what it was given and fails: the
 // password file is the user's alone, and it is gone after the failure.
@@ -132,7 +135,7 @@ TEST_F(SigningTools, PasswordFileIsPrivateAndRemoved) {
     EXPECT_FALSE(contains(launcher::test::readBytes(dir / "args"), "-readpass"));
 }
 
-TEST_F(SigningTools, HardwareKeyInASoftwareToken) {
+TEST_P(SigningVersions, HardwareKeyInASoftwareToken) {
     auto softhsm = findTool("softhsm2-util");
     fs::path module = "/usr/lib/softhsm/libsofthsm2.so";
     if (!softhsm || !fs::exists(module)) GTEST_SKIP() << "SoftHSM is missing: scripts/setup installs softhsm2";
@@ -150,6 +153,9 @@ TEST_F(SigningTools, HardwareKeyInASoftwareToken) {
     expectSigned();
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Osslsigncode, SigningVersions, testing::Values(Version{"Installed", false}, Version{"Fetched25", true}),
+                         [](const testing::TestParamInfo<Version>& info) { return std::string(info.param.name); });
 
 // The command sees each file under its final name; a command that fails or
 // signs nothing leaves nothing written.
