@@ -61,8 +61,8 @@ void signWithCommand(const Signer& signer, const fs::path& file, const std::stri
 
 bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
-// A PKCS#11 URI's value: letters, digits, "-._~", the characters that
-// allowed stand for themselves, and %XX.
+// A PKCS#11 URI's value: letters, digits, "-._~", the characters in
+// allowed (which stand for themselves there), and %XX.
 void checkUriValue(const std::string& uri, const std::string& value, const char* allowed) {
     for (size_t i = 0; i < value.size(); ++i) {
         char c = value[i];
@@ -72,9 +72,10 @@ void checkUriValue(const std::string& uri, const std::string& value, const char*
             }
             i += 2;
         } else if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("-._~", c) && !std::strchr(allowed, c)) {
-            throw PackError("\"" + uri + "\": \"" + std::string(1, c) + "\" must be written %" +
-                            "0123456789ABCDEF"[static_cast<unsigned char>(c) >> 4] +
-                            "0123456789ABCDEF"[static_cast<unsigned char>(c) & 15] + " in a PKCS#11 URI");
+            const char* digits = "0123456789ABCDEF";
+            auto byte = static_cast<unsigned char>(c);
+            std::string encoded{'%', digits[byte >> 4], digits[byte & 15]};
+            throw PackError("\"" + uri + "\": \"" + std::string(1, c) + "\" must be written " + encoded + " in a PKCS#11 URI");
         }
     }
 }
