@@ -1,6 +1,6 @@
 #pragma once
-// The effects of building an installer: the outside tools run on files, and
-// the record of what each packaging run laid out.
+// The effects of building an installer: wixl run on the source, and the
+// record of what each packaging run laid out.
 
 #include "FileIo.h"
 
@@ -13,17 +13,6 @@ namespace launcher::pack {
 // The tool's full path; throws PackError saying what to install when PATH
 // does not hold it.
 fs::path requireTool(const std::string& name, const std::string& package);
-
-struct Signer {
-    fs::path tool; // osslsigncode
-    fs::path pkcs12;
-    std::string password;
-    std::vector<std::string> timestampUrls;
-};
-
-// Signs file in place (SHA-256 Authenticode); throws PackError with the
-// tool's own message, leaving file unchanged.
-void signFile(const Signer& signer, const fs::path& file);
 
 // Builds msi from the WiX source text, which names its files relative to
 // sourceFolder. Throws PackError with wixl's own message.

@@ -162,33 +162,7 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
         }
     }
     if (request.msi) request.wixl = requireTool("wixl", "wixl");
-    request.signer = signerRequest(options);
     return request;
-}
-
-std::optional<Signer> signerRequest(const PackOptions& options) {
-    if (!options.has("--sign-pkcs12")) {
-        for (const char* option : {"--sign-password-env", "--timestamp-url"}) {
-            if (options.has(option)) throw UsageError(std::string(option) + " goes with --sign-pkcs12");
-        }
-        return std::nullopt;
-    }
-    Signer signer;
-    signer.pkcs12 = pathFromUtf8(*options.value("--sign-pkcs12"));
-    readWholeFile(signer.pkcs12); // names the file when it cannot be read
-    if (auto variable = options.value("--sign-password-env")) {
-        const char* password = std::getenv(variable->c_str());
-        if (!password) throw UsageError("--sign-password-env: the environment variable " + *variable + " is not set");
-        signer.password = password;
-    }
-    for (const std::string& url : options.values("--timestamp-url")) {
-        if (!url.starts_with("http://") && !url.starts_with("https://")) {
-            throw UsageError("--timestamp-url: \"" + url + "\" is no http:// or https:// address");
-        }
-        signer.timestampUrls.push_back(url);
-    }
-    signer.tool = requireTool("osslsigncode", "osslsigncode");
-    return signer;
 }
 
 PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
@@ -200,7 +174,7 @@ PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& stag
         for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
         buildMsi(request.wixl, wixSource(package), base, prepared.msi->path());
-        if (request.signer) signFile(*request.signer, prepared.msi->path());
+        if (request.signer) signFile(*request.signer, prepared.msi->path(), displayPath(request.msi->filename()));
     }
     if (request.wxs) {
         // Written now, naming the files where they will be once dest is in place.

@@ -150,7 +150,7 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
 }
 
 // A test certificate, made here; the password reaches osslsigncode only
-// through its standard input.
+// through a file of the user's own, gone after the run.
 TEST_F(InstallerWine, SignedExecutableAndPackage) {
     fs::path dir = folder_.path();
     fs::path openssl = findTool("openssl").value_or("openssl");
