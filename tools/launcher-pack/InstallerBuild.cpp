@@ -26,8 +26,18 @@ void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& s
     if (run.exitCode != 0) {
         std::error_code ignored;
         fs::remove(msi, ignored);
+        run.output = withoutWixlNoise(run.output);
         throw PackError(toolFailure("wixl", run));
     }
+}
+
+std::string withoutWixlNoise(const std::string& output) {
+    std::istringstream lines(output);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("GLib-GObject-WARNING") == std::string::npos) kept += line + "\n";
+    }
+    return kept;
 }
 
 ScratchFile::~ScratchFile() {

@@ -2,6 +2,7 @@
 // msiinfo: the rows that upgrades, the remembered folder, file types and the
 // WiX toolset's validation of per-user packages rely on.
 
+#include "InstallerBuild.h"
 #include "ToolProcess.h"
 #include "WixSource.h"
 
@@ -157,6 +158,23 @@ TEST_F(InstallerTables, RowsOfBothScopes) {
         EXPECT_LT(sequence["SetInstallLocation"], sequence["InstallValidate"]);
         EXPECT_LT(sequence["AppSearch"], sequence["CostFinalize"]);
     }
+}
+
+// A failed build names its cause, not the warnings about attributes that
+// the source carries for the WiX toolset.
+TEST_F(InstallerTables, FailedBuildNamesItsCause) {
+    InstallerPackage missing = package(InstallScope::Machine);
+    fs::remove(folder_.path() / "lib/a.jar");
+    try {
+        buildMsi(wixl_, wixSource(missing), folder_.path(), folder_.path() / "p.msi");
+        ADD_FAILURE() << "a package without its file was built";
+    } catch (const PackError& e) {
+        std::string message = e.what();
+        EXPECT_NE(message.find("wixl failed (exit code 1)"), std::string::npos) << message;
+        EXPECT_NE(message.find("a.jar"), std::string::npos) << message;
+        EXPECT_EQ(message.find("Platform"), std::string::npos) << message;
+    }
+    EXPECT_FALSE(fs::exists(folder_.path() / "p.msi"));
 }
 
 } // namespace
