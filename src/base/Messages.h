@@ -44,6 +44,11 @@ enum class MessageId : uint16_t {
     IniPathTooLong = 240,
     RuntimeTooWide = 241,
     PairStartFailed = 242,
+    RuntimeUrlNotHttp = 243,
+    RuntimeChecksumMissing = 244,
+    RuntimeChecksumInvalid = 245,
+    RuntimeSizeInvalid = 246,
+    RuntimeNoProductFolder = 247,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

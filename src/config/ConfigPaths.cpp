@@ -1,6 +1,7 @@
 #include "config/ConfigPaths.h"
 #include "base/FolderChain.h"
 #include "base/Platform.h"
+#include "config/RuntimeDownload.h"
 
 namespace launcher {
 
@@ -57,18 +58,10 @@ std::u16string userIniFileName(std::u16string_view programPath) {
 
 } // namespace
 
-namespace {
-
-// The two folders of the per-user path, in creation order.
-struct UserIniFolders {
-    std::u16string product;
-    std::u16string code;
-};
-
-UserIniFolders userIniFolders(std::u16string_view appDataFolder, std::u16string_view productName,
+ProductFolders productFolders(std::u16string_view baseFolder, std::u16string_view productName,
                               std::u16string_view productCode) {
-    UserIniFolders folders;
-    folders.product.assign(appDataFolder);
+    ProductFolders folders;
+    folders.product.assign(baseFolder);
     folders.product.push_back(kPathSeparator);
     folders.product.append(folderNameOfProduct(productName));
     folders.code = folders.product;
@@ -77,11 +70,9 @@ UserIniFolders userIniFolders(std::u16string_view appDataFolder, std::u16string_
     return folders;
 }
 
-} // namespace
-
 std::u16string userIniPathFor(std::u16string_view programPath, std::u16string_view appDataFolder,
                               std::u16string_view productName, std::u16string_view productCode) {
-    std::u16string path = userIniFolders(appDataFolder, productName, productCode).code;
+    std::u16string path = productFolders(appDataFolder, productName, productCode).code;
     path.push_back(kPathSeparator);
     path.append(userIniFileName(programPath));
     return path;
@@ -93,11 +84,31 @@ std::u16string buildUserIniPath(std::u16string_view programPath, std::u16string_
     if (createFolders) {
         // Either folder may exist already; a failure shows only as a missing
         // file on the next start.
-        UserIniFolders folders = userIniFolders(appData, productName, productCode);
+        ProductFolders folders = productFolders(appData, productName, productCode);
         createFolder(folders.product);
         createFolder(folders.code);
     }
     return userIniPathFor(programPath, appData, productName, productCode);
+}
+
+std::u16string runtimeInstallFolderFor(std::u16string_view localDataFolder, std::u16string_view productName,
+                                       std::u16string_view productCode, std::u16string_view sha256) {
+    // An unknown base would put the runtime below the root or the current
+    // folder; a product name without a usable character would put it
+    // beside other products' folders.
+    if (localDataFolder.empty() || !isOwnFolderName(folderNameOfProduct(productName))) return {};
+    std::u16string folder = productFolders(localDataFolder, productName, productCode).code;
+    folder.push_back(kPathSeparator);
+    folder.append(u"runtime");
+    folder.push_back(kPathSeparator);
+    folder.append(sha256.substr(0, kRuntimeFolderDigits));
+    folder.push_back(kPathSeparator);
+    return folder;
+}
+
+std::u16string runtimeInstallFolder(std::u16string_view productName, std::u16string_view productCode,
+                                    std::u16string_view sha256) {
+    return runtimeInstallFolderFor(getLocalDataFolder(), productName, productCode, sha256);
 }
 
 } // namespace launcher

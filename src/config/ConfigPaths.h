@@ -28,6 +28,16 @@ bool iniPathFits(std::u16string_view path);
 // "Product Name" without the characters a folder name cannot hold.
 std::u16string folderNameOfProduct(std::u16string_view productName);
 
+// The product's two folders below a base folder: "Product Name" (see
+// folderNameOfProduct), then "Product Code" as written. The per-user INI and
+// the installed runtime share them.
+struct ProductFolders {
+    std::u16string product;
+    std::u16string code;
+};
+ProductFolders productFolders(std::u16string_view baseFolder, std::u16string_view productName,
+                              std::u16string_view productCode);
+
 // The per-user INI path of a program: application-data folder, product
 // folder, product code folder, program file name with ".ini". Pure.
 std::u16string userIniPathFor(std::u16string_view programPath, std::u16string_view appDataFolder,
@@ -42,5 +52,19 @@ std::u16string buildUserIniPath(std::u16string_view programPath, std::u16string_
 // $XDG_CONFIG_HOME, else $HOME/.config (a relative one of either is
 // ignored). Empty when unknown.
 std::u16string getAppDataFolder();
+
+// The user's folder for local, unroamed data: LOCALAPPDATA on Windows; on
+// Linux $XDG_DATA_HOME, else $HOME/.local/share (a relative one of either is
+// ignored). Empty when unknown.
+std::u16string getLocalDataFolder();
+
+// The folder of the pinned runtime of the checksum sha256: the local data
+// folder, the product's folders, "runtime", then the checksum's first 16
+// digits; it ends in a separator. Pure; empty when the base is unknown or
+// the product name gives no folder.
+std::u16string runtimeInstallFolderFor(std::u16string_view localDataFolder, std::u16string_view productName,
+                                       std::u16string_view productCode, std::u16string_view sha256);
+std::u16string runtimeInstallFolder(std::u16string_view productName, std::u16string_view productCode,
+                                    std::u16string_view sha256);
 
 } // namespace launcher

@@ -11,4 +11,8 @@ std::u16string getAppDataFolder() {
     return xdgBaseFolder(getEnvironmentVariable(u"XDG_CONFIG_HOME"), getEnvironmentVariable(u"HOME"), u"/.config");
 }
 
+std::u16string getLocalDataFolder() {
+    return xdgBaseFolder(getEnvironmentVariable(u"XDG_DATA_HOME"), getEnvironmentVariable(u"HOME"), u"/.local/share");
+}
+
 } // namespace launcher

@@ -11,4 +11,8 @@ std::u16string getAppDataFolder() {
     return getEnvironmentVariable(u"APPDATA").value_or(std::u16string());
 }
 
+std::u16string getLocalDataFolder() {
+    return getEnvironmentVariable(u"LOCALAPPDATA").value_or(std::u16string());
+}
+
 } // namespace launcher

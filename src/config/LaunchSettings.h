@@ -2,6 +2,7 @@
 // The settings the launcher holds after reading its configuration.
 
 #include "base/Text.h"
+#include "config/RuntimeDownload.h"
 #include "jre/RuntimeCriteria.h"
 #include "jre/VersionNumber.h"
 
@@ -21,6 +22,8 @@ struct LaunchSettings {
     std::u16string mainClass; // "/" as package separator
     std::u16string systemPath;
     std::u16string libraryPath;
+    // The vendor's pinned runtime; not configured by default.
+    RuntimeDownload runtimeDownload;
 
     // "Application"
     bool serviceMode = false;

@@ -115,6 +115,36 @@ void traceEmbedded(const IniSectionMap& embedded) {
                 u" sections with ", toDecimal(static_cast<long long>(entries)), u" entries"});
 }
 
+// The pinned runtime comes from the vendor's INI and the embedded
+// configuration only, never from the per-user INI: the user's own files
+// could otherwise name any download, and a checksum the user chose would
+// make any folder of theirs the runtime an elevated or later start trusts.
+bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSettings& settings) {
+    RuntimeDownloadKeys keys{layered.read(kJreSection, kRuntimeDownloadUrlKey),
+                             layered.read(kJreSection, kRuntimeDownloadSha256Key),
+                             layered.read(kJreSection, kRuntimeDownloadSizeKey),
+                             layered.read(kJreSection, kRuntimeDownloadModeKey)};
+    RuntimeDownloadCheck check = checkRuntimeDownload(keys, folderNameOfProduct(settings.productName));
+    static constexpr MessageId kMessages[] = {MessageId::RuntimeUrlNotHttp, MessageId::RuntimeChecksumMissing,
+                                              MessageId::RuntimeChecksumInvalid, MessageId::RuntimeSizeInvalid,
+                                              MessageId::RuntimeNoProductFolder};
+    if (check.error != RuntimeDownloadError::None) {
+        MessageId id = kMessages[static_cast<size_t>(check.error) - 1];
+        std::u16string text = formatMessage(loadMessage(id), {check.value});
+        if (trace::on()) trace::say({u"the runtime download settings cannot be used: ", text});
+        showError(owner, text);
+        return false;
+    }
+    if (trace::on() && keys.url.empty() && !(keys.sha256.empty() && keys.size.empty() && keys.mode.empty())) {
+        trace::line(u"no \"Runtime Download URL\": the other runtime download settings are ignored");
+    }
+    if (trace::on() && check.download.configured() && !keys.mode.empty() && !check.download.automatic) {
+        trace::say({u"\"Runtime Download\" = \"", keys.mode, u"\" is not \"Automatic\": the user is asked first"});
+    }
+    settings.runtimeDownload = std::move(check.download);
+    return true;
+}
+
 } // namespace
 
 bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
@@ -165,7 +195,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.waitForPair = isYes(layered.read(kApplicationSection, u"Pair Return Code"));
     settings.singleInstance = layered.read(kApplicationSection, u"Single Instance") == u"yes";
     settings.startupCache = isYes(layered.read(kApplicationSection, u"Startup Cache"));
-    return true;
+    return readRuntimeDownload(layered, owner, settings);
 }
 
 } // namespace launcher

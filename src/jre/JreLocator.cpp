@@ -1,5 +1,6 @@
 #include "jre/JreLocator.h"
 #include "base/Environment.h"
+#include "base/FileFinder.h"
 #include "base/Platform.h"
 #include "base/Trace.h"
 #include "jre/Bitness.h"
@@ -48,6 +49,30 @@ std::optional<RuntimeChoice> fromConfiguredFolder(const RuntimeSearch& s) {
     }
     traceBitness(s, library->path);
     return RuntimeChoice{library->path, needsPairRelaunch(s.hasPair, library->path, s.processWidth)};
+}
+
+// The runtime installed from the vendor's pinned download. Its folder is
+// renamed into place whole, so a folder that is there is complete; it must
+// still hold a library of the launcher's own width, as the install checked.
+std::optional<RuntimeChoice> fromPinnedRuntime(const RuntimeSearch& s) {
+    if (s.pinnedFolder.empty()) return std::nullopt;
+    if (!s.criteria.includeUserSources) {
+        if (trace::on()) trace::say({u"pinned runtime ", s.pinnedFolder, u": left out, as the user can write its folder"});
+        return std::nullopt;
+    }
+    if (!pathExists(s.pinnedFolder)) {
+        if (trace::on()) trace::say({u"pinned runtime ", s.pinnedFolder, u": not installed"});
+        return std::nullopt;
+    }
+    JvmLibrary library = findJvmLibrary(s.pinnedFolder, s.criteria.jvmType);
+    std::u16string rejection = library.path.empty() ? libraryRejection(s.pinnedFolder, s.criteria.jvmType)
+                                                    : imageRejection(inspectLibrary(library.path), s.processWidth);
+    if (!rejection.empty()) {
+        if (trace::on()) trace::say({u"pinned runtime ", s.pinnedFolder, u": rejected: ", rejection});
+        return std::nullopt;
+    }
+    if (trace::on()) trace::say({u"pinned runtime ", s.pinnedFolder, u": chosen, ", flavourOfLibrary(library.path), u" library"});
+    return RuntimeChoice{library.path, false};
 }
 
 // A library this process cannot load is no find: the search goes on. A
@@ -137,7 +162,7 @@ bool needsPairRelaunch(bool hasPair, std::u16string_view jvmPath, LibraryWidth p
 }
 
 RuntimeChoice locateRuntime(const RuntimeSearch& search) {
-    for (auto step : {&fromConfiguredFolder, &besideLauncher, &fromRegistry, &fromJavaHome}) {
+    for (auto step : {&fromConfiguredFolder, &fromPinnedRuntime, &besideLauncher, &fromRegistry, &fromJavaHome}) {
         if (std::optional<RuntimeChoice> choice = step(search)) return *choice;
     }
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 // The search for a Java runtime, in its fixed order: the configured folder,
-// a runtime beside the launcher, the registered runtimes, JAVA_HOME.
+// the vendor's pinned runtime when the launcher installed it, a runtime
+// beside the launcher, the registered runtimes, JAVA_HOME.
 
 #include "jre/Bitness.h"
 #include "jre/RuntimeCriteria.h"
@@ -24,6 +25,9 @@ struct RuntimeChoice {
 struct RuntimeSearch {
     RuntimeCriteria criteria;
     std::u16string configuredFolder; // "JRE Path", absolute; may be empty
+    // The folder the vendor's pinned runtime is installed in, ending in a
+    // separator; empty when no runtime is pinned.
+    std::u16string pinnedFolder;
     std::u16string launcherFolder;   // ends in a separator; empty when unknown
     bool hasPair = false;            // a paired launcher is configured
     LibraryWidth processWidth = kProcessWidth; // replaceable for tests
@@ -39,7 +43,10 @@ struct RuntimeSearch {
 // 32-bit one) and passes over 64-bit libraries, except that a configured
 // folder holding one ends the search with tooWide set. A library that is no
 // image or is built for another machine is passed over, except in the
-// configured folder, whose library's load then says what is wrong.
+// configured folder, whose library's load then says what is wrong. The
+// pinned runtime is taken only with a library of this process's own width,
+// and only when the user's own sources count (the user can write its
+// folder).
 RuntimeChoice locateRuntime(const RuntimeSearch& search);
 
 // pairRelaunch for a chosen library: set only in a 64-bit process with a pair

@@ -298,6 +298,10 @@ bool Launcher::chooseRuntime() {
     RuntimeSearch search;
     search.criteria = settings_.runtime;
     search.configuredFolder = settings_.jrePath;
+    if (settings_.runtimeDownload.configured()) {
+        search.pinnedFolder = runtimeInstallFolder(settings_.productName, settings_.productCode,
+                                                   settings_.runtimeDownload.sha256);
+    }
     search.hasPair = !settings_.pairProduct.empty();
     std::u16string module;
     if (getModulePath(module)) search.launcherFolder = withTrailingSeparator(folderOf(module));

@@ -283,6 +283,51 @@ TEST_F(JreLocatorTest, UserSourcesCanBeLeftOut) {
     EXPECT_FALSE(userSources);
 }
 
+// The pinned runtime: right after "JRE Path", before every other source,
+// and only when it is whole, of the launcher's width, and the user's own
+// sources count.
+struct PinnedCase {
+    const char* label;
+    bool configured;       // "JRE Path" holds a runtime too
+    bool installed;        // the pinned folder exists
+    LibraryWidth width;    // of its library, in the x64 launcher
+    bool library;          // the folder holds a library at all
+    bool userSources;
+    const char* winner;    // "configured", "pinned" or "beside"
+};
+
+class PinnedRuntime : public JreLocatorTest, public ::testing::WithParamInterface<PinnedCase> {};
+
+TEST_P(PinnedRuntime, TakesItsPlaceInTheOrder) {
+    const PinnedCase& c = GetParam();
+    std::u16string beside = runtime(u"beside", {u"server"});
+    search.launcherFolder = beside;
+    search.hasPair = true; // a 32-bit pinned runtime is still no find
+    nativeHome = runtime(u"registered", {u"server"});
+    if (c.configured) search.configuredFolder = runtime(u"configured", {u"server"});
+    search.pinnedFolder = withTrailingSeparator(root.text(u"pinned"));
+    if (c.installed) runtime(u"pinned", c.library ? std::initializer_list<const char16_t*>{u"server"}
+                                                  : std::initializer_list<const char16_t*>{}, true, c.width);
+    search.criteria.includeUserSources = c.userSources;
+    std::u16string winner = std::string_view(c.winner) == "configured" ? search.configuredFolder
+                            : std::string_view(c.winner) == "pinned"   ? search.pinnedFolder
+                                                                       : beside;
+    RuntimeChoice choice = locateRuntime(search);
+    EXPECT_EQ(choice.jvmPath, jvmLibraryPath(withTrailingSeparator(winner), u"server"));
+    EXPECT_FALSE(choice.pairRelaunch);
+}
+
+constexpr LibraryWidth kWide = LibraryWidth::X64;
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PinnedRuntime,
+    ::testing::Values(PinnedCase{"BeforeBesideTheLauncherAndTheRegistry", false, true, kWide, true, true, "pinned"},
+                      PinnedCase{"AfterJrePath", true, true, kWide, true, true, "configured"},
+                      PinnedCase{"NotInstalled", false, false, kWide, true, true, "beside"},
+                      PinnedCase{"WithoutALibrary", false, true, kWide, false, true, "beside"},
+                      PinnedCase{"Of32BitsInThe64BitLauncher", false, true, LibraryWidth::X86, true, true, "beside"},
+                      PinnedCase{"LeftOutWithoutTheUsersSources", false, true, kWide, true, false, "beside"}),
+    [](const ::testing::TestParamInfo<PinnedCase>& info) { return info.param.label; });
+
 TEST(NeedsPairRelaunch, OnlyThe64BitLauncherHandsOver) {
     test::TempFolder folder;
     const std::u16string x86 = folder.text(u"x86.lib"), x64 = folder.text(u"x64.lib");

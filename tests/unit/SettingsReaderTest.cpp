@@ -234,5 +234,60 @@ TEST_F(SettingsReaderTest, ServiceRuntimeChoiceGoesBesideTheExecutables) {
     EXPECT_FALSE(std::filesystem::exists(userIni()));
 }
 
+TEST_F(SettingsReaderTest, PinnedRuntimeComesFromTheLauncherIniOnly) {
+    const std::string sum(64, 'A');
+    const std::string jre = "[Java Runtime Environment]\r\nMain Class=Main\r\n";
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n" + jre +
+             "Runtime Download URL=https://example.com/jre.zip\r\nRuntime Download SHA-256=" + sum +
+             "\r\nRuntime Download Size=1024\r\nRuntime Download=Automatic\r\n");
+    // The user's own file names another download: it is not read for these keys.
+    test::writeBytes(userIni(), "[Java Runtime Environment]\r\nRuntime Download URL=https://evil.example/x.zip\r\n"
+                                "Runtime Download SHA-256=" + std::string(64, 'b') + "\r\nRuntime Download=Ask\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_EQ(s.runtimeDownload.url, u"https://example.com/jre.zip");
+    EXPECT_EQ(s.runtimeDownload.sha256, std::u16string(64, u'a'));
+    EXPECT_EQ(s.runtimeDownload.size, 1024u);
+    EXPECT_TRUE(s.runtimeDownload.automatic);
+
+    // Only in the user's file: no pinned runtime at all.
+    writeIni("[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n" + jre);
+    LaunchSettings unset;
+    ASSERT_TRUE(read(unset));
+    EXPECT_FALSE(unset.runtimeDownload.configured());
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(SettingsReaderTest, PinnedRuntimeErrorsStopWithTheirOwnMessage) {
+    struct Row {
+        std::string keys;
+        std::u16string message;
+    } rows[] = {
+        {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n",
+         u"The \"Runtime Download URL\" https://h/j.zip is set without a \"Runtime Download SHA-256\": a runtime "
+         u"that cannot be checked is never installed."},
+        {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
+         "Runtime Download SHA-256=12ab\r\n",
+         u"The \"Runtime Download SHA-256\" must be 64 hexadecimal digits: 12ab"},
+        {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=file:///j.zip\r\n",
+         u"The \"Runtime Download URL\" file:///j.zip is not an http or https address."},
+        {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
+         "Runtime Download SHA-256=" + std::string(64, '0') + "\r\nRuntime Download Size=40 MB\r\n",
+         u"The \"Runtime Download Size\" must be a whole number of bytes greater than 0: 40 MB"},
+        {"[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
+         "Runtime Download SHA-256=" + std::string(64, '0') + "\r\n",
+         u"The \"Runtime Download URL\" https://h/j.zip is set, but the \"Product Name\" is empty or holds no "
+         u"character a folder name can use: the runtime would have no folder to be installed in."},
+    };
+    size_t shown = 0;
+    for (const Row& row : rows) {
+        writeIni("[Product Information]\r\n" + row.keys + "Main Class=Main\r\n");
+        LaunchSettings s;
+        EXPECT_FALSE(read(s)) << toUtf8(row.message);
+        ASSERT_EQ(messages.messages().size(), ++shown);
+        EXPECT_EQ(messages.messages().back(), row.message);
+    }
+}
+
 } // namespace
 } // namespace launcher
