@@ -138,8 +138,9 @@ bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSett
     if (trace::on() && keys.url.empty() && !(keys.sha256.empty() && keys.size.empty() && keys.mode.empty())) {
         trace::line(u"no \"Runtime Download URL\": the other runtime download settings are ignored");
     }
-    if (trace::on() && check.download.configured() && !keys.mode.empty() && !check.download.automatic) {
-        trace::say({u"\"Runtime Download\" = \"", keys.mode, u"\" is not \"Automatic\": the user is asked first"});
+    if (trace::on() && check.download.configured() && !keys.mode.empty() && !check.download.automatic &&
+        !equalsIgnoreCase(keys.mode, u"Ask")) {
+        trace::say({u"\"Runtime Download\" = \"", keys.mode, u"\" is neither \"Automatic\" nor \"Ask\": the user is asked"});
     }
     settings.runtimeDownload = std::move(check.download);
     return true;
