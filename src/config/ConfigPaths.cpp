@@ -36,15 +36,6 @@ bool iniPathFits(std::u16string_view path) {
     return limit == 0 || path.size() <= limit;
 }
 
-std::u16string folderNameOfProduct(std::u16string_view productName) {
-    static constexpr std::u16string_view kInvalid = u"\\?\"|><:/*";
-    std::u16string name;
-    name.reserve(productName.size());
-    for (char16_t c : productName) {
-        if (kInvalid.find(c) == std::u16string_view::npos) name.push_back(c);
-    }
-    return name;
-}
 
 namespace {
 

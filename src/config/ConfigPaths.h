@@ -5,6 +5,7 @@
 
 #include "base/PathText.h"
 #include "base/Text.h"
+#include "config/FolderName.h"
 
 #include <optional>
 
@@ -24,9 +25,6 @@ std::optional<std::u16string> posixIniPathFor(std::u16string_view executable);
 size_t maxIniPathLength();
 // True when the file at path can be read and written as an INI file.
 bool iniPathFits(std::u16string_view path);
-
-// "Product Name" without the characters a folder name cannot hold.
-std::u16string folderNameOfProduct(std::u16string_view productName);
 
 // The product's two folders below a base folder: "Product Name" (see
 // folderNameOfProduct), then "Product Code" as written. The per-user INI and

@@ -1,4 +1,5 @@
 #include "config/RuntimeDownload.h"
+#include "config/FolderName.h"
 
 #include <algorithm>
 
@@ -53,11 +54,7 @@ std::optional<uint64_t> downloadSizeFrom(std::u16string_view text) {
 
 bool isAutomaticDownload(std::u16string_view mode) { return equalsIgnoreCase(mode, u"Automatic"); }
 
-bool isOwnFolderName(std::u16string_view name) {
-    return std::any_of(name.begin(), name.end(), [](char16_t c) { return c != u'.' && c != u' '; });
-}
-
-RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::u16string_view folderName) {
+RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::u16string_view productName) {
     RuntimeDownloadCheck check;
     if (keys.url.empty()) return check;
     auto fail = [&](RuntimeDownloadError error, std::u16string_view value) {
@@ -75,7 +72,7 @@ RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::
         size = downloadSizeFrom(keys.size);
         if (!size) return fail(RuntimeDownloadError::BadSize, keys.size);
     }
-    if (!isOwnFolderName(folderName)) return fail(RuntimeDownloadError::NoProductFolder, keys.url);
+    if (!isOwnFolderName(folderNameOfProduct(productName))) return fail(RuntimeDownloadError::NoProductFolder, keys.url);
     check.download = {keys.url, *sha256, size, isAutomaticDownload(keys.mode)};
     return check;
 }

@@ -51,9 +51,9 @@ struct RuntimeDownloadCheck {
     std::u16string value; // the offending value, for the message
 };
 
-// The checked keys. Without a URL the others are ignored. folderName is
-// "Product Name" as its folder is named (see folderNameOfProduct).
-RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::u16string_view folderName);
+// The checked keys, for the product of that "Product Name". Without a URL
+// the others are ignored.
+RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::u16string_view productName);
 
 // The parts of the rules, for callers that meet one value at a time.
 bool isHttpAddress(std::u16string_view url);
@@ -61,8 +61,5 @@ std::optional<std::u16string> normalizedSha256(std::u16string_view text);
 std::optional<uint64_t> downloadSizeFrom(std::u16string_view text);
 // "Automatic" in any letter case; any other value asks, the safe choice.
 bool isAutomaticDownload(std::u16string_view mode);
-// A folder name that names a folder of its own: not empty, and not only
-// dots and blanks ("." and ".." name the folder itself and its parent).
-bool isOwnFolderName(std::u16string_view name);
 
 } // namespace launcher

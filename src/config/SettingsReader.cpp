@@ -124,7 +124,7 @@ bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSett
                              layered.read(kJreSection, kRuntimeDownloadSha256Key),
                              layered.read(kJreSection, kRuntimeDownloadSizeKey),
                              layered.read(kJreSection, kRuntimeDownloadModeKey)};
-    RuntimeDownloadCheck check = checkRuntimeDownload(keys, folderNameOfProduct(settings.productName));
+    RuntimeDownloadCheck check = checkRuntimeDownload(keys, settings.productName);
     static constexpr MessageId kMessages[] = {MessageId::RuntimeUrlNotHttp, MessageId::RuntimeChecksumMissing,
                                               MessageId::RuntimeChecksumInvalid, MessageId::RuntimeSizeInvalid,
                                               MessageId::RuntimeNoProductFolder};

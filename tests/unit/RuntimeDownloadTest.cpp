@@ -18,7 +18,7 @@ constexpr std::u16string_view kUrl = u"https://example.com/jre.zip";
 struct KeysCase {
     const char* label;
     RuntimeDownloadKeys keys;
-    std::u16string_view folderName;
+    std::u16string_view productName;
     RuntimeDownloadError error;
     std::u16string_view value; // the value the message names
 };
@@ -27,7 +27,7 @@ class RuntimeDownloadKeysTest : public ::testing::TestWithParam<KeysCase> {};
 
 TEST_P(RuntimeDownloadKeysTest, IsTakenOrRefusedWithItsReason) {
     const KeysCase& c = GetParam();
-    RuntimeDownloadCheck check = checkRuntimeDownload(c.keys, c.folderName);
+    RuntimeDownloadCheck check = checkRuntimeDownload(c.keys, c.productName);
     EXPECT_EQ(check.error, c.error);
     EXPECT_EQ(check.value, c.value);
     if (c.error != RuntimeDownloadError::None) {
@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeysCase{"SizeBeyondAnyFile", {kUrlText, kSumText, u"99999999999999999999"}, u"V", E::BadSize,
                  u"99999999999999999999"},
         KeysCase{"NoProductName", {kUrlText, kSumText}, u"", E::NoProductFolder, kUrl},
-        KeysCase{"ProductNameOfDotsOnly", {kUrlText, kSumText}, u"..", E::NoProductFolder, kUrl}),
+        KeysCase{"ProductNameOfDotsOnly", {kUrlText, kSumText}, u"..", E::NoProductFolder, kUrl},
+        KeysCase{"ProductNameNoFolderCanHold", {kUrlText, kSumText}, u"<?>", E::NoProductFolder, kUrl}),
     [](const ::testing::TestParamInfo<KeysCase>& info) { return info.param.label; });
 
 TEST(RuntimeDownload, ValuesOfATakenConfiguration) {

@@ -5,6 +5,7 @@
 #include "FileIo.h"
 #include "IconFile.h"
 #include "IniEdit.h"
+#include "RuntimePin.h"
 #include "InstallerCommand.h"
 #include "CompoundFile.h"
 #include "ShowReport.h"
@@ -29,6 +30,7 @@ const char kUsage[] =
     "                     [--vendor TEXT] [--description TEXT] [--copyright TEXT]\n"
     "                     [--embed FILE.ini --upgrade-code TEXT]\n"
     "                     [--input DIR] [--runtime DIR]\n"
+    "                     [--runtime-download URL --runtime-sha256 HEX [--runtime-size BYTES]]\n"
     "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
     "                     [--install-scope machine|user] [--desktop-shortcut]\n"
     "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
@@ -66,6 +68,7 @@ void package(const PackOptions& options, std::ostream& err) {
     if (value(options, "--embed").has_value() != value(options, "--upgrade-code").has_value()) {
         throw UsageError("--embed and --upgrade-code go together");
     }
+    std::optional<RuntimePin> pin = runtimePinRequest(options);
     Branding branding;
     branding.name = checkedName(*value(options, "--name"));
     if (auto version = value(options, "--app-version")) {
@@ -108,6 +111,7 @@ void package(const PackOptions& options, std::ostream& err) {
         }
         ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
     }
+    if (pin) ini = withRuntimePin(ini, *pin);
 
     fs::path dest = pathFromUtf8(*value(options, "--dest"));
     for (const char* folder : {"--input", "--runtime"}) {

@@ -72,6 +72,28 @@ TEST_F(PackCommand, LaysOutTheApplicationFolder) {
 }
 
 const char kGuid[] = "8c5a1e2b-0f3d-4a6e-9b71-2d4c6e8f0a13";
+const std::string kSha256 = "9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08";
+
+TEST_F(PackCommand, PinnedRuntimeKeysGoIntoTheIni) {
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--runtime-download",
+                   "https://example.com/jre.zip", "--runtime-sha256", kSha256, "--runtime-size", "46137344"}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"),
+              "[Product Information]\r\nProduct Name=Viewer\r\n[Java Runtime Environment]\r\n"
+              "Runtime Download URL=https://example.com/jre.zip\r\n"
+              "Runtime Download SHA-256=9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08\r\n"
+              "Runtime Download Size=46137344\r\n");
+    // An INI of the vendor's own that has the keys already: replaced in place.
+    launcher::test::writeBytes(folder.path() / "pinned.ini", "[Product Information]\nProduct Name=V\n"
+                                                             "[Java Runtime Environment]\nRuntime Download URL=https://old/\n");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--ini", "@pinned.ini",
+                   "--runtime-download", "http://127.0.0.1:8000/jre.zip", "--runtime-sha256", kSha256}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"),
+              "[Product Information]\nProduct Name=V\n[Java Runtime Environment]\n"
+              "Runtime Download SHA-256=9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08\n"
+              "Runtime Download URL=http://127.0.0.1:8000/jre.zip\n");
+}
 
 struct Failure {
     const char* name;
@@ -161,6 +183,18 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"TimestampWithCommand", {"--sign-command", "true {}", "--timestamp-url", "http://ts.example"}, 2,
                 "--timestamp-url does not go with --sign-command"},
         Failure{"CommandNotOnPath", {"--sign-command", "launcher-no-such-signer {}"}, 1, "launcher-no-such-signer is not on PATH"},
+        Failure{"RuntimeUrlWithoutChecksum", {"--runtime-download", "https://e/j.zip"}, 2,
+                "--runtime-download needs --runtime-sha256"},
+        Failure{"ChecksumWithoutRuntimeUrl", {"--runtime-sha256", kSha256}, 2, "--runtime-sha256 needs --runtime-download"},
+        Failure{"RuntimeSizeAlone", {"--runtime-size", "5"}, 2, "--runtime-size needs --runtime-download"},
+        Failure{"RuntimeUrlNotHttp", {"--runtime-download", "ftp://e/j.zip", "--runtime-sha256", kSha256}, 1,
+                "--runtime-download: ftp://e/j.zip is not an http or https address"},
+        Failure{"ShortChecksum", {"--runtime-download", "https://e/j.zip", "--runtime-sha256", "abc"}, 1,
+                "--runtime-sha256: abc is not 64 hexadecimal digits"},
+        Failure{"RuntimeSizeWithUnit", {"--runtime-download", "https://e/j.zip", "--runtime-sha256", kSha256,
+                                        "--runtime-size", "5MB"}, 1, "--runtime-size: 5MB is not a whole number"},
+        Failure{"RuntimePinWithoutProductName", {"--ini", "@app.ini", "--runtime-download", "https://e/j.zip",
+                                                 "--runtime-sha256", kSha256}, 1, "\"Product Name\" is empty"},
         Failure{"MsiFolderMissing", {"--msi", "@nowhere/app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"}, 1,
                 "app.msi: its folder does not exist"}),
     [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
