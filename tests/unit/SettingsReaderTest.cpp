@@ -264,20 +264,20 @@ TEST_F(SettingsReaderTest, PinnedRuntimeErrorsStopWithTheirOwnMessage) {
         std::u16string message;
     } rows[] = {
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n",
-         u"The \"Runtime Download URL\" https://h/j.zip is set without a \"Runtime Download SHA-256\": a runtime "
-         u"that cannot be checked is never installed."},
+         u"Runtime Download URL: https://h/j.zip is set without a Runtime Download SHA-256; a runtime that cannot be "
+         u"checked is never installed."},
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
          "Runtime Download SHA-256=12ab\r\n",
-         u"The \"Runtime Download SHA-256\" must be 64 hexadecimal digits: 12ab"},
+         u"Runtime Download SHA-256: 12ab is not 64 hexadecimal digits."},
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=file:///j.zip\r\n",
-         u"The \"Runtime Download URL\" file:///j.zip is not an http or https address."},
+         u"Runtime Download URL: file:///j.zip is not an http or https address."},
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
          "Runtime Download SHA-256=" + std::string(64, '0') + "\r\nRuntime Download Size=40 MB\r\n",
-         u"The \"Runtime Download Size\" must be a whole number of bytes greater than 0: 40 MB"},
+         u"Runtime Download Size: 40 MB is not a whole number of bytes greater than 0."},
         {"[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
          "Runtime Download SHA-256=" + std::string(64, '0') + "\r\n",
-         u"The \"Runtime Download URL\" https://h/j.zip is set, but the \"Product Name\" is empty or holds no "
-         u"character a folder name can use: the runtime would have no folder to be installed in."},
+         u"Runtime Download URL: https://h/j.zip is set, but the Product Name is empty or holds no character a folder "
+         u"name can use, so the runtime would have no folder to be installed in."},
     };
     size_t shown = 0;
     for (const Row& row : rows) {
