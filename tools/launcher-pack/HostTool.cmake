@@ -8,7 +8,9 @@ if(NOT TARGET launcher_pack_host)
   list(APPEND pack_host_sources
     ${CMAKE_SOURCE_DIR}/src/base/Md5.cpp ${CMAKE_SOURCE_DIR}/src/base/Rc4.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Text.cpp ${CMAKE_SOURCE_DIR}/src/base/Text.posix.cpp
-    ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.cpp ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.posix.cpp)
+    ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.cpp ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.posix.cpp
+    ${CMAKE_SOURCE_DIR}/src/config/FolderName.cpp ${CMAKE_SOURCE_DIR}/src/config/RuntimeDownload.cpp
+    ${CMAKE_SOURCE_DIR}/src/config/IniText.cpp ${CMAKE_SOURCE_DIR}/src/config/IniLines.cpp)
   find_program(LAUNCHER_HOST_CXX NAMES c++ g++ REQUIRED)
   # One object a source, each through the compiler cache when there is one,
   # so that the sources compile side by side and a fresh build folder takes
