@@ -57,14 +57,19 @@ TEST_F(PinnedRuntimeLaunch, RuntimeInTheChecksumsFolderRuns) {
 }
 
 // Another checksum's folder is an older pin: it is not this configuration's
-// runtime, and the launch goes on to the other sources.
+// runtime, and the search goes on to the runtime beside the launcher.
 TEST_F(PinnedRuntimeLaunch, AnotherChecksumsFolderIsNotUsed) {
     fs::path older = pinned.parent_path() / "1111111111111111";
     fs::create_directories(older);
     fs::copy(test::standinHome("standard"), older, fs::copy_options::recursive);
-    test::launch(exe, {"x"});
-    EXPECT_EQ(text(standinTrace).find("main [x]"), std::string::npos) << "another pin's runtime ran";
-    EXPECT_NE(text(launchTrace).find(": not installed"), std::string::npos) << text(launchTrace);
+    fs::path beside = folder.path() / "jre64";
+    fs::create_directories(beside);
+    fs::copy(test::standinHome("standard"), beside, fs::copy_options::recursive);
+    EXPECT_EQ(test::launch(exe, {"x"}).exitCode, 0);
+    const std::string trace = text(launchTrace);
+    EXPECT_NE(trace.find(": not installed"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("runtime library: " + toUtf8(beside.u16string())), std::string::npos) << trace;
+    EXPECT_EQ(trace.find(toUtf8(older.u16string())), std::string::npos) << trace;
 }
 
 } // namespace
