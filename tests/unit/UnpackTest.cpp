@@ -19,6 +19,7 @@ std::vector<ZipItem> runtimeItems() {
         {.name = "jdk-21/bin/java", .data = "program", .unixMode = 0100755},
         {.name = "jdk-21/lib/modules", .data = test::noise(200000), .unixMode = 0100644},
         {.name = "jdk-21/release", .data = "JAVA_VERSION=\"21\"\n"},
+        {.name = "jdk-21/legal/caf\xC3\xA9.txt", .data = "UTF-8 name"},
     };
 }
 
@@ -26,7 +27,8 @@ std::vector<ZipItem> runtimeItems() {
 std::vector<std::string> listing(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
-        names.push_back(fs::relative(item.path(), folder).generic_string());
+        const std::u8string name = fs::relative(item.path(), folder).generic_u8string();
+        names.emplace_back(name.begin(), name.end());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -43,7 +45,8 @@ protected:
     }
 
     test::TempFolder temp;
-    std::u16string destination = temp.text(u"abcdef0123456789");
+    // Not ASCII, so that Windows must take the path as UTF-16.
+    std::u16string destination = temp.text(u"runtime-\u00e9\u4e2d");
     std::u16string message;
 };
 
@@ -54,15 +57,13 @@ TEST_F(Unpack, MovesTheTopFolderIntoPlaceAfterTheCheck) {
         seen = listing(test::toPath(folder));
         return std::u16string();
     })) << toUtf8(message);
-    const std::vector<std::string> expected{"bin", "bin/java", "lib", "lib/modules", "release"};
+    const std::vector<std::string> expected{"bin", "bin/java", "legal", "legal/caf\xC3\xA9.txt", "lib", "lib/modules", "release"};
     // The check saw the whole runtime before it moved...
     EXPECT_EQ(seen, expected);
     // ...and the move took it whole, leaving nothing else beside it.
     EXPECT_EQ(listing(test::toPath(destination)), expected);
     EXPECT_EQ(test::readBytes(test::toPath(destination) / "lib" / "modules"), test::noise(200000));
-    EXPECT_EQ(listing(temp.path()), (std::vector<std::string>{"abcdef0123456789", "abcdef0123456789/bin",
-        "abcdef0123456789/bin/java", "abcdef0123456789/lib", "abcdef0123456789/lib/modules",
-        "abcdef0123456789/release", "runtime.zip"}));
+    EXPECT_EQ(listing(temp.path()).size(), expected.size() + 2);
 }
 
 TEST_F(Unpack, UnpacksATarGzAsWell) {
@@ -119,7 +120,7 @@ TEST_F(Unpack, AnExistingDestinationIsLeftAlone) {
     EXPECT_FALSE(unpack(zip));
     EXPECT_NE(message.find(u"exists already"), std::u16string::npos) << toUtf8(message);
     EXPECT_EQ(listing(test::toPath(destination)), std::vector<std::string>{"mine"});
-    EXPECT_EQ(listing(temp.path()), (std::vector<std::string>{"abcdef0123456789", "abcdef0123456789/mine", "runtime.zip"}));
+    EXPECT_EQ(listing(temp.path()).size(), 3u);
 }
 
 TEST_F(Unpack, AMissingArchiveSaysWhy) {
