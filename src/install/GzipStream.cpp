@@ -1,6 +1,7 @@
 #include "install/GzipStream.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace launcher {
 
@@ -14,14 +15,19 @@ GzipStream::GzipStream(ByteSource& source) : source_(source), inflater_(Inflater
     if (!inflater_.ready()) error_ = u"The archive could not be unpacked: out of memory.";
 }
 
+// Reads the next piece of the file behind what inflate has not taken yet,
+// so that a member's magic split across two pieces is still seen whole.
 bool GzipStream::refill() {
-    std::span<uint8_t> piece(input_.data(), static_cast<size_t>(std::min<uint64_t>(input_.size(), source_.size() - fed_)));
+    const size_t kept = inflater_.pendingInput();
+    if (kept > 0) std::memmove(input_.data(), inflater_.stream().next_in, kept);
+    std::span<uint8_t> piece(input_.data() + kept,
+                             static_cast<size_t>(std::min<uint64_t>(input_.size() - kept, source_.size() - fed_)));
     if (!source_.read(fed_, piece)) {
         error_ = u"The archive could not be read.";
         return false;
     }
     fed_ += piece.size();
-    inflater_.supply(piece);
+    inflater_.supply(std::span<const uint8_t>(input_.data(), kept + piece.size()));
     return true;
 }
 
@@ -36,7 +42,7 @@ long long GzipStream::read(std::span<uint8_t> into) {
         if (status == Z_STREAM_END) {
             // Another member may follow; anything else after the first is
             // padding that gzip, too, ignores.
-            if (inflater_.pendingInput() == 0 && fed_ < source_.size() && !refill()) return -1;
+            if (inflater_.pendingInput() < 2 && fed_ < source_.size() && !refill()) return -1;
             if (inflater_.pendingInput() >= 2 && stream.next_in[0] == 0x1f && stream.next_in[1] == 0x8b) {
                 inflater_.reset();
                 continue;
