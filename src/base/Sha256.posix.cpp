@@ -59,6 +59,8 @@ Sha256::Sha256() : state_(std::make_unique<State>()) {}
 Sha256::~Sha256() = default;
 
 void Sha256::update(std::span<const uint8_t> bytes) {
+    // An empty piece may come with a null pointer, which memcpy must not see.
+    if (bytes.empty()) return;
     State& s = *state_;
     s.length += bytes.size();
     const uint8_t* data = bytes.data();
