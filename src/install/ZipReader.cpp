@@ -32,7 +32,7 @@ constexpr uint32_t kDosFolder = 0x10;
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t le32(const uint8_t* p) { return uint32_t{le16(p)} | uint32_t{le16(p + 2)} << 16; }
 
-const std::u16string kZip64Refused = u"The archive uses the Zip64 format, which is not supported.";
+constexpr const char16_t* kZip64Refused = u"The archive uses the Zip64 format, which is not supported.";
 
 EntryKind kindOfZipEntry(const std::string& name, uint8_t madeBy, uint32_t external, uint32_t& mode) {
     mode = 0;
