@@ -46,8 +46,11 @@ TEST_F(SingleInstance, PrimaryThatCrashesLeavesNoLaunchWaitingAndTheNextLaunchIs
 
     // The crashed primary's name is free: the next launch is the primary,
     // and a later launch reaches it.
+    const fs::path launcherTrace = folder.path() / "next-launch-trace.txt";
+    test::EnvironmentOverride traceNext{u"QX_LAUNCHER_TRACE", launcherTrace.u16string()};
     Launch next = startLaunch(exe, {"next"});
-    ASSERT_TRUE(awaitTrace("main [next]")) << test::readBytes(tracePath);
+    ASSERT_TRUE(awaitTrace("main [next]")) << test::readBytes(tracePath) << "the next launch's own trace:\n"
+                                           << test::readBytes(launcherTrace);
     EXPECT_EQ(test::launch(exe, {"8", "stop"}).exitCode, 8);
     EXPECT_EQ(next.get().exitCode, 0);
     for (const char* value : {"1", "2", "3", "4", "99", "8"}) {

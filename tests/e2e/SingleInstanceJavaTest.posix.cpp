@@ -72,13 +72,19 @@ protected:
     // "N tagN" is answered with N. A first launch that has ended meanwhile
     // is reported with what it printed, not waited for.
     ::testing::AssertionResult awaitPrimary(const fs::path& exe, ForwardedLaunch& primary) const {
-        if (!awaitClaim(exe)) return ::testing::AssertionFailure() << "the first launch never claimed the name";
+        auto ended = [&primary](const char* when) {
+            test::ChildResult result = primary.get();
+            return ::testing::AssertionFailure()
+                   << "the first launch ended " << when << " with " << result.exitCode << ": " << result.out << result.err;
+        };
+        if (!awaitClaim(exe)) {
+            if (primary.wait_for(std::chrono::seconds(0)) == std::future_status::ready) return ended("before it claimed the name");
+            std::string present;
+            for (const auto& entry : fs::directory_iterator(runtimeFolder)) present += " " + entry.path().filename().string();
+            return ::testing::AssertionFailure() << "the first launch never claimed the name; the runtime folder holds:" << present;
+        }
         for (int i = 0; i < 100; ++i) {
-            if (primary.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-                test::ChildResult ended = primary.get();
-                return ::testing::AssertionFailure()
-                       << "the first launch ended with " << ended.exitCode << ": " << ended.out << ended.err;
-            }
+            if (primary.wait_for(std::chrono::seconds(0)) == std::future_status::ready) return ended("before it answered");
             if (run(exe, {"1", "tag1"}) == 1) return ::testing::AssertionSuccess();
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }

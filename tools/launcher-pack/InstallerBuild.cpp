@@ -9,41 +9,10 @@
 
 namespace launcher::pack {
 
-namespace {
-
-// A tool's message without its blank lines, on one line when short.
-std::string toolMessage(const std::string& name, const ToolRun& run) {
-    std::istringstream lines(run.output);
-    std::string text;
-    for (std::string line; std::getline(lines, line);) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (!line.empty()) text += (text.empty() ? "" : "\n  ") + line;
-    }
-    return name + " failed (exit code " + std::to_string(run.exitCode) + ")" + (text.empty() ? "" : ": " + text);
-}
-
-} // namespace
-
 fs::path requireTool(const std::string& name, const std::string& package) {
     if (auto found = findTool(name)) return *found;
     throw PackError(name + " is not on PATH; install it (Debian and Ubuntu: apt-get install " + package +
                     "; Windows: put " + name + ".exe from msitools' Windows build on PATH)");
-}
-
-void signFile(const Signer& signer, const fs::path& file) {
-    ScratchFile signedFile(scratchNameFor(file));
-    std::vector<std::string> arguments{"sign", "-pkcs12", displayPath(signer.pkcs12), "-readpass", "-", "-h", "sha256"};
-    for (const std::string& url : signer.timestampUrls) {
-        arguments.push_back("-ts");
-        arguments.push_back(url);
-    }
-    for (const char* option : {"-in", "-out"}) {
-        arguments.push_back(option);
-        arguments.push_back(displayPath(option[1] == 'i' ? file : signedFile.path()));
-    }
-    ToolRun run = runTool(signer.tool, arguments, signer.password);
-    if (run.exitCode != 0) throw PackError("signing " + displayPath(file.filename()) + ": " + toolMessage("osslsigncode", run));
-    signedFile.moveTo(file);
 }
 
 void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi) {
@@ -57,8 +26,18 @@ void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& s
     if (run.exitCode != 0) {
         std::error_code ignored;
         fs::remove(msi, ignored);
-        throw PackError(toolMessage("wixl", run));
+        run.output = withoutWixlNoise(run.output);
+        throw PackError(toolFailure("wixl", run));
     }
+}
+
+std::string withoutWixlNoise(const std::string& output) {
+    std::istringstream lines(output);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("GLib-GObject-WARNING") == std::string::npos) kept += line + "\n";
+    }
+    return kept;
 }
 
 ScratchFile::~ScratchFile() {

@@ -1,6 +1,6 @@
 #pragma once
-// The effects of building an installer: the outside tools run on files, and
-// the record of what each packaging run laid out.
+// The effects of building an installer: wixl run on the source, and the
+// record of what each packaging run laid out.
 
 #include "FileIo.h"
 
@@ -14,20 +14,14 @@ namespace launcher::pack {
 // does not hold it.
 fs::path requireTool(const std::string& name, const std::string& package);
 
-struct Signer {
-    fs::path tool; // osslsigncode
-    fs::path pkcs12;
-    std::string password;
-    std::vector<std::string> timestampUrls;
-};
-
-// Signs file in place (SHA-256 Authenticode); throws PackError with the
-// tool's own message, leaving file unchanged.
-void signFile(const Signer& signer, const fs::path& file);
-
 // Builds msi from the WiX source text, which names its files relative to
 // sourceFolder. Throws PackError with wixl's own message.
 void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi);
+
+// wixl's output without its library's warnings about attributes it does not
+// know: the source carries some for the WiX toolset (Package/@Platform), and
+// a message about a failed build should name only its cause.
+std::string withoutWixlNoise(const std::string& output);
 
 // A file that is removed when the scope ends, unless kept.
 class ScratchFile {

@@ -52,7 +52,8 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     package.executable = branding.name + ".exe";
     forOption("--name", [&] { checkInstallerText(package.name, "the name"); });
     forOption("--description", [&] { checkInstallerText(package.description, "the description"); });
-    if (!package.vendor.empty() && !isWindowsFileName(package.vendor)) {
+    // The vendor folder drops trailing dots and spaces ("ACME, Inc."), as Windows would.
+    if (!package.vendor.empty() && !isWindowsFileName(vendorFolderName(package.vendor))) {
         throw UsageError("--vendor: \"" + package.vendor + "\" cannot be a folder name on Windows");
     }
     forOption("--vendor", [&] { checkInstallerText(package.vendor, "the vendor"); });
@@ -68,7 +69,7 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     package.version = forOption("--app-version", [&] { return installerVersion(branding.version); });
     if (branding.version[3] != 0) {
         warnings << "launcher-pack: warning: Windows Installer ignores the fourth number of --app-version ("
-                 << branding.version[3] << "): a package that differs from an installed one only there does not replace it\n";
+                 << branding.version[3] << "): packages that differ only there replace each other, an older build a newer one too\n";
     }
     std::string scope = options.value("--install-scope").value_or("machine");
     if (scope != "machine" && scope != "user") throw UsageError("--install-scope: \"" + scope + "\" is neither machine nor user");
@@ -161,33 +162,7 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
         }
     }
     if (request.msi) request.wixl = requireTool("wixl", "wixl");
-    request.signer = signerRequest(options);
     return request;
-}
-
-std::optional<Signer> signerRequest(const PackOptions& options) {
-    if (!options.has("--sign-pkcs12")) {
-        for (const char* option : {"--sign-password-env", "--timestamp-url"}) {
-            if (options.has(option)) throw UsageError(std::string(option) + " goes with --sign-pkcs12");
-        }
-        return std::nullopt;
-    }
-    Signer signer;
-    signer.pkcs12 = pathFromUtf8(*options.value("--sign-pkcs12"));
-    readWholeFile(signer.pkcs12); // names the file when it cannot be read
-    if (auto variable = options.value("--sign-password-env")) {
-        const char* password = std::getenv(variable->c_str());
-        if (!password) throw UsageError("--sign-password-env: the environment variable " + *variable + " is not set");
-        signer.password = password;
-    }
-    for (const std::string& url : options.values("--timestamp-url")) {
-        if (!url.starts_with("http://") && !url.starts_with("https://")) {
-            throw UsageError("--timestamp-url: \"" + url + "\" is no http:// or https:// address");
-        }
-        signer.timestampUrls.push_back(url);
-    }
-    signer.tool = requireTool("osslsigncode", "osslsigncode");
-    return signer;
 }
 
 PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
@@ -199,7 +174,7 @@ PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& stag
         for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
         buildMsi(request.wixl, wixSource(package), base, prepared.msi->path());
-        if (request.signer) signFile(*request.signer, prepared.msi->path());
+        if (request.signer) signFile(*request.signer, prepared.msi->path(), displayPath(request.msi->filename()));
     }
     if (request.wxs) {
         // Written now, naming the files where they will be once dest is in place.

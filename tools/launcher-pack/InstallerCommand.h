@@ -7,6 +7,7 @@
 #include "InstallerBuild.h"
 #include "InstallerPackage.h"
 #include "PackOptions.h"
+#include "Signing.h"
 
 #include <memory>
 #include <optional>
@@ -19,15 +20,13 @@ struct InstallerRequest {
     std::optional<fs::path> msi;
     std::optional<fs::path> wxs;
     fs::path wixl;
-    std::optional<Signer> signer;
+    std::optional<Signer> signer; // set by the caller
 };
 
 // Throws UsageError for a wrong command line, PackError for a missing tool
 // or file. nullopt when neither --msi nor --wxs is given.
 std::optional<InstallerRequest> installerRequest(const PackOptions& options, const Branding& branding,
                                                  std::ostream& warnings);
-// nullopt without --sign-pkcs12.
-std::optional<Signer> signerRequest(const PackOptions& options);
 
 // The package and its source, complete in scratch files beside --msi and
 // --wxs, to be moved into place once dest is.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstdio>
 #include <map>
 
 namespace launcher::pack {
@@ -21,6 +23,17 @@ std::string upper(std::string_view text) {
 constexpr std::u16string_view kWindows1252Extra =
     u"\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
     u"\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178";
+
+std::string alphanumeric(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        if (std::isalnum(static_cast<unsigned char>(c))) result += c;
+    }
+    return result;
+}
+
+// The shell reads no longer programmatic identifiers.
+constexpr size_t kProgIdLimit = 39;
 
 // The letter Windows compares a character as: its capital, for the letters
 // that Windows-1252 text can hold.
@@ -127,6 +140,63 @@ bool isWindowsFileName(std::string_view name) {
     bad = bad || device == "CON" || device == "PRN" || device == "AUX" || device == "NUL" ||
           (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) && device[3] >= '1' && device[3] <= '9');
     return !bad;
+}
+
+std::string vendorFolderName(std::string_view vendor) {
+    size_t end = vendor.find_last_not_of(". ");
+    return std::string(vendor.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+std::optional<std::string> nextInstallerVersion(std::string_view version) {
+    unsigned parts[3] = {};
+    const char* at = version.data();
+    const char* end = at + version.size();
+    for (unsigned& part : parts) {
+        auto [next, error] = std::from_chars(at, end, part);
+        if (error != std::errc()) throw PackError("\"" + std::string(version) + "\" is no product version");
+        at = next == end ? end : next + 1;
+    }
+    const unsigned limits[3] = {255, 255, 65535};
+    for (int i = 2; i >= 0; --i) {
+        if (parts[i] < limits[i]) {
+            ++parts[i];
+            return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]);
+        }
+        parts[i] = 0;
+    }
+    return std::nullopt;
+}
+
+std::string progIdFor(std::string_view vendor, std::string_view name, std::string_view extension) {
+    std::string vendorPart = alphanumeric(vendor), namePart = alphanumeric(name), extPart = alphanumeric(extension);
+    if (namePart.empty()) namePart = "Application";
+    std::string& first = vendorPart.empty() ? namePart : vendorPart;
+    if (std::isdigit(static_cast<unsigned char>(first[0]))) first.insert(0, "App");
+    auto joined = [](const std::vector<std::string>& parts) {
+        std::string text;
+        for (const std::string& part : parts) {
+            if (!part.empty()) text += (text.empty() ? "" : ".") + part;
+        }
+        return text;
+    };
+    std::string whole = joined({vendorPart, namePart, extPart});
+    // An extension that lost characters ("my-doc", "mydoc") would meet another.
+    if (whole.size() <= kProgIdLimit && extPart.size() == extension.size()) return whole;
+    char hash[9];
+    std::snprintf(hash, sizeof hash, "%08X", textHash(std::string(vendor) + '\n' + std::string(name) + '\n' + std::string(extension)));
+    extPart = extPart.substr(0, 12);
+    // What is left for vendor and name after ".HASH", ".ext" and the dot between them.
+    size_t room = kProgIdLimit - 9 - (extPart.empty() ? 0 : extPart.size() + 1) - (vendorPart.empty() ? 0 : 1);
+    size_t vendorSize = std::min(vendorPart.size(), std::max(room / 2, room - std::min(room, namePart.size())));
+    vendorPart.resize(vendorSize);
+    namePart.resize(std::min(namePart.size(), room - vendorSize));
+    return joined({vendorPart, namePart, hash, extPart});
+}
+
+uint32_t textHash(std::string_view text) {
+    uint32_t hash = 2166136261u;
+    for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
 }
 
 } // namespace launcher::pack

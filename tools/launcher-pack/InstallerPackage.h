@@ -5,6 +5,7 @@
 
 #include "VersionInfo.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,5 +70,25 @@ std::optional<std::pair<std::string, std::string>> caseOnlyClash(const std::vect
 
 // Whether Windows accepts text as the name of a file or folder.
 bool isWindowsFileName(std::string_view name);
+
+// The name of the vendor's folder: the vendor without trailing dots and
+// spaces, which Windows drops from folder names ("ACME, Inc." gives
+// "ACME, Inc"). The publisher shown keeps the full text.
+std::string vendorFolderName(std::string_view vendor);
+
+// The lowest product version above every build of version ("A.B.C"): the
+// next third number, carried into the second and first at their limits;
+// nullopt above the highest version Windows Installer allows.
+std::optional<std::string> nextInstallerVersion(std::string_view version);
+
+// The identifier under which the shell registers the product's handler for
+// one file type: "Vendor.Name.ext" of letters, digits and dots, at most 39
+// characters, never starting with a digit; no vendor: "Name.ext". Shortened
+// ones, and those whose extension lost characters, end in a hash of the
+// whole, so that different products and different extensions never share one.
+std::string progIdFor(std::string_view vendor, std::string_view name, std::string_view extension);
+
+// A short, stable hash of text (FNV-1a, 32 bits).
+uint32_t textHash(std::string_view text);
 
 } // namespace launcher::pack

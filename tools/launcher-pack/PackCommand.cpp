@@ -8,6 +8,8 @@
 #include "InstallerCommand.h"
 #include "CompoundFile.h"
 #include "ShowReport.h"
+#include "SignerOptions.h"
+#include "ToolProcess.h"
 
 #include "base/Text.h"
 
@@ -30,7 +32,9 @@ const char kUsage[] =
     "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
     "                     [--install-scope machine|user] [--desktop-shortcut]\n"
     "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
-    "                     [--sign-pkcs12 FILE [--sign-password-env VAR] [--timestamp-url URL]...]\n"
+    "                     [--sign-pkcs12 FILE | --sign-pkcs11-module LIB --sign-key pkcs11:URI --sign-cert FILE\n"
+    "                      [--sign-pkcs11-engine FILE]] [--sign-password-env VAR] [--timestamp-url URL]...\n"
+    "                     [--sign-command 'COMMAND ARG... {}']\n"
     "       launcher-pack --show FILE.exe|FILE.msi [--upgrade-code TEXT]\n";
 
 std::optional<std::string> value(const PackOptions& options, const std::string& option) { return options.value(option); }
@@ -87,7 +91,8 @@ void package(const PackOptions& options, std::ostream& err) {
         branding.upgradeCode = *code;
     }
     std::optional<InstallerRequest> installer = installerRequest(options, branding, err);
-    std::optional<Signer> signer = installer ? installer->signer : signerRequest(options);
+    std::optional<Signer> signer = signerRequest(options, branding.name, err);
+    if (installer) installer->signer = signer;
     auto readOptional = [&](const char* option) -> std::optional<std::string> {
         auto file = value(options, option);
         return file ? std::optional(readWholeFile(pathFromUtf8(*file))) : std::nullopt;
@@ -119,13 +124,20 @@ void package(const PackOptions& options, std::ostream& err) {
     staged.writeFile(pathFromUtf8(branding.name + ".exe"),
                      std::string_view(reinterpret_cast<const char*>(exe.data()), exe.size()));
     // Signed before it goes anywhere: into the folder and into the package.
-    if (signer) signFile(*signer, staged.path() / pathFromUtf8(branding.name + ".exe"));
+    if (signer) signFile(*signer, staged.path() / pathFromUtf8(branding.name + ".exe"), branding.name + ".exe");
     staged.writeFile(pathFromUtf8(std::string(kRecordFolder) + "/" + branding.name + ".files"),
                      recordText(filesBelow(staged.path())));
     PreparedInstaller prepared;
     if (installer) prepared = buildInstaller(*installer, staged.path(), dest);
     staged.commit();
     if (installer) finishInstaller(*installer, std::move(prepared));
+}
+
+// Who signed the file and when, as osslsigncode reads the signature.
+std::string signatureDetails(const fs::path& file) {
+    auto osslsigncode = findTool("osslsigncode");
+    if (!osslsigncode) return "  details: need osslsigncode on PATH\n";
+    return signatureLines(runTool(*osslsigncode, {"verify", "-in", displayPath(file)}).output);
 }
 
 void show(const PackOptions& options, std::ostream& out) {
@@ -136,8 +148,10 @@ void show(const PackOptions& options, std::ostream& out) {
     std::string bytes = readWholeFile(file);
     try {
         Bytes content(bytes.begin(), bytes.end());
-        if (isCompoundFile(content)) out << describeInstallerPackage(content);
-        else out << describeExecutable(content, value(options, "--upgrade-code"));
+        std::string report = isCompoundFile(content) ? describeInstallerPackage(content)
+                                                     : describeExecutable(content, value(options, "--upgrade-code"));
+        if (report.find("signature: present\n") != std::string::npos) report = withSignatureDetails(report, signatureDetails(file));
+        out << report;
     } catch (const PackError& e) {
         throw PackError(displayPath(file) + ": " + e.what());
     }

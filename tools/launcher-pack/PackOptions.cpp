@@ -10,7 +10,8 @@ const char* const kValued[] = {"--launcher", "--name",   "--dest",  "--ini",   "
                                "--vendor",   "--description", "--copyright", "--embed", "--upgrade-code",
                                "--input",    "--runtime", "--show",
                                "--msi",      "--wxs",     "--install-scope", "--msi-upgrade-code", "--help-url",
-                               "--about-url", "--sign-pkcs12", "--sign-password-env"};
+                               "--about-url", "--sign-pkcs12", "--sign-password-env", "--sign-pkcs11-module",
+                               "--sign-key", "--sign-cert", "--sign-pkcs11-engine", "--sign-command"};
 const char* const kRepeatable[] = {"--file-association", "--timestamp-url"};
 const char* const kFlags[] = {"--desktop-shortcut"};
 

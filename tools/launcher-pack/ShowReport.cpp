@@ -63,4 +63,37 @@ std::string describeInstallerPackage(const Bytes& file) {
     return std::string("format: Windows Installer package\n") + "signature: " + (signature ? "present" : "none") + "\n";
 }
 
+namespace {
+
+// The text after label on the first line that holds it, up to that line's end.
+std::optional<std::string> after(const std::string& text, const std::string& label, size_t from = 0) {
+    size_t at = text.find(label, from);
+    if (at == std::string::npos) return std::nullopt;
+    at += label.size();
+    std::string value = text.substr(at, text.find('\n', at) - at);
+    while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
+    return value;
+}
+
+} // namespace
+
+std::string signatureLines(const std::string& verifyReport) {
+    size_t signer = verifyReport.find("Signer's certificate:");
+    auto subject = signer == std::string::npos ? std::nullopt : after(verifyReport, "Subject: ", signer);
+    if (!subject) return "  details: osslsigncode cannot read the signature\n";
+    std::string lines = "  signer: " + *subject + "\n";
+    // 2.9 lists the time stamp among the countersignatures, 2.5 in a line of its own.
+    auto stamp = after(verifyReport, "\tTimestamp time: ");
+    if (!stamp) stamp = after(verifyReport, "The signature is timestamped: ");
+    lines += "  time stamp: " + stamp.value_or("none") + "\n";
+    return lines;
+}
+
+std::string withSignatureDetails(std::string report, const std::string& details) {
+    const std::string line = "signature: present\n";
+    size_t at = report.find(line);
+    if (at != std::string::npos) report.insert(at + line.size(), details);
+    return report;
+}
+
 } // namespace launcher::pack

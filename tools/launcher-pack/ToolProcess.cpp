@@ -1,6 +1,18 @@
 #include "ToolProcess.h"
 
+#include <sstream>
+
 namespace launcher::pack {
+
+std::string toolFailure(const std::string& name, const ToolRun& run) {
+    std::istringstream lines(run.output);
+    std::string text;
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (!line.empty()) text += (text.empty() ? "" : "\n  ") + line;
+    }
+    return name + " failed (exit code " + std::to_string(run.exitCode) + ")" + (text.empty() ? "" : ": " + text);
+}
 
 std::string windowsCommandLine(const std::vector<std::string>& arguments) {
     std::string line;

@@ -64,8 +64,21 @@ std::optional<std::filesystem::path> findTool(const std::string& name) {
     return std::nullopt;
 }
 
+// This process's environment with the given variables replaced or added.
+std::vector<std::string> childEnvironment(const ToolEnvironment& changes) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string text(*entry);
+        bool changed = false;
+        for (const auto& [name, _] : changes) changed = changed || text.starts_with(name + "=");
+        if (!changed) entries.push_back(text);
+    }
+    for (const auto& [name, value] : changes) entries.push_back(name + "=" + value);
+    return entries;
+}
+
 ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                const std::string& input) {
+                const std::string& input, const ToolEnvironment& environment) {
     Pipe in, out;
     SpawnActions spawn;
     posix_spawn_file_actions_adddup2(&spawn.actions, in.read.get(), 0);
@@ -76,8 +89,13 @@ ToolRun runTool(const std::filesystem::path& program, const std::vector<std::str
     std::vector<char*> pointers;
     for (std::string& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
+    std::vector<std::string> variables = childEnvironment(environment);
+    std::vector<char*> variablePointers;
+    for (std::string& v : variables) variablePointers.push_back(v.data());
+    variablePointers.push_back(nullptr);
     pid_t child = 0;
-    int error = posix_spawn(&child, program.c_str(), &spawn.actions, nullptr, pointers.data(), environ);
+    int error = posix_spawn(&child, program.c_str(), &spawn.actions, nullptr, pointers.data(),
+                            environment.empty() ? environ : variablePointers.data());
     if (error != 0) throw PackError(program.string() + " cannot be started: " + std::strerror(error));
     in.read.reset();
     out.write.reset();

@@ -32,6 +32,27 @@ struct Pipe {
     }
 };
 
+// This process's environment block with the given variables replaced or
+// added (names compared without case, as Windows does).
+std::wstring environmentBlock(const ToolEnvironment& changes) {
+    std::wstring block;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* entry = strings; entry && *entry; entry += wcslen(entry) + 1) {
+        std::wstring text(entry);
+        bool changed = false;
+        for (const auto& [name, _] : changes) {
+            std::wstring prefix = wide(name + "=");
+            changed = changed || (text.size() >= prefix.size() &&
+                                  CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                                       static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL);
+        }
+        if (!changed) block += text + L'\0';
+    }
+    if (strings) FreeEnvironmentStringsW(strings);
+    for (const auto& [name, value] : changes) block += wide(name + "=" + value) + L'\0';
+    return block + L'\0';
+}
+
 } // namespace
 
 std::optional<std::filesystem::path> findTool(const std::string& name) {
@@ -55,7 +76,7 @@ std::optional<std::filesystem::path> findTool(const std::string& name) {
 }
 
 ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                const std::string& input) {
+                const std::string& input, const ToolEnvironment& environment) {
     Pipe in(true), out(false);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -68,8 +89,9 @@ ToolRun runTool(const std::filesystem::path& program, const std::vector<std::str
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::wstring commandLine = wide(windowsCommandLine(argv));
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info)) {
+    std::wstring block = environment.empty() ? std::wstring() : environmentBlock(environment);
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
+                        block.empty() ? nullptr : block.data(), nullptr, &startup, &info)) {
         throw PackError(toUtf8(programText) + " cannot be started: " + errorText(GetLastError()));
     }
     UniqueHandle process(info.hProcess), thread(info.hThread);

@@ -71,6 +71,56 @@ TEST(InstallerOptions, WindowsFileNames) {
     }
 }
 
+TEST(InstallerOptions, VendorFolderNames) {
+    for (auto [vendor, folder] : std::vector<std::pair<std::string, std::string>>{
+             {"ACME", "ACME"}, {"ACME, Inc.", "ACME, Inc"}, {"A. B . . ", "A. B"}, {"A.B", "A.B"}, {"...", ""}, {" .", ""}}) {
+        EXPECT_EQ(vendorFolderName(vendor), folder) << vendor;
+    }
+}
+
+TEST(InstallerOptions, NextVersions) {
+    for (auto [version, next] : std::vector<std::pair<std::string, std::string>>{
+             {"1.2.3", "1.2.4"}, {"0.0.0", "0.0.1"}, {"1.2.65535", "1.3.0"}, {"1.255.65535", "2.0.0"}, {"254.255.65535", "255.0.0"},
+             {"255.255.65534", "255.255.65535"}}) {
+        EXPECT_EQ(nextInstallerVersion(version), next) << version;
+    }
+    EXPECT_EQ(nextInstallerVersion("255.255.65535"), std::nullopt);
+}
+
+TEST(InstallerOptions, ProgIds) {
+    struct Case {
+        std::string vendor, name, extension, progId; // progId "": only checked for its form
+    };
+    const std::string longVendor = "International Business Widgets Corporation";
+    const std::string longName = "Document Viewer Professional Edition";
+    const std::vector<Case> cases = {
+        {"ACME", "Viewer", "vwr", "ACME.Viewer.vwr"}, {"", "Viewer", "vwr", "Viewer.vwr"},
+        {"ACME, Inc.", "Viewer 2 (beta)", "VWR", "ACMEInc.Viewer2beta.VWR"}, {"3M", "Viewer", "x", "App3M.Viewer.x"},
+        {"", "7-Zip", "7z", "App7Zip.7z"}, {"&&", "++", "x", "Application.x"},
+        {"ACME", "Viewer", "my-doc", ""}, {"ACME", "Viewer", "mydoc", "ACME.Viewer.mydoc"}, {"ACME", "Viewer", "my_doc", ""},
+        {"ACME", "Viewer", "-", ""}, {"ACME", "Viewer", "_", ""},
+        {longVendor, longName, "vwr", ""}, {longVendor, longName + " 2", "vwr", ""}, {longVendor + " 2", longName, "vwr", ""},
+        {"", longName + longName, "vwr", ""}, {"", longName + longName + "!", "vwr", ""},
+        {"A", "B", std::string(32, 'x'), ""}, {"A", "B", std::string(31, 'x') + "y", ""}, {longVendor, "V", "vwr", ""},
+        {"Other", "Viewer", "vwr", "Other.Viewer.vwr"}};
+    std::regex form("[A-Za-z][A-Za-z0-9]*(\\.[A-Za-z0-9]+)*");
+    std::set<std::string> seen;
+    for (const Case& c : cases) {
+        std::string progId = progIdFor(c.vendor, c.name, c.extension);
+        if (!c.progId.empty()) {
+            EXPECT_EQ(progId, c.progId);
+        }
+        EXPECT_TRUE(std::regex_match(progId, form)) << progId;
+        EXPECT_LE(progId.size(), 39u) << progId;
+        EXPECT_TRUE(seen.insert(progId).second) << "two products meet at " << progId;
+        EXPECT_EQ(progIdFor(c.vendor, c.name, c.extension), progId); // the same for every version
+    }
+    // Shortened ones keep the start of each part and the extension.
+    std::string shortened = progIdFor(longVendor, longName, "vwr");
+    EXPECT_TRUE(shortened.starts_with("Intern") && shortened.find(".Document") != std::string::npos) << shortened;
+    EXPECT_TRUE(shortened.ends_with(".vwr")) << shortened;
+}
+
 TEST(InstallerOptions, NamesThatWindowsTakesForOneFile) {
     using Clash = std::optional<std::pair<std::string, std::string>>;
     struct Row {

@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       "--file-association", "Lnk:Shortcut"}, 2, "belongs to Windows itself"},
         Failure{"VendorThatIsNoFolder", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
                                          "--vendor", "A/B"}, 2, "--vendor: \"A/B\" cannot be a folder name"},
+        Failure{"VendorOfDotsOnly", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0", "--vendor", ". ."},
+                2, "--vendor: \". .\" cannot be a folder name"},
         Failure{"NameBeyondWindows1252", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
                                           "--name", "\xCE\xA9mega"}, 2, "--name: the name"},
         Failure{"UnknownScope", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
@@ -145,6 +147,20 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"PasswordVariableUnset", {"--sign-pkcs12", "@app.ini", "--sign-password-env", "LAUNCHER_PACK_TEST_UNSET"}, 2,
                 "LAUNCHER_PACK_TEST_UNSET is not set"},
         Failure{"MissingPkcs12", {"--sign-pkcs12", "@none.p12"}, 1, "none.p12: cannot be read"},
+        Failure{"TwoWaysToSign", {"--sign-pkcs12", "@app.ini", "--sign-command", "true {}"}, 2,
+                "--sign-pkcs12 and --sign-command do not go together"},
+        Failure{"KeyWithoutModule", {"--sign-key", "pkcs11:object=K"}, 2, "--sign-key goes with --sign-pkcs11-module"},
+        Failure{"CertWithPkcs12", {"--sign-pkcs12", "@app.ini", "--sign-cert", "@app.ini"}, 2, "--sign-cert goes with --sign-pkcs11-module"},
+        Failure{"ModuleWithoutKey", {"--sign-pkcs11-module", "@app.ini", "--sign-cert", "@app.ini"}, 2, "--sign-key is missing"},
+        Failure{"MalformedKeyUri", {"--sign-pkcs11-module", "@app.ini", "--sign-key", "pkcs11:token=T", "--sign-cert", "@app.ini"}, 2,
+                "--sign-key: \"pkcs11:token=T\" names no key"},
+        Failure{"MissingModule", {"--sign-pkcs11-module", "@none.so", "--sign-key", "pkcs11:object=K", "--sign-cert", "@app.ini"}, 1,
+                "--sign-pkcs11-module: "},
+        Failure{"CommandWithoutFile", {"--sign-command", "signtool sign /fd SHA256"}, 2, "has no {} where the path"},
+        Failure{"CommandWithOpenQuote", {"--sign-command", "sign '{}"}, 2, "a ' has no closing '"},
+        Failure{"TimestampWithCommand", {"--sign-command", "true {}", "--timestamp-url", "http://ts.example"}, 2,
+                "--timestamp-url does not go with --sign-command"},
+        Failure{"CommandNotOnPath", {"--sign-command", "launcher-no-such-signer {}"}, 1, "launcher-no-such-signer is not on PATH"},
         Failure{"MsiFolderMissing", {"--msi", "@nowhere/app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0"}, 1,
                 "app.msi: its folder does not exist"}),
     [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
@@ -173,7 +189,7 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     launcher::test::writeBytes(folder.path() / "app" / "lib" / "a&b$c.jar", "PK");
     fs::create_directories(folder.path() / "installer");
     ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--input", "@app", "--runtime", "@jre",
-                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid}),
+                   "--app-version", "1.2.3.0", "--wxs", "@installer/viewer.wxs", "--msi-upgrade-code", kGuid, "--vendor", "ACME, Inc."}),
               0) << err.str();
     std::string source = launcher::test::readBytes(folder.path() / "installer" / "viewer.wxs");
     std::vector<std::string> named;
@@ -193,6 +209,9 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     for (const std::string& path : named) EXPECT_TRUE(fs::exists(folder.path() / "installer" / path)) << path;
     EXPECT_NE(source.find("Version=\"1.2.3\""), std::string::npos);
     EXPECT_NE(source.find("UpgradeCode=\"{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}\""), std::string::npos);
+    // The publisher keeps the vendor's full text; its folder drops the dot, as Windows would.
+    EXPECT_NE(source.find("Manufacturer=\"ACME, Inc.\""), std::string::npos);
+    EXPECT_NE(source.find("<Directory Id=\"VendorFolder\" Name=\"ACME, Inc\">"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
 }
 

@@ -34,12 +34,15 @@ TEST(ToolProcess, OutputExitCodeAndInput) {
         ToolRun run = runTool(*cmd, {"/c", "echo out& exit 3"});
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_EQ(run.output.substr(0, 3), "out");
+        EXPECT_EQ(runTool(*cmd, {"/c", "echo %Launcher_Tool_Value%%PATH:~0,0%"}, {}, {{"LAUNCHER_TOOL_VALUE", "set"}}).output, "set\r\n");
     } else {
         auto sh = findTool("sh");
         ASSERT_TRUE(sh);
         ToolRun run = runTool(*sh, {"-c", "cat; echo ' err' >&2; exit 3"}, "pass word");
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_EQ(run.output, "pass word err\n");
+        EXPECT_EQ(runTool(*sh, {"-c", "echo $LAUNCHER_TOOL_VALUE${PATH:+ with PATH}"}, {}, {{"LAUNCHER_TOOL_VALUE", "set"}}).output,
+                  "set with PATH\n");
     }
     EXPECT_FALSE(findTool("launcher-no-such-tool"));
 }

@@ -1,0 +1,258 @@
+#include "Signing.h"
+
+#include "CompoundFile.h"
+#include "InstallerBuild.h"
+#include "PeImage.h"
+#include "SecretFile.h"
+#include "ToolProcess.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <utility>
+
+namespace launcher::pack {
+
+namespace {
+
+// A folder removed with whatever it holds when the scope ends.
+class SigningFolder {
+public:
+    explicit SigningFolder(fs::path path) : path_(std::move(path)) {
+        std::error_code error;
+        if (!fs::create_directory(path_, error)) {
+            throw PackError(displayPath(path_) + ": cannot be created (" + error.message() + ")");
+        }
+    }
+    ~SigningFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    SigningFolder(const SigningFolder&) = delete;
+    SigningFolder& operator=(const SigningFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void moveFile(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) throw PackError(displayPath(to) + ": cannot be written (" + error.message() + ")");
+}
+
+// The command sees the file under its final name, in a folder of its own
+// beside it; the file comes back only signed.
+void signWithCommand(const Signer& signer, const fs::path& file, const std::string& name) {
+    SigningFolder folder(scratchNameFor(file));
+    fs::path named = folder.path() / pathFromUtf8(name);
+    moveFile(file, named);
+    ToolRun run = runTool(signer.tool, withFile(signer.command, displayPath(named)));
+    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("the signing command", run));
+    if (!carriesSignature(named)) {
+        throw PackError("signing " + name + ": the signing command ended with exit code 0, but " + name +
+                        " carries no signature");
+    }
+    moveFile(named, file);
+}
+
+bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// A PKCS#11 URI's value: letters, digits, "-._~", the characters in
+// allowed (which stand for themselves there), and %XX.
+void checkUriValue(const std::string& uri, const std::string& value, const char* allowed) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        if (c == '%') {
+            if (i + 2 >= value.size() || !isHex(value[i + 1]) || !isHex(value[i + 2])) {
+                throw PackError("\"" + uri + "\": \"%\" must start %XX, two hexadecimal digits");
+            }
+            i += 2;
+        } else if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("-._~", c) && !std::strchr(allowed, c)) {
+            const char* digits = "0123456789ABCDEF";
+            auto byte = static_cast<unsigned char>(c);
+            std::string encoded{'%', digits[byte >> 4], digits[byte & 15]};
+            throw PackError("\"" + uri + "\": \"" + std::string(1, c) + "\" must be written " + encoded + " in a PKCS#11 URI");
+        }
+    }
+}
+
+// name=value pairs between separators; every name known (or a vendor's
+// "x-" one) and given once.
+std::vector<std::pair<std::string, std::string>> uriAttributes(const std::string& uri, const std::string& part, char separator,
+                                                               const std::set<std::string>& known, const char* allowed) {
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::set<std::string> seen;
+    for (size_t begin = 0; begin < part.size();) {
+        size_t end = std::min(part.find(separator, begin), part.size());
+        std::string attribute = part.substr(begin, end - begin);
+        begin = end + 1;
+        size_t equals = attribute.find('=');
+        if (equals == std::string::npos) throw PackError("\"" + uri + "\": \"" + attribute + "\" is no name=value");
+        std::string name = attribute.substr(0, equals);
+        if (!known.count(name) && !(name.starts_with("x-") && name.size() > 2)) {
+            throw PackError("\"" + uri + "\": \"" + name + "\" is no PKCS#11 URI attribute");
+        }
+        if (!seen.insert(name).second) throw PackError("\"" + uri + "\": \"" + name + "\" is given twice");
+        checkUriValue(uri, attribute.substr(equals + 1), allowed);
+        attributes.emplace_back(name, attribute.substr(equals + 1));
+    }
+    return attributes;
+}
+
+} // namespace
+
+std::vector<std::string> osslsigncodeArguments(const Signer& signer, const std::string& passwordFile, const fs::path& in,
+                                               const fs::path& out) {
+    std::vector<std::string> arguments{"sign"};
+    if (signer.mode == SignMode::Pkcs11) {
+        arguments.insert(arguments.end(), {"-pkcs11engine", displayPath(signer.engine), "-pkcs11module",
+                                           displayPath(signer.module), "-key", signer.key, "-certs", displayPath(signer.certs)});
+    } else {
+        arguments.insert(arguments.end(), {"-pkcs12", displayPath(signer.pkcs12)});
+    }
+    if (!passwordFile.empty()) arguments.insert(arguments.end(), {"-readpass", passwordFile});
+    arguments.insert(arguments.end(), {"-h", "sha256"});
+    if (!signer.description.empty()) arguments.insert(arguments.end(), {"-n", signer.description});
+    if (!signer.url.empty()) arguments.insert(arguments.end(), {"-i", signer.url});
+    for (const std::string& url : signer.timestampUrls) arguments.insert(arguments.end(), {"-ts", url});
+    arguments.insert(arguments.end(), {"-in", displayPath(in), "-out", displayPath(out)});
+    return arguments;
+}
+
+void signFile(const Signer& signer, const fs::path& file, const std::string& name) {
+    if (signer.mode == SignMode::Command) return signWithCommand(signer, file, name);
+    ScratchFile signedFile(scratchNameFor(file));
+    std::optional<SecretFile> password;
+    if (!signer.password.empty()) password.emplace(signer.password);
+    ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password ? displayPath(password->path()) : "", file,
+                                                             signedFile.path()), {}, signer.environment);
+    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("osslsigncode", run));
+    signedFile.moveTo(file);
+}
+
+bool carriesSignature(const fs::path& file) {
+    std::string bytes = readWholeFile(file);
+    Bytes content(bytes.begin(), bytes.end());
+    try {
+        if (!isCompoundFile(content)) return readPeImage(std::move(content)).hasSignature();
+        std::vector<std::u16string> names = compoundFileNames(content);
+        return std::find(names.begin(), names.end(), u"\x05" "DigitalSignature") != names.end();
+    } catch (const PackError&) {
+        return false; // no longer an executable or a package at all
+    }
+}
+
+std::vector<std::string> splitCommandWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    auto shellOnly = [](char c) {
+        return PackError(std::string("\"") + c + "\" needs a shell, and the command runs without one: quote it, or put "
+                         "the commands into a script and give that");
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) words.push_back(std::exchange(word, {}));
+            inWord = false;
+        } else if (c == '\\') {
+            if (i + 1 >= text.size()) throw PackError("the text ends in a backslash");
+            if (text[++i] != '\n') { // a backslash before a line end joins the lines
+                word += text[i];
+                inWord = true;
+            }
+        } else if (c == '\'') {
+            size_t end = text.find('\'', i + 1);
+            if (end == std::string::npos) throw PackError("a ' has no closing '");
+            word.append(text, i + 1, end - i - 1);
+            i = end;
+            inWord = true;
+        } else if (c == '"') {
+            // Inside double quotes a backslash escapes only " \ $ ` and the line end.
+            for (++i;; ++i) {
+                if (i >= text.size()) throw PackError("a \" has no closing \"");
+                char d = text[i];
+                if (d == '"') break;
+                if (d == '$' || d == '`') throw shellOnly(d);
+                if (d == '\\' && i + 1 < text.size() && std::strchr("\"\\$`\n", text[i + 1])) {
+                    if (text[++i] != '\n') word += text[i];
+                } else {
+                    word += d;
+                }
+            }
+            inWord = true;
+        } else if (std::strchr("|&;<>()$`", c)) {
+            throw shellOnly(c);
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
+std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path) {
+    for (std::string& word : words) {
+        for (size_t at = word.find("{}"); at != std::string::npos; at = word.find("{}", at + path.size())) {
+            word.replace(at, 2, path);
+        }
+    }
+    return words;
+}
+
+void checkPkcs11Uri(const std::string& uri) {
+    if (!uri.starts_with("pkcs11:")) throw PackError("\"" + uri + "\" is no PKCS#11 URI (pkcs11:token=...;object=...)");
+    std::string rest = uri.substr(7);
+    size_t question = rest.find('?');
+    static const std::set<std::string> pathNames{"token", "manufacturer", "serial", "model", "library-manufacturer",
+                                                 "library-description", "library-version", "object", "type", "id",
+                                                 "slot-description", "slot-manufacturer", "slot-id"};
+    static const std::set<std::string> queryNames{"pin-source", "pin-value", "module-name", "module-path"};
+    auto path = uriAttributes(uri, rest.substr(0, question), ';', pathNames, ":[]@!$'()*+,=&");
+    auto query = question == std::string::npos ? decltype(path){}
+                                               : uriAttributes(uri, rest.substr(question + 1), '&', queryNames, ":[]@!$'()*+,=/?|");
+    auto find = [](const auto& attributes, const std::string& name) -> const std::string* {
+        for (const auto& [n, value] : attributes) {
+            if (n == name) return &value;
+        }
+        return nullptr;
+    };
+    const std::string* object = find(path, "object");
+    const std::string* id = find(path, "id");
+    if ((!object || object->empty()) && (!id || id->empty())) {
+        throw PackError("\"" + uri + "\" names no key: give its object=LABEL or id=%XX");
+    }
+    if (const std::string* type = find(path, "type"); type && *type != "private") {
+        throw PackError("\"" + uri + "\": type=" + *type + " is no private key (type=private)");
+    }
+    if (find(query, "pin-value")) {
+        throw PackError("\"" + uri + "\" holds the PIN; it belongs in the variable named by --sign-password-env");
+    }
+}
+
+std::optional<std::pair<int, int>> osslsigncodeVersion(const std::string& versionOutput) {
+    const std::string label = "osslsigncode ";
+    if (!versionOutput.starts_with(label)) return std::nullopt;
+    int major = 0, minor = 0;
+    char dot = 0;
+    std::istringstream in(versionOutput.substr(label.size()));
+    if (!(in >> major >> dot >> minor) || dot != '.') return std::nullopt;
+    return std::pair{major, minor};
+}
+
+std::optional<fs::path> enginesFolderOf(const std::string& versionOutput) {
+    const std::string label = "ENGINESDIR: \"";
+    size_t begin = versionOutput.find(label);
+    if (begin == std::string::npos) return std::nullopt;
+    begin += label.size();
+    size_t end = versionOutput.find('"', begin);
+    if (end == std::string::npos || end == begin) return std::nullopt;
+    return pathFromUtf8(versionOutput.substr(begin, end - begin));
+}
+
+} // namespace launcher::pack

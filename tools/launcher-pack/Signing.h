@@ -1,0 +1,75 @@
+#pragma once
+// Signing the executable and the package (SHA-256 Authenticode): through
+// osslsigncode with a PKCS#12 file or with a key that stays in a PKCS#11
+// token (a hardware key, an HSM), or through a command of the vendor's own
+// (a signing service's tool, signtool) run once per file.
+
+#include "FileIo.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace launcher::pack {
+
+enum class SignMode { Pkcs12, Pkcs11, Command };
+
+struct Signer {
+    SignMode mode = SignMode::Pkcs12;
+    fs::path tool; // osslsigncode, or the command's program
+    fs::path pkcs12;
+    fs::path engine, module, certs; // PKCS#11: the OpenSSL engine, the token's library, the certificate chain
+    std::string key;                // PKCS#11 URI of the private key
+    std::string password;           // of the PKCS#12 file, or the token's PIN
+    std::vector<std::string> timestampUrls;
+    std::string description, url;   // shown by Windows for the signed file
+    std::vector<std::string> command; // the command's arguments, with "{}" where the file goes
+    std::vector<std::pair<std::string, std::string>> environment; // set for the signing tool
+};
+
+// osslsigncode's arguments that sign in into out; passwordFile empty when
+// there is no password (osslsigncode refuses an empty one from a file).
+std::vector<std::string> osslsigncodeArguments(const Signer& signer, const std::string& passwordFile, const fs::path& in,
+                                               const fs::path& out);
+
+// Signs file in place. name is the file's final name, which a signing
+// command sees (tools that tell the kind of file by its extension). Throws
+// PackError with the tool's own message, or when a command ended well but
+// left the file unsigned.
+void signFile(const Signer& signer, const fs::path& file, const std::string& name);
+
+// Whether an executable (its security directory) or a Windows Installer
+// package (its signature stream) carries an Authenticode signature.
+bool carriesSignature(const fs::path& file);
+
+// The words of a command line as a POSIX shell splits them: blanks between
+// words, single quotes, double quotes and backslashes. Throws PackError for
+// an unbalanced quotation mark and for what only a shell would do (pipes,
+// redirections, command lists, variables, command substitution).
+std::vector<std::string> splitCommandWords(const std::string& text);
+
+// The words with every "{}" replaced by path (also inside a word).
+std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path);
+
+// Throws PackError unless uri is a well-formed PKCS#11 URI naming a key
+// (its object or id), without a PIN in it.
+void checkPkcs11Uri(const std::string& uri);
+
+// The engine folder in the output of "openssl version -e".
+std::optional<fs::path> enginesFolderOf(const std::string& versionOutput);
+
+// The OpenSSL PKCS#11 engine that goes with osslsigncode on this host, or
+// nullopt when none is installed.
+std::optional<fs::path> findPkcs11Engine(const fs::path& osslsigncode);
+
+// Major and minor version in the output of "osslsigncode --version".
+std::optional<std::pair<int, int>> osslsigncodeVersion(const std::string& versionOutput);
+
+// Makes the signer's engine loadable by the osslsigncode it names: before
+// 2.9, osslsigncode gives OpenSSL the engine's whole path as its name, which
+// the engine refuses ("bad engine id"); those versions get the engine by its
+// bare name, with its folder on the library path.
+void adaptEngineToTool(Signer& signer);
+
+} // namespace launcher::pack

@@ -1,0 +1,181 @@
+// Packages built with wixl from the WiX text, read back table by table with
+// msiinfo: the rows that upgrades, the remembered folder, file types and the
+// WiX toolset's validation of per-user packages rely on.
+
+#include "InstallerBuild.h"
+#include "ToolProcess.h"
+#include "WixSource.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace launcher::pack {
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<std::vector<std::string>>;
+
+class InstallerTables : public testing::Test {
+protected:
+    void SetUp() override {
+        wixl_ = findTool("wixl").value_or("");
+        msiinfo_ = findTool("msiinfo").value_or("");
+        if (wixl_.empty() || msiinfo_.empty()) GTEST_SKIP() << "needs wixl and msiinfo (msitools), which scripts/setup installs";
+    }
+
+    // The package of files that exist, as wixl needs them.
+    InstallerPackage package(InstallScope scope, const std::string& version = "1.2.3") {
+        InstallerPackage result;
+        result.name = "Viewer";
+        result.vendor = "ACME, Inc.";
+        result.version = version;
+        result.upgradeCode = "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}";
+        result.scope = scope;
+        result.desktopShortcut = true;
+        result.associations = {{"vwr", "Drawing"}};
+        result.executable = "Viewer.exe";
+        for (const char* file : {"Viewer.exe", "Viewer.ini", "lib/a.jar", "jre64/bin/server/jvm.dll"}) {
+            launcher::test::writeBytes(folder_.path() / file, file);
+            result.files.push_back({file, file});
+        }
+        return result;
+    }
+
+    void build(const InstallerPackage& package) {
+        std::ofstream(folder_.path() / "p.wxs", std::ios::binary) << wixSource(package);
+        ToolRun run = runTool(wixl_, {"-a", "x64", "-o", (folder_.path() / "p.msi").string(), (folder_.path() / "p.wxs").string()});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+    }
+
+    // A table's rows, each a list of its columns.
+    Rows table(const std::string& name) {
+        ToolRun run = runTool(msiinfo_, {"export", (folder_.path() / "p.msi").string(), name});
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        Rows rows;
+        std::istringstream lines(run.output);
+        int header = 3;
+        for (std::string line; std::getline(lines, line);) {
+            if (header-- > 0) continue;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::vector<std::string> columns;
+            std::istringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, '\t');) columns.push_back(cell);
+            if (line.ends_with('\t')) columns.push_back("");
+            rows.push_back(columns);
+        }
+        return rows;
+    }
+
+    // The first row whose column holds value, or an empty row.
+    std::vector<std::string> row(const std::string& name, size_t column, const std::string& value) {
+        for (const auto& found : table(name)) {
+            if (found.size() > column && found[column] == value) return found;
+        }
+        return {};
+    }
+
+    launcher::test::TempFolder folder_;
+    fs::path wixl_, msiinfo_;
+};
+
+// Every earlier build and a rebuild of the same version are replaced; the
+// range ends where later versions, which are refused, begin.
+TEST_F(InstallerTables, UpgradeRows) {
+    struct Case {
+        std::string version;
+        Rows upgrade; // VersionMin, VersionMax, Attributes, ActionProperty
+    };
+    for (const Case& c : std::vector<Case>{
+             {"1.2.3", {{"0.0.0", "1.2.4", "256", "WIX_UPGRADE_DETECTED"}, {"1.2.4", "", "258", "WIX_DOWNGRADE_DETECTED"}}},
+             {"1.2.65535", {{"0.0.0", "1.3.0", "256", "WIX_UPGRADE_DETECTED"}, {"1.3.0", "", "258", "WIX_DOWNGRADE_DETECTED"}}},
+             {"255.255.65535", {{"0.0.0", "", "256", "WIX_UPGRADE_DETECTED"}}}}) {
+        build(package(InstallScope::Machine, c.version));
+        Rows upgrade;
+        for (const auto& found : table("Upgrade")) {
+            ASSERT_EQ(found.size(), 7u);
+            EXPECT_EQ(found[0], "{8C5A1E2B-0F3D-4A6E-9B71-2D4C6E8F0A13}");
+            upgrade.push_back({found[1], found[2], found[4], found[6]});
+        }
+        std::sort(upgrade.begin(), upgrade.end());
+        EXPECT_EQ(upgrade, c.upgrade) << c.version;
+        EXPECT_EQ(row("LaunchCondition", 0, "NOT WIX_DOWNGRADE_DETECTED").at(1), "A newer version of [ProductName] is already installed.");
+        std::map<std::string, int> sequence;
+        for (const auto& found : table("InstallExecuteSequence")) sequence[found[0]] = std::stoi(found.at(2));
+        EXPECT_LT(sequence["FindRelatedProducts"], sequence["LaunchConditions"]);
+        EXPECT_EQ(sequence["RemoveExistingProducts"], sequence["InstallValidate"] + 1);
+    }
+}
+
+TEST_F(InstallerTables, RowsOfBothScopes) {
+    for (InstallScope scope : {InstallScope::User, InstallScope::Machine}) {
+        const bool user = scope == InstallScope::User;
+        const std::string root = user ? "1" : "2";
+        SCOPED_TRACE(user ? "user" : "machine");
+        build(package(scope));
+        // Per user, every component is keyed by an HKCU registry value
+        // (attribute 4), files too; per machine, each file keys its own.
+        std::set<std::string> byFile;
+        for (const auto& component : table("Component")) {
+            if (row("File", 0, component.at(5)).size() > 0) byFile.insert(component[0]);
+            EXPECT_EQ(byFile.count(component[0]) > 0, !user && component[0].starts_with("f_")) << component[0];
+            EXPECT_EQ(component.at(3), byFile.count(component[0]) ? "256" : "260") << component[0];
+        }
+        // Registry values, shortcuts and file types live in components of their own.
+        for (const auto& value : table("Registry")) {
+            EXPECT_EQ(value.at(1), root) << value.at(2);
+            EXPECT_EQ(byFile.count(value.at(5)), 0u) << value.at(2);
+        }
+        for (const auto& shortcut : table("Shortcut")) EXPECT_EQ(shortcut.at(3), "Shortcuts");
+        // Each folder in the profile is removed (with the files' components
+        // or with one of its own when it holds only folders); per machine,
+        // the vendor folder, which holds only a folder.
+        std::vector<std::string> removed;
+        for (const auto& removal : table("RemoveFile")) removed.push_back(removal.at(3));
+        for (const auto& directory : table("Directory")) {
+            const std::string& id = directory.at(0);
+            bool system = id == "TARGETDIR" || (id.ends_with("Folder") && id != "ProgramsFolder" && id != "VendorFolder");
+            bool expected = user ? !system : id == "VendorFolder";
+            EXPECT_EQ(std::count(removed.begin(), removed.end(), id), expected ? 1 : 0) << id;
+        }
+        EXPECT_EQ(row("Property", 0, "ARPNOMODIFY").at(1), "1");
+        // The folder is remembered for the next version and read back.
+        EXPECT_EQ(row("AppSearch", 0, "INSTALLDIR").at(1), "RememberedInstallFolder");
+        EXPECT_EQ(row("RegLocator", 0, "RememberedInstallFolder"),
+                  (std::vector<std::string>{"RememberedInstallFolder", root, "Software\\ACME, Inc.\\Viewer", "InstallFolder", "18"}));
+        // The Add/Remove Programs entry's folder, set once costing knows it.
+        EXPECT_EQ(row("CustomAction", 0, "SetInstallLocation"),
+                  (std::vector<std::string>{"SetInstallLocation", "51", "ARPINSTALLLOCATION", "[INSTALLDIR]", ""}));
+        std::map<std::string, int> sequence;
+        for (const auto& found : table("InstallExecuteSequence")) sequence[found[0]] = std::stoi(found.at(2));
+        EXPECT_GT(sequence["SetInstallLocation"], sequence["CostFinalize"]);
+        EXPECT_LT(sequence["SetInstallLocation"], sequence["InstallValidate"]);
+        EXPECT_LT(sequence["AppSearch"], sequence["CostFinalize"]);
+    }
+}
+
+// A failed build names its cause, not the warnings about attributes that
+// the source carries for the WiX toolset.
+TEST_F(InstallerTables, FailedBuildNamesItsCause) {
+    InstallerPackage missing = package(InstallScope::Machine);
+    fs::remove(folder_.path() / "lib/a.jar");
+    try {
+        buildMsi(wixl_, wixSource(missing), folder_.path(), folder_.path() / "p.msi");
+        ADD_FAILURE() << "a package without its file was built";
+    } catch (const PackError& e) {
+        std::string message = e.what();
+        EXPECT_NE(message.find("wixl failed (exit code 1)"), std::string::npos) << message;
+        EXPECT_NE(message.find("a.jar"), std::string::npos) << message;
+        EXPECT_EQ(message.find("Platform"), std::string::npos) << message;
+    }
+    EXPECT_FALSE(fs::exists(folder_.path() / "p.msi"));
+}
+
+} // namespace
+} // namespace launcher::pack
