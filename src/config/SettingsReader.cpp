@@ -9,6 +9,8 @@
 #include "config/SettingTrace.h"
 #include "base/Trace.h"
 
+#include <iterator>
+
 namespace launcher {
 
 bool isYes(std::u16string_view value) {
@@ -128,6 +130,8 @@ bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSett
     static constexpr MessageId kMessages[] = {MessageId::RuntimeUrlNotHttp, MessageId::RuntimeChecksumMissing,
                                               MessageId::RuntimeChecksumInvalid, MessageId::RuntimeSizeInvalid,
                                               MessageId::RuntimeNoProductFolder};
+    static_assert(std::size(kMessages) == static_cast<size_t>(RuntimeDownloadError::NoProductFolder),
+                  "one message for each error, in the errors' order");
     if (check.error != RuntimeDownloadError::None) {
         MessageId id = kMessages[static_cast<size_t>(check.error) - 1];
         std::u16string text = formatMessage(loadMessage(id), {check.value});
