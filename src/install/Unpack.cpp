@@ -1,0 +1,132 @@
+#include "install/Unpack.h"
+
+#include "base/Platform.h"
+#include "base/SystemError.h"
+#include "base/Text.h"
+#include "base/UniqueResource.h"
+#include "install/ArchiveFormat.h"
+#include "install/UnpackFiles.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr int kMaxTemporaryAttempts = 1000;
+
+std::u16string failedStep(std::u16string_view what, const std::u16string& path, uint32_t error) {
+    return std::u16string(what) + u" \"" + path + u"\" failed: " + systemErrorText(error) + u".";
+}
+
+// A new folder beside destination that no other unpack uses.
+bool createTemporarySibling(const std::u16string& destination, std::u16string& folder, std::u16string& message) {
+    uint32_t error = 0;
+    for (int attempt = 1; attempt <= kMaxTemporaryAttempts; ++attempt) {
+        folder = destination + u".unpacking-" + toDecimal(attempt);
+        if (createFolder(folder, error)) return true;
+        if (error != kErrorAlreadyExists) break;
+    }
+    message = failedStep(u"Creating the folder", folder, error);
+    return false;
+}
+
+// Creates the folders of path below base, one part at a time; those that
+// exist already are fine.
+bool createFolders(std::u16string path, const std::vector<std::string>& parts, size_t count, std::u16string& message) {
+    for (size_t i = 0; i < count; ++i) {
+        path += kPathSeparator + fromUtf8(parts[i]);
+        uint32_t error = 0;
+        if (!createFolder(path, error) && error != kErrorAlreadyExists) {
+            message = failedStep(u"Creating the folder", path, error);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeEntry(ArchiveReader& reader, const ArchiveEntry& entry, const std::u16string& path, std::u16string& message) {
+    OutputFile file;
+    if (!file.open(path)) {
+        message = failedStep(u"Creating the file", path, file.error());
+        return false;
+    }
+    bool written = true;
+    const bool read = reader.readData([&](std::span<const uint8_t> bytes) { return written = file.write(bytes); });
+    if (!written) {
+        message = failedStep(u"Writing the file", path, file.error());
+        return false;
+    }
+    if (!read) {
+        message = reader.error();
+        return false;
+    }
+    if (!file.close(entry.mode)) {
+        message = failedStep(u"Writing the file", path, file.error());
+        return false;
+    }
+    return true;
+}
+
+bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string& temporary, std::u16string& message) {
+    for (;;) {
+        ArchiveEntry entry;
+        switch (reader.next(entry)) {
+        case ArchiveReader::Step::End: return true;
+        case ArchiveReader::Step::Failed: message = reader.error(); return false;
+        case ArchiveReader::Step::Entry: break;
+        }
+        std::optional<std::vector<std::string>> parts = gate.admit(entry);
+        if (!parts) {
+            message = gate.problem();
+            return false;
+        }
+        parts->insert(parts->begin(), gate.topFolder());
+        const bool folder = entry.kind == EntryKind::Folder;
+        if (!createFolders(temporary, *parts, folder ? parts->size() : parts->size() - 1, message)) return false;
+        if (folder) continue;
+        std::u16string path = temporary;
+        for (const std::string& part : *parts) path += kPathSeparator + fromUtf8(part);
+        if (!writeEntry(reader, entry, path, message)) return false;
+    }
+}
+
+} // namespace
+
+bool unpackArchive(const UnpackRequest& request, std::u16string& message) {
+    if (pathExists(request.destination)) {
+        message = u"The folder \"" + request.destination + u"\" exists already; it is left as it is.";
+        return false;
+    }
+    uint32_t error = 0;
+    std::unique_ptr<ByteSource> source = openFileSource(request.archive, error);
+    if (!source) {
+        message = failedStep(u"Opening the archive", request.archive, error);
+        return false;
+    }
+    std::unique_ptr<ArchiveReader> reader = openArchiveReader(*source, message);
+    if (!reader) return false;
+    std::u16string temporary;
+    if (!createTemporarySibling(request.destination, temporary, message)) return false;
+    ScopeExit removeTemporary([&] { removeTree(temporary); });
+
+    EntryGate gate(source->size(), request.limits);
+    if (!unpackEntries(*reader, gate, temporary, message)) return false;
+    if (gate.topFolder().empty()) {
+        message = u"The archive holds nothing to unpack.";
+        return false;
+    }
+    const std::u16string top = temporary + kPathSeparator + fromUtf8(gate.topFolder());
+    if (request.check) {
+        std::u16string problem = request.check(top);
+        if (!problem.empty()) {
+            message = std::move(problem);
+            return false;
+        }
+    }
+    if (!moveFolder(top, request.destination, error)) {
+        message = failedStep(u"Moving the unpacked folder to", request.destination, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace launcher

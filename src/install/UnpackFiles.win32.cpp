@@ -1,0 +1,106 @@
+#include "install/UnpackFiles.h"
+
+#include "base/Handles.win32.h"
+#include "base/Wide.win32.h"
+#include "install/LongPath.win32.h"
+
+#include <windows.h>
+
+namespace launcher {
+
+namespace {
+
+constexpr size_t kShortPathLimit = 240;
+
+const wchar_t* systemText(const std::u16string& path) { return wide(path); }
+
+void removeTreeAt(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(systemText(path));
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    // A folder that is a junction or link is removed, never entered.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(systemText(path), FILE_ATTRIBUTE_NORMAL);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveDirectoryW(systemText(path));
+        } else {
+            DeleteFileW(systemText(path));
+        }
+        return;
+    }
+    WIN32_FIND_DATAW found;
+    const std::u16string pattern = path + u"\\*";
+    if (UniqueFindHandle search{FindFirstFileW(systemText(pattern), &found)}) {
+        do {
+            const std::u16string name = fromWide(found.cFileName);
+            if (name != u"." && name != u"..") removeTreeAt(path + u"\\" + name);
+        } while (FindNextFileW(search.get(), &found));
+    }
+    RemoveDirectoryW(systemText(path));
+}
+
+} // namespace
+
+std::u16string systemPath(const std::u16string& path) {
+    if (path.size() < kShortPathLimit || path.starts_with(u"\\\\?\\")) return path;
+    if (path.starts_with(u"\\\\")) return u"\\\\?\\UNC\\" + path.substr(2);
+    if (path.size() > 2 && path[1] == u':' && path[2] == u'\\') return u"\\\\?\\" + path;
+    return path;
+}
+
+struct OutputFile::Handle {
+    UniqueFileHandle file;
+};
+
+bool pathExists(const std::u16string& path) {
+    return GetFileAttributesW(systemText(systemPath(path))) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool createFolder(const std::u16string& path, uint32_t& error) {
+    if (CreateDirectoryW(systemText(systemPath(path)), nullptr)) return true;
+    error = GetLastError();
+    return false;
+}
+
+bool moveFolder(const std::u16string& from, const std::u16string& to, uint32_t& error) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when to exists.
+    if (MoveFileExW(systemText(systemPath(from)), systemText(systemPath(to)), 0)) return true;
+    error = GetLastError();
+    return false;
+}
+
+void removeTree(const std::u16string& path) { removeTreeAt(systemPath(path)); }
+
+OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}
+OutputFile::~OutputFile() = default;
+
+bool OutputFile::open(const std::u16string& path) {
+    handle_->file.reset(CreateFileW(systemText(systemPath(path)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_->file) error_ = GetLastError();
+    return static_cast<bool>(handle_->file);
+}
+
+bool OutputFile::write(std::span<const uint8_t> bytes) {
+    while (!bytes.empty()) {
+        DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(handle_->file.get(), bytes.data(), piece, &written, nullptr) || written == 0) {
+            error_ = GetLastError();
+            return false;
+        }
+        bytes = bytes.subspan(written);
+    }
+    return true;
+}
+
+bool OutputFile::close(uint32_t) {
+    // Windows has no execute bit to keep.
+    HANDLE file = handle_->file.release();
+    if (!CloseHandle(file)) {
+        error_ = GetLastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace launcher

@@ -1,0 +1,133 @@
+#include "install/Unpack.h"
+
+#include "support/ArchiveBuilder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ZipItem;
+
+std::vector<ZipItem> runtimeItems() {
+    return {
+        {.name = "jdk-21/", .data = "", .unixMode = 040755},
+        {.name = "jdk-21/bin/java", .data = "program", .unixMode = 0100755},
+        {.name = "jdk-21/lib/modules", .data = test::noise(200000), .unixMode = 0100644},
+        {.name = "jdk-21/release", .data = "JAVA_VERSION=\"21\"\n"},
+        {.name = "jdk-21/legal/caf\xC3\xA9.txt", .data = "UTF-8 name"},
+    };
+}
+
+// What lies in the folder, relative paths with "/", sorted.
+std::vector<std::string> listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        const std::u8string name = fs::relative(item.path(), folder).generic_u8string();
+        names.emplace_back(name.begin(), name.end());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Unpack : public testing::Test {
+protected:
+    std::u16string archive(std::string_view bytes, std::u16string_view name = u"runtime.zip") {
+        test::writeBytes(test::toPath(temp.text(name)), bytes);
+        return temp.text(name);
+    }
+    bool unpack(const std::u16string& archivePath, UnpackedFolderCheck check = {}) {
+        return unpackArchive({.archive = archivePath, .destination = destination, .check = std::move(check)}, message);
+    }
+
+    test::TempFolder temp;
+    // Not ASCII, so that Windows must take the path as UTF-16.
+    std::u16string destination = temp.text(u"runtime-\u00e9\u4e2d");
+    std::u16string message;
+};
+
+TEST_F(Unpack, MovesTheTopFolderIntoPlaceAfterTheCheck) {
+    std::vector<std::string> seen;
+    const std::u16string zip = archive(test::buildZip(runtimeItems()));
+    ASSERT_TRUE(unpack(zip, [&](const std::u16string& folder) {
+        seen = listing(test::toPath(folder));
+        return std::u16string();
+    })) << toUtf8(message);
+    const std::vector<std::string> expected{"bin", "bin/java", "legal", "legal/caf\xC3\xA9.txt", "lib", "lib/modules", "release"};
+    // The check saw the whole runtime before it moved...
+    EXPECT_EQ(seen, expected);
+    // ...and the move took it whole, leaving nothing else beside it.
+    EXPECT_EQ(listing(test::toPath(destination)), expected);
+    EXPECT_EQ(test::readBytes(test::toPath(destination) / "lib" / "modules"), test::noise(200000));
+    EXPECT_EQ(listing(temp.path()).size(), expected.size() + 2);
+}
+
+TEST_F(Unpack, UnpacksATarGzAsWell) {
+    const std::u16string tgz = archive(test::gzip(test::buildTar({
+        {.name = "jdk-21/bin/java", .data = "program", .mode = 0755},
+        {.name = "jdk-21/release", .data = "JAVA_VERSION=\"21\"\n"},
+    })), u"runtime.tar.gz");
+    ASSERT_TRUE(unpack(tgz)) << toUtf8(message);
+    EXPECT_EQ(test::readBytes(test::toPath(destination) / "bin" / "java"), "program");
+}
+
+struct FailingUnpack {
+    const char* what;
+    std::vector<ZipItem> items;
+    const char16_t* message;
+};
+
+// Whatever fails, and however late, nothing of the unpack stays behind.
+TEST_F(Unpack, AnyFailureLeavesOnlyTheArchive) {
+    std::vector<ZipItem> slip = runtimeItems();
+    slip.push_back({.name = "jdk-21/../../escaped", .data = "x"});
+    std::vector<ZipItem> damaged = runtimeItems();
+    damaged.push_back({.name = "jdk-21/lib/last", .data = "data", .crc = 7});
+    std::vector<ZipItem> link = runtimeItems();
+    link.push_back({.name = "jdk-21/lib/link", .data = "/etc/passwd", .unixMode = 0120777});
+    std::vector<ZipItem> bomb = runtimeItems();
+    bomb.push_back({.name = "jdk-21/lib/bomb", .data = std::string(30 << 20, '\0')});
+    const FailingUnpack cases[] = {
+        {"a zip-slip entry", slip, u"\"jdk-21/../../escaped\" climbs out"},
+        {"a CRC mismatch in the last entry", damaged, u"\"jdk-21/lib/last\" fails its CRC-32"},
+        {"a symbolic link", link, u"\"jdk-21/lib/link\" is a symbolic link"},
+        {"a bomb beyond 20 times the archive", bomb, u"\"jdk-21/lib/bomb\" expands the archive beyond"},
+        {"nothing in it", {}, u"nothing to unpack"},
+    };
+    for (const FailingUnpack& c : cases) {
+        const std::u16string zip = archive(test::buildZip(c.items));
+        EXPECT_FALSE(unpack(zip)) << c.what;
+        EXPECT_NE(message.find(c.message), std::u16string::npos) << c.what << ": " << toUtf8(message);
+        EXPECT_EQ(listing(temp.path()), std::vector<std::string>{"runtime.zip"}) << c.what;
+    }
+}
+
+TEST_F(Unpack, ARefusingCheckKeepsTheRuntimeOutOfPlace) {
+    const std::u16string zip = archive(test::buildZip(runtimeItems()));
+    EXPECT_FALSE(unpack(zip, [](const std::u16string&) { return std::u16string(u"no runtime library for x64"); }));
+    EXPECT_EQ(message, u"no runtime library for x64");
+    EXPECT_EQ(listing(temp.path()), std::vector<std::string>{"runtime.zip"});
+}
+
+TEST_F(Unpack, AnExistingDestinationIsLeftAlone) {
+    fs::create_directories(test::toPath(destination));
+    test::writeBytes(test::toPath(destination) / "mine", "kept");
+    const std::u16string zip = archive(test::buildZip(runtimeItems()));
+    EXPECT_FALSE(unpack(zip));
+    EXPECT_NE(message.find(u"exists already"), std::u16string::npos) << toUtf8(message);
+    EXPECT_EQ(listing(test::toPath(destination)), std::vector<std::string>{"mine"});
+    EXPECT_EQ(listing(temp.path()).size(), 3u);
+}
+
+TEST_F(Unpack, AMissingArchiveSaysWhy) {
+    EXPECT_FALSE(unpack(temp.text(u"absent.zip")));
+    EXPECT_NE(message.find(u"Opening the archive"), std::u16string::npos) << toUtf8(message);
+    EXPECT_FALSE(fs::exists(test::toPath(destination)));
+}
+
+} // namespace
+} // namespace launcher
