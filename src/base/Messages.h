@@ -44,6 +44,17 @@ enum class MessageId : uint16_t {
     IniPathTooLong = 240,
     RuntimeTooWide = 241,
     PairStartFailed = 242,
+    DownloadNotHttps = 260,
+    DownloadMalformedAddress = 261,
+    DownloadTooManyRedirects = 262,
+    DownloadHttpStatus = 263,
+    DownloadTls = 264,
+    DownloadStalled = 265,
+    DownloadCancelled = 266,
+    DownloadConnection = 267,
+    DownloadTruncated = 268,
+    DownloadWriteFailed = 269,
+    DownloadNoCurl = 270,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id
