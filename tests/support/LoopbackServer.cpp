@@ -69,6 +69,12 @@ void LoopbackServer::answer(SocketHandle client) {
         if (got == kReceiveTimedOut) continue;
         if (got <= 0) return;
         request.append(buffer, static_cast<size_t>(got));
+        // A TLS handshake: this server speaks plain HTTP only, and answers
+        // as such a server would, which no TLS client accepts.
+        if (request.front() == '\x16') {
+            sendAll(client, "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n", stopping_);
+            return;
+        }
     }
     ServedReply reply{404, "not served here"};
     {
@@ -83,14 +89,14 @@ void LoopbackServer::answer(SocketHandle client) {
         head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     }
     head += "\r\n";
-    if (!sendAll(client, head)) return;
+    if (!sendAll(client, head, stopping_)) return;
     switch (reply.framing) {
     case ServedReply::Framing::Length:
     case ServedReply::Framing::NoLength:
-        sendAll(client, reply.body);
+        sendAll(client, reply.body, stopping_);
         return;
     case ServedReply::Framing::Truncated:
-        sendAll(client, std::string_view(reply.body).substr(0, reply.body.size() / 2));
+        sendAll(client, std::string_view(reply.body).substr(0, reply.body.size() / 2), stopping_);
         return;
     case ServedReply::Framing::Stall:
         // Until the client gives up (or the test ends): the client's end of

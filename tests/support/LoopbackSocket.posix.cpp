@@ -11,8 +11,8 @@ namespace launcher::test {
 
 namespace {
 
-bool readableWithin(SocketHandle socket, int milliseconds) {
-    pollfd entry{static_cast<int>(socket), POLLIN, 0};
+bool readyWithin(SocketHandle socket, short events, int milliseconds) {
+    pollfd entry{static_cast<int>(socket), events, 0};
     int ready;
     do {
         ready = ::poll(&entry, 1, milliseconds);
@@ -42,21 +42,23 @@ SocketHandle listenOn(const char* address, uint16_t& port) {
 }
 
 SocketHandle acceptWithin(SocketHandle listener, int milliseconds) {
-    if (!readableWithin(listener, milliseconds)) return kNoSocket;
-    const int fd = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
+    if (!readyWithin(listener, POLLIN, milliseconds)) return kNoSocket;
+    const int fd = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     return fd < 0 ? kNoSocket : fd;
 }
 
 int receiveWithin(SocketHandle socket, char* into, size_t size, int milliseconds) {
-    if (!readableWithin(socket, milliseconds)) return kReceiveTimedOut;
+    if (!readyWithin(socket, POLLIN, milliseconds)) return kReceiveTimedOut;
     const ssize_t got = ::recv(static_cast<int>(socket), into, size, 0);
     return got < 0 ? -1 : static_cast<int>(got);
 }
 
-bool sendAll(SocketHandle socket, std::string_view bytes) {
+bool sendAll(SocketHandle socket, std::string_view bytes, const std::atomic<bool>& stop) {
     while (!bytes.empty()) {
+        if (stop) return false;
+        if (!readyWithin(socket, POLLOUT, 20)) continue;
         const ssize_t sent = ::send(static_cast<int>(socket), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
     }

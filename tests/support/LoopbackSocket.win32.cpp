@@ -16,8 +16,8 @@ bool winsockStarted() {
     return started;
 }
 
-bool socketReadableWithin(SocketHandle socket, int milliseconds) {
-    WSAPOLLFD entry{static_cast<SOCKET>(socket), POLLRDNORM, 0};
+bool socketReadyWithin(SocketHandle socket, short events, int milliseconds) {
+    WSAPOLLFD entry{static_cast<SOCKET>(socket), events, 0};
     return WSAPoll(&entry, 1, milliseconds) > 0;
 }
 
@@ -42,20 +42,26 @@ SocketHandle listenOn(const char* address, uint16_t& port) {
 }
 
 SocketHandle acceptWithin(SocketHandle listener, int milliseconds) {
-    if (!socketReadableWithin(listener, milliseconds)) return kNoSocket;
+    if (!socketReadyWithin(listener, POLLRDNORM, milliseconds)) return kNoSocket;
     const SOCKET s = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
-    return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+    if (s == INVALID_SOCKET) return kNoSocket;
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    return static_cast<SocketHandle>(s);
 }
 
 int receiveWithin(SocketHandle socket, char* into, size_t size, int milliseconds) {
-    if (!socketReadableWithin(socket, milliseconds)) return kReceiveTimedOut;
+    if (!socketReadyWithin(socket, POLLRDNORM, milliseconds)) return kReceiveTimedOut;
     const int got = ::recv(static_cast<SOCKET>(socket), into, static_cast<int>(size), 0);
     return got < 0 ? -1 : got;
 }
 
-bool sendAll(SocketHandle socket, std::string_view bytes) {
+bool sendAll(SocketHandle socket, std::string_view bytes, const std::atomic<bool>& stop) {
     while (!bytes.empty()) {
+        if (stop) return false;
+        if (!socketReadyWithin(socket, POLLWRNORM, 20)) continue;
         const int sent = ::send(static_cast<SOCKET>(socket), bytes.data(), static_cast<int>(bytes.size()), 0);
+        if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
     }

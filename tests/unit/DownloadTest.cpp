@@ -175,6 +175,18 @@ TEST_F(DownloadTest, RefusedConnectionIsAConnectionFailure) {
     EXPECT_EQ(fetched.result.failure, DownloadFailure::Connection) << toUtf8(fetched.result.message);
 }
 
+// The system's certificate checks need a real certificate, which no test
+// here has; a loopback server that does not speak TLS at least shows that
+// an https address is never read as plain http.
+TEST_F(DownloadTest, HttpsToAServerWithoutTlsIsATlsFailure) {
+    server.serve("/runtime.zip", {200, body});
+    std::string address = server.url("/runtime.zip");
+    address.replace(0, 4, "https");
+    const Fetched fetched = fetch(address);
+    EXPECT_EQ(fetched.result.failure, DownloadFailure::Tls) << toUtf8(fetched.result.message);
+    EXPECT_TRUE(fetched.bytes.empty());
+}
+
 TEST_F(DownloadTest, SinkThatRefusesEndsTheTransfer) {
     server.serve("/f.zip", {200, body});
     DownloadCallbacks callbacks;
