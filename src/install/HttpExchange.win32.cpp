@@ -184,8 +184,14 @@ ExchangeOutcome exchangeNow(const WebAddress& address, ExchangeHandler& handler,
         !WinHttp::bind<decltype(::WinHttpCloseHandle), "WinHttpCloseHandle">()) {
         return {ExchangeEnd::NoLibrary, systemErrorText(ERROR_PROC_NOT_FOUND)};
     }
-    UniqueInternet session(open(L"launcher", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+    // The user's own proxy settings where the system can follow them
+    // (Windows 8.1 and later); before that, WinHTTP's machine-wide ones.
+    UniqueInternet session(open(L"launcher", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
         WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) {
+        session.reset(open(L"launcher", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+            WINHTTP_NO_PROXY_BYPASS, 0));
+    }
     if (!session) return {ExchangeEnd::Connection, winHttpErrorText(GetLastError())};
     // Each wait (name, connection, sending, every read) ends after the stall
     // limit: a connection that delivers nothing for that long is given up.
