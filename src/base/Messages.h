@@ -49,6 +49,17 @@ enum class MessageId : uint16_t {
     RuntimeChecksumInvalid = 245,
     RuntimeSizeInvalid = 246,
     RuntimeNoProductFolder = 247,
+    DownloadNotHttps = 260,
+    DownloadMalformedAddress = 261,
+    DownloadTooManyRedirects = 262,
+    DownloadHttpStatus = 263,
+    DownloadTls = 264,
+    DownloadStalled = 265,
+    DownloadCancelled = 266,
+    DownloadConnection = 267,
+    DownloadTruncated = 268,
+    DownloadWriteFailed = 269,
+    DownloadNoCurl = 270,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id
