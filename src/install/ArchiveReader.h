@@ -20,6 +20,8 @@ struct ArchiveEntry {
     uint32_t mode = 0;
     // The expanded size the archive declares.
     uint64_t size = 0;
+    // A tar link's target as stored; a zip link keeps its target as data.
+    std::string linkTarget;
 };
 
 // Receives an entry's data piece by piece; returning false stops the read.

@@ -82,11 +82,43 @@ std::vector<std::string> entryNameParts(std::string_view name, std::u16string& p
     return parts;
 }
 
-EntryGate::EntryGate(uint64_t archiveSize, ArchiveLimits limits)
+std::u16string linkTargetProblem(const std::vector<std::string>& linkParts, std::string_view target) {
+    if (target.empty()) return u"is a symbolic link without a target";
+    if (target.front() == '/') return u"is a symbolic link to an absolute path";
+    if (toUtf8(fromUtf8(target)) != target) return u"is a symbolic link whose target is not UTF-8 text";
+    size_t climbs = 0;
+    bool named = false;
+    size_t at = 0;
+    for (;;) {
+        const size_t slash = target.find('/', at);
+        const std::string_view part = target.substr(at, slash == std::string_view::npos ? target.npos : slash - at);
+        if (part == "..") {
+            if (named) return u"is a symbolic link whose target climbs (\"..\") after a name";
+            ++climbs;
+        } else if (!part.empty() && part != ".") {
+            if (const char16_t* why = partProblem(part)) return u"is a symbolic link whose target " + std::u16string(why);
+            named = true;
+        }
+        if (slash == std::string_view::npos) break;
+        at = slash + 1;
+    }
+    // The link's own folder lies linkParts.size() - 1 folders below the top.
+    if (climbs + 1 > linkParts.size()) return u"is a symbolic link that leads out of the archive's top folder";
+    return {};
+}
+
+EntryGate::EntryGate(uint64_t archiveSize, ArchiveLimits limits, bool acceptLinks)
     : expandedLimit_(archiveSize > limits.maxExpandedSize / std::max<uint64_t>(limits.maxRatio, 1)
                          ? limits.maxExpandedSize
                          : std::min(archiveSize * limits.maxRatio, limits.maxExpandedSize)),
-      maxEntries_(limits.maxEntries) {}
+      maxEntries_(limits.maxEntries), acceptLinks_(acceptLinks) {}
+
+bool EntryGate::admitLinkTarget(const ArchiveEntry& entry, const std::vector<std::string>& below, std::string_view target) {
+    const std::u16string why = linkTargetProblem(below, target);
+    if (why.empty()) return true;
+    problem_ = refusal(entry.name, why + u" (\"" + fromUtf8(target) + u"\")");
+    return false;
+}
 
 std::optional<std::vector<std::string>> EntryGate::admit(const ArchiveEntry& entry) {
     if (++entries_ > maxEntries_) {
@@ -95,14 +127,17 @@ std::optional<std::vector<std::string>> EntryGate::admit(const ArchiveEntry& ent
         return std::nullopt;
     }
     switch (entry.kind) {
-    case EntryKind::SymbolicLink: problem_ = refusal(entry.name, u"is a symbolic link"); return std::nullopt;
+    case EntryKind::SymbolicLink:
+        if (acceptLinks_) break;
+        problem_ = refusal(entry.name, u"is a symbolic link; links are unpacked on Linux only");
+        return std::nullopt;
     case EntryKind::HardLink: problem_ = refusal(entry.name, u"is a hard link"); return std::nullopt;
     case EntryKind::Other: problem_ = refusal(entry.name, u"is neither a file nor a folder"); return std::nullopt;
     case EntryKind::File: case EntryKind::Folder: break;
     }
     std::vector<std::string> parts = entryNameParts(entry.name, problem_);
     if (parts.empty()) return std::nullopt;
-    if (parts.size() == 1 && entry.kind == EntryKind::File) {
+    if (parts.size() == 1 && entry.kind != EntryKind::Folder) {
         problem_ = refusal(entry.name, u"lies outside the archive's one top folder");
         return std::nullopt;
     }

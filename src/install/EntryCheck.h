@@ -1,7 +1,9 @@
 #pragma once
 // What an archive may hold before anything of it is written: a runtime is
 // one top folder of plain files and folders whose names every system can
-// hold, within sane limits. Each refusal names the entry.
+// hold, within sane limits, and on Linux relative symbolic links that stay
+// inside that folder (runtime images link their legal notices). Each
+// refusal names the entry.
 
 #include "install/ArchiveReader.h"
 
@@ -27,14 +29,27 @@ struct ArchiveLimits {
 // a final dot or space).
 std::vector<std::string> entryNameParts(std::string_view name, std::u16string& problem);
 
+// Why a symbolic link at linkParts (below the top folder) pointing at
+// target may not be made, or empty. The target must be relative, its ".."
+// parts must all come first (so that no ".." is resolved through another
+// link) and must not climb above the top folder from the link's own folder;
+// the rest are names as entryNameParts takes them.
+std::u16string linkTargetProblem(const std::vector<std::string>& linkParts, std::string_view target);
+
 // Admits an archive's entries one at a time, in the archive's order.
 class EntryGate {
 public:
-    explicit EntryGate(uint64_t archiveSize, ArchiveLimits limits = {});
+    // acceptLinks: symbolic links pass (their targets checked through
+    // admitLinkTarget); without it, as on Windows, every link is refused.
+    explicit EntryGate(uint64_t archiveSize, ArchiveLimits limits = {}, bool acceptLinks = false);
 
     // The entry's path below the top folder (empty for the top folder
     // itself), or nothing with problem() saying why it is refused.
     std::optional<std::vector<std::string>> admit(const ArchiveEntry& entry);
+
+    // The target of a symbolic link admit() passed at below; false with
+    // problem() saying why it is refused.
+    bool admitLinkTarget(const ArchiveEntry& entry, const std::vector<std::string>& below, std::string_view target);
 
     const std::u16string& problem() const { return problem_; }
     // The one top folder's name; empty until an entry has been admitted.
@@ -43,6 +58,7 @@ public:
 private:
     uint64_t expandedLimit_;
     uint64_t maxEntries_;
+    bool acceptLinks_;
     uint64_t expanded_ = 0;
     uint64_t entries_ = 0;
     std::string topFolder_;

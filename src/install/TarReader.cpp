@@ -133,6 +133,8 @@ bool TarReader::applyPax(const std::string& records, Pending& pending) {
         const std::string value = record.substr(equals + 1);
         if (key == "path") {
             pending.name = value;
+        } else if (key == "linkpath") {
+            pending.linkTarget = value;
         } else if (key == "size") {
             uint64_t size = 0;
             if (value.empty() || value.size() > 19) return fail(damaged);
@@ -171,10 +173,11 @@ ArchiveReader::Step TarReader::next(ArchiveEntry& entry) {
         std::string text;
         if (type == 'x' || type == 'g' || type == 'L' || type == 'K') {
             if (!readSpecial(*size, text)) return Step::Failed;
-            // Global pax records and long link targets change nothing that
-            // is kept: links are refused whatever their target.
+            // Global pax records change nothing that is kept.
             if (type == 'x' && !applyPax(text, pending)) return Step::Failed;
-            if (type == 'L') pending.name = fieldText(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+            const std::string longText = fieldText(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+            if (type == 'L') pending.name = longText;
+            if (type == 'K') pending.linkTarget = longText;
             continue;
         }
         std::string name = fieldText(block, 100);
@@ -188,6 +191,8 @@ ArchiveReader::Step TarReader::next(ArchiveEntry& entry) {
             entry.kind = EntryKind::Folder;
         }
         entry.mode = static_cast<uint32_t>(fieldNumber(block + 100, 8).value_or(0) & 07777);
+        const bool link = entry.kind == EntryKind::SymbolicLink || entry.kind == EntryKind::HardLink;
+        entry.linkTarget = link ? pending.linkTarget.value_or(fieldText(block + 157, 100)) : std::string();
         // Links, folders and devices carry no data whatever the size says,
         // except in a pax size, which describes the data that follows.
         const uint64_t dataSize = pending.size.value_or(*size);

@@ -22,6 +22,7 @@ private:
     struct Pending {
         std::optional<std::string> name;
         std::optional<uint64_t> size;
+        std::optional<std::string> linkTarget;
     };
 
     bool readBlock(uint8_t* block);

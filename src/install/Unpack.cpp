@@ -12,6 +12,13 @@ namespace launcher {
 namespace {
 
 constexpr int kMaxTemporaryAttempts = 1000;
+// A link's target is a path, not content; longer than this is damage.
+constexpr size_t kMaxLinkTarget = 4096;
+
+struct PendingLink {
+    std::u16string path;
+    std::string target;
+};
 
 std::u16string failedStep(std::u16string_view what, const std::u16string& path, uint32_t error) {
     return std::u16string(what) + u" \"" + path + u"\" failed: " + systemErrorText(error) + u".";
@@ -66,11 +73,38 @@ bool writeEntry(ArchiveReader& reader, const ArchiveEntry& entry, const std::u16
     return true;
 }
 
+// A tar link names its target in its header, a zip link in its data.
+bool readLinkTarget(ArchiveReader& reader, const ArchiveEntry& entry, std::string& target, std::u16string& message) {
+    target = entry.linkTarget;
+    if (!target.empty()) return true;
+    const bool read = reader.readData([&](std::span<const uint8_t> bytes) {
+        if (bytes.size() > kMaxLinkTarget - target.size()) return false;
+        target.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
+    });
+    if (!read) message = u"The archive's entry " + quotedEntryName(entry.name) + u" is a symbolic link with a damaged or overlong target.";
+    return read;
+}
+
+// Links are made only after every file is written, so that nothing of the
+// archive is ever written through one.
+bool createLinks(const std::vector<PendingLink>& links, std::u16string& message) {
+    for (const PendingLink& link : links) {
+        uint32_t error = 0;
+        if (!createSymbolicLink(link.path, link.target, error)) {
+            message = failedStep(u"Creating the symbolic link", link.path, error);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string& temporary, std::u16string& message) {
+    std::vector<PendingLink> links;
     for (;;) {
         ArchiveEntry entry;
         switch (reader.next(entry)) {
-        case ArchiveReader::Step::End: return true;
+        case ArchiveReader::Step::End: return createLinks(links, message);
         case ArchiveReader::Step::Failed: message = reader.error(); return false;
         case ArchiveReader::Step::Entry: break;
         }
@@ -79,12 +113,25 @@ bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string&
             message = gate.problem();
             return false;
         }
+        std::string target;
+        if (entry.kind == EntryKind::SymbolicLink) {
+            if (!readLinkTarget(reader, entry, target, message)) return false;
+            if (!gate.admitLinkTarget(entry, *parts, target)) {
+                message = gate.problem();
+                return false;
+            }
+        }
         parts->insert(parts->begin(), gate.topFolder());
+        const bool link = entry.kind == EntryKind::SymbolicLink;
         const bool folder = entry.kind == EntryKind::Folder;
         if (!createFolders(temporary, *parts, folder ? parts->size() : parts->size() - 1, message)) return false;
         if (folder) continue;
         std::u16string path = temporary;
         for (const std::string& part : *parts) path += kPathSeparator + fromUtf8(part);
+        if (link) {
+            links.push_back({std::move(path), std::move(target)});
+            continue;
+        }
         if (!writeEntry(reader, entry, path, message)) return false;
     }
 }
@@ -108,7 +155,7 @@ bool unpackArchive(const UnpackRequest& request, std::u16string& message) {
     if (!createTemporarySibling(request.destination, temporary, message)) return false;
     ScopeExit removeTemporary([&] { removeTree(temporary); });
 
-    EntryGate gate(source->size(), request.limits);
+    EntryGate gate(source->size(), request.limits, symbolicLinksSupported());
     if (!unpackEntries(*reader, gate, temporary, message)) return false;
     if (gate.topFolder().empty()) {
         message = u"The archive holds nothing to unpack.";

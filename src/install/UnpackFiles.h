@@ -17,6 +17,10 @@ bool pathExists(const std::u16string& path);
 bool createFolder(const std::u16string& path, uint32_t& error);
 // Moves a folder in one step; never replaces what is at to.
 bool moveFolder(const std::u16string& from, const std::u16string& to, uint32_t& error);
+// Whether this system's runtime folders may hold symbolic links.
+bool symbolicLinksSupported();
+// Creates a symbolic link at path holding target as it is.
+bool createSymbolicLink(const std::u16string& path, const std::string& target, uint32_t& error);
 // Removes the folder and everything in it, as far as it can.
 void removeTree(const std::u16string& path);
 

@@ -71,6 +71,14 @@ bool moveFolder(const std::u16string& from, const std::u16string& to, uint32_t& 
     return false;
 }
 
+bool symbolicLinksSupported() { return true; }
+
+bool createSymbolicLink(const std::u16string& path, const std::string& target, uint32_t& error) {
+    if (::symlink(target.c_str(), toNarrow(path).c_str()) == 0) return true;
+    error = static_cast<uint32_t>(errno);
+    return false;
+}
+
 void removeTree(const std::u16string& path) { removeTreeAt(toNarrow(path)); }
 
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}

@@ -68,6 +68,15 @@ bool moveFolder(const std::u16string& from, const std::u16string& to, uint32_t& 
     return false;
 }
 
+// Creating a link needs a privilege or developer mode, and a link in a
+// runtime's folder is of no use to a Windows runtime.
+bool symbolicLinksSupported() { return false; }
+
+bool createSymbolicLink(const std::u16string&, const std::string&, uint32_t& error) {
+    error = ERROR_NOT_SUPPORTED;
+    return false;
+}
+
 void removeTree(const std::u16string& path) { removeTreeAt(systemPath(path)); }
 
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}

@@ -156,6 +156,7 @@ ArchiveReader::Step ZipReader::next(ArchiveEntry& entry) {
     entry.name = current_.name;
     entry.kind = kindOfZipEntry(current_.name, header[5], le32(header + 38), entry.mode);
     entry.size = current_.size;
+    entry.linkTarget.clear();
     current_.valid = true;
     return Step::Entry;
 }

@@ -46,7 +46,8 @@ std::string octal(uint64_t value, size_t width) {
 
 void putField(std::string& block, size_t at, std::string_view text) { block.replace(at, text.size(), text); }
 
-std::string tarHeader(const std::string& name, const std::string& prefix, char type, uint32_t mode, uint64_t size) {
+std::string tarHeader(const std::string& name, const std::string& prefix, char type, uint32_t mode, uint64_t size,
+                      const std::string& link = {}) {
     std::string block(512, '\0');
     putField(block, 0, name.substr(0, 100));
     putField(block, 100, octal(mode, 8));
@@ -55,6 +56,7 @@ std::string tarHeader(const std::string& name, const std::string& prefix, char t
     putField(block, 124, octal(size, 12));
     putField(block, 136, octal(0, 12));
     block[156] = type;
+    putField(block, 157, link.substr(0, 100));
     putField(block, 257, std::string_view("ustar\0" "00", 8));
     putField(block, 345, prefix.substr(0, 155));
     putField(block, 148, "        ");
@@ -154,7 +156,7 @@ std::string buildTar(const std::vector<TarItem>& items) {
                 name = name.substr(slash + 1);
             }
         }
-        appendTarEntry(out, tarHeader(name, prefix, item.type, item.mode, item.data.size()), item.data);
+        appendTarEntry(out, tarHeader(name, prefix, item.type, item.mode, item.data.size(), item.link), item.data);
     }
     out.append(1024, '\0');
     return out;

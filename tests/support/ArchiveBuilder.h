@@ -33,6 +33,8 @@ struct TarItem {
     std::string data;
     char type = '0';
     uint32_t mode = 0644;
+    // A link's target, in the header's link name field.
+    std::string link;
     // How a name too long for the header travels.
     enum class LongName { Prefix, Pax, Gnu } longName = LongName::Prefix;
 };

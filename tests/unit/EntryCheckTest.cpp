@@ -84,7 +84,8 @@ TEST(EntryCheck, GateAdmitsOneTopFolderOfPlainEntriesWithinTheLimits) {
     const GateCase cases[] = {
         {"a file beside the top folder", {fileEntry("jdk/"), fileEntry("README")}, u"outside the archive's one top folder"},
         {"a second top folder", {fileEntry("jdk/bin/java"), fileEntry("other/bin/java")}, u"top folder \"jdk\""},
-        {"a symbolic link", {fileEntry("jdk/a"), fileEntry("jdk/lib/link", 0, EntryKind::SymbolicLink)}, u"symbolic link"},
+        {"a symbolic link where links are not made", {fileEntry("jdk/a"), fileEntry("jdk/lib/link", 0, EntryKind::SymbolicLink)},
+         u"links are unpacked on Linux only"},
         {"a hard link", {fileEntry("jdk/lib/hard", 0, EntryKind::HardLink)}, u"hard link"},
         {"a device", {fileEntry("jdk/dev", 0, EntryKind::Other)}, u"neither a file nor a folder"},
         {"one entry too many", {fileEntry("jdk/1"), fileEntry("jdk/2"), fileEntry("jdk/3"), fileEntry("jdk/4"), fileEntry("jdk/5")},
@@ -115,6 +116,57 @@ TEST(EntryCheck, GateGivesPathsBelowTheTopFolderAndCapsTheSizeAbsolutely) {
     EntryGate huge(uint64_t{1} << 62);
     EXPECT_TRUE(huge.admit(fileEntry("jdk/a", uint64_t{2} << 30)));
     EXPECT_FALSE(huge.admit(fileEntry("jdk/b", 1)));
+}
+
+struct LinkCase {
+    std::vector<std::string> link; // below the top folder
+    const char* target;
+    // Empty when the link may be made, else words of the refusal.
+    const char16_t* refusal;
+};
+
+// What runtime images hold: legal/<module>/LICENSE -> ../java.base/LICENSE.
+TEST(EntryCheck, LinksStayRelativeAndInsideTheTopFolder) {
+    const LinkCase cases[] = {
+        {{"legal", "java.desktop", "LICENSE"}, "../java.base/LICENSE", u""},
+        {{"legal", "java.desktop", "LICENSE"}, "../../release", u""},
+        {{"lib", "libjli.so"}, "./server/../libjli.so.1", u"climbs"},
+        {{"lib", "current"}, "server", u""},
+        {{"lib", "current"}, "./server//libjvm.so", u""},
+        {{"bin", "up"}, "..", u""},
+        {{"legal", "java.desktop", "LICENSE"}, "../../../etc/passwd", u"leads out of the archive's top folder"},
+        {{"top-level-link"}, "..", u"leads out"},
+        {{"lib", "a"}, "/etc/passwd", u"absolute path"},
+        {{"lib", "a"}, "", u"without a target"},
+        {{"lib", "a"}, "b/../../..", u"climbs"},
+        {{"lib", "a"}, "C:/Windows", u"colon"},
+        {{"lib", "a"}, "..\\..\\x", u"backslash"},
+        {{"lib", "a"}, "caf\xE9", u"not UTF-8"},
+    };
+    for (const LinkCase& c : cases) {
+        const std::u16string problem = linkTargetProblem(c.link, c.target);
+        if (*c.refusal == 0) {
+            EXPECT_EQ(problem, u"") << c.target;
+        } else {
+            EXPECT_NE(problem.find(c.refusal), std::u16string::npos) << c.target << ": " << toUtf8(problem);
+        }
+    }
+}
+
+TEST(EntryCheck, GateAdmitsLinksOnlyWhereLinksAreMadeAndNamesTheRefusedTarget) {
+    EntryGate gate(1000, {}, true);
+    const ArchiveEntry link = fileEntry("jdk/legal/java.xml/LICENSE", 0, EntryKind::SymbolicLink);
+    const auto below = gate.admit(link);
+    ASSERT_TRUE(below) << toUtf8(gate.problem());
+    EXPECT_TRUE(gate.admitLinkTarget(link, *below, "../java.base/LICENSE"));
+    EXPECT_FALSE(gate.admitLinkTarget(link, *below, "../../../../home"));
+    EXPECT_NE(gate.problem().find(u"\"jdk/legal/java.xml/LICENSE\""), std::u16string::npos) << toUtf8(gate.problem());
+    EXPECT_NE(gate.problem().find(u"(\"../../../../home\")"), std::u16string::npos) << toUtf8(gate.problem());
+    // Hard links and a link as the top folder stay refused.
+    EXPECT_FALSE(gate.admit(fileEntry("jdk/lib/hard", 0, EntryKind::HardLink)));
+    EXPECT_FALSE(gate.admit(fileEntry("jdk2", 0, EntryKind::SymbolicLink)));
+    EntryGate windows(1000);
+    EXPECT_FALSE(windows.admit(link));
 }
 
 } // namespace

@@ -89,12 +89,15 @@ TEST_F(Unpack, AnyFailureLeavesOnlyTheArchive) {
     damaged.push_back({.name = "jdk-21/lib/last", .data = "data", .crc = 7});
     std::vector<ZipItem> link = runtimeItems();
     link.push_back({.name = "jdk-21/lib/link", .data = "/etc/passwd", .unixMode = 0120777});
+    std::vector<ZipItem> outward = runtimeItems();
+    outward.push_back({.name = "jdk-21/legal/up", .data = "../../../escaped", .unixMode = 0120777});
     std::vector<ZipItem> bomb = runtimeItems();
     bomb.push_back({.name = "jdk-21/lib/bomb", .data = std::string(30 << 20, '\0')});
     const FailingUnpack cases[] = {
         {"a zip-slip entry", slip, u"\"jdk-21/../../escaped\" climbs out"},
         {"a CRC mismatch in the last entry", damaged, u"\"jdk-21/lib/last\" fails its CRC-32"},
-        {"a symbolic link", link, u"\"jdk-21/lib/link\" is a symbolic link"},
+        {"an absolute symbolic link", link, u"\"jdk-21/lib/link\" is a symbolic link"},
+        {"a symbolic link leaving the folder", outward, u"\"jdk-21/legal/up\" is a symbolic link"},
         {"a bomb beyond 20 times the archive", bomb, u"\"jdk-21/lib/bomb\" expands the archive beyond"},
         {"nothing in it", {}, u"nothing to unpack"},
     };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace launcher {
 namespace {
@@ -38,6 +39,66 @@ TEST(UnpackModes, KeepsPermissionBitsButNotSetUserId) {
         EXPECT_EQ(permissions(destination / "bin" / "java"), 0755u) << name;
         EXPECT_EQ(permissions(destination / "lib" / "data"), 0640u) << name;
     }
+}
+
+std::string linkAt(const std::filesystem::path& path) {
+    char target[256] = {};
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    return length < 0 ? std::string("(not a link)") : std::string(target, static_cast<size_t>(length));
+}
+
+// Runtime images link their legal notices; from either archive kind the
+// links are made as links, whatever their place in the archive.
+TEST(UnpackLinks, MakesRelativeLinksInsideTheFolder) {
+    test::TempFolder temp;
+    const std::string tgz = test::gzip(test::buildTar({
+        {.name = "jdk/legal/java.xml/LICENSE", .type = '2', .mode = 0777, .link = "../java.base/LICENSE"},
+        {.name = "jdk/legal/java.base/LICENSE", .data = "GPL"},
+    }));
+    const std::string zip = test::buildZip({
+        {.name = "jdk/legal/java.xml/LICENSE", .data = "../java.base/LICENSE", .unixMode = 0120777},
+        {.name = "jdk/legal/java.base/LICENSE", .data = "GPL", .unixMode = 0100644},
+    });
+    for (const auto& [name, bytes] : {std::pair{"r.tar.gz", tgz}, std::pair{"r.zip", zip}}) {
+        const std::filesystem::path archive = temp.path() / name;
+        test::writeBytes(archive, bytes);
+        const std::filesystem::path destination = temp.path() / (std::string(name) + ".runtime");
+        std::u16string message;
+        ASSERT_TRUE(unpackArchive({.archive = fromUtf8(archive.string()), .destination = fromUtf8(destination.string())},
+                                  message)) << name << ": " << toUtf8(message);
+        const std::filesystem::path link = destination / "legal" / "java.xml" / "LICENSE";
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << name;
+        EXPECT_EQ(linkAt(link), "../java.base/LICENSE") << name;
+        EXPECT_EQ(test::readBytes(link), "GPL") << name;
+    }
+}
+
+// A later entry below a link's name goes into a real folder, and the link
+// then fails: nothing is ever written through a link, and nothing stays.
+TEST(UnpackLinks, NeverWritesThroughALink) {
+    test::TempFolder temp;
+    const std::filesystem::path outside = temp.path() / "outside";
+    std::filesystem::create_directories(outside);
+    const std::filesystem::path archive = temp.path() / "r.tar.gz";
+    test::writeBytes(archive, test::gzip(test::buildTar({
+        {.name = "jdk/lib", .type = '2', .mode = 0777, .link = "."},
+        {.name = "jdk/lib/file", .data = "x"},
+        {.name = "jdk/hard", .type = '1', .link = "jdk/lib/file"},
+    })));
+    std::u16string message;
+    const std::filesystem::path destination = temp.path() / "runtime";
+    EXPECT_FALSE(unpackArchive({.archive = fromUtf8(archive.string()), .destination = fromUtf8(destination.string())},
+                               message));
+    EXPECT_NE(message.find(u"\"jdk/hard\" is a hard link"), std::u16string::npos) << toUtf8(message);
+    test::writeBytes(archive, test::gzip(test::buildTar({
+        {.name = "jdk/lib", .type = '2', .mode = 0777, .link = "."},
+        {.name = "jdk/lib/file", .data = "x"},
+    })));
+    EXPECT_FALSE(unpackArchive({.archive = fromUtf8(archive.string()), .destination = fromUtf8(destination.string())},
+                               message));
+    EXPECT_NE(message.find(u"Creating the symbolic link"), std::u16string::npos) << toUtf8(message);
+    EXPECT_FALSE(std::filesystem::exists(destination));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 2);
 }
 
 } // namespace
