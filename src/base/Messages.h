@@ -60,6 +60,10 @@ enum class MessageId : uint16_t {
     DownloadTruncated = 268,
     DownloadWriteFailed = 269,
     DownloadNoCurl = 270,
+    InstallChecksumMismatch = 271,
+    InstallRefused = 272,
+    InstallLockTimedOut = 273,
+    InstallFolderFailed = 274,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

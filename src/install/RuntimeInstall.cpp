@@ -1,0 +1,174 @@
+#include "install/RuntimeInstall.h"
+
+#include "base/FileFinder.h"
+#include "base/Format.h"
+#include "base/Messages.h"
+#include "base/Platform.h"
+#include "base/Sha256.h"
+#include "base/SystemError.h"
+#include "base/Trace.h"
+#include "base/UniqueResource.h"
+#include "install/InstallLock.h"
+#include "install/Unpack.h"
+#include "install/UnpackFiles.h"
+#include "jre/JvmLibrary.h"
+#include "jre/RuntimeTrace.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr int kMaxDownloadNames = 1000;
+constexpr std::u16string_view kLockFileName = u"install.lock";
+
+InstallResult installFailure(std::u16string message, DownloadFailure download = DownloadFailure::None) {
+    if (trace::on()) trace::say({u"runtime install failed: ", message});
+    return {InstallOutcome::Failed, download, std::move(message)};
+}
+
+std::u16string folderFailure(const std::u16string& folder, uint32_t error) {
+    return formatMessage(loadMessage(MessageId::InstallFolderFailed), {folder, systemErrorText(error)});
+}
+
+// Creates folder and the folders above it that are missing.
+bool createFolderChain(const std::u16string& folder, uint32_t& error) {
+    for (size_t at = 1; at <= folder.size(); ++at) {
+        if (at < folder.size() && folder[at] != kPathSeparator) continue;
+        const std::u16string part = folder.substr(0, at);
+        if (part.back() == u':' || pathExists(part)) continue; // a drive, or there already
+        if (!createFolder(part, error) && error != kErrorAlreadyExists) return false;
+    }
+    return true;
+}
+
+// What a crashed install left behind; only called while holding the lock.
+void removeLeftovers(const std::u16string& runtimeFolder) {
+    std::vector<std::u16string> names;
+    FileFinder finder;
+    for (bool found = finder.findFirst(runtimeFolder + kPathSeparator + u"*"); found; found = finder.findNext()) {
+        if (isInstallLeftover(finder.fileName())) names.push_back(finder.fileName());
+    }
+    finder.close();
+    for (const std::u16string& name : names) {
+        if (trace::on()) trace::say({u"runtime install: removing the leftover ", name});
+        removeTree(runtimeFolder + kPathSeparator + name);
+    }
+}
+
+// The runtime folder's check before it moves into place: the same a
+// candidate of the search passes.
+UnpackedFolderCheck runtimeCheck(const InstallOptions& options) {
+    return [&options](const std::u16string& folder) -> std::u16string {
+        const std::u16string home = withTrailingSeparator(folder);
+        const JvmLibrary library = findJvmLibrary(home, options.jvmType);
+        if (library.path.empty()) return libraryRejection(home, options.jvmType);
+        return imageRejection(inspectLibrary(library.path), options.width);
+    };
+}
+
+struct Fetched {
+    DownloadResult result;
+    std::optional<Sha256Digest> digest;
+};
+
+// Streams the download into file, hashing every piece written.
+Fetched fetchInto(const RuntimePin& pin, OutputFile& file, const InstallOptions& options) {
+    Sha256 hash;
+    DownloadCallbacks callbacks;
+    callbacks.write = [&](std::span<const uint8_t> bytes) {
+        hash.update(bytes);
+        return file.write(bytes);
+    };
+    callbacks.progress = [&](uint64_t received, std::optional<uint64_t> total) {
+        if (options.progress) options.progress(received, total ? total : pin.size);
+    };
+    callbacks.cancel = options.cancel;
+    Fetched fetched{download(toUtf8(pin.url), callbacks), std::nullopt};
+    if (fetched.result && !file.close(0)) {
+        fetched.result = {DownloadFailure::WriteFailed,
+                          formatMessage(loadMessage(MessageId::DownloadWriteFailed), {pin.url}), 0};
+    }
+    if (fetched.result) fetched.digest = hash.finish();
+    return fetched;
+}
+
+InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& folder, const InstallOptions& options) {
+    std::u16string temporary;
+    OutputFile file;
+    bool opened = false;
+    for (int attempt = 1; attempt <= kMaxDownloadNames && !opened; ++attempt) {
+        temporary = folder + u".download-" + toDecimal(attempt);
+        opened = file.open(temporary);
+        if (!opened && file.error() != kErrorAlreadyExists) break;
+    }
+    if (!opened) return installFailure(folderFailure(temporary, file.error()));
+    ScopeExit removeDownload([&] { removeTree(temporary); });
+
+    Fetched fetched = fetchInto(pin, file, options);
+    if (!fetched.result) return installFailure(fetched.result.message, fetched.result.failure);
+    if (!fetched.digest) {
+        return installFailure(formatMessage(loadMessage(MessageId::InstallRefused),
+                                            {pin.url, u"its SHA-256 checksum could not be computed."}));
+    }
+    const std::u16string digest = fromUtf8(sha256Hex(*fetched.digest));
+    std::u16string pinned = pin.sha256;
+    for (char16_t& c : pinned) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    if (digest != pinned) {
+        if (trace::on()) trace::say({u"runtime install: SHA-256 ", digest, u" is not the pinned ", pin.sha256});
+        return installFailure(
+            formatMessage(loadMessage(MessageId::InstallChecksumMismatch), {pin.url, digest, pinned}));
+    }
+    std::u16string problem;
+    if (!unpackArchive({.archive = temporary, .destination = folder, .check = runtimeCheck(options), .limits = {}},
+                       problem)) {
+        return installFailure(formatMessage(loadMessage(MessageId::InstallRefused), {pin.url, problem}));
+    }
+    if (trace::on()) trace::say({u"runtime install: installed into ", folder});
+    return {InstallOutcome::Installed, DownloadFailure::None, {}};
+}
+
+} // namespace
+
+bool isInstallLeftover(std::u16string_view name) {
+    return name.find(u".download-") != std::u16string_view::npos ||
+           name.find(u".unpacking-") != std::u16string_view::npos;
+}
+
+std::chrono::milliseconds installWaitLimit(std::optional<uint64_t> size) {
+    constexpr uint64_t kBytesPerMinute = 10ull * 1000 * 1000;
+    const uint64_t minutes = 15 + size.value_or(0) / kBytesPerMinute;
+    return std::chrono::minutes(static_cast<long long>(std::min<uint64_t>(minutes, 24 * 60)));
+}
+
+InstallResult installRuntime(const RuntimePin& pin, const InstallOptions& options) {
+    std::u16string folder = pin.folder;
+    while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
+    const size_t cut = folder.rfind(kPathSeparator);
+    if (cut == std::u16string::npos || cut == 0) return installFailure(folderFailure(folder, kErrorAlreadyExists));
+    const std::u16string runtimeFolder = folder.substr(0, cut);
+    uint32_t error = 0;
+    if (!createFolderChain(runtimeFolder, error)) return installFailure(folderFailure(runtimeFolder, error));
+
+    const std::chrono::milliseconds wait = options.lockWait.value_or(installWaitLimit(pin.size));
+    InstallLock lock;
+    switch (lock.acquire(runtimeFolder + kPathSeparator + std::u16string(kLockFileName), wait, options.cancel)) {
+    case InstallLock::Outcome::Locked: break;
+    case InstallLock::Outcome::Failed: return installFailure(folderFailure(runtimeFolder, lock.error()));
+    case InstallLock::Outcome::Cancelled:
+        return installFailure(formatMessage(loadMessage(MessageId::DownloadCancelled), {pin.url}),
+                              DownloadFailure::Cancelled);
+    case InstallLock::Outcome::TimedOut: {
+        const auto minutes = std::chrono::ceil<std::chrono::minutes>(wait).count();
+        return installFailure(formatMessage(loadMessage(MessageId::InstallLockTimedOut),
+                                            {folder, static_cast<long long>(minutes)}));
+    }
+    }
+    if (pathExists(folder)) {
+        if (trace::on()) trace::say({u"runtime install: ", folder, u" was installed meanwhile"});
+        return {InstallOutcome::FoundInstalled, DownloadFailure::None, {}};
+    }
+    removeLeftovers(runtimeFolder);
+    return downloadAndUnpack(pin, folder, options);
+}
+
+} // namespace launcher

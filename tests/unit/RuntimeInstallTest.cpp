@@ -1,0 +1,155 @@
+#include "install/InstallLock.h"
+#include "install/RuntimeInstall.h"
+
+#include "base/Sha256.h"
+#include "base/Text.h"
+#include "support/ArchiveBuilder.h"
+#include "support/LoopbackServer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+
+namespace launcher {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ServedReply;
+using test::ZipItem;
+
+const std::string kLibrary = kWindows ? "bin/server/jvm.dll" : "lib/server/libjvm.so";
+
+std::string runtimeZip(test::Machine machine, std::vector<ZipItem> more = {}) {
+    std::vector<ZipItem> items = {
+        {.name = "jdk-21-jre/bin/java", .data = "program", .unixMode = 0100755},
+        {.name = "jdk-21-jre/" + kLibrary, .data = test::libraryImage(machine) + test::noise(50000)},
+        {.name = "jdk-21-jre/release", .data = "JAVA_VERSION=\"21\"\n"},
+    };
+    items.insert(items.end(), more.begin(), more.end());
+    return test::buildZip(items);
+}
+
+std::u16string sha256Of(const std::string& bytes) {
+    Sha256 hash;
+    hash.update(bytes);
+    return fromUtf8(sha256Hex(*hash.finish()));
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder)) names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RuntimeInstall : public testing::Test {
+protected:
+    RuntimePin pin(const std::string& path, const std::string& body) {
+        server.serve(path, ServedReply{.body = body});
+        return pinFor(path, sha256Of(body));
+    }
+    RuntimePin pinFor(const std::string& path, std::u16string sha256) {
+        return {.url = fromUtf8(server.url(path)), .sha256 = std::move(sha256), .size = std::nullopt,
+                .folder = temp.text(u"product/runtime/0123456789abcdef")};
+    }
+    fs::path runtimeFolder() const { return temp.path() / "product" / "runtime"; }
+
+    test::TempFolder temp;
+    test::LoopbackServer server;
+};
+
+TEST_F(RuntimeInstall, InstallsTheCheckedRuntimeAndLeavesNothingElse) {
+    const std::string zip = runtimeZip(test::Machine::X64);
+    uint64_t lastReceived = 0;
+    const InstallResult result =
+        installRuntime(pin("/jre.zip", zip), {.progress = [&](uint64_t received, auto) { lastReceived = received; }});
+    ASSERT_TRUE(result) << toUtf8(result.message);
+    EXPECT_EQ(result.outcome, InstallOutcome::Installed);
+    EXPECT_EQ(lastReceived, zip.size());
+    EXPECT_TRUE(fs::exists(runtimeFolder() / "0123456789abcdef" / kLibrary));
+    EXPECT_EQ(namesIn(runtimeFolder()), (std::vector<std::string>{"0123456789abcdef", "install.lock"}));
+}
+
+struct FailedInstall {
+    const char* what;
+    std::string body;
+    ServedReply::Framing framing;
+    bool pinTheBody; // else the pin's checksum is that of another file
+    std::vector<const char16_t*> words;
+};
+
+// Whatever fails, nothing is installed and the download is gone.
+TEST_F(RuntimeInstall, AFailureInstallsNothingAndRemovesTheDownload) {
+    const std::string slip = runtimeZip(test::Machine::X64, {{.name = "jdk-21-jre/../../../escaped", .data = "x"}});
+    const FailedInstall cases[] = {
+        {"wrong checksum", runtimeZip(test::Machine::X64), ServedReply::Framing::Length, false,
+         {u"has the SHA-256 checksum", u"not 000000000000000000000000000000000000000000000000000000000000000f as configured"}},
+        {"truncated download", runtimeZip(test::Machine::X64), ServedReply::Framing::Truncated, true,
+         {u"The download from 127.0.0.1"}},
+        {"zip-slip entry", slip, ServedReply::Framing::Length, true, {u"was not installed", u"climbs out"}},
+        {"runtime of the other width", runtimeZip(test::Machine::X86), ServedReply::Framing::Length, true,
+         {u"was not installed", u"32-bit"}},
+    };
+    for (const FailedInstall& c : cases) {
+        server.serve("/jre.zip", ServedReply{.body = c.body, .framing = c.framing});
+        const std::u16string sha = c.pinTheBody ? sha256Of(c.body) : std::u16string(63, u'0') + u"F";
+        const InstallResult result = installRuntime(pinFor("/jre.zip", sha));
+        EXPECT_FALSE(result) << c.what;
+        for (const char16_t* word : c.words) {
+            EXPECT_NE(result.message.find(word), std::u16string::npos) << c.what << ": " << toUtf8(result.message);
+        }
+        if (!c.pinTheBody) {
+            EXPECT_NE(result.message.find(sha256Of(c.body)), std::u16string::npos) << toUtf8(result.message);
+        }
+        EXPECT_EQ(namesIn(runtimeFolder()), std::vector<std::string>{"install.lock"}) << c.what;
+    }
+}
+
+TEST_F(RuntimeInstall, ClearsLeftoversOfACrashedInstall) {
+    fs::create_directories(runtimeFolder() / "0123456789abcdef.unpacking-1" / "jdk");
+    test::writeBytes(runtimeFolder() / "0123456789abcdef.unpacking-1" / "jdk" / "file", "x");
+    test::writeBytes(runtimeFolder() / "0123456789abcdef.download-1", "half");
+    test::writeBytes(runtimeFolder() / "fedcba9876543210.download-7", "older pin");
+    const InstallResult result = installRuntime(pin("/jre.zip", runtimeZip(test::Machine::X64)));
+    ASSERT_TRUE(result) << toUtf8(result.message);
+    EXPECT_EQ(namesIn(runtimeFolder()), (std::vector<std::string>{"0123456789abcdef", "install.lock"}));
+}
+
+// A second start waits for the first one's install and then uses it; one
+// whose wait runs out says so. Neither downloads anything.
+TEST_F(RuntimeInstall, ASecondInstallWaitsForTheFirst) {
+    const RuntimePin pinned = pin("/jre.zip", runtimeZip(test::Machine::X64));
+    fs::create_directories(runtimeFolder());
+    std::optional<InstallLock> first(std::in_place);
+    ASSERT_EQ(first->acquire(temp.text(u"product/runtime/install.lock"), std::chrono::seconds(5), nullptr),
+              InstallLock::Outcome::Locked);
+
+    const InstallResult impatient = installRuntime(pinned, {.lockWait = std::chrono::milliseconds(100)});
+    EXPECT_FALSE(impatient);
+    EXPECT_NE(impatient.message.find(u"stopped waiting"), std::u16string::npos) << toUtf8(impatient.message);
+
+    InstallResult second;
+    std::thread waiting([&] { second = installRuntime(pinned, {.lockWait = std::chrono::seconds(60)}); });
+    // Let it reach the lock; it finds the folder either way.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    fs::create_directories(runtimeFolder() / "0123456789abcdef");
+    first.reset();
+    waiting.join();
+    EXPECT_EQ(second.outcome, InstallOutcome::FoundInstalled) << toUtf8(second.message);
+    EXPECT_EQ(server.connections(), 0);
+}
+
+TEST(RuntimeInstallRules, LeftoversAndWaitLimit) {
+    EXPECT_TRUE(isInstallLeftover(u"0123456789abcdef.download-12"));
+    EXPECT_TRUE(isInstallLeftover(u"0123456789abcdef.unpacking-1"));
+    EXPECT_FALSE(isInstallLeftover(u"0123456789abcdef"));
+    EXPECT_FALSE(isInstallLeftover(u"install.lock"));
+    EXPECT_EQ(installWaitLimit(std::nullopt), std::chrono::minutes(15));
+    EXPECT_EQ(installWaitLimit(200'000'000), std::chrono::minutes(35));
+}
+
+} // namespace
+} // namespace launcher
