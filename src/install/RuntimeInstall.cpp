@@ -94,15 +94,19 @@ Fetched fetchInto(const RuntimePin& pin, OutputFile& file, const InstallOptions&
 
 InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& folder, const InstallOptions& options) {
     std::u16string temporary;
-    OutputFile file;
     bool opened = false;
+    // Declared before the file, so that it runs after the file is closed:
+    // Windows deletes no open file.
+    ScopeExit removeDownload([&] {
+        if (opened) removeTree(temporary);
+    });
+    OutputFile file;
     for (int attempt = 1; attempt <= kMaxDownloadNames && !opened; ++attempt) {
         temporary = folder + u".download-" + toDecimal(attempt);
         opened = file.open(temporary);
         if (!opened && file.error() != kErrorAlreadyExists) break;
     }
     if (!opened) return installFailure(folderFailure(temporary, file.error()));
-    ScopeExit removeDownload([&] { removeTree(temporary); });
 
     Fetched fetched = fetchInto(pin, file, options);
     if (!fetched.result) return installFailure(fetched.result.message, fetched.result.failure);

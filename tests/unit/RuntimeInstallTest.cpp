@@ -53,7 +53,7 @@ protected:
     }
     RuntimePin pinFor(const std::string& path, std::u16string sha256) {
         return {.url = fromUtf8(server.url(path)), .sha256 = std::move(sha256), .size = std::nullopt,
-                .folder = temp.text(u"product/runtime/0123456789abcdef")};
+                .folder = test::nativePath(temp.text(u"product/runtime/0123456789abcdef"))};
     }
     fs::path runtimeFolder() const { return temp.path() / "product" / "runtime"; }
 
@@ -124,7 +124,7 @@ TEST_F(RuntimeInstall, ASecondInstallWaitsForTheFirst) {
     const RuntimePin pinned = pin("/jre.zip", runtimeZip(test::Machine::X64));
     fs::create_directories(runtimeFolder());
     std::optional<InstallLock> first(std::in_place);
-    ASSERT_EQ(first->acquire(temp.text(u"product/runtime/install.lock"), std::chrono::seconds(5), nullptr),
+    ASSERT_EQ(first->acquire(test::nativePath(temp.text(u"product/runtime/install.lock")), std::chrono::seconds(5), nullptr),
               InstallLock::Outcome::Locked);
 
     const InstallResult impatient = installRuntime(pinned, {.lockWait = std::chrono::milliseconds(100)});
