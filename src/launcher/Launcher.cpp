@@ -15,6 +15,7 @@
 #include "base/Trace.h"
 #include "jre/JreLocator.h"
 #include "jre/NotFoundMessage.h"
+#include "launcher/RuntimeInstallHook.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/PairRelaunch.h"
@@ -306,6 +307,11 @@ bool Launcher::chooseRuntime() {
     std::u16string module;
     if (getModulePath(module)) search.launcherFolder = withTrailingSeparator(folderOf(module));
     RuntimeChoice choice = locateRuntime(search);
+    if (choice.jvmPath.empty() &&
+        installPinnedRuntime(settings_.runtimeDownload, search.pinnedFolder,
+                             search.criteria.includeUserSources ? std::u16string() : userSources_.reason)) {
+        choice = locateRuntime(search);
+    }
     jvmPath_ = choice.jvmPath;
     pairRelaunch_ = choice.pairRelaunch;
     jvmVersion_ = choice.version;
