@@ -43,6 +43,29 @@ TEST(TarReader, ReadsFilesFoldersModesAndEveryKindOfLongName) {
     EXPECT_EQ(read.entries[7].entry.kind, EntryKind::HardLink);
 }
 
+// A link's target from the header, a pax "linkpath" or a GNU long link; a
+// file never has one.
+TEST(TarReader, GivesLinkTargetsFromEveryPlaceTheyAreKept) {
+    const std::string longTarget = "../" + kLongFolder + "/LICENSE";
+    const std::string pax = " linkpath=" + longTarget + "\n";
+    const std::string paxRecord = std::to_string(pax.size() + 3) + pax;
+    const std::string archive = test::gzip(test::buildTar({
+        {.name = "jdk/legal/a", .type = '2', .link = "../java.base/LICENSE"},
+        {.name = "PaxHeaders/b", .data = paxRecord, .type = 'x'},
+        {.name = "jdk/legal/b", .type = '2', .link = "cut"},
+        {.name = "././@LongLink", .data = longTarget + '\0', .type = 'K'},
+        {.name = "jdk/legal/c", .type = '2', .link = "cut"},
+        {.name = "jdk/legal/d", .data = "text", .link = "ignored"},
+    }));
+    test::ReadResult read = test::readArchive(archive);
+    ASSERT_EQ(read.error, u"");
+    ASSERT_EQ(read.entries.size(), 4u);
+    EXPECT_EQ(read.entries[0].entry.linkTarget, "../java.base/LICENSE");
+    EXPECT_EQ(read.entries[1].entry.linkTarget, longTarget);
+    EXPECT_EQ(read.entries[2].entry.linkTarget, longTarget);
+    EXPECT_EQ(read.entries[3].entry.linkTarget, "");
+}
+
 TEST(TarReader, SkipsDataTheCallerDidNotRead) {
     const std::string tar = test::buildTar({{.name = "jdk/a", .data = std::string(70000, 'a')}, {.name = "jdk/b", .data = "b"}});
     std::string bytes = test::gzip(tar);
