@@ -1,6 +1,7 @@
 #include "install/RuntimeInstall.h"
 
 #include "base/FileFinder.h"
+#include "base/FolderChain.h"
 #include "base/Format.h"
 #include "base/Messages.h"
 #include "base/Platform.h"
@@ -28,17 +29,6 @@ InstallResult installFailure(std::u16string message, DownloadFailure download = 
 
 std::u16string folderFailure(const std::u16string& folder, uint32_t error) {
     return formatMessage(loadMessage(MessageId::InstallFolderFailed), {folder, systemErrorText(error)});
-}
-
-// Creates folder and the folders above it that are missing.
-bool createFolderChain(const std::u16string& folder, uint32_t& error) {
-    for (size_t at = 1; at <= folder.size(); ++at) {
-        if (at < folder.size() && folder[at] != kPathSeparator) continue;
-        const std::u16string part = folder.substr(0, at);
-        if (part.back() == u':' || pathExists(part)) continue; // a drive, or there already
-        if (!createFolder(part, error) && error != kErrorAlreadyExists) return false;
-    }
-    return true;
 }
 
 // What a crashed install left behind; only called while holding the lock.
@@ -150,12 +140,12 @@ InstallResult installRuntime(const RuntimePin& pin, const InstallOptions& option
     const size_t cut = folder.rfind(kPathSeparator);
     if (cut == std::u16string::npos || cut == 0) return installFailure(folderFailure(folder, kErrorAlreadyExists));
     const std::u16string runtimeFolder = folder.substr(0, cut);
-    uint32_t error = 0;
-    if (!createFolderChain(runtimeFolder, error)) return installFailure(folderFailure(runtimeFolder, error));
+    const std::u16string lockFile = runtimeFolder + kPathSeparator + std::u16string(kLockFileName);
+    if (const uint32_t error = createFolderChain(lockFile)) return installFailure(folderFailure(runtimeFolder, error));
 
     const std::chrono::milliseconds wait = options.lockWait.value_or(installWaitLimit(pin.size));
     InstallLock lock;
-    switch (lock.acquire(runtimeFolder + kPathSeparator + std::u16string(kLockFileName), wait, options.cancel)) {
+    switch (lock.acquire(lockFile, wait, options.cancel)) {
     case InstallLock::Outcome::Locked: break;
     case InstallLock::Outcome::Failed: return installFailure(folderFailure(runtimeFolder, lock.error()));
     case InstallLock::Outcome::Cancelled:
