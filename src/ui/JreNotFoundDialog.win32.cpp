@@ -100,6 +100,8 @@ void JreNotFoundDialog::pick(const std::u16string& folder) {
         chosenJvmPath_.clear();
     }
     EnableWindow(GetDlgItem(dialog_, IDOK), !chosenJvmPath_.empty());
+    // A valid pick is what Enter should confirm from now on.
+    if (offer_) makeDefault(chosenJvmPath_.empty() ? dialog::kInstallButton : IDOK);
 }
 
 } // namespace launcher

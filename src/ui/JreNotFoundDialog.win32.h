@@ -48,6 +48,8 @@ private:
     bool onInstallMessage(UINT message);
     // Between the dialog's body and the progress shown in its place.
     void showProgressBody(bool progress);
+    // Makes the Install button or OK the default button.
+    void makeDefault(int id);
 
     std::u16string message_;
     JvmTypeCode type_;

@@ -61,9 +61,8 @@ bool JreNotFoundDialog::addInstallControls() {
         if (trace::on()) trace::line(u"pinned runtime: the progress bar cannot be had; no Install button");
         return false;
     }
-    HWND ok = GetDlgItem(dialog_, IDOK);
     HWND browse = GetDlgItem(dialog_, dialog::kBrowseButton);
-    const Box okBox = boxInDialog(dialog_, ok);
+    const Box okBox = boxInDialog(dialog_, GetDlgItem(dialog_, IDOK));
     const Box icon = boxInDialog(dialog_, GetDlgItem(dialog_, dialog::kErrorIcon));
     const Box right = boxInDialog(dialog_, browse);
     const Box message = boxInDialog(dialog_, GetDlgItem(dialog_, dialog::kMessageText));
@@ -92,11 +91,17 @@ bool JreNotFoundDialog::addInstallControls() {
     SetWindowPos(install, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     fitTextHeight(dialog_, line);
     prepareProgressBar(progress);
-    SendMessageW(ok, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    SendMessageW(dialog_, DM_SETDEFID, dialog::kInstallButton, 0);
+    makeDefault(dialog::kInstallButton);
     centreDialog(dialog_);
     if (trace::on()) trace::line(u"pinned runtime: the dialog offers to install it");
     return true;
+}
+
+void JreNotFoundDialog::makeDefault(int id) {
+    const int other = id == IDOK ? dialog::kInstallButton : IDOK;
+    SendMessageW(GetDlgItem(dialog_, other), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    SendMessageW(GetDlgItem(dialog_, id), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    SendMessageW(dialog_, DM_SETDEFID, static_cast<WPARAM>(id), 0);
 }
 
 void JreNotFoundDialog::startInstall() {

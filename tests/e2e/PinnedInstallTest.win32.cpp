@@ -218,6 +218,35 @@ INSTANTIATE_TEST_SUITE_P(Starts, PinnedInstallRefused,
                                                          "[Application]\r\nApplication Type=service\r\n"}),
                          [](const ::testing::TestParamInfo<NoInstallCase>& info) { return std::string(info.param.name); });
 
+// The picker still works beside the offer, and once it has a valid pick,
+// Enter confirms the pick instead of installing.
+class PinnedInstallPick : public PinnedInstall {
+protected:
+    fs::path pickFile = folder.path() / "pick.txt";
+    test::EnvironmentOverride pickVariable{u"LAUNCHER_TEST_PICK", pickFile.u16string()};
+    void SetUp() override { prepare("launcher_scripted_pick.exe"); }
+};
+
+TEST_F(PinnedInstallPick, APickedRuntimeBecomesTheDefaultAndRuns) {
+    serveStandin();
+    test::StartedProcess launcher(exe.wstring(), L"x");
+    HWND dialog = test::waitForRuntimeDialog(launcher.id());
+    ASSERT_NE(dialog, nullptr) << text(launchTrace);
+    const std::wstring runtime = test::standinHome("standard").wstring();
+    test::writeText(pickFile, std::u16string(runtime.begin(), runtime.end()));
+    test::sendWithin(dialog, WM_COMMAND, MAKEWPARAM(dialog::kBrowseButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(test::dialogControl(dialog, dialog::kBrowseButton)));
+    EXPECT_TRUE(IsWindowEnabled(test::dialogControl(dialog, IDOK)));
+    EXPECT_EQ(LOWORD(test::sendWithin(dialog, DM_GETDEFID)), IDOK);
+    EXPECT_EQ(GetWindowLongW(test::dialogControl(dialog, dialog::kInstallButton), GWL_STYLE) & BS_TYPEMASK,
+              BS_PUSHBUTTON);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(launcher.waitForExit(30000), 0u) << text(launchTrace);
+    EXPECT_TRUE(applicationRan("[x]"));
+    EXPECT_EQ(server.connections(), 0);
+    EXPECT_TRUE(runtimeFolderNames().empty());
+}
+
 // Without the keys the dialog is the one it always was: its ten controls,
 // OK the default button.
 TEST_F(PinnedInstall, WithoutAPinTheDialogIsUnchanged) {
