@@ -8,6 +8,8 @@
 #include "config/LaunchSettings.h"
 #include "config/UserSourcePolicy.h"
 #include "instance/SingleInstance.h"
+#include "jre/JreLocator.h"
+#include "ui/InstallOffer.h"
 #include "jvm/JvmHost.h"
 #include "launcher/Arm64HandOver.h"
 #include "splash/SplashCloseAction.h"
@@ -105,6 +107,12 @@ private:
     // launch could not hand its arguments over.
     bool checkSingleInstance();
     void traceRuntimeChoice() const;
+    // Takes the search's choice; false when it found none or one this
+    // launcher cannot load (message shown, choiceTooWide_).
+    bool useRuntimeChoice(const RuntimeChoice& choice);
+    // The runtime-not-found dialog, offering the pinned runtime when offer
+    // is set; false when the user chose nothing.
+    bool askForRuntimeChoice(const RuntimeSearch& search, const InstallOffer& offer);
     // A service's output file whose path others could turn elsewhere is
     // not used: cleared, with the reason in the trace and on standard error.
     void refuseUnsafeRedirect(std::u16string_view stream, std::u16string& file);
@@ -134,6 +142,7 @@ private:
     HandOverStep handOver_ = HandOverStep::Search; // ToSibling, BackToX64: another launcher runs it
     HandOverMarker handOverMarker_;                // how this start came, read from the environment
     std::u16string arm64Sibling_;                  // with ToSibling
+    bool choiceTooWide_ = false; // the search's choice is a library this launcher cannot load
     VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;
     VmOptionList options_;
