@@ -29,11 +29,8 @@ bool sectionHeader(std::string_view line, std::string_view& name) {
     return true;
 }
 
-} // namespace
-
-std::string setIniValue(std::string_view ini, std::string_view section, std::string_view key, std::string_view value) {
-    std::string end = ini.find("\r\n") != std::string_view::npos || ini.empty() ? "\r\n" : "\n";
-    std::string entry = std::string(key) + "=" + std::string(value);
+// The text's lines, each with its line end.
+std::vector<std::string_view> iniLines(std::string_view ini) {
     std::vector<std::string_view> lines;
     for (size_t at = 0; at < ini.size();) {
         size_t next = ini.find('\n', at);
@@ -41,6 +38,20 @@ std::string setIniValue(std::string_view ini, std::string_view section, std::str
         lines.push_back(ini.substr(at, next - at));
         at = next;
     }
+    return lines;
+}
+
+bool isEntryOf(std::string_view line, std::string_view key) {
+    const size_t equals = line.find('=');
+    return equals != std::string_view::npos && sameName(trim(line.substr(0, equals)), key);
+}
+
+} // namespace
+
+std::string setIniValue(std::string_view ini, std::string_view section, std::string_view key, std::string_view value) {
+    std::string end = ini.find("\r\n") != std::string_view::npos || ini.empty() ? "\r\n" : "\n";
+    std::string entry = std::string(key) + "=" + std::string(value);
+    const std::vector<std::string_view> lines = iniLines(ini);
     // First an existing entry of the first such section is replaced; failing
     // that, the entry goes right after that section's header.
     std::string out;
@@ -52,9 +63,7 @@ std::string setIniValue(std::string_view ini, std::string_view section, std::str
         for (std::string_view line : lines) {
             std::string_view name;
             bool header = sectionHeader(line, name);
-            size_t equals = line.find('=');
-            if (!insert && !done && inSection && !header && equals != std::string_view::npos &&
-                sameName(trim(line.substr(0, equals)), key)) {
+            if (!insert && !done && inSection && !header && isEntryOf(line, key)) {
                 out += entry + (line.ends_with("\r\n") ? "\r\n" : line.ends_with("\n") ? "\n" : "");
                 done = true;
                 continue;
@@ -73,6 +82,22 @@ std::string setIniValue(std::string_view ini, std::string_view section, std::str
     if (!done) {
         if (!out.empty() && !out.ends_with("\n")) out += end;
         out.append("[").append(section).append("]").append(end).append(entry).append(end);
+    }
+    return out;
+}
+
+std::string removeIniValue(std::string_view ini, std::string_view section, std::string_view key) {
+    // The launcher may read any section of that name: the key goes from each.
+    std::string out;
+    bool inSection = false;
+    for (std::string_view line : iniLines(ini)) {
+        std::string_view name;
+        if (sectionHeader(line, name)) {
+            inSection = sameName(name, section);
+        } else if (inSection && isEntryOf(line, key)) {
+            continue;
+        }
+        out += line;
     }
     return out;
 }

@@ -12,4 +12,8 @@ namespace launcher::pack {
 // the section is added at the end. New lines follow the text's line ends.
 std::string setIniValue(std::string_view ini, std::string_view section, std::string_view key, std::string_view value);
 
+// The INI text without any entry of key in any section of that name (names
+// compared as above); every other line stays as written.
+std::string removeIniValue(std::string_view ini, std::string_view section, std::string_view key);
+
 } // namespace launcher::pack

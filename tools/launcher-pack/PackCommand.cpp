@@ -118,8 +118,10 @@ void package(const PackOptions& options, std::ostream& err) {
     Branding siblingBranding = branding;
     siblingBranding.fileName = arm64SiblingName(branding.name);
     siblingBranding.inputOption = "--arm64-launcher";
-    // The sibling reads the same settings; only the x64 launcher names it.
-    const std::string siblingIni = ini;
+    // The sibling reads the same settings, except that only the x64 launcher
+    // names it and only the x64 launcher installs the pinned (x64) runtime.
+    const std::string siblingIni = withoutRuntimePin(ini);
+    if (branding.embeddedIni) siblingBranding.embeddedIni = withoutRuntimePin(*branding.embeddedIni);
     if (sibling) ini = withArm64Product(ini, siblingBranding.fileName);
 
     fs::path dest = pathFromUtf8(*value(options, "--dest"));

@@ -52,4 +52,13 @@ std::string withRuntimePin(const std::string& ini, const RuntimePin& pin) {
     return text;
 }
 
+std::string withoutRuntimePin(std::string_view ini) {
+    std::string text(ini);
+    for (std::u16string_view key :
+         {kRuntimeDownloadUrlKey, kRuntimeDownloadSha256Key, kRuntimeDownloadSizeKey, kRuntimeDownloadModeKey}) {
+        text = removeIniValue(text, "Java Runtime Environment", toUtf8(key));
+    }
+    return text;
+}
+
 } // namespace launcher::pack

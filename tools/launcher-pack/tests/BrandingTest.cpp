@@ -2,6 +2,7 @@
 
 #include "EmbeddedConfig.h"
 #include "IniEdit.h"
+#include "RuntimePin.h"
 #include "VersionInfo.h"
 
 #include "base/Text.h"
@@ -59,6 +60,31 @@ INSTANTIATE_TEST_SUITE_P(
                 "[A]\nUpgrade Code=other\n[ Product Information ]\nUpgrade Code={X}\nProduct Name=A\n"},
         IniCase{"OnlyTheFirstSectionCounts", "[Product Information]\n[Product Information]\nUpgrade Code=old\n",
                 "[Product Information]\nUpgrade Code={X}\n[Product Information]\nUpgrade Code=old\n"}),
+    [](const testing::TestParamInfo<IniCase>& info) { return std::string(info.param.name); });
+
+// The ARM64 sibling's settings: every pin key goes, from each section of
+// that name and in any letter case; nothing else changes.
+class PinLeftOut : public testing::TestWithParam<IniCase> {};
+
+TEST_P(PinLeftOut, KeepsEveryOtherLine) { EXPECT_EQ(withoutRuntimePin(GetParam().before), GetParam().after); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PinLeftOut,
+    testing::Values(
+        IniCase{"AllFourKeys",
+                "[Java Runtime Environment]\r\nRuntime Download URL=https://e/j.zip\r\nMain Class=a.B\r\n"
+                "Runtime Download SHA-256=ab\r\nRuntime Download Size=5\r\nRuntime Download=Automatic\r\n",
+                "[Java Runtime Environment]\r\nMain Class=a.B\r\n"},
+        IniCase{"CaseBlanksAndLastLine", "[ java runtime environment ]\n  runtime download url = x\nk=v\nRUNTIME DOWNLOAD=Ask",
+                "[ java runtime environment ]\nk=v\n"},
+        IniCase{"EverySectionOfThatName",
+                "[Java Runtime Environment]\nRuntime Download URL=a\n[Application]\nRuntime Download URL=keep\n"
+                "[Java Runtime Environment]\nRuntime Download SHA-256=b\n",
+                "[Java Runtime Environment]\n[Application]\nRuntime Download URL=keep\n[Java Runtime Environment]\n"},
+        IniCase{"CommentsAndLookalikesStay",
+                "[Java Runtime Environment]\n;Runtime Download URL=a\nRuntime Download URLs=b\nRuntime Download Mode=c\n",
+                "[Java Runtime Environment]\n;Runtime Download URL=a\nRuntime Download URLs=b\nRuntime Download Mode=c\n"},
+        IniCase{"NoPin", "", ""}),
     [](const testing::TestParamInfo<IniCase>& info) { return std::string(info.param.name); });
 
 TEST(EmbeddedSettingsResources, LauncherReadsTheFileWithCrLf) {

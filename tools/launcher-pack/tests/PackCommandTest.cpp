@@ -293,6 +293,40 @@ TEST_F(PackCommand, Arm64SiblingBesideTheX64Launcher) {
     }
 }
 
+// The pinned runtime is the x64 launcher's: the sibling's INI and its
+// embedded settings leave the pin out, whether the options or the vendor's
+// files carry it, so a sibling started on its own never downloads a runtime
+// it would refuse.
+TEST_F(PackCommand, Arm64SiblingNamesNoPinnedRuntime) {
+    test::SyntheticPe arm64;
+    arm64.machine = 0xAA64;
+    Bytes bytes = arm64.build();
+    launcher::test::writeBytes(folder.path() / "arm64.exe", std::string(bytes.begin(), bytes.end()));
+    launcher::test::writeBytes(folder.path() / "pin.ini", "[Product Information]\nProduct Name=Viewer\n"
+                                                          "[Java Runtime Environment]\nRuntime Download=Automatic\n"
+                                                          "Main Class=a.Main\n");
+    launcher::test::writeBytes(folder.path() / "embed.ini",
+                               "[Java Runtime Environment]\nRuntime Download URL=https://e/j.zip\nRuntime Download "
+                               "SHA-256=" + kSha256 + "\nMain Class=a.Main\n");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--arm64-launcher", "@arm64.exe", "--name", "Viewer", "--dest", "@out",
+                   "--ini", "@pin.ini", "--embed", "@embed.ini", "--upgrade-code", "{U-1}", "--runtime-download",
+                   "https://example.com/jre.zip", "--runtime-sha256", kSha256, "--runtime-size", "46137344"}),
+              0) << err.str();
+    const std::string x64 = launcher::test::readBytes(dest / "Viewer.ini");
+    for (const char* line : {"Runtime Download URL=https://example.com/jre.zip\n", "Runtime Download Size=46137344\n",
+                             "Runtime Download=Automatic\n", "ARM64 Product=Viewer-arm64.exe\n"}) {
+        EXPECT_NE(x64.find(line), std::string::npos) << line << "in\n" << x64;
+    }
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"),
+              "[Product Information]\nUpgrade Code={U-1}\nProduct Name=Viewer\n[Java Runtime Environment]\n"
+              "Main Class=a.Main\n");
+    ASSERT_EQ(run({"--show", "@out/Viewer-arm64.exe", "--upgrade-code", "{U-1}"}), 0) << err.str();
+    EXPECT_NE(out.str().find("[Java Runtime Environment]\nMain Class=a.Main\n"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("Runtime Download"), std::string::npos) << out.str();
+    ASSERT_EQ(run({"--show", "@out/Viewer.exe", "--upgrade-code", "{U-1}"}), 0) << err.str();
+    EXPECT_NE(out.str().find("Runtime Download URL=https://e/j.zip\n"), std::string::npos) << out.str();
+}
+
 // A sibling packed into the same folder by its own run goes into the
 // package; files that no run recorded (left by hand or by a run whose record
 // a later one replaced) do not.
