@@ -49,6 +49,7 @@ enum class MessageId : uint16_t {
     RuntimeChecksumInvalid = 245,
     RuntimeSizeInvalid = 246,
     RuntimeNoProductFolder = 247,
+    RuntimeWrongMachine = 248,
     DownloadNotHttps = 260,
     DownloadMalformedAddress = 261,
     DownloadTooManyRedirects = 262,

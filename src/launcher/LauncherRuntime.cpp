@@ -67,7 +67,7 @@ bool Launcher::askForRuntimeChoice(const RuntimeSearch& search, const InstallOff
     if (trace::on()) trace::line(u"no runtime fits: asking the user");
     const std::u16string message =
         runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion);
-    RuntimeAnswer answer = askForRuntime(message, settings_.runtime.jvmType, offer);
+    RuntimeAnswer answer = askForRuntime(message, settings_.runtime.jvmType, search.hasPair, offer);
     if (answer.installed) {
         // The pinned folder is a search source: the search finds what was
         // installed and the start goes on without another click.
@@ -76,7 +76,7 @@ bool Launcher::askForRuntimeChoice(const RuntimeSearch& search, const InstallOff
         if (choiceTooWide_) return false;
         // Installed, yet not what the search takes: asking once more, as
         // for any start that found nothing.
-        answer = askForRuntime(message, settings_.runtime.jvmType);
+        answer = askForRuntime(message, settings_.runtime.jvmType, search.hasPair);
     }
     if (!answer.confirmed) return false;
     jvmPath_ = answer.jvmPath;

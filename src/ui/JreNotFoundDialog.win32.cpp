@@ -6,6 +6,7 @@
 #include "ui/DialogIds.h"
 #include "ui/DialogPlacement.win32.h"
 #include "ui/FolderPicker.win32.h"
+#include "ui/RuntimePick.h"
 
 namespace launcher {
 
@@ -93,11 +94,15 @@ void JreNotFoundDialog::pick(const std::u16string& folder) {
     SetDlgItemTextW(dialog_, dialog::kJrePathEdit, wide(folder));
     chosenFolder_ = folder.empty() ? std::u16string() : withTrailingSeparator(folder);
     chosenJvmPath_ = folder.empty() ? std::u16string() : findJvmLibrary(chosenFolder_, type_).path;
-    // A runtime of the other width would only fail in the loader with a bare
+    // A runtime of another machine would only fail in the loader with a bare
     // error code; say why it cannot be used and let the user pick again.
-    if (!chosenJvmPath_.empty() && libraryTooWide(kProcessWidth, chosenJvmPath_)) {
-        showFormattedError(dialog_, MessageId::RuntimeTooWide, chosenJvmPath_);
-        chosenJvmPath_.clear();
+    if (!chosenJvmPath_.empty()) {
+        const std::u16string rejection =
+            pickedRuntimeRejection(chosenJvmPath_, inspectLibrary(chosenJvmPath_), kProcessWidth, hasPair_);
+        if (!rejection.empty()) {
+            showError(dialog_, rejection);
+            chosenJvmPath_.clear();
+        }
     }
     EnableWindow(GetDlgItem(dialog_, IDOK), !chosenJvmPath_.empty());
     // A valid pick is what Enter should confirm from now on.

@@ -18,8 +18,10 @@ namespace launcher {
 
 class JreNotFoundDialog {
 public:
-    JreNotFoundDialog(std::u16string message, JvmTypeCode type, InstallOffer offer = {})
-        : message_(std::move(message)), type_(type), offer_(std::move(offer)) {}
+    // hasPair: a 32-bit pick is valid, as the x64 launcher's 32-bit pair
+    // runs it.
+    JreNotFoundDialog(std::u16string message, JvmTypeCode type, bool hasPair, InstallOffer offer = {})
+        : message_(std::move(message)), type_(type), hasPair_(hasPair), offer_(std::move(offer)) {}
 
     // Runs the dialog owned by the active window: IDOK after a valid pick was
     // confirmed or the offered runtime was installed, IDCANCEL, or -1 when
@@ -53,6 +55,7 @@ private:
 
     std::u16string message_;
     JvmTypeCode type_;
+    bool hasPair_;
     HWND dialog_ = nullptr;
     std::u16string chosenFolder_;
     std::u16string chosenJvmPath_;

@@ -24,9 +24,11 @@ struct RuntimeAnswer {
 // active window; a pick is valid when it holds a library of the type. The
 // Linux port has nobody to ask: it prints the message, and the answer is a
 // cancellation. A dialog that cannot be created for lack of memory leaves
-// ERROR_OUTOFMEMORY as the thread's last error. With an offer the dialog
-// also offers to install the vendor's pinned runtime.
-RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type, const InstallOffer& offer = {});
+// ERROR_OUTOFMEMORY as the thread's last error. A picked library must be
+// one this launcher loads, or a 32-bit one when a 32-bit pair is configured
+// (hasPair). With an offer the dialog also offers to install the vendor's
+// pinned runtime.
+RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type, bool hasPair, const InstallOffer& offer = {});
 
 // Installs the offered runtime without asking: Windows shows only a
 // progress window with a Cancel button. True when it was installed; a

@@ -3,7 +3,7 @@
 
 namespace launcher {
 
-RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode, const InstallOffer&) {
+RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode, bool, const InstallOffer&) {
     // The message says what to install; the launch ends as if the user had
     // cancelled. (The Linux launcher installs a pinned runtime before it
     // gets here: it offers nothing.)

@@ -6,7 +6,7 @@
 
 namespace launcher {
 
-RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type, const InstallOffer& offer) {
+RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type, bool hasPair, const InstallOffer& offer) {
     if (isConsoleVariant()) {
         // A command-line program opens no dialog: the message says what to
         // install and, as the dialog's link would, where from; the launch
@@ -14,7 +14,7 @@ RuntimeAnswer askForRuntime(std::u16string_view message, JvmTypeCode type, const
         showError(nullptr, std::u16string(message) + u" " + kRuntimeDownloadAddress);
         return {};
     }
-    JreNotFoundDialog dialog{std::u16string(message), type, offer};
+    JreNotFoundDialog dialog{std::u16string(message), type, hasPair, offer};
     const INT_PTR result = dialog.run();
     if (result == -1) {
         const DWORD error = GetLastError();

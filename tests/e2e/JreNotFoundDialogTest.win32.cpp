@@ -42,7 +42,9 @@ protected:
         fs::copy_file(test::builtProgramFolder() / "launcher_scripted_pick.exe", exe);
         test::writeBytes(folder.path() / "app.jar", "PK");
         // Only a client flavour: not enough for a server requirement.
-        test::writeBytes(folder.path() / "client-only/bin/client/jvm.dll", "");
+        test::writeBytes(folder.path() / "client-only/bin/client/jvm.dll",
+                         test::libraryHeaders(kProcessWidth == LibraryWidth::X86 ? test::kPeMachineI386
+                                                                                 : test::kPeMachineAmd64));
         fs::create_directories(folder.path() / "empty");
     }
     void writeIni(std::string_view jvmType, const char* name = "viewer.ini") {
@@ -161,22 +163,31 @@ TEST_F(JreNotFoundDialog, AnyFlavourCountsWithoutAServerRequirement) {
     EXPECT_EQ(rememberedIni(), "");
 }
 
-// A 64-bit runtime picked in the 32-bit launcher's dialog: a message says
-// why it cannot be used and OK stays grey. The x64 launcher takes it.
-TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
-    test::writeBytes(folder.path() / "x64/bin/client/jvm.dll", test::libraryHeaders(test::kPeMachineAmd64));
+// A runtime of a machine this launcher cannot load (and no 32-bit pair is
+// configured): a message says why it cannot be used and OK stays grey.
+struct MachinePick {
+    const char* name;
+    uint16_t machine;
+    LibraryWidth width;
+};
+void PrintTo(const MachinePick& p, std::ostream* out) { *out << p.name; }
+
+class JreNotFoundDialogMachine : public JreNotFoundDialog, public testing::WithParamInterface<MachinePick> {};
+
+TEST_P(JreNotFoundDialogMachine, OnlyARuntimeThisLauncherLoadsIsTaken) {
+    const std::wstring picked = (folder.path() / "picked").wstring();
+    test::writeBytes(folder.path() / "picked/bin/client/jvm.dll", test::libraryHeaders(GetParam().machine));
     writeIni("");
     test::StartedProcess launcher(exe.wstring(), L"");
     HWND dialog = waitForDialog(launcher);
     ASSERT_NE(dialog, nullptr);
-    const std::wstring x64 = (folder.path() / "x64").wstring();
-    test::writeText(pickFile, std::u16string(x64.begin(), x64.end()));
+    test::writeText(pickFile, std::u16string(picked.begin(), picked.end()));
     // Posted: the pick may show a message box and wait for it.
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(dialog::kBrowseButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(test::dialogControl(dialog, dialog::kBrowseButton)));
-    const bool narrow = kProcessWidth == LibraryWidth::X86;
-    HWND box = test::waitForProcessWindow(launcher.id(), L"#32770", narrow ? 30000 : 2000, dialog);
-    ASSERT_EQ(box != nullptr, narrow);
+    const bool refused = GetParam().width != kProcessWidth;
+    HWND box = test::waitForProcessWindow(launcher.id(), L"#32770", refused ? 30000 : 2000, dialog);
+    ASSERT_EQ(box != nullptr, refused);
     if (box) {
         // The box may be found before its text is in place.
         std::wstring text;
@@ -186,18 +197,25 @@ TEST_F(JreNotFoundDialog, A64BitRuntimeIsTurnedAwayOnlyByThe32BitLauncher) {
             }
             return !text.empty();
         }, 10000);
-        EXPECT_NE(text.find(L"The Java runtime library " + x64 + L"\\bin\\client\\jvm.dll is a 64-bit library"),
-                  std::wstring::npos)
-            << toUtf8(std::u16string(text.begin(), text.end()));
+        const bool tooWide = kProcessWidth == LibraryWidth::X86 && GetParam().width == LibraryWidth::X64;
+        const std::wstring expected = L"The Java runtime library " + picked + L"\\bin\\client\\jvm.dll " +
+                                      (tooWide ? L"is a 64-bit library" : L"does not fit this program: ");
+        EXPECT_NE(text.find(expected), std::wstring::npos) << toUtf8(std::u16string(text.begin(), text.end()));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(test::waitUntil([&] { return !IsWindow(box); }, 10000));
     }
     test::sendWithin(dialog, WM_NULL);
-    EXPECT_EQ(IsWindowEnabled(test::dialogControl(dialog, IDOK)) != FALSE, !narrow);
+    EXPECT_EQ(IsWindowEnabled(test::dialogControl(dialog, IDOK)) != FALSE, !refused);
 
     PostMessageW(test::dialogControl(dialog, IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(launcher.waitForExit(30000), static_cast<DWORD>(-1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, JreNotFoundDialogMachine,
+                         testing::Values(MachinePick{"X64", test::kPeMachineAmd64, LibraryWidth::X64},
+                                         MachinePick{"Arm64", test::kPeMachineArm64, LibraryWidth::Arm64},
+                                         MachinePick{"X86", test::kPeMachineI386, LibraryWidth::X86}),
+                         [](const testing::TestParamInfo<MachinePick>& info) { return std::string(info.param.name); });
 
 // The link follows the browser's colours in the user's registry and is grey
 // while disabled.
