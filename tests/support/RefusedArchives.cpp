@@ -59,6 +59,11 @@ std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime,
     const std::string zeros(30 * sound.size() + (1 << 20), '\0');
     std::vector<RefusedArchive> rows = {
         {"zip-slip: \"..\"", withMore(runtime, {{.name = below("../../escaped"), .data = "x"}}), {u"climbs out"}},
+        // What was written before the refused entry goes too, however deep.
+        {"zip-slip after a deep file",
+         withMore(runtime, {{.name = below(std::string(200, 'a') + "/" + std::string(200, 'b') + "/deep"), .data = "x"},
+                            {.name = below("../../escaped"), .data = "x"}}),
+         {u"climbs out"}},
         {"zip-slip: absolute path", withMore(runtime, {{.name = "/tmp/escaped", .data = "x"}}), {u"absolute path"}},
         {"zip-slip: drive letter", withMore(runtime, {{.name = "C:/escaped", .data = "x"}}), {u"drive letter"}},
         {"zip-slip: backslashes", withMore(runtime, {{.name = below("..\\..\\escaped"), .data = "x"}}), {u"backslash"}},
