@@ -7,7 +7,6 @@ namespace launcher::test {
 namespace {
 
 constexpr int kPollMilliseconds = 20;
-constexpr size_t kSlowPiece = 256 * 1024;
 
 const char* reasonPhrase(int status) {
     switch (status) {
@@ -95,14 +94,6 @@ void LoopbackServer::answer(SocketHandle client) {
     case ServedReply::Framing::Length:
     case ServedReply::Framing::NoLength:
         sendAll(client, reply.body, stopping_);
-        return;
-    case ServedReply::Framing::Slow:
-        // Long enough for another start to come while this one downloads,
-        // never as long as a stall.
-        for (size_t at = 0; at < reply.body.size() && !stopping_; at += kSlowPiece) {
-            if (at > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (!sendAll(client, std::string_view(reply.body).substr(at, kSlowPiece), stopping_)) return;
-        }
         return;
     case ServedReply::Framing::Truncated:
         sendAll(client, std::string_view(reply.body).substr(0, reply.body.size() / 2), stopping_);

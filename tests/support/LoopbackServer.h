@@ -20,7 +20,6 @@ struct ServedReply {
         NoLength,  // no Content-Length: the body ends when the connection does
         Truncated, // Content-Length of the whole body, half of it, then closed
         Stall,     // headers, then nothing until the client goes or the test ends
-        Slow,      // Content-Length, then the body in pieces a tenth of a second apart
     };
     int status = 200;
     std::string body;
