@@ -4,6 +4,7 @@
 // folder with one thing wrong, beside the words its refusal must hold.
 
 #include "support/ArchiveBuilder.h"
+#include "support/TestSupport.h"
 
 #include <filesystem>
 #include <string>
