@@ -52,8 +52,10 @@ std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime,
                                             bool costly) {
     const std::string sound = runtimeArchive(runtime);
     std::vector<ZipItem> narrow = runtime;
+    std::vector<ZipItem> empty;
     for (ZipItem& item : narrow) {
         if (item.name == library) item.data = libraryImage(Machine::X86);
+        if (item.name != library) empty.push_back(item);
     }
     // Zeros deflate a thousandfold: far more than the twenty times the
     // archive that a runtime may expand to, in an archive still small.
@@ -79,7 +81,8 @@ std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime,
          withMore(runtime, {{.name = below("lib/modules"), .data = std::string(1 << 20, '\0'), .size = 100}}),
          {u"expands beyond the size it declares"}},
         {"more entries than the limit (.tar.gz)", tooManyInTarGz(runtime), {u"more than 100000 entries"}},
-        {"a 32-bit runtime", runtimeArchive(narrow), {u"32-bit runtime"}},
+        {"no runtime library", runtimeArchive(empty), {u"The archive's runtime does not fit: no runtime library"}},
+        {"a 32-bit runtime", runtimeArchive(narrow), {u"The archive's runtime does not fit: a 32-bit runtime, which this 64-bit launcher cannot load"}},
     };
     if (costly) rows.push_back({"more entries than the limit (zip)", tooManyInZip(runtime), {u"more than 100000 entries"}});
     if (kWindows) {
