@@ -116,9 +116,12 @@ protected:
     // A runtime's folder under its checksum, and the product's runtime
     // folder with only the lock file in it.
     void expectOnlyTheLock(const std::string& sha256, const std::string& what) const {
-        EXPECT_FALSE(fs::exists(runtimeFolder(sha256))) << what;
+        std::vector<fs::path> files;
+        for (const auto& item : fs::recursive_directory_iterator(localData)) {
+            if (!item.is_directory()) files.push_back(item.path());
+        }
+        EXPECT_EQ(files, std::vector<fs::path>{runtimeFolder(sha256).parent_path() / "install.lock"}) << what;
         EXPECT_TRUE(runtimeFolderNames().empty()) << what << ": " << runtimeFolderNames().front();
-        EXPECT_TRUE(fs::exists(runtimeFolder(sha256).parent_path() / "install.lock")) << what;
     }
     static void expectFailure(const Watched& seen, const std::vector<std::u16string>& words, bool viaButton,
                               const std::string& what) {
