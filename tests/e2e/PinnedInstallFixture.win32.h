@@ -114,14 +114,16 @@ protected:
     void SetUp() override { prepare(); }
 
     // Writes viewer.ini pinning the server's path with sha256; extra lines
-    // go into its runtime section ("Runtime Download=Automatic\r\n").
-    // Returns the folder the runtime is installed into.
-    std::filesystem::path pin(const std::string& path, const std::string& sha256, const std::string& extra = {}) {
+    // go into its runtime section ("Runtime Download=Automatic\r\n"),
+    // sections after the others ("[Application]\r\n..."). Returns the
+    // folder the runtime is installed into.
+    std::filesystem::path pin(const std::string& path, const std::string& sha256, const std::string& extra = {},
+                              const std::string& sections = {}) {
         writeBytes(folder.path() / "viewer.ini",
                    "[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
                    "[Java Runtime Environment]\r\nMain Class=standin.Echo\r\nMinimum Version=99\r\n"
                    "Runtime Download URL=" + server.url(path) + "\r\nRuntime Download SHA-256=" + sha256 + "\r\n" +
-                       extra + "[Class Path]\r\nClass Path=app.jar\r\n");
+                       extra + "[Class Path]\r\nClass Path=app.jar\r\n" + sections);
         return runtimeFolder(sha256);
     }
     // The same INI without the keys.
@@ -134,17 +136,21 @@ protected:
     std::filesystem::path runtimeFolder(const std::string& sha256) const {
         return localData / "Viewer" / "CODE" / "runtime" / sha256.substr(0, 16);
     }
-    // Serves the stand-in runtime's zip at path and pins it; the installed folder.
-    std::filesystem::path serveStandin(const std::string& path = "/jre.zip", const std::string& extra = {}) {
-        const std::string zip = standinRuntimeZip();
-        server.serve(path, ServedReply{.body = zip});
-        return pin(path, sha256Of(zip), extra);
+    // Serves the stand-in runtime's zip at /jre.zip as reply (its body
+    // set here) and pins it; the installed folder.
+    std::filesystem::path serveStandin(ServedReply reply = {}, const std::string& extra = {},
+                                       const std::string& sections = {}) {
+        reply.body = standinRuntimeZip();
+        const std::string sha256 = sha256Of(reply.body);
+        server.serve("/jre.zip", std::move(reply));
+        return pin("/jre.zip", sha256, extra, sections);
     }
     std::string text(const std::filesystem::path& file) const {
         return std::filesystem::exists(file) ? readBytes(file) : std::string();
     }
-    // Whether the stand-in ran the application's main with these arguments.
-    bool applicationRan(const std::string& arguments = "[]") const {
+    // Whether the stand-in ran the application's main with these
+    // arguments, as its trace writes them: "[x]" for the one argument x.
+    bool applicationRan(const std::string& arguments) const {
         return text(standinTrace).find("main " + arguments) != std::string::npos;
     }
     // Names in the product's runtime folder other than the lock file.
