@@ -161,7 +161,7 @@ TEST_F(PinnedInstallRows, ARefusedArchiveInstallsNothing) {
         words.push_back(u"was not installed");
         expectFailure(seen, words, viaButton, row.what);
         expectOnlyTheLock(sha256, row.what);
-        EXPECT_FALSE(applicationRan()) << row.what;
+        EXPECT_FALSE(applicationRan("")) << row.what;
     }
     EXPECT_EQ(server.connections(), static_cast<int>(rows.size()));
 }
@@ -210,7 +210,7 @@ TEST_F(PinnedInstallRows, AFailedDownloadInstallsNothingAndAsksNoOtherServer) {
         expectFailure(seen, row.words, row.viaButton, row.what);
         expectOnlyTheLock(sha256, row.what);
         EXPECT_EQ(server.connections() - before, row.requests) << row.what;
-        EXPECT_FALSE(applicationRan()) << row.what;
+        EXPECT_FALSE(applicationRan("")) << row.what;
     }
     EXPECT_EQ(elsewhere.connections(), 0);
 }
@@ -265,9 +265,8 @@ TEST_F(PinnedInstallRows, AnAddressWithoutChecksumIsAConfigurationError) {
 TEST_F(PinnedInstallRows, AServiceInstallsNothing) {
     const std::string zip = test::standinRuntimeZip();
     server.serve("/jre.zip", ServedReply{.body = zip});
-    const fs::path installed = pin("/jre.zip", test::checksumOf(zip), kAutomatic);
-    test::writeBytes(folder.path() / "viewer.ini",
-                     text(folder.path() / "viewer.ini") + "[Application]\r\nApplication Type=service\r\n");
+    const fs::path installed =
+        pin("/jre.zip", test::checksumOf(zip), kAutomatic, "[Application]\r\nApplication Type=service\r\n");
     const Watched seen = start(true);
     EXPECT_FALSE(seen.installOffered);
     EXPECT_FALSE(seen.progressShown);
