@@ -113,19 +113,19 @@ protected:
         if (!launcher.started()) return {};
         return watchStart(launcher, pressInstall);
     }
-    // A runtime's folder under its checksum, and the product's runtime
-    // folder with only the lock file in it.
+    // Nothing in the user's local data but the lock file in the product's
+    // runtime folder: no runtime, no download, no half-unpacked folder.
     void expectOnlyTheLock(const std::string& sha256, const std::string& what) const {
-        std::vector<fs::path> files;
+        std::vector<fs::path> left;
         for (const auto& item : fs::recursive_directory_iterator(localData)) {
-            if (!item.is_directory()) files.push_back(item.path());
+            if (!item.is_directory()) left.push_back(item.path());
         }
-        EXPECT_EQ(files, std::vector<fs::path>{runtimeFolder(sha256).parent_path() / "install.lock"}) << what;
         EXPECT_TRUE(runtimeFolderNames().empty()) << what << ": " << runtimeFolderNames().front();
+        EXPECT_EQ(left, std::vector<fs::path>{runtimeFolder(sha256).parent_path() / "install.lock"}) << what;
     }
     static void expectFailure(const Watched& seen, const std::vector<std::u16string>& words, bool viaButton,
                               const std::string& what) {
-        ASSERT_FALSE(seen.messages.empty()) << what << ": no message";
+        ASSERT_EQ(seen.messages.size(), 1u) << what << ": not one message";
         for (const std::u16string& word : words) {
             EXPECT_NE(seen.messages.front().find(toUtf8(word)), std::string::npos) << what << ": " << seen.messages.front();
         }
