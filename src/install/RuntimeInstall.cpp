@@ -115,8 +115,17 @@ InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& fol
             formatMessage(loadMessage(MessageId::InstallChecksumMismatch), {pin.url, digest, pinned}));
     }
     std::u16string problem;
-    if (!unpackArchive({.archive = temporary, .destination = folder, .check = runtimeCheck(options), .limits = {}},
+    if (!unpackArchive({.archive = temporary,
+                        .destination = folder,
+                        .check = runtimeCheck(options),
+                        .limits = {},
+                        .cancel = options.cancel},
                        problem)) {
+        // A Cancel while unpacking ends the install as one while downloading.
+        if (options.cancel && options.cancel->load()) {
+            return installFailure(formatMessage(loadMessage(MessageId::DownloadCancelled), {pin.url}),
+                                  DownloadFailure::Cancelled);
+        }
         return installFailure(formatMessage(loadMessage(MessageId::InstallRefused), {pin.url, problem}));
     }
     if (trace::on()) trace::say({u"runtime install: installed into ", folder});

@@ -99,9 +99,14 @@ bool createLinks(const std::vector<PendingLink>& links, std::u16string& message)
     return true;
 }
 
-bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string& temporary, std::u16string& message) {
+bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string& temporary,
+                   const std::atomic<bool>* cancel, std::u16string& message) {
     std::vector<PendingLink> links;
     for (;;) {
+        if (cancel && cancel->load()) {
+            message = u"The unpacking was cancelled.";
+            return false;
+        }
         ArchiveEntry entry;
         switch (reader.next(entry)) {
         case ArchiveReader::Step::End: return createLinks(links, message);
@@ -156,7 +161,7 @@ bool unpackArchive(const UnpackRequest& request, std::u16string& message) {
     ScopeExit removeTemporary([&] { removeTree(temporary); });
 
     EntryGate gate(source->size(), request.limits, symbolicLinksSupported());
-    if (!unpackEntries(*reader, gate, temporary, message)) return false;
+    if (!unpackEntries(*reader, gate, temporary, request.cancel, message)) return false;
     if (gate.topFolder().empty()) {
         message = u"The archive holds nothing to unpack.";
         return false;

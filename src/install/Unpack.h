@@ -7,6 +7,7 @@
 
 #include "install/EntryCheck.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -22,9 +23,13 @@ struct UnpackRequest {
     std::u16string destination;
     UnpackedFolderCheck check;
     ArchiveLimits limits;
+    // Set by another thread to end the unpack: it is read between entries,
+    // so a Cancel need not wait for the rest of a large archive.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
-// false with the reason in message.
+// false with the reason in message; a cancelled unpack, too, leaves
+// nothing behind.
 bool unpackArchive(const UnpackRequest& request, std::u16string& message);
 
 } // namespace launcher

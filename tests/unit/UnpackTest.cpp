@@ -116,6 +116,22 @@ TEST_F(Unpack, ARefusingCheckKeepsTheRuntimeOutOfPlace) {
     EXPECT_EQ(listing(temp.path()), std::vector<std::string>{"runtime.zip"});
 }
 
+// A Cancel is read between entries: the unpack ends without the runtime
+// in place and removes what it wrote, for either kind of archive.
+TEST_F(Unpack, ACancelEndsItAndLeavesOnlyTheArchive) {
+    const std::atomic<bool> cancel{true};
+    const std::u16string zip = archive(test::buildZip(runtimeItems()));
+    const std::u16string tgz = archive(test::gzip(test::buildTar({{.name = "jdk-21/release", .data = "JAVA_VERSION=\"21\"\n"}})),
+                                       u"runtime.tar.gz");
+    for (const std::u16string& path : {zip, tgz}) {
+        EXPECT_FALSE(unpackArchive({.archive = path, .destination = destination, .cancel = &cancel}, message));
+        EXPECT_EQ(message, u"The unpacking was cancelled.");
+        EXPECT_EQ(listing(temp.path()), (std::vector<std::string>{"runtime.tar.gz", "runtime.zip"})) << toUtf8(path);
+    }
+    const std::atomic<bool> goOn{false};
+    EXPECT_TRUE(unpackArchive({.archive = tgz, .destination = destination, .cancel = &goOn}, message)) << toUtf8(message);
+}
+
 TEST_F(Unpack, AnExistingDestinationIsLeftAlone) {
     fs::create_directories(test::toPath(destination));
     test::writeBytes(test::toPath(destination) / "mine", "kept");
