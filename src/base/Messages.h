@@ -64,6 +64,8 @@ enum class MessageId : uint16_t {
     InstallRefused = 272,
     InstallLockTimedOut = 273,
     InstallFolderFailed = 274,
+    DownloadTooLarge = 275,
+    InstallChecksumFailed = 276,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id
