@@ -58,4 +58,10 @@ DownloadResult download(std::string_view address, const DownloadCallbacks& callb
 // shorter one; nothing the launcher reads at run time changes it.
 std::chrono::milliseconds downloadStallLimit();
 
+// A file of certificate authorities that https downloads on Linux trust in
+// place of the system's: none in the launcher, which trusts exactly what the
+// system does. Its own object file, so that a test build can link one that
+// names a test authority, for a TLS server of its own on loopback.
+std::string downloadCertificateFile();
+
 } // namespace launcher

@@ -13,6 +13,7 @@ if(NOT TARGET launcher_pack_host)
     ${CMAKE_SOURCE_DIR}/src/config/IniText.cpp ${CMAKE_SOURCE_DIR}/src/config/IniLines.cpp
     ${CMAKE_SOURCE_DIR}/src/install/Download.cpp ${CMAKE_SOURCE_DIR}/src/install/AddressPolicy.cpp
     ${CMAKE_SOURCE_DIR}/src/install/HttpExchange.posix.cpp ${CMAKE_SOURCE_DIR}/src/install/StallLimit.cpp
+    ${CMAKE_SOURCE_DIR}/src/install/TrustedCertificates.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Format.cpp ${CMAKE_SOURCE_DIR}/src/base/Messages.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Messages.posix.cpp ${CMAKE_SOURCE_DIR}/src/base/ConsoleVariant.cpp
     ${CMAKE_SOURCE_DIR}/src/base/PathText.cpp)
