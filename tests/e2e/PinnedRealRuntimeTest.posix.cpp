@@ -20,10 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kTopFolder[] = "jdk-17-jre/";
+constexpr char kImageTopFolder[] = "jdk-17-jre/";
 
 // A JDK of the machine that can make an image of java.base.
-fs::path jdkWithJlink() {
+fs::path jlinkJdk() {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
         if (!entry.is_symlink() && fs::exists(entry.path() / "bin/jlink") &&
@@ -36,18 +36,18 @@ fs::path jdkWithJlink() {
 
 // The image's files below the top folder, with their modes: the runtime's
 // programs must stay executable.
-std::vector<test::ZipItem> imageItems(const fs::path& image) {
+std::vector<test::ZipItem> imageZipItems(const fs::path& image) {
     std::vector<test::ZipItem> items;
     for (const auto& item : fs::recursive_directory_iterator(image)) {
         if (!item.is_regular_file() || item.is_symlink()) continue;
         const auto mode = static_cast<uint32_t>(fs::status(item.path()).permissions() & fs::perms::mask);
-        items.push_back({.name = kTopFolder + fs::relative(item.path(), image).generic_string(),
+        items.push_back({.name = kImageTopFolder + fs::relative(item.path(), image).generic_string(),
                          .data = test::readBytes(item.path()), .unixMode = 0100000 | mode});
     }
     return items;
 }
 
-std::string sha256Text(const std::string& bytes) {
+std::string realImageSha256(const std::string& bytes) {
     Sha256 hash;
     hash.update(bytes);
     return sha256Hex(*hash.finish());
@@ -55,40 +55,40 @@ std::string sha256Text(const std::string& bytes) {
 
 // The image and its two archives, made once for the suite: jlink takes a
 // while.
-struct RuntimeArchives {
+struct RealRuntimeArchives {
     test::TempFolder folder;
     std::string skip; // why there are none
     std::string zip;
     std::string tarGz;
 };
-std::unique_ptr<RuntimeArchives> archives;
+std::unique_ptr<RealRuntimeArchives> realArchives;
 
 class PinnedRealRuntime : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        archives = std::make_unique<RuntimeArchives>();
-        const fs::path jdk = jdkWithJlink();
+        realArchives = std::make_unique<RealRuntimeArchives>();
+        const fs::path jdk = jlinkJdk();
         if (jdk.empty()) {
-            archives->skip = "no JDK with jlink and jmods under /usr/lib/jvm";
+            realArchives->skip = "no JDK with jlink and jmods under /usr/lib/jvm";
             return;
         }
-        const fs::path image = archives->folder.path() / "image";
+        const fs::path image = realArchives->folder.path() / "image";
         const test::ChildResult made = test::runChild((jdk / "bin/jlink").string(),
             {"--add-modules", "java.base", "--strip-debug", "--no-header-files", "--no-man-pages", "--output", image.string()},
             600);
         ASSERT_EQ(made.exitCode, 0) << made.out << made.err;
-        const std::vector<test::ZipItem> items = imageItems(image);
-        archives->zip = test::buildZip(items);
+        const std::vector<test::ZipItem> items = imageZipItems(image);
+        realArchives->zip = test::buildZip(items);
         std::vector<test::TarItem> tarItems;
         for (const test::ZipItem& item : items) {
             tarItems.push_back({.name = item.name, .data = item.data, .mode = item.unixMode & 07777});
         }
-        archives->tarGz = test::gzip(test::buildTar(tarItems));
+        realArchives->tarGz = test::gzip(test::buildTar(tarItems));
     }
-    static void TearDownTestSuite() { archives.reset(); }
+    static void TearDownTestSuite() { realArchives.reset(); }
 
     void SetUp() override {
-        if (!archives->skip.empty()) GTEST_SKIP() << archives->skip;
+        if (!realArchives->skip.empty()) GTEST_SKIP() << realArchives->skip;
         ASSERT_TRUE(server.listening());
         fs::copy_file(test::buildFolder() / "bin" / "launcher", exe);
         fs::copy_file(test::buildFolder() / "java" / "probe.jar", folder.path() / "probe.jar");
@@ -96,7 +96,7 @@ protected:
     // Pins what the server gives at path; the runtime's folder.
     fs::path pin(const std::string& path, const std::string& bytes) {
         server.serve(path, test::ServedReply{.body = bytes});
-        const std::string sha256 = sha256Text(bytes);
+        const std::string sha256 = realImageSha256(bytes);
         test::writeBytes(folder.path() / "viewer.ini",
                          "[Product Information]\nProduct Name=Viewer\nProduct Code=CODE\n"
                          "[Java Runtime Environment]\nMain Class=probe.Main\nMinimum Version=99\n"
@@ -117,7 +117,7 @@ protected:
 
 TEST_F(PinnedRealRuntime, InstallsAndRunsTheApplicationFromEitherArchiveKind) {
     int served = 0;
-    for (const auto& [path, bytes] : {std::pair{"/jre.zip", &archives->zip}, std::pair{"/jre.tar.gz", &archives->tarGz}}) {
+    for (const auto& [path, bytes] : {std::pair{"/jre.zip", &realArchives->zip}, std::pair{"/jre.tar.gz", &realArchives->tarGz}}) {
         const fs::path installed = pin(path, *bytes);
         const test::ChildResult first = start();
         EXPECT_EQ(first.exitCode, 0) << path << ": " << first.err;
