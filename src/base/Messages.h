@@ -64,8 +64,12 @@ enum class MessageId : uint16_t {
     InstallRefused = 272,
     InstallLockTimedOut = 273,
     InstallFolderFailed = 274,
-    DownloadTooLarge = 275,
-    InstallChecksumFailed = 276,
+    InstallButton = 275,
+    InstallNoteWithSize = 276,
+    InstallNote = 277,
+    InstallWindowTitle = 278,
+    DownloadTooLarge = 279,
+    InstallChecksumFailed = 280,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

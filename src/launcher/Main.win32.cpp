@@ -1,9 +1,11 @@
 // Entry point of the Windows launcher (GUI subsystem, no console).
 
 #include "base/LibrarySearch.h"
+#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "launcher/RuntimeInstallHook.h"
 
 #include <windows.h>
 
@@ -17,6 +19,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
         return *code;
     }
+    // The vendor's pinned runtime is installed from the runtime-not-found
+    // dialog, or in a progress window of its own when it is not to be asked.
+    launcher::setRuntimeInstallStep(&launcher::installPinnedStep);
     int exitCode;
     {
         launcher::Launcher app;
