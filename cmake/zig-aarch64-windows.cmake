@@ -6,6 +6,15 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ARM64)
 set(LAUNCHER_ZIG_WRAPPERS ${CMAKE_CURRENT_LIST_DIR}/zig)
+# zig builds libc++ and the C runtime into its cache on the first link, and
+# a link of a source file (as CMake's compiler identification does) gets
+# builds of its own that the project's links never use: minutes of
+# compiling for nothing. With a compiler target named, CMake identifies the
+# compiler with -c; its other checks build static libraries. So only the
+# project's own links link, and the runtime libraries are built once.
+set(CMAKE_C_COMPILER_TARGET aarch64-windows-gnu)
+set(CMAKE_CXX_COMPILER_TARGET aarch64-windows-gnu)
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 set(CMAKE_C_COMPILER ${LAUNCHER_ZIG_WRAPPERS}/aarch64-windows-cc)
 set(CMAKE_CXX_COMPILER ${LAUNCHER_ZIG_WRAPPERS}/aarch64-windows-c++)
 set(CMAKE_RC_COMPILER ${LAUNCHER_ZIG_WRAPPERS}/aarch64-windows-windres)
