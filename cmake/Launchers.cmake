@@ -19,14 +19,12 @@ function(launcher_add_launchers)
       # libstdc++ at every start costs more than the launcher's own work.
       target_link_options(launcher PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed)
     endif()
-    # The Linux launcher installs the pinned runtime itself; the Windows one
-    # does not yet.
-    target_link_libraries(launcher PRIVATE launcher_install)
     set(executables launcher)
   endif()
   foreach(executable IN LISTS executables)
     target_compile_options(${executable} PRIVATE ${LAUNCHER_WARNINGS})
-    target_link_libraries(${executable} PRIVATE launcher_core)
+    # Each launcher installs the vendor's pinned runtime itself.
+    target_link_libraries(${executable} PRIVATE launcher_core launcher_install)
   endforeach()
   if(NOT LAUNCHER_SANITIZE)
     # The core's functions get sections of their own so that the launcher's

@@ -32,6 +32,35 @@ install_zig() {
   return 1
 }
 
+# zlib's sources for the ARM64 build, which has no prebuilt zlib: Debian's
+# source package of the release this machine runs (the version its
+# mingw-w64 zlib is built from), fetched through an apt state of its own
+# (the machine may list no source archives) and unpacked into
+# build/tools/zlib. apt checks the files against the release's signed
+# index.
+fetch_zlib_source() {
+  local dir="$root/build/tools/zlib" state release
+  state="$dir/apt"
+  ls -d "$dir"/zlib-[0-9]* >/dev/null 2>&1 && return 0
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  mkdir -p "$state/lists/partial" "$state/cache/archives/partial" "$dir/download"
+  : >"$state/status"
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $release main" \
+    >"$state/sources.list"
+  local apt_options=(-q -o Dir::State="$state" -o Dir::State::status="$state/status" -o Dir::Cache="$state/cache"
+    -o Dir::Etc::SourceList="$state/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+    -o Acquire::Languages=none -o APT::Sandbox::User=root -o Debug::NoLocking=1)
+  if [ -n "$release" ] && apt-get "${apt_options[@]}" update >/dev/null 2>&1 &&
+    (cd "$dir/download" && apt-get "${apt_options[@]}" source --download-only zlib >/dev/null 2>&1) &&
+    tar -xf "$dir"/download/zlib_*.orig.tar.* -C "$dir"; then
+    rm -rf "$dir/download" "$state"
+    return 0
+  fi
+  rm -rf "$dir"
+  echo "setup: warning: zlib's sources could not be fetched; the ARM64 build will be skipped" >&2
+  return 1
+}
+
 # What the ARM64 smoke suite runs on, fetched and unpacked, never
 # installed: Debian's qemu-user-static (the emulator) and Debian's arm64
 # Wine with the libraries it loads. Installing wine64:arm64 would replace

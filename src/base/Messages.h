@@ -64,6 +64,10 @@ enum class MessageId : uint16_t {
     InstallRefused = 272,
     InstallLockTimedOut = 273,
     InstallFolderFailed = 274,
+    InstallButton = 275,
+    InstallNoteWithSize = 276,
+    InstallNote = 277,
+    InstallWindowTitle = 278,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

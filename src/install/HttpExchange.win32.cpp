@@ -10,7 +10,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace launcher {
@@ -59,7 +58,8 @@ bool isSecureFailure(DWORD code) {
 // handle closed under it), so with a cancel flag the exchange runs on a
 // thread of its own and the caller stops waiting for it as soon as the flag
 // is set. From then on the thread hands nothing more to the caller's
-// handler; it ends by itself at the stall limit at the latest.
+// handler; it ends by itself at the stall limit at the latest, or with the
+// process, which does not wait for it.
 struct SharedExchange {
     std::mutex mutex;
     std::condition_variable finished;
@@ -142,6 +142,44 @@ ExchangeOutcome failure(DWORD code) {
 
 ExchangeOutcome exchangeNow(const WebAddress& address, ExchangeHandler& handler, std::chrono::milliseconds stallLimit);
 
+// What the exchange's thread owns: its share of the exchange and its request.
+struct ExchangeThread {
+    std::shared_ptr<SharedExchange> shared;
+    WebAddress address;
+    std::chrono::milliseconds stallLimit;
+};
+
+DWORD WINAPI runExchangeThread(void* parameter) {
+    const std::unique_ptr<ExchangeThread> own(static_cast<ExchangeThread*>(parameter));
+    GuardedHandler guarded(own->shared);
+    ExchangeOutcome outcome = exchangeNow(own->address, guarded, own->stallLimit);
+    std::lock_guard lock(own->shared->mutex);
+    own->shared->outcome = std::move(outcome);
+    own->shared->done = true;
+    own->shared->finished.notify_all();
+    return 0;
+}
+
+// A thread that the caller may abandon, blocked inside WinHTTP. So that its
+// code stays mapped until the process ends, winhttp.dll is pinned (the
+// static library object frees it as the process exits, while such a thread
+// may still run). A thread of CreateThread with state it owns, not a
+// detached std::thread (see the single-instance primary's threads).
+bool startExchangeThread(const std::shared_ptr<SharedExchange>& shared, const WebAddress& address,
+                         std::chrono::milliseconds stallLimit) {
+    HMODULE pinned = nullptr;
+    if (!WinHttp::bind<decltype(::WinHttpOpen), "WinHttpOpen">() ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, kWinHttp, &pinned)) {
+        return false;
+    }
+    auto state = std::make_unique<ExchangeThread>(ExchangeThread{shared, address, stallLimit});
+    const HANDLE thread = CreateThread(nullptr, 0, &runExchangeThread, state.get(), 0, nullptr);
+    if (!thread) return false;
+    state.release();
+    CloseHandle(thread);
+    return true;
+}
+
 } // namespace
 
 ExchangeOutcome exchange(const WebAddress& address, ExchangeHandler& handler,
@@ -149,14 +187,7 @@ ExchangeOutcome exchange(const WebAddress& address, ExchangeHandler& handler,
     if (!cancel) return exchangeNow(address, handler, stallLimit);
     auto shared = std::make_shared<SharedExchange>();
     shared->handler = &handler;
-    std::thread([shared, address, stallLimit] {
-        GuardedHandler guarded(shared);
-        ExchangeOutcome outcome = exchangeNow(address, guarded, stallLimit);
-        std::lock_guard lock(shared->mutex);
-        shared->outcome = std::move(outcome);
-        shared->done = true;
-        shared->finished.notify_all();
-    }).detach();
+    if (!startExchangeThread(shared, address, stallLimit)) return exchangeNow(address, handler, stallLimit);
     std::unique_lock lock(shared->mutex);
     while (!shared->done) {
         if (cancel->load()) {

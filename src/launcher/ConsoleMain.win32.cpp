@@ -11,9 +11,11 @@
 
 #include "base/ConsoleVariant.h"
 #include "base/LibrarySearch.h"
+#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "launcher/RuntimeInstallHook.h"
 
 int main() {
     // Before anything can load a library: no DLL is ever looked for in the
@@ -26,6 +28,10 @@ int main() {
     if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
         return *code;
     }
+    // A command-line program opens no window: as the Linux launcher, it
+    // installs the vendor's pinned runtime without asking, its progress
+    // on the console's standard error.
+    launcher::setRuntimeInstaller(&launcher::installOnTerminal);
     int exitCode;
     {
         launcher::Launcher app;

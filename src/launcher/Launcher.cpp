@@ -295,61 +295,6 @@ void Launcher::applyWorkingDirectory() {
     setCurrentDirectory(std::u16string_view(module).substr(0, cut));
 }
 
-bool Launcher::chooseRuntime() {
-    RuntimeSearch search;
-    search.criteria = settings_.runtime;
-    search.configuredFolder = settings_.jrePath;
-    if (settings_.runtimeDownload.configured()) {
-        search.pinnedFolder = runtimeInstallFolder(settings_.productName, settings_.productCode,
-                                                   settings_.runtimeDownload.sha256);
-    }
-    search.hasPair = !settings_.pairProduct.empty();
-    std::u16string module;
-    if (getModulePath(module)) search.launcherFolder = withTrailingSeparator(folderOf(module));
-    RuntimeChoice choice = locateRuntime(search);
-    if (choice.jvmPath.empty() &&
-        installPinnedRuntime(settings_.runtimeDownload, search.pinnedFolder,
-                             search.criteria.includeUserSources ? std::u16string() : userSources_.reason)) {
-        choice = locateRuntime(search);
-    }
-    jvmPath_ = choice.jvmPath;
-    pairRelaunch_ = choice.pairRelaunch;
-    jvmVersion_ = choice.version;
-    if (choice.tooWide) {
-        if (trace::on()) trace::line(u"the chosen runtime is a 64-bit library, which this 32-bit launcher cannot load");
-        showFormattedError(messageOwner_, MessageId::RuntimeTooWide, jvmPath_);
-        return false;
-    }
-    if (!jvmPath_.empty()) {
-        traceRuntimeChoice();
-        return true;
-    }
-    if (trace::on()) trace::line(u"no runtime fits: asking the user");
-    RuntimeAnswer answer = askForRuntime(
-        runtimeNotFoundMessage(settings_.runtime.jvmType, settings_.runtime.minimumVersion, settings_.runtime.maximumVersion),
-        settings_.runtime.jvmType);
-    if (!answer.confirmed) return false;
-    jvmPath_ = answer.jvmPath;
-    pairRelaunch_ = needsPairRelaunch(search.hasPair, jvmPath_);
-    if (trace::on()) trace::say({u"the user chose the runtime folder ", answer.folder});
-    traceRuntimeChoice();
-    // Remembered so that the next start finds it without asking; an
-    // elevated start uses it this once, since its per-user INI is not read.
-    if (!userSources_.rememberChoice) {
-        if (trace::on()) trace::say({u"the chosen runtime folder is not remembered: ", userSources_.reason});
-        return true;
-    }
-    std::u16string iniPath;
-    if (getIniPath(iniPath)) writeRuntimeChoice(settings_, module, iniPath, answer.folder);
-    return true;
-}
-
-void Launcher::traceRuntimeChoice() const {
-    if (!trace::on()) return;
-    trace::say({u"runtime library: ", jvmPath_});
-    if (pairRelaunch_) trace::line(u"the runtime is 32-bit: the paired launcher (\"Pair Product\") starts it");
-}
-
 void Launcher::readCommandLine() {
     arguments_ = readProcessArguments();
 }

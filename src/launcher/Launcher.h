@@ -8,6 +8,8 @@
 #include "config/LaunchSettings.h"
 #include "config/UserSourcePolicy.h"
 #include "instance/SingleInstance.h"
+#include "jre/JreLocator.h"
+#include "ui/InstallOffer.h"
 #include "jvm/JvmHost.h"
 #include "splash/SplashCloseAction.h"
 #include "splash/SplashThread.h"
@@ -91,6 +93,12 @@ private:
     // launch could not hand its arguments over.
     bool checkSingleInstance();
     void traceRuntimeChoice() const;
+    // Takes the search's choice; false when it found none or one this
+    // launcher cannot load (message shown, choiceTooWide_).
+    bool useRuntimeChoice(const RuntimeChoice& choice);
+    // The runtime-not-found dialog, offering the pinned runtime when offer
+    // is set; false when the user chose nothing.
+    bool askForRuntimeChoice(const RuntimeSearch& search, const InstallOffer& offer);
     // A service's output file whose path others could turn elsewhere is
     // not used: cleared, with the reason in the trace and on standard error.
     void refuseUnsafeRedirect(std::u16string_view stream, std::u16string& file);
@@ -117,6 +125,7 @@ private:
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
+    bool choiceTooWide_ = false; // the search's choice is a library this launcher cannot load
     VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;
     VmOptionList options_;

@@ -6,9 +6,11 @@
 // have. The launcher reads its command line from the system itself.
 
 #include "base/LibrarySearch.h"
+#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "launcher/RuntimeInstallHook.h"
 
 #include <windows.h>
 
@@ -22,6 +24,9 @@ int main() {
     if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
         return *code;
     }
+    // The vendor's pinned runtime is installed from the runtime-not-found
+    // dialog, or in a progress window of its own when it is not to be asked.
+    launcher::setRuntimeInstallStep(&launcher::installPinnedStep);
     int exitCode;
     {
         launcher::Launcher app;

@@ -1,5 +1,5 @@
 #pragma once
-// Resource and control ids of the launcher's two dialogs, as resources/
+// Resource and control ids of the launcher's dialogs, as resources/
 // dialogs.rc lays them out.
 
 namespace launcher::dialog {
@@ -12,6 +12,16 @@ inline constexpr int kMessageText = 203;
 inline constexpr int kErrorIcon = 204;
 inline constexpr int kDownloadLink = 205;
 inline constexpr int kBrowseHint = 206;
+// Installing the vendor's pinned runtime: the button and its size line,
+// then in their place the progress bar and its bytes-and-percent line.
+inline constexpr int kInstallButton = 213;
+inline constexpr int kInstallNote = 214;
+inline constexpr int kInstallProgress = 215;
+inline constexpr int kInstallStatus = 216;
+
+// The progress window of an install that asks nothing first; the same
+// progress bar, status line and IDCANCEL.
+inline constexpr int kInstallWindow = 241;
 
 // Uncaught-exception dialog.
 inline constexpr int kJavaException = 231;

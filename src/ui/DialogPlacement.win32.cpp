@@ -57,15 +57,20 @@ void fitTextHeight(HWND dialog, HWND text) {
     const Box box = boxInDialog(dialog, text);
     const int extra = neededTextHeight(text, box.width()) - box.height();
     if (extra <= 0) return;
+    SetWindowPos(text, nullptr, 0, 0, box.width(), box.height() + extra, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    insertBand(dialog, box.bottom, extra, text);
+}
+
+void insertBand(HWND dialog, int top, int height, HWND except) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const Box placed = child == text ? Box{box.left, box.top, box.right, box.bottom + extra}
-                                         : roomBelowText(boxInDialog(dialog, child), box.bottom, extra);
+        if (child == except) continue;
+        const Box placed = roomBelowText(boxInDialog(dialog, child), top, height);
         SetWindowPos(child, nullptr, placed.left, placed.top, placed.width(), placed.height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     RECT window{};
     GetWindowRect(dialog, &window);
-    SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + extra,
+    SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

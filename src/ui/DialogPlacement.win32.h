@@ -19,4 +19,8 @@ Box boxInDialog(HWND dialog, HWND control);
 // controls below it down and growing the dialog, so that no line is cut off.
 void fitTextHeight(HWND dialog, HWND text);
 
+// Makes a band of height pixels at top: the controls below it move down,
+// those across it grow, and the dialog grows by the band.
+void insertBand(HWND dialog, int top, int height, HWND except = nullptr);
+
 } // namespace launcher

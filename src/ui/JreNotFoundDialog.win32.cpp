@@ -25,12 +25,30 @@ INT_PTR CALLBACK JreNotFoundDialog::dialogProc(HWND dialog, UINT message, WPARAM
 }
 
 INT_PTR JreNotFoundDialog::handle(UINT message, WPARAM wParam, LPARAM) {
+    if (onInstallMessage(message)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         initialise();
+        if (offer_ && addInstallControls()) {
+            // The default button gets the focus, so Enter installs.
+            SetFocus(GetDlgItem(dialog_, dialog::kInstallButton));
+            return FALSE;
+        }
         return TRUE;
     case WM_COMMAND:
+        if (worker_.running()) {
+            // While installing only Cancel (or Esc, or closing) counts: it
+            // ends the download; the body returns when the worker has ended.
+            if (LOWORD(wParam) == IDCANCEL) {
+                worker_.cancel();
+                EnableWindow(GetDlgItem(dialog_, IDCANCEL), FALSE);
+            }
+            return TRUE;
+        }
         switch (LOWORD(wParam)) {
+        case dialog::kInstallButton:
+            if (offer_) startInstall();
+            return TRUE;
         case dialog::kBrowseButton:
             browse();
             return TRUE;
@@ -82,6 +100,8 @@ void JreNotFoundDialog::pick(const std::u16string& folder) {
         chosenJvmPath_.clear();
     }
     EnableWindow(GetDlgItem(dialog_, IDOK), !chosenJvmPath_.empty());
+    // A valid pick is what Enter should confirm from now on.
+    if (offer_) makeDefault(chosenJvmPath_.empty() ? dialog::kInstallButton : IDOK);
 }
 
 } // namespace launcher

@@ -76,6 +76,11 @@ LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return function ? function(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
+    auto* const function = Comctl32::bind<decltype(::InitCommonControlsEx), "InitCommonControlsEx">();
+    return function ? function(classes) : FALSE;
+}
+
 } // namespace comctl
 
 } // namespace launcher

@@ -30,5 +30,8 @@ namespace launcher::comctl {
 BOOL SetWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data);
 BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
 LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Registers the window classes of the controls named; false when the
+// library or the call failed (windows of those classes cannot be made).
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes);
 
 } // namespace launcher::comctl

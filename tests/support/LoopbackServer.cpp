@@ -1,5 +1,6 @@
 #include "support/LoopbackServer.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace launcher::test {
@@ -98,6 +99,20 @@ void LoopbackServer::answer(SocketHandle client) {
     case ServedReply::Framing::Truncated:
         sendAll(client, std::string_view(reply.body).substr(0, reply.body.size() / 2), stopping_);
         return;
+    case ServedReply::Framing::Slow: {
+        const size_t piece = std::max<size_t>(1, (reply.body.size() + reply.pieces - 1) / std::max(1, reply.pieces));
+        for (size_t sent = 0; sent < reply.body.size() && !stopping_; sent += piece) {
+            // The pause ends early when the client goes (or the test ends).
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(sent ? reply.pieceDelayMs : 0);
+            while (std::chrono::steady_clock::now() < until) {
+                if (stopping_ || receiveWithin(client, buffer, sizeof buffer, kPollMilliseconds) != kReceiveTimedOut) {
+                    return;
+                }
+            }
+            if (!sendAll(client, std::string_view(reply.body).substr(sent, piece), stopping_)) return;
+        }
+        return;
+    }
     case ServedReply::Framing::Stall:
         // Until the client gives up (or the test ends): the client's end of
         // the connection reads as the end of the stream here.

@@ -20,11 +20,14 @@ struct ServedReply {
         NoLength,  // no Content-Length: the body ends when the connection does
         Truncated, // Content-Length of the whole body, half of it, then closed
         Stall,     // headers, then nothing until the client goes or the test ends
+        Slow,      // Content-Length, then the body in `pieces` pieces, pieceDelayMs apart
     };
     int status = 200;
     std::string body;
     Framing framing = Framing::Length;
     std::string location; // a Location header when not empty
+    int pieces = 20;        // Slow only
+    int pieceDelayMs = 100; // Slow only: before each piece after the first
 };
 
 class LoopbackServer {
