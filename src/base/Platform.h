@@ -31,6 +31,14 @@ inline constexpr uint32_t kErrorInvalidParameter = 22; // EINVAL
 inline constexpr uint32_t kErrorOutOfMemory = 12;   // ENOMEM
 #endif
 
+// True in a build for 64-bit ARM processors. The process's machine is the
+// build's: the pointer size alone cannot tell ARM64 from x64.
+#if defined(__aarch64__) || defined(_M_ARM64)
+inline constexpr bool kArm64Build = true;
+#else
+inline constexpr bool kArm64Build = false;
+#endif
+
 // Opaque window handle: HWND on Windows, always null on Linux.
 using WindowHandle = void*;
 

@@ -31,6 +31,8 @@ struct LaunchSettings {
     bool overrideWorkingDirectory = false;
     std::u16string pairProduct;
     bool waitForPair = false;
+    // "ARM64 Product" as written; the launcher resolves it against its folder.
+    std::u16string arm64Product;
     // "Single Instance" is exactly "yes": later launches forward to this one.
     bool singleInstance = false;
     // "Startup Cache": the runtime records and maps a class-data archive.

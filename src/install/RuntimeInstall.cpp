@@ -46,13 +46,15 @@ void removeLeftovers(const std::u16string& runtimeFolder) {
 }
 
 // The runtime folder's check before it moves into place: the same a
-// candidate of the search passes.
+// candidate of the search passes. The search's reasons are phrases for its
+// trace; the user reads a sentence.
 UnpackedFolderCheck runtimeCheck(const InstallOptions& options) {
     return [&options](const std::u16string& folder) -> std::u16string {
         const std::u16string home = withTrailingSeparator(folder);
         const JvmLibrary library = findJvmLibrary(home, options.jvmType);
-        if (library.path.empty()) return libraryRejection(home, options.jvmType);
-        return imageRejection(inspectLibrary(library.path), options.width);
+        std::u16string why = library.path.empty() ? libraryRejection(home, options.jvmType)
+                                                  : imageRejection(inspectLibrary(library.path), options.width);
+        return why.empty() ? why : u"The archive's runtime does not fit: " + why + u".";
     };
 }
 

@@ -14,7 +14,11 @@ constexpr size_t kShortPathLimit = 240;
 
 const wchar_t* systemText(const std::u16string& path) { return wide(path); }
 
-void removeTreeAt(const std::u16string& path) {
+// Each path gets its long form on its own: a folder short enough for the
+// plain form can hold files too deep for it, which Windows would neither
+// find nor delete through a plain path.
+void removeTreeAt(const std::u16string& plain) {
+    const std::u16string path = systemPath(plain);
     const DWORD attributes = GetFileAttributesW(systemText(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     // A folder that is a junction or link is removed, never entered.
@@ -32,7 +36,7 @@ void removeTreeAt(const std::u16string& path) {
     if (UniqueFindHandle search{FindFirstFileW(systemText(pattern), &found)}) {
         do {
             const std::u16string name = fromWide(found.cFileName);
-            if (name != u"." && name != u"..") removeTreeAt(path + u"\\" + name);
+            if (name != u"." && name != u"..") removeTreeAt(plain + u"\\" + name);
         } while (FindNextFileW(search.get(), &found));
     }
     RemoveDirectoryW(systemText(path));
@@ -77,7 +81,7 @@ bool createSymbolicLink(const std::u16string&, const std::string&, uint32_t& err
     return false;
 }
 
-void removeTree(const std::u16string& path) { removeTreeAt(systemPath(path)); }
+void removeTree(const std::u16string& path) { removeTreeAt(path); }
 
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}
 OutputFile::~OutputFile() = default;

@@ -110,9 +110,17 @@ bool ZipReader::findEndRecord() {
 
 ArchiveReader::Step ZipReader::next(ArchiveEntry& entry) {
     current_.valid = false;
-    if (entriesRead_ == entryCount_) return Step::End;
-    uint8_t header[kCentralHeaderLength];
     const std::u16string damaged = u"The archive's directory is damaged or cut short.";
+    // The end record's count has 16 bits, and archivers without Zip64 write
+    // it modulo 65536: the directory's own size says where it ends, so that
+    // no entry escapes the reader (or the limit on the number of entries).
+    if (cursor_ == directoryEnd_) {
+        if ((entriesRead_ & 0xFFFF) == entryCount_) return Step::End;
+        fail(u"The archive's directory holds " + toDecimal(static_cast<long long>(entriesRead_)) +
+             u" entries, which its end record does not count: the archive is damaged.");
+        return Step::Failed;
+    }
+    uint8_t header[kCentralHeaderLength];
     if (directoryEnd_ - cursor_ < kCentralHeaderLength || !source_.read(cursor_, header) ||
         le32(header) != kCentralSignature) {
         fail(damaged);

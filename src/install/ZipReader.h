@@ -17,7 +17,8 @@ public:
 
     // Finds the end record and the directory; false with error().
     bool open();
-    // The number of entries the directory declares.
+    // The number of entries the end record declares: modulo 65536 when an
+    // archive holds more without Zip64.
     uint64_t entryCount() const { return entryCount_; }
 
     Step next(ArchiveEntry& entry) override;

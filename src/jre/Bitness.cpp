@@ -23,6 +23,7 @@ constexpr uint32_t kDosSignature = 0x5A4D;      // "MZ"
 constexpr uint32_t kNtSignature = 0x00004550;   // "PE\0\0"
 constexpr uint32_t kMachineI386 = 0x014C;
 constexpr uint32_t kMachineAmd64 = 0x8664;
+constexpr uint32_t kMachineArm64 = 0xAA64;
 constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kNtHeadersOffsetField = 0x3C;
 // Signature and file header: enough to read the machine field safely.
@@ -39,6 +40,7 @@ bool peHeadersInside(std::string_view bytes, size_t& offset) {
 LibraryWidth widthOfPeMachine(unsigned machine) {
     if (machine == kMachineI386) return LibraryWidth::X86;
     if (machine == kMachineAmd64) return LibraryWidth::X64;
+    if (machine == kMachineArm64) return LibraryWidth::Arm64;
     return LibraryWidth::Unknown;
 }
 
@@ -59,13 +61,14 @@ LibraryImage readElfImage(std::string_view head) {
     if (head.size() < 4 || head.substr(0, 4) != std::string_view("\x7f" "ELF", 4)) return {ImageState::NotAnImage};
     if (head.size() < kElfHeaderStart) return {ImageState::Truncated};
     constexpr char kClass32 = 1, kClass64 = 2, kLittleEndian = 1;
-    constexpr uint32_t kElfMachineI386 = 3, kElfMachineX86_64 = 62;
+    constexpr uint32_t kElfMachineI386 = 3, kElfMachineX86_64 = 62, kElfMachineAarch64 = 183;
     const bool little = head[5] == kLittleEndian;
     uint32_t machine = readLittle(head, 18, 2);
     if (!little) machine = ((machine & 0xFF) << 8) | (machine >> 8);
     LibraryWidth width = LibraryWidth::Unknown;
     if (little && head[4] == kClass32 && machine == kElfMachineI386) width = LibraryWidth::X86;
     if (little && head[4] == kClass64 && machine == kElfMachineX86_64) width = LibraryWidth::X64;
+    if (little && head[4] == kClass64 && machine == kElfMachineAarch64) width = LibraryWidth::Arm64;
     return {ImageState::Image, machine, width, true};
 }
 
@@ -120,11 +123,30 @@ std::u16string machineName(uint32_t machine, bool elf) {
     return u"machine " + hexadecimal(machine);
 }
 
-std::u16string_view launcherWidthName(LibraryWidth wanted) {
-    return wanted == LibraryWidth::X86 ? u"32-bit" : u"64-bit";
+// The runtime a library of width is, as the reasons name it.
+std::u16string runtimeOfWidth(LibraryWidth width) {
+    if (width == LibraryWidth::X86) return u"a 32-bit runtime";
+    return u"an " + std::u16string(architectureName(width)) + u" runtime";
 }
 
 } // namespace
+
+std::u16string_view architectureName(LibraryWidth width) {
+    switch (width) {
+    case LibraryWidth::X86: return u"32-bit";
+    case LibraryWidth::X64: return kWindows ? u"x64" : u"x86-64";
+    case LibraryWidth::Arm64: return kWindows ? u"ARM64" : u"AArch64";
+    case LibraryWidth::Unknown: break;
+    }
+    return u"unknown";
+}
+
+ImageUse imageUse(const LibraryImage& image, LibraryWidth process) {
+    if (isForeignImage(image)) return ImageUse::Refused;
+    if (image.width == process) return ImageUse::Loads;
+    if (process == LibraryWidth::X64 && image.width == LibraryWidth::X86) return ImageUse::Pair;
+    return ImageUse::Refused;
+}
 
 bool isForeignImage(const LibraryImage& image) {
     return image.state != ImageState::Image || image.width == LibraryWidth::Unknown;
@@ -141,15 +163,21 @@ std::u16string imageRejection(const LibraryImage& image, LibraryWidth wanted) {
     case ImageState::Image: break;
     }
     if (image.width == wanted) return {};
-    std::u16string text;
-    if (image.width == LibraryWidth::X86) {
-        text = u"a 32-bit runtime, which this 64-bit launcher cannot load (only a paired 32-bit launcher, "
+    const std::u16string launcherName(architectureName(wanted));
+    if (image.width == LibraryWidth::X86 && wanted == LibraryWidth::X64) {
+        return u"a 32-bit runtime, which this 64-bit launcher cannot load (only a paired 32-bit launcher, "
                u"\"Pair Product\", may use it)";
-    } else if (image.width == LibraryWidth::X64) {
-        text = u"a 64-bit runtime, which a 32-bit launcher cannot load";
-    } else {
-        text = u"its runtime library is built for " + machineName(image.machine, image.elf) + u", which this " +
-               std::u16string(launcherWidthName(wanted)) + u" launcher cannot load";
+    }
+    if (image.width == LibraryWidth::X64 && wanted == LibraryWidth::X86) {
+        return u"a 64-bit runtime, which a 32-bit launcher cannot load";
+    }
+    if (image.width == LibraryWidth::Unknown) {
+        return u"its runtime library is built for " + machineName(image.machine, image.elf) + u", which this " +
+               launcherName + u" launcher cannot load";
+    }
+    std::u16string text = runtimeOfWidth(image.width) + u", which this " + launcherName + u" launcher cannot load";
+    if (kWindows && image.width == LibraryWidth::Arm64 && wanted == LibraryWidth::X64) {
+        text += u" (only its ARM64 sibling, \"ARM64 Product\", may use it)";
     }
     return text;
 }

@@ -43,7 +43,7 @@ std::optional<RuntimeChoice> fromConfiguredFolder(const RuntimeSearch& s) {
     if (libraryTooWide(s.processWidth, library->path)) return RuntimeChoice{library->path, false, true};
     if (trace::on()) {
         LibraryImage image = inspectLibrary(library->path);
-        if (isForeignImage(image)) {
+        if (imageUse(image, s.processWidth) == ImageUse::Refused) {
             trace::say({u"warning: ", imageRejection(image, s.processWidth), u": ", library->path});
         }
     }
@@ -76,16 +76,14 @@ std::optional<RuntimeChoice> fromPinnedRuntime(const RuntimeSearch& s) {
 }
 
 // A library this process cannot load is no find: the search goes on. A
-// 32-bit one in the 64-bit launcher is left to the pair logic.
+// 32-bit one in the x64 launcher is left to the pair logic. On ARM64
+// Windows the x64 and ARM64 runtimes share the registry view and the
+// program folders, so the header decides for each candidate.
 bool fits(const RuntimeSearch& s, const JvmLibrary& library) {
     if (library.path.empty()) return false;
     LibraryImage image = inspectLibrary(library.path);
-    if (isForeignImage(image)) {
-        if (trace::on()) trace::say({library.path, u": rejected: ", imageRejection(image, s.processWidth)});
-        return false;
-    }
-    if (s.processWidth != LibraryWidth::X86 || image.width == LibraryWidth::X86) return true;
-    if (trace::on()) trace::say({library.path, u": rejected: a 64-bit library, which this 32-bit launcher cannot load"});
+    if (imageUse(image, s.processWidth) != ImageUse::Refused) return true;
+    if (trace::on()) trace::say({library.path, u": rejected: ", imageRejection(image, s.processWidth)});
     return false;
 }
 
@@ -162,6 +160,10 @@ bool needsPairRelaunch(bool hasPair, std::u16string_view jvmPath, LibraryWidth p
 }
 
 RuntimeChoice locateRuntime(const RuntimeSearch& search) {
+    if (trace::on()) {
+        trace::say({u"runtime search: the runtime must be ", architectureName(search.processWidth),
+                    u", as this launcher is"});
+    }
     for (auto step : {&fromConfiguredFolder, &fromPinnedRuntime, &besideLauncher, &fromRegistry, &fromJavaHome}) {
         if (std::optional<RuntimeChoice> choice = step(search)) return *choice;
     }

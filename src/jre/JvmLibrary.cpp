@@ -6,7 +6,9 @@ namespace launcher {
 
 namespace {
 
-constexpr std::u16string_view kArchitectureLibFolder = sizeof(void*) == 4 ? u"lib/i386/" : u"lib/amd64/";
+constexpr std::u16string_view kArchitectureLibFolder = kArm64Build           ? u"lib/aarch64/"
+                                                       : sizeof(void*) == 4 ? u"lib/i386/"
+                                                                            : u"lib/amd64/";
 
 } // namespace
 

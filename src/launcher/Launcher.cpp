@@ -56,6 +56,9 @@ bool Launcher::init() {
     trace::enableFromEnvironment({!processUserSourcePolicy().traceToFile, messagesGoToStandardError()});
     readCommandLine();
     if (!readSettings()) return stopped(u"the configuration cannot be used (message shown)");
+    // Before the slot and the search: the sibling takes its own slot, and
+    // later launches must not wait on this one.
+    if (handsOverToSibling()) return true;
     if (!checkSingleInstance()) return stopped(u"the running start did not take the arguments");
     // The arguments went to the running instance: nothing else to prepare.
     if (instance_.role() == InstanceRole::Secondary) return true;
@@ -83,35 +86,16 @@ Launcher::~Launcher() {
 }
 
 int Launcher::run() {
-    if (pairRelaunch_) return runPair();
+    if (std::optional<int> code = runElsewhere()) return *code;
     if (instance_.role() == InstanceRole::Secondary) {
         if (std::optional<int> code = runSecondary()) return *code;
         // Not served by the running start, which was ending: this launch
         // runs the application itself, on the runtime it has just chosen.
-        if (pairRelaunch_) return runPair();
+        if (std::optional<int> code = runElsewhere()) return *code;
     }
     int code = runNormal();
     instance_.setExitCode(code);
     return code;
-}
-
-int Launcher::runPair() {
-    if (trace::on()) trace::say({u"starting the paired launcher: ", settings_.pairProduct});
-    PairOutcome pair = relaunchPair(settings_.pairProduct, settings_.waitForPair);
-    if (!pair.started) {
-        // Otherwise the user's start would end without a word.
-        const std::u16string reason = systemErrorText(pair.error);
-        if (trace::on()) trace::say({u"the paired launcher cannot be started: ", reason});
-        showError(messageOwner_, formatMessage(loadMessage(MessageId::PairStartFailed), {settings_.pairProduct, reason}));
-        traceExit(-1, u"the paired launcher cannot be started (message shown)");
-        return -1;
-    }
-    if (!pair.abnormalEnd.empty()) {
-        traceExit(pair.exitCode, pair.abnormalEnd);
-        return pair.exitCode;
-    }
-    traceExit(pair.exitCode, settings_.waitForPair ? u"the paired launcher's own code" : u"handed to the paired launcher");
-    return pair.exitCode;
 }
 
 bool Launcher::checkSingleInstance() {

@@ -11,6 +11,7 @@
 #include "jre/JreLocator.h"
 #include "ui/InstallOffer.h"
 #include "jvm/JvmHost.h"
+#include "launcher/Arm64HandOver.h"
 #include "splash/SplashCloseAction.h"
 #include "splash/SplashThread.h"
 #include "vmopts/RedirectNames.h"
@@ -87,8 +88,21 @@ private:
     // this launch, not served there, has become the primary itself.
     std::optional<int> runSecondary();
     int runNormal();
+    // The exit code when another launcher runs this launch: the paired
+    // 32-bit one, the ARM64 sibling or, from the sibling, the x64 launcher.
+    std::optional<int> runElsewhere();
     // Hands the launch to the paired launcher; -1 when it cannot be started.
     int runPair();
+    // Starts the launcher at path with this command line; its exit code
+    // with wait. what names it in the trace and the message.
+    int runOtherLauncher(const std::u16string& path, std::u16string_view what, bool wait);
+    // The x64 launcher on an ARM64 computer: true when the launch goes to
+    // the ARM64 sibling, before the slot and the search.
+    bool handsOverToSibling();
+    // The sibling that found no runtime: true when it hands back to the x64
+    // launcher that handed over.
+    bool handsBackToX64();
+    int runHandOver();
     // Settles this launch's single-instance role; false when a later
     // launch could not hand its arguments over.
     bool checkSingleInstance();
@@ -125,6 +139,9 @@ private:
     std::u16string modulePath_; // cached once read
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
+    HandOverStep handOver_ = HandOverStep::Search; // ToSibling, BackToX64: another launcher runs it
+    HandOverMarker handOverMarker_;                // how this start came, read from the environment
+    std::u16string arm64Sibling_;                  // with ToSibling
     bool choiceTooWide_ = false; // the search's choice is a library this launcher cannot load
     VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;

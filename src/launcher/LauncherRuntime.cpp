@@ -27,6 +27,9 @@ bool Launcher::chooseRuntime() {
     std::u16string module;
     if (getModulePath(module)) search.launcherFolder = withTrailingSeparator(folderOf(module));
     RuntimeChoice choice = locateRuntime(search);
+    // Before any install or question: the x64 launcher that handed over
+    // searches next.
+    if (choice.jvmPath.empty() && handsBackToX64()) return true;
     PinnedInstallRoute route = PinnedInstallRoute::None;
     if (choice.jvmPath.empty()) {
         route = pinnedInstallRoute(settings_.runtimeDownload, search.pinnedFolder,

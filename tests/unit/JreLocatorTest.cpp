@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<NarrowCase>& info) { return info.param.label; });
 
 // Each source with a runtime laid out as Java 8 leaves it, and with a
-// library that no x86 launcher can load. Only the configured folder takes
+// library that this launcher cannot load. Only the configured folder takes
 // whatever it holds: loading it then says what is wrong.
 enum class Source { Configured, Beside, Registry, JavaHome };
 enum class Layout { Jdk8, Jre8, Arm64, Text, Cut };
@@ -247,8 +247,8 @@ TEST_P(SourceLayout, IsFoundOrPassedOver) {
 }
 
 constexpr const char* kNoImage = kWindows ? "is no library (no PE headers" : "is no library (no ELF headers";
-const char* const kArm64 = kWindows ? "built for ARM64 (machine 0xAA64), which this 64-bit launcher cannot load"
-                                    : "built for AArch64 (machine 0xB7), which this 64-bit launcher cannot load";
+const char* const kArm64 = kWindows ? "an ARM64 runtime, which this x64 launcher cannot load"
+                                    : "an AArch64 runtime, which this x86-64 launcher cannot load";
 
 INSTANTIATE_TEST_SUITE_P(
     Runtimes, SourceLayout,

@@ -113,5 +113,24 @@ TEST(ZipReader, RefusesWhatItDoesNotSupport) {
     }
 }
 
+// Archivers without Zip64 write the entry count modulo 65536: the directory
+// itself says how many entries there are, so that none is left unread (nor
+// left out of the entry limit). A directory that disagrees with the count is
+// damaged.
+TEST(ZipReader, ReadsTheWholeDirectoryWhateverItsCountSays) {
+    std::vector<ZipItem> items(65537, ZipItem{.name = "", .data = "", .deflate = false});
+    for (size_t i = 0; i < items.size(); ++i) items[i].name = "jdk/" + std::to_string(i);
+    const std::string wrapped = test::buildZip(items);
+    const test::ReadResult read = test::readArchive(wrapped);
+    EXPECT_TRUE(read.error.empty()) << toUtf8(read.error);
+    ASSERT_EQ(read.entries.size(), items.size());
+    EXPECT_EQ(read.entries.back().entry.name, "jdk/65536");
+
+    std::string counted = test::buildZip({{.name = "jdk/a", .data = "x"}, {.name = "jdk/b", .data = "y"}});
+    counted[counted.size() - 22 + 8] = 1; // entries in this part, then in all: one fewer than recorded
+    counted[counted.size() - 22 + 10] = 1;
+    EXPECT_NE(test::readArchive(counted).error.find(u"damaged"), std::u16string::npos);
+}
+
 } // namespace
 } // namespace launcher

@@ -484,7 +484,7 @@ TEST_F(RuntimeRegistryTest, ClassicJdk8KeyFindsTheRuntimeInItsJreFolder) {
 
 // Each folder the installers and IDEs unpack into, found through the
 // variable that names it; a 32-bit runtime only by a launcher with a pair;
-// a library no x86 launcher can load passed over with its reason.
+// a library this launcher cannot load passed over with its reason.
 enum class Library { X64, X86, Arm64, Text, Cut };
 
 struct FolderCase {
@@ -558,7 +558,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"IdeDownloadJdk8", u"USERPROFILE", ".jdks\\temurin-1.8.0_442", 0, kX64, 1, 0, true},
                     FolderCase{"ProgramFilesJdk8", u"ProgramFiles", "Zulu\\zulu-8", 0, kX64, 1, 0, true},
                     FolderCase{"Arm64", u"ProgramFiles", "Microsoft\\jdk-21.0.1-aarch64", 1, Library::Arm64, 0, 0, false,
-                               "built for ARM64 (machine 0xAA64), which this 64-bit launcher cannot load"},
+                               "an ARM64 runtime, which this x64 launcher cannot load"},
                     FolderCase{"TextFile", u"ProgramFiles", "Java\\jdk-21", 1, Library::Text, 0, 0, false,
                                "is no library (no PE headers in its first 4 KB)"},
                     FolderCase{"CutShort", u"ProgramFiles", "Java\\jdk-21", 1, Library::Cut, 0, 0, false,

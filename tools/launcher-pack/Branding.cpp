@@ -40,20 +40,22 @@ VersionStrings versionStrings(const Branding& b) {
     add("CompanyName", b.vendor);
     add("FileDescription", b.description.empty() ? b.name : b.description);
     add("FileVersion", versionText(b.version));
-    add("InternalName", b.name);
+    const std::string& file = b.fileName.empty() ? b.name : b.fileName;
+    add("InternalName", file);
     add("LegalCopyright", b.copyright);
-    add("OriginalFilename", b.name + ".exe");
+    add("OriginalFilename", file + ".exe");
     add("ProductName", b.name);
     add("ProductVersion", versionText(b.version));
     return strings;
 }
 
 Bytes brandExecutable(const Bytes& launcher, const Branding& branding) {
-    PeImage image = forInput("--launcher", [&] { return readPeImage(launcher); });
+    const std::string& input = branding.inputOption;
+    PeImage image = forInput(input, [&] { return readPeImage(launcher); });
     if (image.hasSignature()) {
-        throw PackError("--launcher: the file is signed; package the unsigned launcher first and sign the result afterwards");
+        throw PackError(input + ": the file is signed; package the unsigned launcher first and sign the result afterwards");
     }
-    ResourceList resources = forInput("--launcher", [&] { return readResources(image); });
+    ResourceList resources = forInput(input, [&] { return readResources(image); });
     if (branding.icon) {
         auto images = forInput("--icon", [&] { return readIconFile(*branding.icon); });
         forInput("--icon", [&] { replaceIcon(resources, images); });
@@ -62,7 +64,7 @@ Bytes brandExecutable(const Bytes& launcher, const Branding& branding) {
     if (branding.embeddedIni) {
         forInput("--embed", [&] { embedSettings(resources, branding.upgradeCode, *branding.embeddedIni); });
     }
-    Bytes result = forInput("--launcher", [&] { return withResources(image, resources); });
+    Bytes result = forInput(input, [&] { return withResources(image, resources); });
     // What was written must read back whole; anything else is a fault here.
     forInput("result", [&] { readResources(readPeImage(result)); });
     return result;

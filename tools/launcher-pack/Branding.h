@@ -17,6 +17,10 @@ struct Branding {
     std::optional<Bytes> icon;              // an .ico file's bytes
     std::optional<std::string> embeddedIni; // an INI file's bytes
     std::string upgradeCode;
+    // The file's own name without ".exe", when it is not name (the ARM64
+    // sibling of NAME.exe); and the option that gave the launcher.
+    std::string fileName;
+    std::string inputOption = "--launcher";
 };
 
 // The branded executable. Throws PackError (without a file name) for a

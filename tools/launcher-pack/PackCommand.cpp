@@ -1,5 +1,6 @@
 #include "PackCommand.h"
 
+#include "Arm64Sibling.h"
 #include "Branding.h"
 #include "EmbeddedConfig.h"
 #include "FileIo.h"
@@ -25,7 +26,7 @@ namespace launcher::pack {
 namespace {
 
 const char kUsage[] =
-    "usage: launcher-pack --launcher FILE --name NAME --dest DIR\n"
+    "usage: launcher-pack --launcher FILE --name NAME --dest DIR [--arm64-launcher FILE]\n"
     "                     [--ini FILE] [--icon FILE.ico] [--app-version A.B.C.D]\n"
     "                     [--vendor TEXT] [--description TEXT] [--copyright TEXT]\n"
     "                     [--embed FILE.ini --upgrade-code TEXT]\n"
@@ -103,15 +104,23 @@ void package(const PackOptions& options, std::ostream& err) {
     std::string launcher = readWholeFile(pathFromUtf8(*value(options, "--launcher")));
     if (auto icon = readOptional("--icon")) branding.icon = Bytes(icon->begin(), icon->end());
     branding.embeddedIni = readOptional("--embed");
+    std::optional<std::string> sibling = readOptional("--arm64-launcher");
+    if (sibling) checkSiblingMachines(Bytes(launcher.begin(), launcher.end()), Bytes(sibling->begin(), sibling->end()));
     std::string ini = readOptional("--ini").value_or(minimalIni(branding.name));
-    if (!branding.upgradeCode.empty()) {
+    if (!branding.upgradeCode.empty() || sibling) {
         // Lines added to UTF-16 text as bytes would break it.
         if (ini.starts_with("\xFF\xFE") || ini.starts_with("\xFE\xFF")) {
-            throw PackError("--ini: a UTF-16 file cannot take the upgrade code; save it as UTF-8");
+            throw PackError("--ini: a UTF-16 file cannot take the upgrade code or the ARM64 sibling; save it as UTF-8");
         }
-        ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
+        if (!branding.upgradeCode.empty()) ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
     }
     if (pin) ini = withRuntimePin(ini, *pin);
+    Branding siblingBranding = branding;
+    siblingBranding.fileName = arm64SiblingName(branding.name);
+    siblingBranding.inputOption = "--arm64-launcher";
+    // The sibling reads the same settings; only the x64 launcher names it.
+    const std::string siblingIni = ini;
+    if (sibling) ini = withArm64Product(ini, siblingBranding.fileName);
 
     fs::path dest = pathFromUtf8(*value(options, "--dest"));
     for (const char* folder : {"--input", "--runtime"}) {
@@ -120,6 +129,7 @@ void package(const PackOptions& options, std::ostream& err) {
         }
     }
     Bytes exe = brandExecutable(Bytes(launcher.begin(), launcher.end()), branding);
+    Bytes siblingExe = sibling ? brandExecutable(Bytes(sibling->begin(), sibling->end()), siblingBranding) : Bytes();
 
     StagedFolder staged(dest);
     if (auto input = value(options, "--input")) staged.copyFolder(pathFromUtf8(*input), "");
@@ -127,6 +137,13 @@ void package(const PackOptions& options, std::ostream& err) {
     staged.writeFile(pathFromUtf8(branding.name + ".ini"), ini);
     staged.writeFile(pathFromUtf8(branding.name + ".exe"),
                      std::string_view(reinterpret_cast<const char*>(exe.data()), exe.size()));
+    if (sibling) {
+        const std::string name = siblingBranding.fileName;
+        staged.writeFile(pathFromUtf8(name + ".ini"), siblingIni);
+        staged.writeFile(pathFromUtf8(name + ".exe"),
+                         std::string_view(reinterpret_cast<const char*>(siblingExe.data()), siblingExe.size()));
+        if (signer) signFile(*signer, staged.path() / pathFromUtf8(name + ".exe"), name + ".exe");
+    }
     // Signed before it goes anywhere: into the folder and into the package.
     if (signer) signFile(*signer, staged.path() / pathFromUtf8(branding.name + ".exe"), branding.name + ".exe");
     staged.writeFile(pathFromUtf8(std::string(kRecordFolder) + "/" + branding.name + ".files"),

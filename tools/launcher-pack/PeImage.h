@@ -1,7 +1,7 @@
 #pragma once
 // The parts of a PE/COFF executable that packaging reads and rewrites: the
 // headers, the section table and the data directories. Both PE32 (x86) and
-// PE32+ (x64) images are read.
+// PE32+ (x64, ARM64) images are read; nothing here depends on the machine.
 
 #include "Bytes.h"
 

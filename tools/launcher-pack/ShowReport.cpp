@@ -1,5 +1,6 @@
 #include "ShowReport.h"
 
+#include "Arm64Sibling.h"
 #include "CompoundFile.h"
 #include "EmbeddedConfig.h"
 #include "IconFile.h"
@@ -18,6 +19,7 @@ std::string describeExecutable(const Bytes& file, const std::optional<std::strin
     ResourceList resources = readResources(image);
     std::ostringstream out;
     out << "format: " << (image.pe32Plus ? "PE32+ (64-bit)" : "PE32 (32-bit)") << "\n";
+    out << "machine: " << machineText(image.machine) << "\n";
     out << "signature: " << (image.hasSignature() ? "present" : "none") << "\n";
     // A damaged part is reported as such; the rest is still worth showing.
     try {

@@ -249,6 +249,50 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
 }
 
+// The ARM64 launcher packed beside the x64 one: branded alike under its own
+// file name, named by the x64 launcher's INI, in the package, and each
+// executable's machine shown; launchers of the wrong machines are refused.
+TEST_F(PackCommand, Arm64SiblingBesideTheX64Launcher) {
+    test::SyntheticPe arm64;
+    arm64.machine = 0xAA64;
+    arm64.resources = {test::resource(kRtVersion, 1, 0x409, "old")};
+    Bytes bytes = arm64.build();
+    launcher::test::writeBytes(folder.path() / "arm64.exe", std::string(bytes.begin(), bytes.end()));
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--arm64-launcher", "@arm64.exe", "--name", "Viewer", "--dest", "@out",
+                   "--ini", "@app.ini", "--app-version", "2.0.1.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Application]\nARM64 Product=Viewer-arm64.exe\nCmd=x\n");
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"), "[Application]\nCmd=x\n");
+    EXPECT_NE(launcher::test::readBytes(folder.path() / "viewer.wxs").find("out/Viewer-arm64.exe\""), std::string::npos);
+    ASSERT_EQ(run({"--show", "@out/Viewer-arm64.exe"}), 0) << err.str();
+    for (const char* line : {"machine: ARM64 (0xAA64)\n", "file version: 2.0.1.0\n", "  OriginalFilename: Viewer-arm64.exe\n",
+                             "  ProductName: Viewer\n"}) {
+        EXPECT_NE(out.str().find(line), std::string::npos) << line << "in\n" << out.str();
+    }
+    ASSERT_EQ(run({"--show", "@out/Viewer.exe"}), 0) << err.str();
+    EXPECT_NE(out.str().find("machine: x64 (0x8664)\n"), std::string::npos) << out.str();
+
+    test::SyntheticPe narrow;
+    narrow.pe32Plus = false;
+    bytes = narrow.build();
+    launcher::test::writeBytes(folder.path() / "x86.exe", std::string(bytes.begin(), bytes.end()));
+    const struct {
+        const char* launcher;
+        const char* sibling;
+        const char* message;
+    } refused[] = {
+        {"@launcher.exe", "@launcher.exe", "--arm64-launcher: built for x64 (0x8664), not for ARM64"},
+        {"@x86.exe", "@arm64.exe", "--launcher: built for x86 (0x014C); beside --arm64-launcher it must be the x64"},
+        {"@arm64.exe", "@arm64.exe", "--launcher: built for ARM64 (0xAA64)"},
+        {"@launcher.exe", "@app.ini", "--arm64-launcher: not a Windows executable"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(run({"--launcher", r.launcher, "--arm64-launcher", r.sibling, "--name", "Viewer", "--dest", "@refused"}), 1);
+        EXPECT_NE(err.str().find(r.message), std::string::npos) << err.str();
+        EXPECT_FALSE(fs::exists(folder.path() / "refused"));
+    }
+}
+
 // A sibling packed into the same folder by its own run goes into the
 // package; files that no run recorded (left by hand or by a run whose record
 // a later one replaced) do not.

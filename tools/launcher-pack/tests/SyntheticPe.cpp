@@ -14,7 +14,7 @@ Bytes SyntheticPe::build() const {
     putU16(file, 0, 0x5A4D);
     putU32(file, 0x3C, 0x40);
     putU32(file, 0x40, 0x00004550);
-    putU16(file, 0x44, pe32Plus ? 0x8664 : 0x14C);
+    putU16(file, 0x44, machine != 0 ? machine : pe32Plus ? 0x8664 : 0x14C);
     putU16(file, 0x46, static_cast<uint16_t>(sections.size()));
     putU16(file, 0x54, static_cast<uint16_t>(optionalSize));
     putU16(file, 0x56, 0x22);

@@ -10,6 +10,7 @@ namespace launcher::pack::test {
 
 struct SyntheticPe {
     bool pe32Plus = true;
+    uint16_t machine = 0; // 0: x64 for PE32+, x86 for PE32
     // Sections in order; the one named ".rsrc" gets the resource directory.
     std::vector<std::string> sections = {".text", ".rsrc", ".reloc"};
     ResourceList resources;
