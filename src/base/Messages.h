@@ -69,6 +69,8 @@ enum class MessageId : uint16_t {
     InstallNoteWithSize = 276,
     InstallNote = 277,
     InstallWindowTitle = 278,
+    DownloadTooLarge = 279,
+    InstallChecksumFailed = 280,
 };
 
 // The text of a message, loaded whole however long it is; empty for an id

@@ -30,12 +30,20 @@ public:
     bool head(const ResponseHead& head) override {
         head_ = head;
         if (head.status != 200) return false;
+        if (callbacks_.limit && head.contentLength && *head.contentLength > *callbacks_.limit) {
+            tooLarge_ = true;
+            return false;
+        }
         if (callbacks_.progress) callbacks_.progress(0, head.contentLength);
         return !cancelled();
     }
 
     bool body(std::span<const uint8_t> bytes) override {
         if (cancelled()) return false;
+        if (callbacks_.limit && bytes.size() > *callbacks_.limit - received_) {
+            tooLarge_ = true;
+            return false;
+        }
         if (callbacks_.write && !callbacks_.write(bytes)) {
             writeFailed_ = true;
             return false;
@@ -49,22 +57,29 @@ public:
     const ResponseHead& response() const { return head_; }
     uint64_t received() const { return received_; }
     bool writeFailed() const { return writeFailed_; }
+    bool tooLarge() const { return tooLarge_; }
 
 private:
     const DownloadCallbacks& callbacks_;
     ResponseHead head_;
     uint64_t received_ = 0;
     bool writeFailed_ = false;
+    bool tooLarge_ = false;
 };
 
 // What one exchange that was not a redirect comes to.
-DownloadResult finish(const WebAddress& address, const ExchangeOutcome& outcome, const BodyCounter& counter) {
+DownloadResult finish(const WebAddress& address, const ExchangeOutcome& outcome, const BodyCounter& counter,
+    const DownloadCallbacks& callbacks) {
     const std::u16string host = fromUtf8(address.authority());
     if (counter.cancelled() || outcome.end == ExchangeEnd::Cancelled) {
         return failed(DownloadFailure::Cancelled, downloadMessage(MessageId::DownloadCancelled, {host}));
     }
     if (counter.writeFailed()) {
         return failed(DownloadFailure::WriteFailed, downloadMessage(MessageId::DownloadWriteFailed, {host}));
+    }
+    if (counter.tooLarge()) {
+        return failed(DownloadFailure::TooLarge, downloadMessage(MessageId::DownloadTooLarge,
+            {host, toDecimal(static_cast<long long>(callbacks.limit.value_or(0)))}));
     }
     switch (outcome.end) {
     case ExchangeEnd::Complete:
@@ -118,7 +133,7 @@ DownloadResult download(std::string_view text, const DownloadCallbacks& callback
         const ExchangeOutcome outcome = exchange(*address, counter, downloadStallLimit(), callbacks.cancel);
         const ResponseHead& head = counter.response();
         if (!isRedirect(head.status) || outcome.end != ExchangeEnd::Stopped || counter.cancelled()) {
-            return finish(*address, outcome, counter);
+            return finish(*address, outcome, counter, callbacks);
         }
         const std::u16string from = fromUtf8(address->authority());
         if (redirects == kMaxRedirects) {

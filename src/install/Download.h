@@ -25,6 +25,7 @@ enum class DownloadFailure {
     Cancelled,      // the caller's cancel flag
     Connection,     // refused, reset, name not found, or closed before the end
     WriteFailed,    // the caller's sink refused a piece
+    TooLarge,       // the body is, or was announced as, longer than the caller's limit
     NoHttpLibrary,  // Linux without libcurl
 };
 
@@ -45,6 +46,9 @@ struct DownloadCallbacks {
     // Checked often, also while the connection is silent: once set, the
     // transfer ends at once. May be set from another thread or from progress.
     const std::atomic<bool>* cancel = nullptr;
+    // The most bytes the body may have: a server that announces more is
+    // not read at all, one that sends more is cut off at the limit.
+    std::optional<uint64_t> limit;
 };
 
 DownloadResult download(std::string_view address, const DownloadCallbacks& callbacks);
@@ -53,5 +57,11 @@ DownloadResult download(std::string_view address, const DownloadCallbacks& callb
 // the launcher. Its own object file, so that a test build can link a
 // shorter one; nothing the launcher reads at run time changes it.
 std::chrono::milliseconds downloadStallLimit();
+
+// A file of certificate authorities that https downloads on Linux trust in
+// place of the system's: none in the launcher, which trusts exactly what the
+// system does. Its own object file, so that a test build can link one that
+// names a test authority, for a TLS server of its own on loopback.
+std::string downloadCertificateFile();
 
 } // namespace launcher

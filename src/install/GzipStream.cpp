@@ -38,7 +38,7 @@ long long GzipStream::read(std::span<uint8_t> into) {
     stream.avail_out = static_cast<uInt>(into.size());
     while (stream.avail_out > 0 && !ended_) {
         if (inflater_.pendingInput() == 0 && fed_ < source_.size() && !refill()) return -1;
-        const int status = inflate(&stream, Z_NO_FLUSH);
+        const int status = inflater_.inflate(Z_NO_FLUSH);
         if (status == Z_STREAM_END) {
             // Another member may follow; anything else after the first is
             // padding that gzip, too, ignores.

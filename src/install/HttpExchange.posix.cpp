@@ -1,6 +1,7 @@
 #include "install/HttpExchange.h"
 
 #include "base/Text.h"
+#include "install/Download.h"
 
 #include <dlfcn.h>
 
@@ -39,6 +40,7 @@ constexpr int kOptNoProgress = 43;
 constexpr int kOptFollowLocation = 52;
 constexpr int kOptXferinfoData = 10057;
 constexpr int kOptSslVerifyPeer = 64;
+constexpr int kOptCaInfo = 10065;
 constexpr int kOptHeaderFunction = 20079;
 constexpr int kOptSslVerifyHost = 81;
 constexpr int kOptNoSignal = 99;
@@ -219,6 +221,8 @@ ExchangeOutcome exchange(const WebAddress& address, ExchangeHandler& handler,
     api.setopt(curl, kOptProtocolsStr, "http,https");
     api.setopt(curl, kOptSslVerifyPeer, 1L);
     api.setopt(curl, kOptSslVerifyHost, 2L);
+    const std::string certificates = downloadCertificateFile();
+    if (!certificates.empty()) api.setopt(curl, kOptCaInfo, certificates.c_str());
     api.setopt(curl, kOptNoSignal, 1L);
     api.setopt(curl, kOptErrorBuffer, error);
     api.setopt(curl, kOptUserAgent, "launcher");

@@ -21,6 +21,9 @@ namespace {
 
 constexpr int kMaxDownloadNames = 1000;
 constexpr std::u16string_view kLockFileName = u"install.lock";
+// A runtime archive is some tens of megabytes; a server that sends more than
+// any runtime has, where the pin names no size, is not given the disk.
+constexpr uint64_t kMaxArchiveBytes = 2ull * 1024 * 1024 * 1024;
 
 InstallResult installFailure(std::u16string message, DownloadFailure download = DownloadFailure::None) {
     if (trace::on()) trace::say({u"runtime install failed: ", message});
@@ -75,6 +78,9 @@ Fetched fetchInto(const RuntimePin& pin, OutputFile& file, const InstallOptions&
         if (options.progress) options.progress(received, total ? total : pin.size);
     };
     callbacks.cancel = options.cancel;
+    // Nothing beyond the pinned size is written, so a wrong file is caught
+    // at its size instead of after filling the disk for the checksum.
+    callbacks.limit = pin.size.value_or(kMaxArchiveBytes);
     Fetched fetched{download(toUtf8(pin.url), callbacks), std::nullopt};
     if (fetched.result && !file.close(0)) {
         fetched.result = {DownloadFailure::WriteFailed,
@@ -103,8 +109,7 @@ InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& fol
     Fetched fetched = fetchInto(pin, file, options);
     if (!fetched.result) return installFailure(fetched.result.message, fetched.result.failure);
     if (!fetched.digest) {
-        return installFailure(formatMessage(loadMessage(MessageId::InstallRefused),
-                                            {pin.url, u"its SHA-256 checksum could not be computed."}));
+        return installFailure(formatMessage(loadMessage(MessageId::InstallChecksumFailed), {pin.url}));
     }
     const std::u16string digest = fromUtf8(sha256Hex(*fetched.digest));
     std::u16string pinned = pin.sha256;

@@ -225,7 +225,7 @@ bool ZipReader::readDeflated(uint64_t start, const ByteSink& sink, uint32_t& crc
         }
         stream.next_out = output_.data();
         stream.avail_out = static_cast<uInt>(output_.size());
-        const int status = inflate(&stream, Z_NO_FLUSH);
+        const int status = inflater.inflate(Z_NO_FLUSH);
         const size_t made = output_.size() - stream.avail_out;
         // A zip bomb declares a small size and expands without end: stop at
         // the declared size instead of trusting the stream.

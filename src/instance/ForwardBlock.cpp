@@ -1,7 +1,6 @@
 #include "instance/ForwardBlock.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace launcher {
 
@@ -25,8 +24,11 @@ bool wholeBlock(std::span<const uint8_t> block) { return block.size() >= kForwar
 bool swapSender(std::span<uint8_t> block, uint32_t expected, uint32_t next) {
     static_assert(kSenderThreadOffset % alignof(uint32_t) == 0);
     if (!wholeBlock(block) || reinterpret_cast<uintptr_t>(block.data()) % alignof(uint32_t) != 0) return false;
-    std::atomic_ref<uint32_t> mark(*reinterpret_cast<uint32_t*>(block.data() + kSenderThreadOffset));
-    return mark.compare_exchange_strong(expected, next);
+    // The compiler's atomic builtin rather than std::atomic_ref, which not
+    // every C++ library this is built with has (libc++ 16 lacks it); GCC and
+    // clang both have the builtin, with the same meaning.
+    uint32_t* mark = reinterpret_cast<uint32_t*>(block.data() + kSenderThreadOffset);
+    return __atomic_compare_exchange_n(mark, &expected, next, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
 }
 
 } // namespace

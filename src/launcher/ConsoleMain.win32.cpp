@@ -5,6 +5,9 @@
 // No console control handler is installed here: the Java runtime installs
 // its own, so that Ctrl+C ends the program through its normal shutdown and
 // the program's shutdown hooks run.
+//
+// A plain main(), as in the GUI launcher (see Main.win32.cpp): the command
+// line comes from the system, not from the C runtime's narrow arguments.
 
 #include "base/ConsoleVariant.h"
 #include "base/LibrarySearch.h"
@@ -14,7 +17,7 @@
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
 
-int wmain() {
+int main() {
     // Before anything can load a library: no DLL is ever looked for in the
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();

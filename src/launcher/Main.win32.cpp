@@ -1,4 +1,9 @@
 // Entry point of the Windows launcher (GUI subsystem, no console).
+//
+// A plain main(): the C runtime's start-up calls it under either subsystem
+// with every toolchain this builds with, whereas wWinMain needs the
+// toolchain's Unicode start-up (mingw's -municode), which not all of them
+// have. The launcher reads its command line from the system itself.
 
 #include "base/LibrarySearch.h"
 #include "install/TerminalInstall.h"
@@ -9,7 +14,7 @@
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int main() {
     // Before anything can load a library: no DLL is ever looked for in the
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();

@@ -187,6 +187,44 @@ TEST_F(DownloadTest, HttpsToAServerWithoutTlsIsATlsFailure) {
     EXPECT_TRUE(fetched.bytes.empty());
 }
 
+// A limit refuses an announced length beyond it before any byte is written,
+// and cuts an unannounced body at the limit; a body of exactly the limit
+// passes.
+TEST_F(DownloadTest, BodyLongerThanTheLimitIsRefused) {
+    server.serve("/with.zip", {200, body, ServedReply::Framing::Length});
+    server.serve("/without.zip", {200, body, ServedReply::Framing::NoLength});
+    struct Row {
+        const char* path;
+        uint64_t limit;
+        bool passes;
+        size_t mostWritten;
+    } const rows[] = {
+        {"/with.zip", body.size() - 1, false, 0},
+        {"/without.zip", body.size() - 1, false, body.size() - 1},
+        {"/without.zip", 1000, false, 1000},
+        {"/with.zip", body.size(), true, body.size()},
+        {"/without.zip", body.size(), true, body.size()},
+    };
+    for (const Row& row : rows) {
+        std::string written;
+        DownloadCallbacks callbacks;
+        callbacks.write = [&](std::span<const uint8_t> piece) {
+            written.append(reinterpret_cast<const char*>(piece.data()), piece.size());
+            return true;
+        };
+        callbacks.limit = row.limit;
+        const DownloadResult result = download(server.url(row.path), callbacks);
+        const std::string what = std::string(row.path) + " limit " + std::to_string(row.limit);
+        EXPECT_EQ(bool(result), row.passes) << what << ": " << toUtf8(result.message);
+        EXPECT_LE(written.size(), row.mostWritten) << what;
+        if (row.passes) continue;
+        EXPECT_EQ(result.failure, DownloadFailure::TooLarge) << what;
+        EXPECT_NE(result.message.find(u"127.0.0.1"), std::u16string::npos) << toUtf8(result.message);
+        EXPECT_NE(result.message.find(toDecimal(static_cast<long long>(row.limit))), std::u16string::npos)
+            << toUtf8(result.message);
+    }
+}
+
 TEST_F(DownloadTest, SinkThatRefusesEndsTheTransfer) {
     server.serve("/f.zip", {200, body});
     DownloadCallbacks callbacks;

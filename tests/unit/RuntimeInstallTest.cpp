@@ -108,6 +108,28 @@ TEST_F(RuntimeInstall, AFailureInstallsNothingAndRemovesTheDownload) {
     }
 }
 
+// The pinned size caps the download, announced or not: nothing beyond it
+// reaches the disk, and nothing stays.
+TEST_F(RuntimeInstall, ADownloadLargerThanThePinnedSizeIsRefused) {
+    const std::string zip = runtimeZip(test::Machine::X64);
+    for (const ServedReply::Framing framing : {ServedReply::Framing::Length, ServedReply::Framing::NoLength}) {
+        server.serve("/jre.zip", ServedReply{.body = zip, .framing = framing});
+        RuntimePin pinned = pinFor("/jre.zip", sha256Of(zip));
+        pinned.size = zip.size() - 100;
+        const InstallResult result = installRuntime(pinned);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.download, DownloadFailure::TooLarge) << toUtf8(result.message);
+        EXPECT_NE(result.message.find(toDecimal(static_cast<long long>(zip.size() - 100))), std::u16string::npos)
+            << toUtf8(result.message);
+        EXPECT_EQ(namesIn(runtimeFolder()), std::vector<std::string>{"install.lock"});
+        // The exact size installs.
+        pinned.size = zip.size();
+        const InstallResult exact = installRuntime(pinned);
+        EXPECT_TRUE(exact) << toUtf8(exact.message);
+        fs::remove_all(runtimeFolder() / "0123456789abcdef");
+    }
+}
+
 TEST_F(RuntimeInstall, ClearsLeftoversOfACrashedInstall) {
     fs::create_directories(runtimeFolder() / "0123456789abcdef.unpacking-1" / "jdk");
     test::writeBytes(runtimeFolder() / "0123456789abcdef.unpacking-1" / "jdk" / "file", "x");

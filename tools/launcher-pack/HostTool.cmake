@@ -10,7 +10,13 @@ if(NOT TARGET launcher_pack_host)
     ${CMAKE_SOURCE_DIR}/src/base/Text.cpp ${CMAKE_SOURCE_DIR}/src/base/Text.posix.cpp
     ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.cpp ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.posix.cpp
     ${CMAKE_SOURCE_DIR}/src/config/FolderName.cpp ${CMAKE_SOURCE_DIR}/src/config/RuntimeDownload.cpp
-    ${CMAKE_SOURCE_DIR}/src/config/IniText.cpp ${CMAKE_SOURCE_DIR}/src/config/IniLines.cpp)
+    ${CMAKE_SOURCE_DIR}/src/config/IniText.cpp ${CMAKE_SOURCE_DIR}/src/config/IniLines.cpp
+    ${CMAKE_SOURCE_DIR}/src/install/Download.cpp ${CMAKE_SOURCE_DIR}/src/install/AddressPolicy.cpp
+    ${CMAKE_SOURCE_DIR}/src/install/HttpExchange.posix.cpp ${CMAKE_SOURCE_DIR}/src/install/StallLimit.cpp
+    ${CMAKE_SOURCE_DIR}/src/install/TrustedCertificates.cpp
+    ${CMAKE_SOURCE_DIR}/src/base/Format.cpp ${CMAKE_SOURCE_DIR}/src/base/Messages.cpp
+    ${CMAKE_SOURCE_DIR}/src/base/Messages.posix.cpp ${CMAKE_SOURCE_DIR}/src/base/ConsoleVariant.cpp
+    ${CMAKE_SOURCE_DIR}/src/base/PathText.cpp)
   find_program(LAUNCHER_HOST_CXX NAMES c++ g++ REQUIRED)
   # One object a source, each through the compiler cache when there is one,
   # so that the sources compile side by side and a fresh build folder takes
@@ -24,6 +30,7 @@ if(NOT TARGET launcher_pack_host)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host/objects
       COMMAND ${LAUNCHER_CCACHE_COMMAND} ${LAUNCHER_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -Werror
               -Wno-missing-field-initializers -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools/launcher-pack
+              -I${CMAKE_SOURCE_DIR}/resources -isystem ${LAUNCHER_JSON_ONLY}
               -MD -MF ${object}.d -c ${source} -o ${object}
       DEPENDS ${source}
       DEPFILE ${object}.d
@@ -32,7 +39,7 @@ if(NOT TARGET launcher_pack_host)
     list(APPEND host_objects ${object})
   endforeach()
   add_custom_command(OUTPUT ${LAUNCHER_PACK_HOST_TOOL}
-    COMMAND ${LAUNCHER_HOST_CXX} ${host_objects} -o ${LAUNCHER_PACK_HOST_TOOL}
+    COMMAND ${LAUNCHER_HOST_CXX} ${host_objects} -ldl -o ${LAUNCHER_PACK_HOST_TOOL}
     DEPENDS ${host_objects}
     COMMENT "Linking launcher-pack for the build machine"
     VERBATIM)

@@ -6,6 +6,8 @@
 #include "FileIo.h"
 #include "IconFile.h"
 #include "IniEdit.h"
+#include "LatestRuntime.h"
+#include "PeImage.h"
 #include "RuntimePin.h"
 #include "InstallerCommand.h"
 #include "CompoundFile.h"
@@ -31,7 +33,8 @@ const char kUsage[] =
     "                     [--vendor TEXT] [--description TEXT] [--copyright TEXT]\n"
     "                     [--embed FILE.ini --upgrade-code TEXT]\n"
     "                     [--input DIR] [--runtime DIR]\n"
-    "                     [--runtime-download URL --runtime-sha256 HEX [--runtime-size BYTES]]\n"
+    "                     [--runtime-download URL --runtime-sha256 HEX [--runtime-size BYTES] |\n"
+    "                      --runtime-download-latest FEATURE [--runtime-api-base URL]]\n"
     "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
     "                     [--install-scope machine|user] [--desktop-shortcut]\n"
     "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
@@ -69,6 +72,7 @@ void package(const PackOptions& options, std::ostream& err) {
     if (value(options, "--embed").has_value() != value(options, "--upgrade-code").has_value()) {
         throw UsageError("--embed and --upgrade-code go together");
     }
+    std::optional<LatestRuntimeRequest> latest = latestRuntimeRequest(options);
     std::optional<RuntimePin> pin = runtimePinRequest(options);
     Branding branding;
     branding.name = checkedName(*value(options, "--name"));
@@ -114,6 +118,9 @@ void package(const PackOptions& options, std::ostream& err) {
         }
         if (!branding.upgradeCode.empty()) ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
     }
+    // The API is asked for the launcher's own architecture, once everything
+    // that needs no network has been checked.
+    if (latest) pin = fetchLatestRuntimePin(*latest, readPeImage(Bytes(launcher.begin(), launcher.end())).machine, err);
     if (pin) ini = withRuntimePin(ini, *pin);
     Branding siblingBranding = branding;
     siblingBranding.fileName = arm64SiblingName(branding.name);

@@ -12,7 +12,8 @@ const char* const kValued[] = {"--launcher", "--name",   "--dest",  "--ini",   "
                                "--msi",      "--wxs",     "--install-scope", "--msi-upgrade-code", "--help-url",
                                "--about-url", "--sign-pkcs12", "--sign-password-env", "--sign-pkcs11-module",
                                "--sign-key", "--sign-cert", "--sign-pkcs11-engine", "--sign-command",
-                               "--runtime-download", "--runtime-sha256", "--runtime-size", "--arm64-launcher"};
+                               "--runtime-download", "--runtime-sha256", "--runtime-size", "--arm64-launcher",
+                               "--runtime-download-latest", "--runtime-api-base"};
 const char* const kRepeatable[] = {"--file-association", "--timestamp-url"};
 const char* const kFlags[] = {"--desktop-shortcut"};
 

@@ -1,0 +1,9 @@
+#include "install/Download.h"
+
+namespace launcher {
+
+std::string downloadCertificateFile() {
+    return {};
+}
+
+} // namespace launcher
