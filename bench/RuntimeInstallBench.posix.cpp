@@ -14,6 +14,7 @@
 #include "PairedRounds.h"
 #include "support/ArchiveBuilder.h"
 #include "support/ChildProcess.h"
+#include "support/InstalledRuntimes.h"
 #include "support/TestSupport.h"
 
 #include <signal.h>
@@ -35,17 +36,6 @@ constexpr char kModules[] =
     "java.se,jdk.localedata,jdk.charsets,jdk.crypto.ec,jdk.crypto.cryptoki,jdk.jfr,jdk.management,jdk.unsupported,"
     "jdk.zipfs,jdk.httpserver,jdk.net,jdk.naming.dns,jdk.accessibility,jdk.jsobject,jdk.xml.dom,jdk.security.auth,"
     "jdk.security.jgss,jdk.jdwp.agent,jdk.management.agent,jdk.sctp,jdk.dynalink";
-
-fs::path jdkWithJlink() {
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
-        if (!entry.is_symlink() && fs::exists(entry.path() / "bin/jlink") &&
-            fs::exists(entry.path() / "jmods/java.base.jmod")) {
-            return entry.path();
-        }
-    }
-    return {};
-}
 
 // Packs the image into zip in a child process, so that this process, whose
 // memory the install's child starts from, never holds the archive.
@@ -157,7 +147,7 @@ long ownPeakKilobytes() {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const fs::path jdk = jdkWithJlink();
+    const fs::path jdk = test::jdkWithJlink();
     if (jdk.empty()) {
         std::printf("runtime install: skipped, no JDK with jlink and jmods under /usr/lib/jvm\n");
         return 0;

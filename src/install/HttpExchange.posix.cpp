@@ -1,5 +1,6 @@
 #include "install/HttpExchange.h"
 
+#include "base/LibrarySymbol.posix.h"
 #include "base/Text.h"
 #include "install/Download.h"
 
@@ -64,12 +65,6 @@ struct CurlApi {
     CurlStrerror strerror = nullptr;
 };
 
-template <typename Function>
-bool bindCurl(void* library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
 // Loaded once for the process's life; libcurl's global set-up is not safe
 // to run on two threads at once, and a function-local static runs it once.
 const CurlApi& curlApi() {
@@ -82,12 +77,12 @@ const CurlApi& curlApi() {
             return loaded;
         }
         CurlGlobalInit globalInit = nullptr;
-        if (!bindCurl(loaded.library, "curl_global_init", globalInit) ||
-            !bindCurl(loaded.library, "curl_easy_init", loaded.init) ||
-            !bindCurl(loaded.library, "curl_easy_cleanup", loaded.cleanup) ||
-            !bindCurl(loaded.library, "curl_easy_setopt", loaded.setopt) ||
-            !bindCurl(loaded.library, "curl_easy_perform", loaded.perform) ||
-            !bindCurl(loaded.library, "curl_easy_strerror", loaded.strerror) ||
+        if (!bindLibrarySymbol(loaded.library, "curl_global_init", globalInit) ||
+            !bindLibrarySymbol(loaded.library, "curl_easy_init", loaded.init) ||
+            !bindLibrarySymbol(loaded.library, "curl_easy_cleanup", loaded.cleanup) ||
+            !bindLibrarySymbol(loaded.library, "curl_easy_setopt", loaded.setopt) ||
+            !bindLibrarySymbol(loaded.library, "curl_easy_perform", loaded.perform) ||
+            !bindLibrarySymbol(loaded.library, "curl_easy_strerror", loaded.strerror) ||
             globalInit(kGlobalDefault) != kCurlOk) {
             loaded.init = nullptr;
             loaded.loadError = u"libcurl.so.4 lacks the functions a download needs";

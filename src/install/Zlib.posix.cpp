@@ -1,5 +1,6 @@
 #include "install/Zlib.h"
 
+#include "base/LibrarySymbol.posix.h"
 #include "base/Text.h"
 
 #include <dlfcn.h>
@@ -14,12 +15,6 @@ struct LoadedZlib {
     std::u16string error;
 };
 
-template <typename Function>
-bool bindZlib(void* library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
 // Loaded once, on first use, for the process's life.
 const LoadedZlib& loadedZlib() {
     static const LoadedZlib loaded = [] {
@@ -31,9 +26,9 @@ const LoadedZlib& loadedZlib() {
             return result;
         }
         ZlibFunctions& f = result.functions;
-        result.complete = bindZlib(library, "inflateInit2_", f.start) && bindZlib(library, "inflate", f.step) &&
-                          bindZlib(library, "inflateEnd", f.end) && bindZlib(library, "inflateReset", f.reset) &&
-                          bindZlib(library, "crc32", f.crc);
+        result.complete = bindLibrarySymbol(library, "inflateInit2_", f.start) && bindLibrarySymbol(library, "inflate", f.step) &&
+                          bindLibrarySymbol(library, "inflateEnd", f.end) && bindLibrarySymbol(library, "inflateReset", f.reset) &&
+                          bindLibrarySymbol(library, "crc32", f.crc);
         if (!result.complete) result.error = u"libz.so.1 lacks the functions unpacking needs";
         return result;
     }();

@@ -8,6 +8,7 @@
 #include "base/Sha256.h"
 #include "support/ArchiveBuilder.h"
 #include "support/ChildProcess.h"
+#include "support/InstalledRuntimes.h"
 #include "support/LoopbackServer.h"
 #include "support/TestSupport.h"
 
@@ -21,18 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kImageTopFolder[] = "jdk-17-jre/";
-
-// A JDK of the machine that can make an image of java.base.
-fs::path jlinkJdk() {
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
-        if (!entry.is_symlink() && fs::exists(entry.path() / "bin/jlink") &&
-            fs::exists(entry.path() / "jmods/java.base.jmod")) {
-            return entry.path();
-        }
-    }
-    return {};
-}
 
 // The image's files below the top folder, with their modes: the runtime's
 // programs must stay executable.
@@ -67,7 +56,7 @@ class PinnedRealRuntime : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         realArchives = std::make_unique<RealRuntimeArchives>();
-        const fs::path jdk = jlinkJdk();
+        const fs::path jdk = test::jdkWithJlink();
         if (jdk.empty()) {
             realArchives->skip = "no JDK with jlink and jmods under /usr/lib/jvm";
             return;

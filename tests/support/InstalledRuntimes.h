@@ -12,4 +12,8 @@ namespace launcher::test {
 // class-data archive, oldest first; links to other homes left out.
 std::vector<std::pair<int, std::filesystem::path>> installedRuntimes(int minimumMajor);
 
+// A JDK that can make runtime images (jlink and the jmods it reads); empty
+// when there is none.
+std::filesystem::path jdkWithJlink();
+
 } // namespace launcher::test

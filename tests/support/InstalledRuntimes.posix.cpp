@@ -20,4 +20,15 @@ std::vector<std::pair<int, std::filesystem::path>> installedRuntimes(int minimum
     return found;
 }
 
+std::filesystem::path jdkWithJlink() {
+    std::error_code error;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator("/usr/lib/jvm", error)) {
+        if (!entry.is_symlink() && std::filesystem::exists(entry.path() / "bin/jlink") &&
+            std::filesystem::exists(entry.path() / "jmods/java.base.jmod")) {
+            return entry.path();
+        }
+    }
+    return {};
+}
+
 } // namespace launcher::test
