@@ -17,7 +17,6 @@
 #include "instance/ForwardBlock.h"
 #include "instance/SingleInstance.h"
 
-#include <atomic>
 #include <span>
 #include <string>
 
@@ -36,9 +35,27 @@ struct SingleInstanceGuard::State {
     UniqueHandle mainStarted; // named, manual reset: signalled just before main
     UniqueHandle ready;       // this process's own: main has started, workers may serve
     UniqueHandle stopped;     // this process's own: workers that have not served answer "not served"
-    std::atomic<bool> stopping{false};
     UniqueHandle listener;
     DWORD listenerId = 0;
+
+    // Whether a worker may call the server is decided under this lock,
+    // against stopping, so that none enters once stop() has begun; stop()
+    // waits here until the workers it counts have ended.
+    SRWLOCK workersLock = SRWLOCK_INIT;
+    CONDITION_VARIABLE workersChanged = CONDITION_VARIABLE_INIT;
+    bool stopping = false;
+    int workers = 0; // started and not yet ended
+
+    bool isStopping();
+    // Counts a worker about to start; false once stopping.
+    bool addWorker();
+    // A worker that has woken: true when it may call the server.
+    bool mayServe();
+    void workerEnded();
+    // Marks the primary as stopping; later workers serve nothing.
+    void beginStop();
+    // Waits, at most millis, for the counted workers to end; how many are left.
+    int awaitWorkers(DWORD millis);
 
     // Secondary: the primary's process, held while the launch waits for it.
     UniqueHandle primary;

@@ -28,6 +28,11 @@ enum class InstanceRole { Off, Primary, Secondary };
 // How long a secondary waits for a primary that is starting up, and for its
 // turn at the argument slot.
 inline constexpr int kPrimaryReadyMillis = 5000;
+// How long a stopping primary waits for the workers still serving launches.
+// By then the runtime has waited for every thread inside the program, so
+// this is the short way out of the server; a worker that is not out in time
+// keeps what it uses (its state and the server are shared with it).
+inline constexpr int kWorkersEndMillis = 5000;
 
 class SingleInstanceGuard {
 public:
@@ -49,7 +54,9 @@ public:
     // Primary: the exit code this process is going to end with.
     void setExitCode(int code);
     // Primary: stops serving; secondaries still waiting learn the exit code
-    // where the platform cannot tell them otherwise.
+    // where the platform cannot tell them otherwise. A worker that wakes
+    // from here on answers "not served" without calling the server, and
+    // stop returns once the workers have ended (kWorkersEndMillis at most).
     void stop();
 
     // Secondary: the primary's answer, or its exit code once it has ended;

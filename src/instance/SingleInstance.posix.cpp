@@ -17,7 +17,9 @@
 #include "instance/SingleInstance.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "base/UniqueResource.h"
 #include "instance/ForwardBlock.h"
+#include "instance/ForwardingProbe.h"
 #include "instance/Rendezvous.posix.h"
 #include "jvm/VmHooks.h"
 
@@ -72,6 +74,7 @@ struct SingleInstanceGuard::State {
     std::condition_variable changed;
     bool started = false;  // main has been called
     bool stopping = false;
+    int workers = 0;       // started and not yet ended: stop() waits for them
     int exitCode = -1;     // until run settles it
     std::map<uint64_t, OwedAnswer> waiting;
     uint64_t nextId = 0;
@@ -111,6 +114,12 @@ void ExitAnnouncer::exit(jint code) { state_.announceExit(code, false); }
 void ExitAnnouncer::abort() { state_.announceExit(-1, false); }
 
 void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id, const TextList& arguments) {
+    ScopeExit ended([&] {
+        std::lock_guard guard(state->lock);
+        --state->workers;
+        state->changed.notify_all();
+    });
+    atForwardingPoint(ForwardingPoint::WorkerBeforeServer);
     {
         std::unique_lock guard(state->lock);
         // Nothing may call into Java before main has been called.
@@ -145,11 +154,14 @@ void accept(const std::shared_ptr<SingleInstanceGuard::State>& state) {
         if (state->stopping || !SingleInstanceGuard::State::send(connection.get(), kTaken, 0)) return;
         id = state->nextId++;
         state->waiting.emplace(id, OwedAnswer{std::move(connection)});
+        ++state->workers;
     }
     try {
         std::thread([state, id, arguments = std::move(arguments)] { serve(state, id, arguments); }).detach();
     } catch (...) {
         state->reply(id, kNotServed, 0);
+        std::lock_guard guard(state->lock);
+        --state->workers;
     }
 }
 
@@ -189,6 +201,16 @@ void release(SingleInstanceGuard::State& state) {
         ::unlink(state.name.path.c_str());
     }
     state.socket.reset();
+}
+
+void awaitWorkers(SingleInstanceGuard::State& state) {
+    std::unique_lock guard(state.lock);
+    const bool ended = state.changed.wait_for(guard, std::chrono::milliseconds(kWorkersEndMillis),
+                                              [&] { return state.workers == 0; });
+    if (!ended && trace::on()) {
+        trace::say({u"single instance: ", toDecimal(static_cast<long long>(state.workers)),
+                    u" forwarded launches still being served at the end; they keep what they use"});
+    }
 }
 
 enum class Acknowledged { Taken, Dropped, Silent };
@@ -271,15 +293,20 @@ void SingleInstanceGuard::stop() {
     setVmExitListener(nullptr);
     int code = 0;
     {
+        // Workers still waiting for main wake and answer "not served".
         std::lock_guard guard(state_->lock);
         state_->stopping = true;
         code = state_->exitCode;
+        state_->changed.notify_all();
     }
+    atForwardingPoint(ForwardingPoint::StopBegun);
     const char wake = 1;
     while (::write(state_->wakeWrite.get(), &wake, 1) < 0 && errno == EINTR) {
     }
     if (state_->listener.joinable()) state_->listener.join();
     release(*state_);
+    // No worker starts from here: the listener has ended.
+    awaitWorkers(*state_);
     state_->announceExit(code, true);
     state_.reset();
     role_ = InstanceRole::Off;

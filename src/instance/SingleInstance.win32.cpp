@@ -4,6 +4,7 @@
 #include "instance/SingleInstance.h"
 #include "base/Trace.h"
 #include "base/Wide.win32.h"
+#include "instance/ForwardingProbe.h"
 #include "instance/InstanceNames.h"
 #include "instance/InstanceState.win32.h"
 #include "instance/ObjectLabel.win32.h"
@@ -31,14 +32,18 @@ struct ForwardedLaunch {
 DWORD WINAPI serveForwarded(void* param) {
     std::unique_ptr<ForwardedLaunch> launch(static_cast<ForwardedLaunch*>(param));
     SingleInstanceGuard::State& state = *launch->state;
+    ScopeExit ended([&] { state.workerEnded(); });
     const UINT message = state.message;
     const DWORD sender = launch->sender;
     // Nothing may call into Java before main has been called; a primary
-    // that stops first serves nothing more.
-    HANDLE events[2] = {state.ready.get(), state.stopped.get()};
-    const bool mayServe = WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
+    // that stops first serves nothing more. The wait names the stop first,
+    // as it reports the lowest of the events that are set; the decision
+    // itself is taken under the workers' lock.
+    HANDLE events[2] = {state.stopped.get(), state.ready.get()};
+    WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    atForwardingPoint(ForwardingPoint::WorkerBeforeServer);
     auto reply = [sender, message](int32_t value) { postAnswer(sender, message, value, kAnswerServed); };
-    if (!mayServe || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
+    if (!state.mayServe() || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
     return 0;
 }
 
@@ -46,10 +51,15 @@ DWORD WINAPI serveForwarded(void* param) {
 // state is this heap object alone: nothing of a threads library's own
 // bookkeeping stands between the listener and the worker.
 void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD sender, TextList arguments) {
+    if (!state->addWorker()) {
+        postAnswer(sender, state->message, 0, kAnswerNotServed);
+        return;
+    }
     auto* launch = new ForwardedLaunch{state, sender, std::move(arguments)};
     UniqueHandle worker(CreateThread(nullptr, 0, &serveForwarded, launch, 0, nullptr));
     if (worker) return;
     delete launch;
+    state->workerEnded();
     postAnswer(sender, state->message, 0, kAnswerNotServed);
 }
 
@@ -73,11 +83,7 @@ DWORD WINAPI listen(void* param) {
         TextList arguments = readForwardArguments(state->block());
         clearForwardArguments(state->block());
         SetEvent(state->taken.get());
-        if (state->stopping) {
-            postAnswer(sender, state->message, 0, kAnswerNotServed);
-        } else {
-            startWorker(state, sender, std::move(arguments));
-        }
+        startWorker(state, sender, std::move(arguments));
     }
     return 0;
 }
@@ -150,6 +156,51 @@ SECURITY_ATTRIBUTES* ownLevelLabel() {
 }
 
 } // namespace
+
+bool SingleInstanceGuard::State::isStopping() {
+    AcquireSRWLockShared(&workersLock);
+    const bool result = stopping;
+    ReleaseSRWLockShared(&workersLock);
+    return result;
+}
+
+bool SingleInstanceGuard::State::addWorker() {
+    AcquireSRWLockExclusive(&workersLock);
+    const bool added = !stopping;
+    if (added) ++workers;
+    ReleaseSRWLockExclusive(&workersLock);
+    return added;
+}
+
+// The events only wake the worker: one may wake on the ready event just as
+// stop() begins, so the stop is read under the lock that stop() takes.
+bool SingleInstanceGuard::State::mayServe() { return !isStopping(); }
+
+void SingleInstanceGuard::State::workerEnded() {
+    AcquireSRWLockExclusive(&workersLock);
+    --workers;
+    ReleaseSRWLockExclusive(&workersLock);
+    WakeAllConditionVariable(&workersChanged);
+}
+
+void SingleInstanceGuard::State::beginStop() {
+    AcquireSRWLockExclusive(&workersLock);
+    stopping = true;
+    ReleaseSRWLockExclusive(&workersLock);
+}
+
+int SingleInstanceGuard::State::awaitWorkers(DWORD millis) {
+    const DWORD deadline = GetTickCount() + millis;
+    AcquireSRWLockExclusive(&workersLock);
+    while (workers > 0) {
+        const int left = static_cast<int>(deadline - GetTickCount());
+        if (left <= 0) break;
+        SleepConditionVariableSRW(&workersChanged, &workersLock, static_cast<DWORD>(left), 0);
+    }
+    const int left = workers;
+    ReleaseSRWLockExclusive(&workersLock);
+    return left;
+}
 
 HANDLE createSharedBlock(const std::u16string& base) {
     return CreateFileMappingW(INVALID_HANDLE_VALUE, ownLevelLabel(), PAGE_READWRITE, 0, kForwardBlockSize,
@@ -285,8 +336,9 @@ void SingleInstanceGuard::stop() {
     if (role_ != InstanceRole::Primary || !state_) return;
     State& state = *state_;
     // From here the listener answers each claimed launch "not served", and
-    // workers still waiting for main do the same.
-    state.stopping = true;
+    // workers that have not entered the server do the same.
+    state.beginStop();
+    atForwardingPoint(ForwardingPoint::StopBegun);
     SetEvent(state.stopped.get());
     const DWORD locked = WaitForSingleObject(state.lock.get(), kSlotWaitMillis);
     std::span<uint8_t> block = state.block();
@@ -303,7 +355,11 @@ void SingleInstanceGuard::stop() {
         }
         state.listener.reset();
     }
-    // Workers still serving keep the state they share.
+    // No worker starts from here: the listener has ended.
+    if (int left = state.awaitWorkers(kWorkersEndMillis); left > 0 && trace::on()) {
+        trace::say({u"single instance: ", toDecimal(static_cast<long long>(left)),
+                    u" forwarded launches still being served at the end; they keep what they use"});
+    }
     state_.reset();
     role_ = InstanceRole::Off;
 }

@@ -78,7 +78,7 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
         if (reportFailure) showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
         return false;
     }
-    vm_.store(created);
+    vm_->store(created);
     const RedirectFiles files = redirectFiles ? redirectFiles() : RedirectFiles();
     if (!files.outputFile.empty()) redirectStream(env_, JavaStream::Out, files.outputFile, files.outputAppend);
     if (!files.errorFile.empty()) redirectStream(env_, JavaStream::Err, files.errorFile, files.errorAppend);
@@ -179,7 +179,7 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& o
 }
 
 void JvmHost::destroyVm() {
-    JavaVM* vm = vm_.load();
+    JavaVM* vm = vm_->load();
     if (!vm) return;
     // Cleared only afterwards: a windowed program lives on inside this call
     // after main has returned, and the launches forwarded to it meanwhile
@@ -187,7 +187,7 @@ void JvmHost::destroyVm() {
     // cleared finds the runtime refusing to attach, as one finding null
     // finds no runtime: either way its launch is told it was not served.
     vm->DestroyJavaVM();
-    vm_.store(nullptr);
+    vm_->store(nullptr);
     env_ = nullptr;
 }
 

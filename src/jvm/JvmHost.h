@@ -8,10 +8,16 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace launcher {
+
+// The VM as the threads that serve forwarded launches see it: null before
+// it exists and once it has been destroyed. Shared, so that a worker still
+// running when the launch object is gone reads a live cell.
+using SharedVm = std::shared_ptr<const std::atomic<JavaVM*>>;
 
 struct RedirectFiles {
     std::u16string outputFile; // empty: System.out stays
@@ -56,9 +62,10 @@ public:
     // has returned.
     void destroyVm();
 
+    JavaVM* vm() const { return vm_->load(); }
     // Read by the workers that serve forwarded launches, on threads of
     // their own, while the end of the run clears it.
-    JavaVM* vm() const { return vm_.load(); }
+    SharedVm sharedVm() const { return vm_; }
     bool loaded() const { return entries_.createJavaVm != nullptr; }
 
 private:
@@ -66,7 +73,7 @@ private:
     void reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;
-    std::atomic<JavaVM*> vm_{nullptr};
+    std::shared_ptr<std::atomic<JavaVM*>> vm_ = std::make_shared<std::atomic<JavaVM*>>(nullptr);
     JNIEnv* env_ = nullptr;
     bool filterCacheNotices_ = false;
 };

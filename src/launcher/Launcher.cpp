@@ -106,8 +106,12 @@ bool Launcher::checkSingleInstance() {
         return true;
     }
     const bool keepAttached = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
-    auto serve = [this, keepAttached](const TextList& arguments, const ForwardReply& reply) {
-        return runSecondaryMain(SecondaryCall{jvm_.vm(), settings_.mainClass, arguments, keepAttached}, reply);
+    // Everything a worker reads is its own copy or shared with it: a worker
+    // may still run when this launch object is gone (the primary's end
+    // waits for workers only for a while).
+    auto serve = [vm = jvm_.sharedVm(), mainClass = settings_.mainClass, keepAttached](const TextList& arguments,
+                                                                                      const ForwardReply& reply) {
+        return runSecondaryMain(SecondaryCall{vm->load(), mainClass, arguments, keepAttached}, reply);
     };
     bool started = instance_.start(module, arguments_, serve);
     traceRole(instance_.role());

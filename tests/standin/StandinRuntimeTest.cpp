@@ -6,10 +6,13 @@
 #include "jvm/JvmHost.h"
 #include "jvm/Redirection.h"
 #include "probe/StandinProbe.h"
+#include "support/SystemThreads.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <sstream>
 #include <thread>
 
@@ -254,6 +257,47 @@ TEST_F(StandinRuntime, ForwardedCallsReachSecondaryMainAndStopKeepsTheVmUntilThe
     EXPECT_EQ(answer, 42);
     expectInOrder({"main", "DetachCurrentThread", "AttachCurrentThread", "secondaryMain [42][stop]",
                    "DetachCurrentThread", "DestroyJavaVM on the creating thread"});
+}
+
+// Forwarded launches come in bursts, each on a thread that attaches, calls
+// and ends: the runtime's record of each thread must end with that thread
+// and no other. (Kept in emulated thread storage, such records once
+// corrupted the heap of the process under this load.)
+TEST_F(StandinRuntime, BurstsOfThreadsThatAttachAndEndLeaveTheRuntimeSound) {
+    ASSERT_TRUE(start("standard"));
+    JavaVM* vm = host.vm();
+    EXPECT_TRUE(host.invokeMain(MainInvocation{u"standin/SecondaryInt", {}}, nullptr));
+    std::atomic<int> answered{0};
+    constexpr int kBursts = 40, kBurst = 24;
+    for (int burst = 0; burst < kBursts; ++burst) {
+        test::runOnSystemThreads(kBurst, [&](int i) {
+            JNIEnv* jni = nullptr;
+            if (vm->AttachCurrentThread(reinterpret_cast<void**>(&jni), nullptr) != JNI_OK) return;
+            // Half of them only attach and go, so that many end at once.
+            if (i % 2 == 0) {
+                ++answered;
+            } else {
+                jclass type = jni->FindClass("standin/SecondaryInt");
+                jmethodID method = jni->GetStaticMethodID(type, "secondaryMain", "([Ljava/lang/String;)I");
+                const std::u16string value = toDecimal(i);
+                answered += jni->CallStaticIntMethod(type, method, toJavaStringArray(jni, {value, u"burst"})) == i;
+            }
+            vm->DetachCurrentThread();
+        });
+    }
+    EXPECT_EQ(answered.load(), kBursts * kBurst);
+    // One that ended attached, or a record ended twice, stops the process here.
+    std::thread([&] {
+        JNIEnv* jni = nullptr;
+        vm->AttachCurrentThread(reinterpret_cast<void**>(&jni), nullptr);
+        jclass type = jni->FindClass("standin/SecondaryInt");
+        jni->CallStaticIntMethod(type, jni->GetStaticMethodID(type, "secondaryMain", "([Ljava/lang/String;)I"),
+                                 toJavaStringArray(jni, {u"0", u"stop"}));
+        vm->DetachCurrentThread();
+    }).join();
+    host.destroyVm();
+    const std::vector<std::string> lines = trace();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "DetachCurrentThread"), kBursts * kBurst + 2);
 }
 
 using StandinRuntimeDeathTest = StandinRuntime;

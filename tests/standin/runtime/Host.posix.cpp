@@ -56,4 +56,9 @@ void killProcess(int) {
     std::_Exit(137);
 }
 
+Thread& currentThread() {
+    thread_local Thread thread;
+    return thread;
+}
+
 } // namespace standin

@@ -25,7 +25,26 @@ std::wstring variable(const wchar_t* name) {
     return value;
 }
 
+// Each thread's record lives in a slot of the system's own thread storage
+// and ends when the system tells this library that the thread ends. Not a
+// thread_local with a destructor: in a DLL built with mingw-w64, the C++
+// library runs such destructors from a list kept in emulated thread
+// storage, and under a burst of threads that come and go (the launcher's
+// forwarding workers) that left the process heap corrupted or the process
+// hung. The heap is the launcher's too: the launcher then crashed far away
+// from here.
+const DWORD threadSlot = TlsAlloc();
+
 } // namespace
+
+Thread& currentThread() {
+    auto* thread = static_cast<Thread*>(TlsGetValue(threadSlot));
+    if (!thread) {
+        thread = new Thread;
+        TlsSetValue(threadSlot, thread);
+    }
+    return *thread;
+}
 
 std::FILE* openTraceFile() {
     std::wstring path = variable(L"STANDIN_TRACE");
@@ -83,3 +102,13 @@ void killProcess(int code) {
 }
 
 } // namespace standin
+
+// A thread that ends: its record goes with it, and one that ends attached
+// is reported (see Thread::~Thread).
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_THREAD_DETACH && standin::threadSlot != TLS_OUT_OF_INDEXES) {
+        delete static_cast<standin::Thread*>(TlsGetValue(standin::threadSlot));
+        TlsSetValue(standin::threadSlot, nullptr);
+    }
+    return TRUE;
+}

@@ -108,6 +108,8 @@ struct Thread {
     Object* pending = nullptr;
     std::vector<jobject> locals;
 };
+// The calling thread's own record, made at its first use and ended with
+// the thread (Host.*.cpp: how a thread's end is seen differs).
 Thread& currentThread();
 // Checks that env belongs to the calling thread, which is attached to the
 // live VM, and (unless allowed) that no exception is pending.

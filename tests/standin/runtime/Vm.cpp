@@ -280,11 +280,6 @@ Thread::~Thread() {
     }
 }
 
-Thread& currentThread() {
-    thread_local Thread thread;
-    return thread;
-}
-
 Thread& enter(JNIEnv* env, std::string_view function, bool pendingAllowed) {
     Thread& thread = currentThread();
     if (env != &thread.env) fatal(std::string(function) + ": the JNIEnv of another thread, or no JNIEnv at all");
