@@ -162,12 +162,15 @@ void JreNotFoundDialog::showProgressBody(bool progress) {
         SetFocus(cancel);
         return;
     }
-    ShowWindow(status, SW_HIDE);
-    ShowWindow(bar, SW_HIDE);
+    // The body whole first, the progress gone last: whoever sees no
+    // progress (a reader of the window, an accessibility tool) sees the
+    // dialog complete, never half of it. It is drawn once either way.
     for (HWND child : hiddenBody_) ShowWindow(child, SW_SHOW);
     hiddenBody_.clear();
     EnableWindow(cancel, TRUE);
     SetFocus(GetDlgItem(dialog_, dialog::kInstallButton));
+    ShowWindow(status, SW_HIDE);
+    ShowWindow(bar, SW_HIDE);
 }
 
 } // namespace launcher

@@ -74,13 +74,17 @@ Watched watchStart(test::StartedProcess& launcher, bool pressInstall) {
                     seen.progressShown |= test::shown(window, dialog::kInstallProgress);
                     continue;
                 }
+                // A window gone since it was listed (the progress window
+                // that ends after its message) has no text: no message.
+                const std::string text = boxText(window);
+                if (text.empty()) continue;
                 answered.insert(window);
                 if (seen.messages.empty()) {
                     // Read before OK: the box holds its owner as it is.
                     HWND owner = GetWindow(window, GW_OWNER);
                     seen.messageOverProgress = owner && test::shown(owner, dialog::kInstallProgress);
                 }
-                seen.messages.push_back(boxText(window));
+                seen.messages.push_back(text);
                 PostMessageW(window, WM_COMMAND, IDOK, 0);
                 continue;
             }
@@ -133,7 +137,9 @@ protected:
     }
     static void expectFailure(const Watched& seen, const std::vector<std::u16string>& words, bool viaButton,
                               const std::string& what) {
-        ASSERT_EQ(seen.messages.size(), 1u) << what << ": not one message";
+        std::string said;
+        for (const std::string& message : seen.messages) said += "\n  \"" + message + "\"";
+        ASSERT_EQ(seen.messages.size(), 1u) << what << ": not one message:" << said;
         for (const std::u16string& word : words) {
             EXPECT_NE(seen.messages.front().find(toUtf8(word)), std::string::npos) << what << ": " << seen.messages.front();
         }
