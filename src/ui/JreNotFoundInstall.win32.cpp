@@ -1,7 +1,7 @@
 // The runtime-not-found dialog's install of the vendor's pinned runtime:
 // the Install button with its size line below the dialog's body, and the
 // progress bar with its status line shown in the body's place while the
-// worker installs.
+// worker installs and while the message of a failed install is read.
 
 #include "base/Format.h"
 #include "base/Gdi.win32.h"
@@ -132,13 +132,17 @@ bool JreNotFoundDialog::onInstallMessage(UINT message) {
         EndDialog(dialog_, IDOK);
         return true;
     }
-    showProgressBody(false);
     // A cancelled install needs no message: the user asked for its end.
     if (worker_.cancelled()) {
         if (trace::on()) trace::line(u"pinned runtime: the install was cancelled; the dialog is back");
     } else {
+        // The failure is read over the progress it ended, as in the
+        // progress window: a refusal that comes within a moment of the
+        // click would otherwise flash the progress by unseen, and the
+        // message would seem to answer the click without an install.
         showError(dialog_, worker_.failure());
     }
+    showProgressBody(false);
     return true;
 }
 
@@ -158,12 +162,15 @@ void JreNotFoundDialog::showProgressBody(bool progress) {
         SetFocus(cancel);
         return;
     }
-    ShowWindow(status, SW_HIDE);
-    ShowWindow(bar, SW_HIDE);
+    // The body whole first, the progress gone last: whoever sees no
+    // progress (a reader of the window, an accessibility tool) sees the
+    // dialog complete, never half of it. It is drawn once either way.
     for (HWND child : hiddenBody_) ShowWindow(child, SW_SHOW);
     hiddenBody_.clear();
     EnableWindow(cancel, TRUE);
     SetFocus(GetDlgItem(dialog_, dialog::kInstallButton));
+    ShowWindow(status, SW_HIDE);
+    ShowWindow(bar, SW_HIDE);
 }
 
 } // namespace launcher

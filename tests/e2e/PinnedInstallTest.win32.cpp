@@ -137,6 +137,7 @@ TEST_F(PinnedInstall, AWrongChecksumIsShownAndNothingIsUnpacked) {
     const std::string said = toUtf8(std::u16string(message.begin(), message.end()));
     EXPECT_NE(said.find(test::sha256Of(zip)), std::string::npos) << said;
     EXPECT_NE(said.find(wrong), std::string::npos) << said;
+    EXPECT_TRUE(shown(dialog, dialog::kInstallProgress)) << "the failure is read over the install's progress";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(test::waitUntil([&] { return bodyBack(dialog); }, 10000));
     EXPECT_TRUE(runtimeFolderNames().empty()) << runtimeFolderNames().front();

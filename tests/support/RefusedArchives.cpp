@@ -51,12 +51,15 @@ std::string tooManyInTarGz(const std::vector<ZipItem>& runtime) {
 std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime, const std::string& library,
                                             bool costly) {
     const std::string sound = runtimeArchive(runtime);
-    std::vector<ZipItem> narrow = runtime;
+    std::vector<ZipItem> otherWidth = runtime;
     std::vector<ZipItem> empty;
-    for (ZipItem& item : narrow) {
-        if (item.name == library) item.data = libraryImage(Machine::X86);
+    for (ZipItem& item : otherWidth) {
+        if (item.name == library) item.data = libraryImage(kOtherWidth);
         if (item.name != library) empty.push_back(item);
     }
+    const std::u16string otherWidthRefusal =
+        kOtherWidth == Machine::X86 ? u"a 32-bit runtime, which this 64-bit launcher cannot load"
+                                    : u"a 64-bit runtime, which a 32-bit launcher cannot load";
     // Zeros deflate a thousandfold: far more than the twenty times the
     // archive that a runtime may expand to, in an archive still small.
     const std::string zeros(30 * sound.size() + (1 << 20), '\0');
@@ -82,7 +85,8 @@ std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime,
          {u"expands beyond the size it declares"}},
         {"more entries than the limit (.tar.gz)", tooManyInTarGz(runtime), {u"more than 100000 entries"}},
         {"no runtime library", runtimeArchive(empty), {u"The archive's runtime does not fit: no runtime library"}},
-        {"a 32-bit runtime", runtimeArchive(narrow), {u"The archive's runtime does not fit: a 32-bit runtime, which this 64-bit launcher cannot load"}},
+        {"a runtime of the other width", runtimeArchive(otherWidth),
+         {u"The archive's runtime does not fit: " + otherWidthRefusal}},
     };
     if (costly) rows.push_back({"more entries than the limit (zip)", tooManyInZip(runtime), {u"more than 100000 entries"}});
     if (kWindows) {

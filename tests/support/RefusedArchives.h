@@ -23,8 +23,9 @@ struct RefusedArchive {
     std::vector<std::u16string> words;
 };
 
-// runtime: the files of a 64-bit runtime below kRuntimeTop, named relative
-// to it; library: which of them is the runtime library. Without costly, the
+// runtime: the files of a runtime of this build's own width below
+// kRuntimeTop, named relative to it; library: which of them is the runtime
+// library. Without costly, the
 // zip of more entries than the limit allows is left out: under Wine it takes
 // half a minute to build and unpack, and its .tar.gz twin stays.
 std::vector<RefusedArchive> refusedArchives(const std::vector<ZipItem>& runtime, const std::string& library,

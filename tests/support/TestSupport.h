@@ -3,6 +3,7 @@
 // messages and environment overrides.
 
 #include "base/Messages.h"
+#include "base/Platform.h"
 #include "base/Text.h"
 
 #include <cstdint>
@@ -46,6 +47,11 @@ inline constexpr uint16_t kPeMachineArm64 = 0xAA64;
 // as far as the search reads it, built for that machine.
 enum class Machine { X64, X86, Arm64 };
 std::string libraryImage(Machine machine);
+// The machine this test build (and the launcher built with it) runs as,
+// and the other width of the x64/x86 pair: a runtime of the other width is
+// one this build cannot load.
+inline constexpr Machine kOwnMachine = kArm64Build ? Machine::Arm64 : sizeof(void*) == 4 ? Machine::X86 : Machine::X64;
+inline constexpr Machine kOtherWidth = sizeof(void*) == 4 ? Machine::X64 : Machine::X86;
 // Writes launcher text as UTF-8.
 void writeText(const std::filesystem::path& file, std::u16string_view text);
 std::filesystem::path toPath(std::u16string_view text);

@@ -29,6 +29,9 @@ protected:
                 .folder = test::nativePath(temp.text(u"product/runtime/0123456789abcdef"))};
     }
     fs::path runtimeFolder() const { return temp.path() / "product" / "runtime"; }
+    // Each row starts where no runtime is installed: a row that installs by
+    // mistake must not make the next ones find its runtime and pass.
+    void startAfresh() const { fs::remove_all(runtimeFolder()); }
     void expectOnlyTheLock(const std::string& what) const {
         EXPECT_EQ(test::namesInFolder(runtimeFolder()), std::vector<std::string>{"install.lock"}) << what;
         EXPECT_EQ(test::namesInFolder(temp.path()), std::vector<std::string>{"product"}) << what;
@@ -52,8 +55,9 @@ protected:
 
 TEST_F(InstallRows, RefusedArchivesLeaveOnlyTheLock) {
     const std::vector<test::RefusedArchive> rows =
-        test::refusedArchives(test::fakeRuntime(test::Machine::X64), test::fakeRuntimeLibrary());
+        test::refusedArchives(test::fakeRuntime(test::kOwnMachine), test::fakeRuntimeLibrary());
     for (const test::RefusedArchive& row : rows) {
+        startAfresh();
         server.serve("/jre.zip", ServedReply{.body = row.bytes});
         const InstallResult result = installRuntime(pinned(server.url("/jre.zip"), test::checksumOf(row.bytes)));
         expectWords(result, row.words, row.what);
@@ -73,7 +77,7 @@ struct RefusedDownload {
 };
 
 TEST_F(InstallRows, RefusedDownloadsLeaveOnlyTheLockAndContactNothingElse) {
-    const std::string zip = test::runtimeArchive(test::fakeRuntime(test::Machine::X64));
+    const std::string zip = test::runtimeArchive(test::fakeRuntime(test::kOwnMachine));
     const std::string localhost = "http://localhost" + server.url("/jre.zip").substr(std::string("http://127.0.0.1").size());
     const RefusedDownload rows[] = {
         {"a server that stalls", {.body = zip, .framing = ServedReply::Framing::Stall}, false,
@@ -87,6 +91,7 @@ TEST_F(InstallRows, RefusedDownloadsLeaveOnlyTheLockAndContactNothingElse) {
     };
     elsewhere.serve("/jre.zip", ServedReply{.body = zip});
     for (const RefusedDownload& row : rows) {
+        startAfresh();
         const int before = server.connections();
         ServedReply reply = row.reply;
         if (reply.location == "elsewhere") reply.location = elsewhere.url("/jre.zip");
@@ -105,7 +110,7 @@ TEST_F(InstallRows, RefusedDownloadsLeaveOnlyTheLockAndContactNothingElse) {
 // Two starts at once: the one that comes second waits for the first one's
 // install and uses it; the server sends the runtime once.
 TEST_F(InstallRows, TwoInstallsAtOnceDownloadOnce) {
-    const std::string zip = test::runtimeArchive(test::fakeRuntime(test::Machine::X64));
+    const std::string zip = test::runtimeArchive(test::fakeRuntime(test::kOwnMachine));
     server.serve("/jre.zip", ServedReply{.body = zip});
     const RuntimePin pin = pinned(server.url("/jre.zip"), test::checksumOf(zip));
     InstallResult second;

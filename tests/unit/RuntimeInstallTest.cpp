@@ -62,7 +62,7 @@ protected:
 };
 
 TEST_F(RuntimeInstall, InstallsTheCheckedRuntimeAndLeavesNothingElse) {
-    const std::string zip = runtimeZip(test::Machine::X64);
+    const std::string zip = runtimeZip(test::kOwnMachine);
     uint64_t lastReceived = 0;
     const InstallResult result =
         installRuntime(pin("/jre.zip", zip), {.progress = [&](uint64_t received, auto) { lastReceived = received; }});
@@ -83,17 +83,20 @@ struct FailedInstall {
 
 // Whatever fails, nothing is installed and the download is gone.
 TEST_F(RuntimeInstall, AFailureInstallsNothingAndRemovesTheDownload) {
-    const std::string slip = runtimeZip(test::Machine::X64, {{.name = "jdk-21-jre/../../../escaped", .data = "x"}});
+    const std::string slip = runtimeZip(test::kOwnMachine, {{.name = "jdk-21-jre/../../../escaped", .data = "x"}});
     const FailedInstall cases[] = {
-        {"wrong checksum", runtimeZip(test::Machine::X64), ServedReply::Framing::Length, false,
+        {"wrong checksum", runtimeZip(test::kOwnMachine), ServedReply::Framing::Length, false,
          {u"has the SHA-256 checksum", u"not 000000000000000000000000000000000000000000000000000000000000000f as configured"}},
-        {"truncated download", runtimeZip(test::Machine::X64), ServedReply::Framing::Truncated, true,
+        {"truncated download", runtimeZip(test::kOwnMachine), ServedReply::Framing::Truncated, true,
          {u"The download from 127.0.0.1"}},
         {"zip-slip entry", slip, ServedReply::Framing::Length, true, {u"was not installed", u"climbs out"}},
-        {"runtime of the other width", runtimeZip(test::Machine::X86), ServedReply::Framing::Length, true,
-         {u"was not installed", u"32-bit"}},
+        {"runtime of the other width", runtimeZip(test::kOtherWidth), ServedReply::Framing::Length, true,
+         {u"was not installed", test::kOtherWidth == test::Machine::X86 ? u"a 32-bit runtime" : u"a 64-bit runtime"}},
     };
     for (const FailedInstall& c : cases) {
+        // From an empty runtime folder: a case that installs by mistake
+        // must not make the next ones find its runtime.
+        fs::remove_all(runtimeFolder());
         server.serve("/jre.zip", ServedReply{.body = c.body, .framing = c.framing});
         const std::u16string sha = c.pinTheBody ? sha256Of(c.body) : std::u16string(63, u'0') + u"F";
         const InstallResult result = installRuntime(pinFor("/jre.zip", sha));
@@ -111,7 +114,7 @@ TEST_F(RuntimeInstall, AFailureInstallsNothingAndRemovesTheDownload) {
 // The pinned size caps the download, announced or not: nothing beyond it
 // reaches the disk, and nothing stays.
 TEST_F(RuntimeInstall, ADownloadLargerThanThePinnedSizeIsRefused) {
-    const std::string zip = runtimeZip(test::Machine::X64);
+    const std::string zip = runtimeZip(test::kOwnMachine);
     for (const ServedReply::Framing framing : {ServedReply::Framing::Length, ServedReply::Framing::NoLength}) {
         server.serve("/jre.zip", ServedReply{.body = zip, .framing = framing});
         RuntimePin pinned = pinFor("/jre.zip", sha256Of(zip));
@@ -135,7 +138,7 @@ TEST_F(RuntimeInstall, ClearsLeftoversOfACrashedInstall) {
     test::writeBytes(runtimeFolder() / "0123456789abcdef.unpacking-1" / "jdk" / "file", "x");
     test::writeBytes(runtimeFolder() / "0123456789abcdef.download-1", "half");
     test::writeBytes(runtimeFolder() / "fedcba9876543210.download-7", "older pin");
-    const InstallResult result = installRuntime(pin("/jre.zip", runtimeZip(test::Machine::X64)));
+    const InstallResult result = installRuntime(pin("/jre.zip", runtimeZip(test::kOwnMachine)));
     ASSERT_TRUE(result) << toUtf8(result.message);
     EXPECT_EQ(namesIn(runtimeFolder()), (std::vector<std::string>{"0123456789abcdef", "install.lock"}));
 }
@@ -143,7 +146,7 @@ TEST_F(RuntimeInstall, ClearsLeftoversOfACrashedInstall) {
 // A second start waits for the first one's install and then uses it; one
 // whose wait runs out says so. Neither downloads anything.
 TEST_F(RuntimeInstall, ASecondInstallWaitsForTheFirst) {
-    const RuntimePin pinned = pin("/jre.zip", runtimeZip(test::Machine::X64));
+    const RuntimePin pinned = pin("/jre.zip", runtimeZip(test::kOwnMachine));
     fs::create_directories(runtimeFolder());
     std::optional<InstallLock> first(std::in_place);
     ASSERT_EQ(first->acquire(test::nativePath(temp.text(u"product/runtime/install.lock")), std::chrono::seconds(5), nullptr),

@@ -103,6 +103,24 @@ TEST(TarReader, ReadsMembersThatFollowOneAnother) {
     }
 }
 
+// Sizes past 4 GB keep every bit in the 32-bit build too: an entry that
+// claims more than the archive holds ends early instead of being cut to the
+// low 32 bits of its size and read as sound.
+TEST(TarReader, SizesBeyondFourGigabytesAreNotCut) {
+    for (const uint64_t size : {(uint64_t{1} << 32) + 3, (uint64_t{1} << 33) + 3, (uint64_t{1} << 40) + 3}) {
+        const std::string pax = " size=" + std::to_string(size) + "\n";
+        const std::string record = std::to_string(pax.size() + 2) + pax;
+        const std::string archive = test::gzip(test::buildTar({
+            {.name = "PaxHeaders/a", .data = record, .type = 'x'},
+            {.name = "jdk/a", .data = "abc"},
+        }));
+        test::ReadResult read = test::readArchive(archive);
+        ASSERT_EQ(read.entries.size(), 1u) << size << ": " << toUtf8(read.error);
+        EXPECT_EQ(read.entries[0].entry.size, size);
+        EXPECT_NE(read.error.find(u"\"jdk/a\" ends early"), std::u16string::npos) << size << ": " << toUtf8(read.error);
+    }
+}
+
 TEST(TarReader, RefusesDamagedArchives) {
     const std::string tar = test::buildTar({{.name = "jdk/a", .data = std::string(3000, 'a')}});
     const std::string sound = test::gzip(tar);
