@@ -7,7 +7,6 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
-#include <future>
 #include <thread>
 
 namespace standin {
@@ -178,19 +177,11 @@ Value throwBesideThreadMain(Object*, const std::vector<Value>& a) {
     const int millis = firstInt(a[0].object);
     const bool exits = !argumentAt(a[0].object, 1).empty();
     const jint code = intAt(a[0].object, 1);
-    std::promise<void> attached;
-    std::future<void> started = attached.get_future();
-    // Attached before main goes on, as Thread.start makes a thread the VM
-    // waits for.
-    std::thread([attached = std::move(attached), millis, exits, code]() mutable {
-        attachCurrentThread("Thread-0");
-        attached.set_value();
+    startProgramThread("Thread-0", [millis, exits, code] {
         std::this_thread::sleep_for(std::chrono::milliseconds(millis));
         if (exits) systemExit(code);
         trace("Thread-0 ends");
-        detachCurrentThread();
-    }).detach();
-    started.wait();
+    });
     raise("standin/Failure", u"thrown by the stand-in", "standin.ThrowBesideThread.main(ThrowBesideThread.java)");
     return nothing();
 }
