@@ -123,26 +123,31 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwne
     return found;
 }
 
-void JvmHost::reportUncaughtException(const MainInvocation& invocation) {
+bool JvmHost::reportUncaughtException(const MainInvocation& invocation) {
     jthrowable exception = env_->ExceptionOccurred();
-    if (!exception) return;
+    if (!exception) return false;
     if (invocation.beforeAskingUser) invocation.beforeAskingUser();
-    if (!invocation.failureCheck) return;
+    if (!invocation.failureCheck) return true;
     // The stack trace is read with the exception set aside, then the
     // exception is left pending as main left it.
     env_->ExceptionClear();
     std::u16string text = exceptionText(env_, exception);
-    // No trace, no question: the run goes on as if Ignore was chosen.
-    if (!text.empty() && askToStopAfterException(text)) callSystemExit(env_, -1);
+    // What kept the trace from being read; nothing may be pending when
+    // main's exception is put back.
+    if (env_->ExceptionCheck()) env_->ExceptionDescribe();
+    // No trace, no question: the run goes on, and nobody chose that.
+    const ExceptionAnswer answer = text.empty() ? ExceptionAnswer::NotShown : askAboutException(text);
+    if (answer == ExceptionAnswer::Stop) callSystemExit(env_, -1);
     env_->Throw(exception);
+    return answer != ExceptionAnswer::Ignore;
 }
 
-bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& owner) {
+MainOutcome JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& owner) {
     // A thread that ends attached keeps DestroyJavaVM waiting for it for
     // ever, so every way out that does not call main detaches too.
     auto fail = [this] {
         vm()->DetachCurrentThread();
-        return false;
+        return MainOutcome::Failed;
     };
     if (trace::on()) {
         trace::say({u"main class lookup: ", invocation.mainClass,
@@ -170,12 +175,15 @@ bool JvmHost::invokeMain(const MainInvocation& invocation, const MessageOwner& o
     }
     if (invocation.mainStarted) invocation.mainStarted(invocation.mainStartedContext);
     env_->CallStaticVoidMethod(mainClass, main, arguments);
-    reportUncaughtException(invocation);
+    const bool uncaught = reportUncaughtException(invocation);
     if (invocation.parkAfterMain) {
         // That runtime ends the process only through System.exit.
         while (true) std::this_thread::sleep_for(std::chrono::hours(24));
     }
-    return vm()->DetachCurrentThread() == JNI_OK;
+    // Detaching hands the exception still pending to the thread's uncaught
+    // exception handler, which prints it.
+    if (vm()->DetachCurrentThread() != JNI_OK) return MainOutcome::Failed;
+    return uncaught ? MainOutcome::Uncaught : MainOutcome::Returned;
 }
 
 void JvmHost::destroyVm() {

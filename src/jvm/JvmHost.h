@@ -40,6 +40,14 @@ struct MainInvocation {
     std::function<void()> beforeAskingUser;
 };
 
+// How the call of main ended, as far as the exit code is concerned. The
+// values are the VM thread's exit code.
+enum class MainOutcome : int {
+    Returned = 0, // main returned, or threw and the user chose to go on
+    Failed = 1,   // main was not called, or the thread could not detach
+    Uncaught = 2, // main threw and nobody chose to go on
+};
+
 class JvmHost {
 public:
     // Each step reads owner when it shows a message, not when it starts.
@@ -53,7 +61,7 @@ public:
     // again.
     bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
                   const MessageOwner& owner, bool reportFailure = true);
-    bool invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
+    MainOutcome invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
     // From the next createVm on, the runtime's notices about the cache it
     // records are kept from the output (see RuntimeOutput.h).
     void filterCacheNotices() { filterCacheNotices_ = true; }
@@ -70,7 +78,8 @@ public:
 
 private:
     jclass findMainClass(const std::u16string& mainClass, const MessageOwner& owner);
-    void reportUncaughtException(const MainInvocation& invocation);
+    // True when main left an exception that nobody chose to go on from.
+    bool reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;
     std::shared_ptr<std::atomic<JavaVM*>> vm_ = std::make_shared<std::atomic<JavaVM*>>(nullptr);

@@ -135,14 +135,25 @@ int Launcher::runNormal() {
     // A missing class path has been reported; the VM starts all the same.
     buildVmOptions();
     if (vmStackSize_ == 0) vmStackSize_ = jvm_.defaultStackSize();
-    int result = 1;
-    if (!runOnNewThread(vmStackSize_, [this] { return vmThreadMain(); }, result)) {
+    int result = static_cast<int>(MainOutcome::Failed);
+    if (!runOnNewThread(vmStackSize_, [this] { return static_cast<int>(vmThreadMain()); }, result)) {
         // No thread to be had: the VM runs on this one, with its stack.
-        result = vmThreadMain();
+        result = static_cast<int>(vmThreadMain());
     }
-    if (result == 0) {
+    // The code stands once the program's last thread has ended (the
+    // destructor waits for that), unless one of them calls System.exit:
+    // the runtime then ends the process with that code.
+    switch (static_cast<MainOutcome>(result)) {
+    case MainOutcome::Returned:
         traceExit(0, u"main returned; the process ends when the Java program's last thread does");
         return 0;
+    case MainOutcome::Uncaught:
+        // As the runtime's own launcher does: scripts read 0 as success.
+        traceExit(1, u"main ended with an uncaught exception that nobody chose to ignore; the process ends when "
+                     u"the Java program's last thread does");
+        return 1;
+    case MainOutcome::Failed:
+        break;
     }
     traceExit(-1, u"the runtime could not be created or main could not be called (message shown)");
     splashClose_.run();
@@ -229,7 +240,7 @@ bool Launcher::buildVmOptions() {
     return true;
 }
 
-int Launcher::vmThreadMain() {
+MainOutcome Launcher::vmThreadMain() {
     auto redirectFiles = [this] {
         stampRedirectNames(redirect_);
         if (settings_.serviceMode) {
@@ -245,7 +256,7 @@ int Launcher::vmThreadMain() {
     const bool cached = !cacheOptions_.empty();
     if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached) &&
         !(cached && createVmWithoutCache(redirectFiles))) {
-        return 1;
+        return MainOutcome::Failed;
     }
     MainInvocation invocation;
     invocation.mainClass = settings_.mainClass;
@@ -255,9 +266,10 @@ int Launcher::vmThreadMain() {
     invocation.mainStarted = [](void* guard) { static_cast<SingleInstanceGuard*>(guard)->mainStarted(); };
     invocation.mainStartedContext = &instance_;
     invocation.beforeAskingUser = [this] { stopSplashThread(); };
-    if (!jvm_.invokeMain(invocation, messageOwner_)) return 1;
+    const MainOutcome outcome = jvm_.invokeMain(invocation, messageOwner_);
+    if (outcome == MainOutcome::Failed) return outcome;
     if (settings_.serviceMode) jvm_.destroyVm();
-    return 0;
+    return outcome;
 }
 
 void Launcher::refuseUnsafeRedirect(std::u16string_view stream, std::u16string& file) {

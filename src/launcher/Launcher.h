@@ -59,8 +59,8 @@ public:
     // Fills the option list from the configuration; appends the "Cmd"
     // arguments. False when there is no class path (message shown).
     bool buildVmOptions();
-    // Body of the VM thread: create the VM, call main; 0 or 1.
-    int vmThreadMain();
+    // Body of the VM thread: create the VM, call main.
+    MainOutcome vmThreadMain();
     // Shows the configured splash (the runtime's native one or the
     // launcher's own window); false only when there is no INI path.
     bool startSplash();

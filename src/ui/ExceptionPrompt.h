@@ -5,10 +5,16 @@
 
 namespace launcher {
 
+enum class ExceptionAnswer {
+    NotShown, // nobody was asked: the trace went to standard error
+    Ignore,   // the user chose to go on
+    Stop,     // the user chose to end the application
+};
+
 // Windows shows the stack trace in the exception dialog, owned by the active
-// window: true when the user chose Stop (also Escape, the close box, or a
-// dialog that could not be shown). The Linux port prints the trace on
-// standard error and goes on as if Ignore was chosen: false.
-bool askToStopAfterException(std::u16string_view stackTrace);
+// window: Stop also for Escape, the close box, or a dialog that could not be
+// shown. The console variant and the Linux port print the trace on standard
+// error and ask nobody.
+ExceptionAnswer askAboutException(std::u16string_view stackTrace);
 
 } // namespace launcher

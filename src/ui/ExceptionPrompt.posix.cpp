@@ -5,11 +5,11 @@
 
 namespace launcher {
 
-bool askToStopAfterException(std::u16string_view stackTrace) {
+ExceptionAnswer askAboutException(std::u16string_view stackTrace) {
     std::string text = toUtf8(stackTrace);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
-    return false;
+    return ExceptionAnswer::NotShown;
 }
 
 } // namespace launcher

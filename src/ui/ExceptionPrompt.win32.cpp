@@ -4,16 +4,15 @@
 
 namespace launcher {
 
-bool askToStopAfterException(std::u16string_view stackTrace) {
+ExceptionAnswer askAboutException(std::u16string_view stackTrace) {
     if (isConsoleVariant()) {
-        // The console program shows the trace where its user looks, and the
-        // run goes on as if Ignore was chosen.
+        // The console program shows the trace where its user looks.
         writeStandardError(stackTrace);
-        return false;
+        return ExceptionAnswer::NotShown;
     }
     ExceptionDialog dialog{std::u16string(stackTrace)};
     // Anything but Ignore, a dialog that could not be shown included, stops.
-    return dialog.run() != IDOK;
+    return dialog.run() == IDOK ? ExceptionAnswer::Ignore : ExceptionAnswer::Stop;
 }
 
 } // namespace launcher

@@ -144,9 +144,15 @@ INSTANTIATE_TEST_SUITE_P(
         // The splash is configured, yet the console program opens no window.
         ConsoleCase{"ProgramStreamsAreTheProcesss", "[Java Runtime Environment]\r\nMain Class=standin.Echo\r\n<run>"
                     "[Display]\r\nSplash Screen=splash.png\r\n", L"one \"two three\"", 0, "one\r\ntwo three\r\n", {}, {}, ""},
-        ConsoleCase{"FailureCheckPrintsTheTrace", "[Java Runtime Environment]\r\nMain Class=standin.Throw\r\n<run>"
-                    "[Application]\r\nFailure Check=Yes\r\n", L"", 0, "",
+        // No dialog asked anyone to go on: the launch failed, for the
+        // scripts that start this program.
+        ConsoleCase{"FailureCheckPrintsTheTraceAndEndsWithOne",
+                    "[Java Runtime Environment]\r\nMain Class=standin.Throw\r\n<run>"
+                    "[Application]\r\nFailure Check=Yes\r\n", L"", 1, "",
                     {"standin.Failure: thrown by the stand-in"}, {}, ""},
+        ConsoleCase{"UncaughtExceptionOutlivedByAThreadEndsWithOne",
+                    "[Java Runtime Environment]\r\nMain Class=standin.ThrowBesideThread\r\n<run>", L"300", 1, "",
+                    {"Exception in thread \"main\" standin.Failure: thrown by the stand-in"}, {}, ""},
         ConsoleCase{"MissingClassKeepsTheHelpersText", "[Java Runtime Environment]\r\nMain Class=standin.Missing\r\n"
                     "Virtual Machine Parameters=-Dstandin.helperExits=true\r\n<run>", L"", 1, "",
                     {"Error: Could not find or load main class standin.Missing"}, {"Could not find the main class"}, ""}),

@@ -63,12 +63,40 @@ TEST_F(JavaLaunch, SystemExitCodeIsTheLaunchersExitCode) {
     EXPECT_EQ(start({"exit", "0"}).exitCode, 0);
 }
 
-TEST_F(JavaLaunch, UncaughtExceptionIsPrintedAndTheRunGoesOn) {
-    writeIni("", "Failure Check=Yes");
-    test::ChildResult r = start({"throw"});
-    EXPECT_EQ(r.exitCode, 0);
+struct UncaughtCase {
+    const char* name;
+    const char* application;
+    std::vector<std::string> arguments;
+    int exitCode;
+    bool workerRan;
+};
+
+void PrintTo(const UncaughtCase& c, std::ostream* out) { *out << c.name; }
+
+class JavaUncaught : public JavaLaunch, public ::testing::WithParamInterface<UncaughtCase> {};
+
+// As with the runtime's own launcher: main ending with an exception fails
+// the launch even when another thread of the program runs on, unless that
+// thread ends the program with a code of its own. The Linux launcher asks
+// nobody, "Failure Check" or not: the trace is printed and the run goes on.
+TEST_P(JavaUncaught, IsPrintedAndTheLaunchEndsWithOne) {
+    const UncaughtCase& c = GetParam();
+    writeIni("", c.application);
+    test::ChildResult r = start(c.arguments);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_NE(r.err.find("java.lang.IllegalStateException: thrown by the probe"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("worker=done") != std::string::npos, c.workerRan) << r.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JavaUncaught,
+    ::testing::Values(UncaughtCase{"FailureCheck", "Failure Check=Yes", {"throw"}, 1, false},
+                      UncaughtCase{"NoFailureCheck", "", {"throw"}, 1, false},
+                      UncaughtCase{"ThreadOutlivesMain", "", {"throw-beside-thread"}, 1, true},
+                      UncaughtCase{"ThreadCallsSystemExit", "", {"throw-beside-thread", "7"}, 7, true},
+                      UncaughtCase{"ThreadCallsSystemExitWithZero", "", {"throw-beside-thread", "0"}, 0, true},
+                      UncaughtCase{"Service", "Application Type=service", {"throw-beside-thread"}, 1, true}),
+    [](const ::testing::TestParamInfo<UncaughtCase>& info) { return std::string(info.param.name); });
 
 TEST_F(JavaLaunch, NonDaemonThreadKeepsTheLauncherAlive) {
     writeIni();

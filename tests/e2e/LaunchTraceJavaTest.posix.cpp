@@ -1,5 +1,6 @@
 // The launch trace on standard error with the machine's real Java runtime:
-// a normal start and a main class that the runtime's helper cannot find.
+// a normal start, a main class that the runtime's helper cannot find, and
+// a main that throws.
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
@@ -23,23 +24,27 @@ TEST(LaunchTraceJava, TraceOnStandardErrorFollowsTheLaunch) {
     test::EnvironmentOverride variable{u"QX_LAUNCHER_TRACE", u"stderr"};
     struct Case {
         const char* mainClass;
+        std::vector<std::string> arguments;
         int exitCode;
         std::vector<std::string> lines; // in this order on standard error
     } cases[] = {
-        {"probe.Main", 0,
+        {"probe.Main", {}, 0,
          {"runtime search: ", "runtime library: ", "VM option 1: -Djava.class.path=", "VM option 2: -Dtraced=yes",
           "main class lookup: probe/Main (through the runtime's launcher helper)", "main class found; calling main",
           "exit code 0: main returned"}},
         // The helper reports the class itself and ends the process.
-        {"probe.Missing", 1,
+        {"probe.Missing", {}, 1,
          {"main class lookup: probe/Missing", "Could not find or load main class probe.Missing",
           "exit code 1: the runtime ends the process"}},
+        // The same code for another reason: the trace tells them apart.
+        {"probe.Main", {"throw"}, 1,
+         {"main class found; calling main", "exit code 1: main ended with an uncaught exception"}},
     };
     for (const Case& c : cases) {
         test::writeBytes(folder.path() / "app.ini", std::string("[Java Runtime Environment]\nMain Class=") + c.mainClass +
                                                         "\nVirtual Machine Parameters=-Dtraced=yes\n"
                                                         "[Class Path]\nClass Path=probe.jar\n");
-        test::ChildResult r = test::runChild(exe.string(), {}, 120, folder.path().string());
+        test::ChildResult r = test::runChild(exe.string(), c.arguments, 120, folder.path().string());
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
         size_t at = 0;
         for (const std::string& line : c.lines) {

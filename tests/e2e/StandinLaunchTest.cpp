@@ -143,12 +143,27 @@ INSTANTIATE_TEST_SUITE_P(
                    {"option -Xss2m", "main"}, {"GetDefaultJavaVMInitArgs"}, "-Xss2m"},
         LaunchCase{"SystemExitCodeIsTheExitCode", "standard", "standin.Exit", {"7"}, 7, {},
                    withOptions({"main [7]", "exit 7"}), {"DetachCurrentThread"}},
-        LaunchCase{"UncaughtExceptionWithoutFailureCheckStillEndsWithZero", "standard", "standin.Throw", {}, 0, {},
+        // An uncaught exception that no dialog showed fails the launch, as
+        // with the runtime's own launcher, also when a thread of the program
+        // outlives main; a later System.exit has the last word.
+        LaunchCase{"UncaughtExceptionWithoutFailureCheckEndsWithOne", "standard", "standin.Throw", {}, 1, {},
                    withOptions({"main", "DetachCurrentThread", "uncaught standin.Failure: thrown by the stand-in",
                                 "DestroyJavaVM"})},
+        LaunchCase{"UncaughtExceptionOutlivedByAThreadEndsWithOne", "standard", "standin.ThrowBesideThread", {"300"}, 1,
+                   {}, {"main [300]", "uncaught standin.Failure: thrown by the stand-in", "Thread-0 ends", "DestroyJavaVM"}},
+        LaunchCase{"SystemExitAfterAnUncaughtExceptionGivesItsCode", "standard", "standin.ThrowBesideThread",
+                   {"300", "7"}, 7, {}, {"main [300][7]", "uncaught standin.Failure: thrown by the stand-in", "exit 7"},
+                   {"DestroyJavaVM"}},
+        LaunchCase{"TraceThatCannotBeReadShowsNoDialogAndEndsWithOne", "standard", "standin.Throw", {}, 1, {},
+                   {"main", "ExceptionDescribe java.lang.NoSuchMethodError: printStackTrace", "DetachCurrentThread",
+                    "uncaught standin.Failure: thrown by the stand-in", "DestroyJavaVM"},
+                   {}, "-Dstandin.missingMethod=printStackTrace", std::nullopt, "Failure Check=Yes"},
         LaunchCase{"ServiceDestroysTheVmOnItsOwnThread", "standard", "standin.Echo", {}, 0, {},
                    withOptions({"main", "DetachCurrentThread", "DestroyJavaVM on the creating thread"}),
                    {}, "-Done=1 -Dtwo=\"2 2\"", std::nullopt, "Application Type=service"},
+        LaunchCase{"UncaughtExceptionInAServiceEndsWithOne", "standard", "standin.Throw", {}, 1, {},
+                   {"main", "uncaught standin.Failure: thrown by the stand-in", "DestroyJavaVM on the creating thread"},
+                   {}, "", std::nullopt, "Application Type=service"},
         LaunchCase{"MissingMainClass", "standard", "standin.Missing", {}, -1,
                    {"Could not find the main class standin/Missing."},
                    withOptions({"checkAndLoadMain 1 1 standin.Missing", "FindClass standin/Missing",
@@ -195,7 +210,7 @@ TEST_F(StandinRedirect, OutputGoesToFilesInNewFoldersTruncatedOrAppended) {
 
     // The uncaught exception goes where System.err points.
     writeIni("standard", "standin.Throw", "", files);
-    EXPECT_EQ(test::launch(exe, {}).exitCode, 0);
+    EXPECT_EQ(test::launch(exe, {}).exitCode, 1);
     EXPECT_EQ(test::readBytes(err),
               "Exception in thread \"main\" standin.Failure: thrown by the stand-in" + kEnd + "\tat standin.Throw.main(Throw.java)" + kEnd);
     expectCalls({"setOut " + toUtf8(out.u16string()) + " append=1", "setErr " + toUtf8(err.u16string()) + " append=0",

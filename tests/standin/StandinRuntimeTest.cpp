@@ -132,7 +132,7 @@ TEST_F(StandinRuntime, ScriptedMainClassesBehaveAsTheirNamesSay) {
     struct Case {
         const char* variant;
         const char16_t* mainClass;
-        bool invoked;
+        MainOutcome outcome;
         std::vector<const char16_t*> messages;
         std::vector<std::string> calls;
         std::string output;
@@ -140,23 +140,23 @@ TEST_F(StandinRuntime, ScriptedMainClassesBehaveAsTheirNamesSay) {
     };
     const std::string end = lineEnd();
     const Case cases[] = {
-        {"standard", u"standin/Echo", true, {},
+        {"standard", u"standin/Echo", MainOutcome::Returned, {},
          {"FindClassFromBootLoader sun/launcher/LauncherHelper", "checkAndLoadMain 1 1 standin.Echo",
           "GetStaticMethodID standin/Echo main ([Ljava/lang/String;)V", "main [a b][\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80][]",
           "DetachCurrentThread"},
          "a b" + end + "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80" + end + end, ""},
         // Without the boot loader entry the launcher's own lookup finds it.
-        {"no-bootloader", u"standin/Echo", true, {},
+        {"no-bootloader", u"standin/Echo", MainOutcome::Returned, {},
          {"FindClass standin/Echo", "main [a b][\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80][]", "DetachCurrentThread"},
          "a b" + end + "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80" + end + end, ""},
-        {"standard", u"standin/Missing", false, {u"Could not find the main class standin/Missing.\n"},
+        {"standard", u"standin/Missing", MainOutcome::Failed, {u"Could not find the main class standin/Missing.\n"},
          {"checkAndLoadMain 1 1 standin.Missing", "FindClass standin/Missing",
           "ExceptionDescribe java.lang.NoClassDefFoundError: standin/Missing"},
          "", "Exception in thread \"main\" java.lang.NoClassDefFoundError: standin/Missing" + end},
-        {"standard", u"standin/NoMain", false, {u"No main method found in specified class.\n"},
+        {"standard", u"standin/NoMain", MainOutcome::Failed, {u"No main method found in specified class.\n"},
          {"GetStaticMethodID standin/NoMain main ([Ljava/lang/String;)V"}, "", ""},
         // An exception main leaves behind is the thread's uncaught one.
-        {"standard", u"standin/Throw", true, {},
+        {"standard", u"standin/Throw", MainOutcome::Uncaught, {},
          {"main [a b][\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80][]", "DetachCurrentThread",
           "uncaught standin.Failure: thrown by the stand-in"},
          "",
@@ -172,7 +172,7 @@ TEST_F(StandinRuntime, ScriptedMainClassesBehaveAsTheirNamesSay) {
         MainInvocation invocation;
         invocation.mainClass = c.mainClass;
         invocation.arguments = {u"a b", u"\u00FC\u20AC\U0001F600", u""};
-        EXPECT_EQ(host.invokeMain(invocation, nullptr), c.invoked);
+        EXPECT_EQ(host.invokeMain(invocation, nullptr), c.outcome);
         host.destroyVm();
         EXPECT_EQ(recorder.messages(), std::vector<std::u16string>(c.messages.begin(), c.messages.end()));
         std::vector<std::string> calls = {"setOut " + toUtf8(files.outputFile) + " append=0",
@@ -192,7 +192,7 @@ TEST_F(StandinRuntime, RedirectionAppendsOrTruncatesAndReportsAFileItCannotOpen)
     RedirectFiles files{folder.text(u"kept.txt"), true, folder.text(u"cut.txt"), false};
     ASSERT_TRUE(start("standard", {}, files));
     MainInvocation invocation{u"standin/Echo", {u"after"}};
-    EXPECT_TRUE(host.invokeMain(invocation, nullptr));
+    EXPECT_EQ(host.invokeMain(invocation, nullptr), MainOutcome::Returned);
     host.destroyVm();
     EXPECT_EQ(test::readBytes(folder.path() / "kept.txt"), "before" + lineEnd() + "after" + lineEnd());
     EXPECT_EQ(test::readBytes(folder.path() / "cut.txt"), "");
@@ -238,7 +238,7 @@ TEST_F(StandinRuntime, ThrownExceptionPrintsItsStackTraceThroughAByteStream) {
 TEST_F(StandinRuntime, ForwardedCallsReachSecondaryMainAndStopKeepsTheVmUntilThen) {
     ASSERT_TRUE(start("standard"));
     JavaVM* vm = host.vm();
-    EXPECT_TRUE(host.invokeMain(MainInvocation{u"standin/SecondaryInt", {}}, nullptr));
+    EXPECT_EQ(host.invokeMain(MainInvocation{u"standin/SecondaryInt", {}}, nullptr), MainOutcome::Returned);
     jint answer = 0;
     // A worker as the launcher runs one: attach, find, call, detach.
     std::thread worker([&] {

@@ -16,7 +16,7 @@ namespace {
 struct Press {
     const char* name;
     WPARAM command;
-    bool stops;
+    ExceptionAnswer answer;
 };
 
 class ExceptionPrompt : public ::testing::TestWithParam<Press> {};
@@ -26,7 +26,7 @@ TEST_P(ExceptionPrompt, ShowsAMegabyteTraceAndAnswersAsPressed) {
     const std::u16string line = u"\tat com.example.Deep.call(Deep.java:42)\n";
     while (trace.size() < 1024 * 1024) trace += line;
     const size_t lines = trace.size() / line.size();
-    auto answer = std::async(std::launch::async, [&trace] { return askToStopAfterException(trace); });
+    auto answer = std::async(std::launch::async, [&trace] { return askAboutException(trace); });
 
     HWND dialog = test::waitForProcessWindow(GetCurrentProcessId(), L"#32770", 30000);
     ASSERT_NE(dialog, nullptr);
@@ -36,11 +36,12 @@ TEST_P(ExceptionPrompt, ShowsAMegabyteTraceAndAnswersAsPressed) {
     EXPECT_EQ(static_cast<size_t>(test::sendWithin(edit, EM_GETLINECOUNT)), lines + 1);
     PostMessageW(dialog, WM_COMMAND, GetParam().command, 0);
     ASSERT_EQ(answer.wait_for(std::chrono::seconds(30)), std::future_status::ready);
-    EXPECT_EQ(answer.get(), GetParam().stops);
+    EXPECT_EQ(answer.get(), GetParam().answer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Presses, ExceptionPrompt,
-                         ::testing::Values(Press{"Ignore", IDOK, false}, Press{"Stop", IDCANCEL, true}),
+                         ::testing::Values(Press{"Ignore", IDOK, ExceptionAnswer::Ignore},
+                                           Press{"Stop", IDCANCEL, ExceptionAnswer::Stop}),
                          [](const ::testing::TestParamInfo<Press>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -31,6 +31,20 @@ public class Main {
                 break;
             case "throw":
                 throw new IllegalStateException("thrown by the probe");
+            case "throw-beside-thread":
+                // A thread that outlives main, as a window would; with a code
+                // it ends the program through System.exit.
+                String code = args.length > 1 ? args[1] : null;
+                Thread later = new Thread(() -> {
+                    try {
+                        Thread.sleep(500);
+                    } catch (InterruptedException ignored) {
+                    }
+                    out.println("worker=done");
+                    if (code != null) System.exit(Integer.parseInt(code));
+                });
+                later.start();
+                throw new IllegalStateException("thrown by the probe");
             case "print":
                 System.out.println("to standard output");
                 System.err.println("to standard error");

@@ -41,17 +41,21 @@ std::string callLine(const char* method, const Object* array) {
     return text;
 }
 
-std::u16string firstArgument(const Object* array) {
-    return array && !array->elements.empty() && array->elements[0] ? array->elements[0]->text : u"";
+std::u16string argumentAt(const Object* array, size_t index) {
+    return array && array->elements.size() > index && array->elements[index] ? array->elements[index]->text : u"";
 }
 
-// The first argument as a decimal int; 0 when it is none.
-jint firstInt(const Object* array) {
-    std::string text = toUtf8(firstArgument(array));
+std::u16string firstArgument(const Object* array) { return argumentAt(array, 0); }
+
+// An argument as a decimal int; 0 when it is none.
+jint intAt(const Object* array, size_t index) {
+    std::string text = toUtf8(argumentAt(array, index));
     size_t i = text.size() > 1 && text[0] == '-' ? 1 : 0;
     if (i == text.size() || text.find_first_not_of("0123456789", i) != std::string::npos || text.size() > 10) return 0;
     return static_cast<jint>(std::stol(text));
 }
+
+jint firstInt(const Object* array) { return intAt(array, 0); }
 
 void printLines(const Object* array) {
     if (!array) return;
@@ -161,6 +165,24 @@ Value exitMain(Object*, const std::vector<Value>& a) {
 Value throwMain(Object*, const std::vector<Value>& a) {
     trace(callLine("main", a[0].object));
     raise("standin/Failure", u"thrown by the stand-in", "standin.Throw.main(Throw.java)");
+    return nothing();
+}
+
+// Starts a thread of the program that outlives main, then throws, as a
+// program whose window stays up after main failed. The thread ends after
+// the milliseconds of the first argument, through System.exit when a
+// second argument gives the code.
+Value throwBesideThreadMain(Object*, const std::vector<Value>& a) {
+    trace(callLine("main", a[0].object));
+    const int millis = firstInt(a[0].object);
+    const bool exits = !argumentAt(a[0].object, 1).empty();
+    const jint code = intAt(a[0].object, 1);
+    startProgramThread("Thread-0", [millis, exits, code] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(millis));
+        if (exits) systemExit(code);
+        trace("Thread-0 ends");
+    });
+    raise("standin/Failure", u"thrown by the stand-in", "standin.ThrowBesideThread.main(ThrowBesideThread.java)");
     return nothing();
 }
 
@@ -294,6 +316,8 @@ std::deque<ClassDef>* buildClasses() {
     add("standin/Echo", "java/lang/Object", {{"main", kMain, true, echoMain}}).application = true;
     add("standin/Exit", "java/lang/Object", {{"main", kMain, true, exitMain}}).application = true;
     add("standin/Throw", "java/lang/Object", {{"main", kMain, true, throwMain}}).application = true;
+    add("standin/ThrowBesideThread", "java/lang/Object", {{"main", kMain, true, throwBesideThreadMain}}).application =
+        true;
     add("standin/Hold", "java/lang/Object", {{"main", kMain, true, holdMain}}).application = true;
     ClassDef& noMain = add("standin/NoMain", "java/lang/Object", {});
     noMain.application = true;

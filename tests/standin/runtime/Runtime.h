@@ -7,6 +7,7 @@
 #include "runtime/Export.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,6 +121,10 @@ Object* systemOut();
 Object* systemErr();
 void setSystemStream(int stream, Object* printStream);
 [[noreturn]] void systemExit(jint code);
+// A thread of the program (as Thread.start makes one): attached to the VM
+// before this returns, detached when body returns; DestroyJavaVM waits for
+// it to end.
+void startProgramThread(std::string name, std::function<void()> body);
 // Lets a lingering VM end (a forwarded "stop" arrived).
 void releaseLinger();
 void startLinger();

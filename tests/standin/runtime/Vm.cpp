@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <condition_variable>
+#include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -29,6 +31,7 @@ struct VmState {
     Object* out = nullptr;
     Object* err = nullptr;
     std::string abandonedBy; // a thread that ended while attached
+    std::vector<std::thread> programThreads; // joined by DestroyJavaVM
 };
 
 VmState& state() {
@@ -60,6 +63,7 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
     Thread& thread = currentThread();
     bool callerAttached = attachedToLiveVm(thread);
     const bool creator = thread.name == "main";
+    std::vector<std::thread> threads;
     {
         // As a real VM waits for the program's non-daemon threads.
         std::unique_lock guard(state().lock);
@@ -79,7 +83,11 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
         state().exitHook = nullptr;
         state().out = state().err = nullptr;
         state().abandonedBy.clear();
+        threads.swap(state().programThreads);
     }
+    // Detached from the VM is not yet gone from the process: a thread on
+    // its way out while the process ends may hold what the end needs.
+    for (std::thread& ended : threads) ended.join();
     if (callerAttached) {
         forgetLocals(thread);
         thread.attached = false;
@@ -344,6 +352,20 @@ void systemExit(jint code) {
     }
     if (hook) hook(code);
     exitProcess(code);
+}
+
+void startProgramThread(std::string name, std::function<void()> body) {
+    std::promise<void> attached;
+    std::future<void> started = attached.get_future();
+    std::thread thread([name = std::move(name), body = std::move(body), attached = std::move(attached)]() mutable {
+        attachCurrentThread(name);
+        attached.set_value();
+        body();
+        detachCurrentThread();
+    });
+    started.wait();
+    std::lock_guard guard(state().lock);
+    state().programThreads.push_back(std::move(thread));
 }
 
 void startLinger() {
