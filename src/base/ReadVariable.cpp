@@ -34,12 +34,14 @@ std::optional<std::u16string> systemValueOf(std::u16string_view name) {
     return found->value;
 }
 
+// Once per name: a variable is read more than once in a start.
 void traceOnce(std::u16string_view name, std::initializer_list<std::u16string_view> parts) {
+    if (!trace::on()) return;
     VariableReadState& state = variableReadState();
     const std::u16string text(name);
     if (std::find(state.traced.begin(), state.traced.end(), text) != state.traced.end()) return;
     state.traced.push_back(text);
-    if (trace::on()) trace::say(parts);
+    trace::say(parts);
 }
 
 } // namespace

@@ -158,7 +158,6 @@ TEST_F(Arm64HandOver, TheSiblingHandsBackOnlyToTheX64LauncherItsIniNames) {
         {"the flag", u"from-x64", "X64 Product=viewer.exe", true, "hand-over: starting the x64 launcher"},
         {"a path", dotted, "X64 Product=viewer.exe", false, "is ignored: its values are"},
         {"the x64 launcher's path", x64.u16string(), "X64 Product=viewer.exe", false, "is ignored: its values are"},
-        {"no mark", std::nullopt, "X64 Product=viewer.exe", false, "no runtime fits: asking the user"},
         {"the flag without the key", u"from-x64", "", false, "no \"X64 Product\""},
         {"the key naming a path", u"from-x64", "X64 Product=..\\Public\\evil.exe", false, "not a plain file name"},
         {"the key naming a missing file", u"from-x64", "X64 Product=gone.exe", false, "gone.exe does not exist"},
