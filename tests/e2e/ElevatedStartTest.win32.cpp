@@ -71,10 +71,11 @@ TEST_P(ElevatedStart, SearchesTheProgramFolderWindowsKeepsNotTheVariable) {
     fs::create_directories(home);
     fs::copy(test::standinHome("standard"), home, fs::copy_options::recursive);
     test::writeBytes(home / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.1\"\n");
-    // Wine, as Windows for a 32-bit process, sets a process's ProgramFiles
-    // from ProgramW6432 as it starts: both come from the parent.
+    // Wine sets a starting process's ProgramFiles from ProgramW6432, or from
+    // ProgramFiles(x86) for a 32-bit one: all come from the parent.
     test::EnvironmentOverride programFiles(u"ProgramFiles", planted.u16string());
     test::EnvironmentOverride programW6432(u"ProgramW6432", planted.u16string());
+    test::EnvironmentOverride programFilesX86(u"ProgramFiles(x86)", planted.u16string());
     fs::remove(folder.path() / "roaming" / "Viewer" / "7" / "viewer.ini");
     test::writeText(folder.path() / "viewer.ini", u"[Java Runtime Environment]\nMain Class=standin.Echo\n"
                                                   u"[Class Path]\nClass Path=app.jar\n");
