@@ -1,5 +1,5 @@
 #pragma once
-// Process environment: reading variables whole, and expanding %NAME%
+// Process environment: setting and removing variables, and expanding %NAME%
 // references the way the platform's ExpandEnvironmentStrings does.
 
 #include "base/Text.h"
@@ -8,8 +8,8 @@
 
 namespace launcher {
 
-// The variable's value, however long; nothing when it is not set.
-std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name);
+// Reading a variable by name: readVariable (VariableTable.h), which holds
+// every name the launcher reads and what an elevated start does with each.
 // Sets the variable for this process and the children it starts; an empty
 // value is a value, not a removal.
 bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value);

@@ -1,4 +1,5 @@
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/TrustedExpansion.h"
 #include "base/Wide.win32.h"
 

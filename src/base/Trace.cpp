@@ -3,6 +3,7 @@
 #include "base/Environment.h"
 #include "base/ModulePath.h"
 #include "base/Platform.h"
+#include "base/VariableTable.h"
 
 #include <chrono>
 
@@ -75,7 +76,12 @@ std::string formatLine(uint64_t milliseconds, uint32_t processId, std::u16string
 void enableFromEnvironment(const SinkRules& rules) noexcept {
     if (detail::enabled) return;
     try {
-        SinkChoice choice = chooseSink(getEnvironmentVariable(kVariable), rules);
+        const VariableReading reading = readVariable(kVariable);
+        SinkChoice choice = chooseSink(reading.value, rules);
+        if (reading.ignoredValue) {
+            choice.refusal = u"the launch trace is not written to " + *reading.ignoredValue + u": " + reading.ignored +
+                             u"; set QX_LAUNCHER_TRACE=stderr for the console variant instead";
+        }
         if (!choice.refusal.empty()) {
             std::u16string module;
             readModulePath(module);

@@ -1,6 +1,7 @@
 #include "base/TrustedExpansion.h"
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/Trace.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "config/ConfigPaths.h"
-#include "base/Environment.h"
+#include "base/VariableTable.h"
 
 namespace launcher {
 
@@ -8,11 +8,11 @@ namespace launcher {
 size_t maxIniPathLength() { return 259; }
 
 std::u16string getAppDataFolder() {
-    return getEnvironmentVariable(u"APPDATA").value_or(std::u16string());
+    return readVariable(u"APPDATA").value.value_or(std::u16string());
 }
 
 std::u16string getLocalDataFolder() {
-    return getEnvironmentVariable(u"LOCALAPPDATA").value_or(std::u16string());
+    return readVariable(u"LOCALAPPDATA").value.value_or(std::u16string());
 }
 
 } // namespace launcher

@@ -33,6 +33,9 @@ struct LaunchSettings {
     bool waitForPair = false;
     // "ARM64 Product" as written; the launcher resolves it against its folder.
     std::u16string arm64Product;
+    // "X64 Product" as written: the ARM64 sibling's x64 launcher, a file
+    // name in its folder, which the sibling hands a launch back to.
+    std::u16string x64Product;
     // "Single Instance" is exactly "yes": later launches forward to this one.
     bool singleInstance = false;
     // "Startup Cache": the runtime records and maps a class-data archive.

@@ -199,6 +199,7 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.pairProduct = besideLauncher(layered.read(kApplicationSection, u"Pair Product"), modulePath);
     settings.waitForPair = isYes(layered.read(kApplicationSection, u"Pair Return Code"));
     settings.arm64Product = layered.read(kApplicationSection, u"ARM64 Product");
+    settings.x64Product = layered.read(kApplicationSection, u"X64 Product");
     settings.singleInstance = layered.read(kApplicationSection, u"Single Instance") == u"yes";
     settings.startupCache = isYes(layered.read(kApplicationSection, u"Startup Cache"));
     return readRuntimeDownload(layered, owner, settings);

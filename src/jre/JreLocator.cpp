@@ -1,5 +1,5 @@
 #include "jre/JreLocator.h"
-#include "base/Environment.h"
+#include "base/VariableTable.h"
 #include "base/FileFinder.h"
 #include "base/Platform.h"
 #include "base/Trace.h"
@@ -129,17 +129,16 @@ std::optional<RuntimeChoice> fromRegistry(const RuntimeSearch& s) {
 }
 
 std::optional<RuntimeChoice> fromJavaHome(const RuntimeSearch& s) {
-    static constexpr std::u16string_view kReference = u"%JAVA_HOME%";
     if (!s.criteria.includeUserSources) {
         if (trace::on()) trace::line(u"runtime search: JAVA_HOME is left out, as the user's own setting");
         return std::nullopt;
     }
-    std::u16string expanded = expandEnvironmentCopy(kReference);
-    if (expanded.empty() || expanded == kReference) {
+    const std::optional<std::u16string> value = readVariable(u"JAVA_HOME").value;
+    if (!value || value->empty()) {
         if (trace::on()) trace::line(u"runtime search: JAVA_HOME is not set");
         return std::nullopt;
     }
-    std::u16string home = withTrailingSeparator(expanded);
+    std::u16string home = withTrailingSeparator(*value);
     if (!isJavaHome(home)) {
         if (trace::on()) {
             trace::say({u"JAVA_HOME ", home, u": rejected: not a runtime folder (its runtime's own library is missing, "

@@ -1,5 +1,5 @@
 #include "jre/RuntimeFolders.h"
-#include "base/Environment.h"
+#include "base/VariableTable.h"
 #include "base/FileFinder.h"
 #include "base/Platform.h"
 #include "base/Trace.h"
@@ -220,17 +220,21 @@ TextList presentFolders(const TextList& folders) {
     return present;
 }
 
-FolderEnvironment readFolderEnvironment() {
+FolderEnvironment readFolderEnvironment(bool includeUserFolders) {
     FolderEnvironment env;
+    env.includeUserFolders = includeUserFolders;
     if (kWindows) {
-        env.programFiles = getEnvironmentVariable(u"ProgramFiles");
-        env.programFilesX86 = getEnvironmentVariable(u"ProgramFiles(x86)");
-        env.localAppData = getEnvironmentVariable(u"LOCALAPPDATA");
-        env.userProfile = getEnvironmentVariable(u"USERPROFILE");
+        env.programFiles = readVariable(u"ProgramFiles").value;
+        env.programFilesX86 = readVariable(u"ProgramFiles(x86)").value;
+    }
+    if (!includeUserFolders) return env;
+    if (kWindows) {
+        env.localAppData = readVariable(u"LOCALAPPDATA").value;
+        env.userProfile = readVariable(u"USERPROFILE").value;
     } else {
-        env.home = getEnvironmentVariable(u"HOME");
-        env.sdkmanDir = getEnvironmentVariable(u"SDKMAN_DIR");
-        env.asdfDataDir = getEnvironmentVariable(u"ASDF_DATA_DIR");
+        env.home = readVariable(u"HOME").value;
+        env.sdkmanDir = readVariable(u"SDKMAN_DIR").value;
+        env.asdfDataDir = readVariable(u"ASDF_DATA_DIR").value;
     }
     return env;
 }

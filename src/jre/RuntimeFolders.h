@@ -55,7 +55,8 @@ struct FolderEnvironment {
     // false: the folders the user can write are left out.
     bool includeUserFolders = true;
 };
-FolderEnvironment readFolderEnvironment();
+// Reads the user's own folders only with includeUserFolders.
+FolderEnvironment readFolderEnvironment(bool includeUserFolders);
 
 // The base folders searched on Windows in a registry view: the vendors'
 // folders under Program Files (the 32-bit one in the 32-bit view), with

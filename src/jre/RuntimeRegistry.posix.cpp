@@ -42,8 +42,7 @@ std::unique_ptr<RuntimeRegistry> openFolderRegistry(const TextList& baseFolders,
 // Linux keeps no separate registry of 32-bit runtimes: that view is empty.
 std::unique_ptr<RuntimeRegistry> openRuntimeRegistry(RegistryView view, bool includeUserSources) {
     if (view != RegistryView::Native) return openFolderRegistry({});
-    FolderEnvironment env = readFolderEnvironment();
-    env.includeUserFolders = includeUserSources;
+    const FolderEnvironment env = readFolderEnvironment(includeUserSources);
     return openFolderRegistry(posixRuntimeFolders(env), nestedRuntimeHomes(env));
 }
 

@@ -38,8 +38,7 @@ public:
     }
 
     std::vector<FolderRuntime> folderRuntimes() override {
-        FolderEnvironment env = readFolderEnvironment();
-        env.includeUserFolders = includeUser_;
+        const FolderEnvironment env = readFolderEnvironment(includeUser_);
         return scanRuntimeFolders(presentFolders(windowsRuntimeFolders(env, wow32_)), nestedRuntimeHomes(env));
     }
 

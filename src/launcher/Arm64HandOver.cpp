@@ -4,11 +4,10 @@
 
 namespace launcher {
 
-HandOverMarker readHandOverMarker(std::optional<std::u16string_view> value) {
-    if (!value) return {};
-    if (*value == kHandedBack) return {HandOverMark::Returned, {}};
-    if (isAbsolutePath(*value)) return {HandOverMark::FromX64, std::u16string(*value)};
-    return {};
+HandOverMark readHandOverMark(const std::optional<std::u16string>& value) {
+    if (value == kFromX64) return HandOverMark::FromX64;
+    if (value == kHandedBack) return HandOverMark::Returned;
+    return HandOverMark::None;
 }
 
 SiblingPath siblingBesideLauncher(std::u16string_view value, std::u16string_view modulePath) {
@@ -30,10 +29,16 @@ SiblingPath siblingBesideLauncher(std::u16string_view value, std::u16string_view
     return {path, {}};
 }
 
-bool inLauncherFolder(std::u16string_view target, std::u16string_view modulePath) {
-    const std::u16string folder = folderOf(target), own = folderOf(modulePath);
-    if (folder.size() == target.size()) return false; // no folder at all
-    return kWindows ? equalsIgnoreCase(folder, own) : folder == own;
+SiblingPath x64LauncherBeside(std::u16string_view value, std::u16string_view modulePath) {
+    if (value.empty()) return {};
+    // Both separators and the colon on every platform: the value names a
+    // file of the Windows launchers, and a plain name is plain everywhere.
+    if (value.find_first_of(u"\\/:") != std::u16string_view::npos || value == u"." || value == u"..") {
+        return {{}, u"not a plain file name in the launcher's own folder"};
+    }
+    std::u16string path = joinPath(folderOf(modulePath), value);
+    if (kWindows ? equalsIgnoreCase(path, modulePath) : path == modulePath) return {{}, u"it names this launcher itself"};
+    return {path, {}};
 }
 
 HandOverStep handOverStep(const HandOverFacts& f) {
@@ -47,7 +52,9 @@ HandOverStep handOverStep(const HandOverFacts& f) {
         return HandOverStep::Search;
     case RuntimeSearchState::Found: return HandOverStep::Run;
     case RuntimeSearchState::NothingFound:
-        if (f.launcher == LibraryWidth::Arm64 && f.mark == HandOverMark::FromX64) return HandOverStep::BackToX64;
+        if (f.launcher == LibraryWidth::Arm64 && f.mark == HandOverMark::FromX64 && f.x64Configured) {
+            return HandOverStep::BackToX64;
+        }
         return HandOverStep::AskUser;
     }
     return HandOverStep::Search;

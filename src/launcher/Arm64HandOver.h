@@ -15,20 +15,19 @@
 
 namespace launcher {
 
-// The launchers' own variable: the x64 launcher's path on the way to the
-// sibling, kHandedBack on the way back.
+// The launchers' own variable, a flag: kFromX64 on the way to the sibling,
+// kHandedBack on the way back. Where a sibling hands back to comes from its
+// own settings ("X64 Product"), never from the environment, which anyone
+// who starts the sibling chooses.
 inline constexpr std::u16string_view kHandOverVariable = u"QX_LAUNCHER_ARM64_HANDOVER";
+inline constexpr std::u16string_view kFromX64 = u"from-x64";
 inline constexpr std::u16string_view kHandedBack = u"returned";
 
 enum class HandOverMark { None, FromX64, Returned };
-struct HandOverMarker {
-    HandOverMark mark = HandOverMark::None;
-    std::u16string x64Launcher; // with FromX64: where to hand back to
-};
 
-// The mark a variable's value makes: kHandedBack, or an absolute path for
-// FromX64. Anything else is no mark.
-HandOverMarker readHandOverMarker(std::optional<std::u16string_view> value);
+// The mark a variable's value makes: kFromX64 or kHandedBack. Anything
+// else is no mark.
+HandOverMark readHandOverMark(const std::optional<std::u16string>& value);
 
 // "ARM64 Product" resolved against the launcher's folder: a file name or a
 // path below that folder. An absolute path, a drive, a stream or a ".."
@@ -39,9 +38,10 @@ struct SiblingPath {
 };
 SiblingPath siblingBesideLauncher(std::u16string_view value, std::u16string_view modulePath);
 
-// True when target lies in the same folder as modulePath (letter case
-// aside on Windows): the only launcher a sibling hands back to.
-bool inLauncherFolder(std::u16string_view target, std::u16string_view modulePath);
+// "X64 Product" resolved in the sibling's own folder: a plain file name,
+// without a folder, drive or stream ("\\", "/", ":"), and neither "." nor
+// ".."; nor a name of the launcher itself. A refused value says why.
+SiblingPath x64LauncherBeside(std::u16string_view value, std::u16string_view modulePath);
 
 enum class RuntimeSearchState { NotYet, Found, NothingFound };
 struct HandOverFacts {
@@ -50,12 +50,13 @@ struct HandOverFacts {
     bool siblingConfigured = false;                // "ARM64 Product" names a file that exists
     HandOverMark mark = HandOverMark::None;
     RuntimeSearchState search = RuntimeSearchState::NotYet;
+    bool x64Configured = false;                    // "X64 Product" names a file that exists
 };
 enum class HandOverStep {
     Search,    // this launcher takes its slot and searches
     ToSibling, // the x64 launcher starts the ARM64 sibling instead
     Run,       // a runtime was found: it runs here
-    BackToX64, // the sibling found none: the x64 launcher searches once
+    BackToX64, // the sibling found none: the x64 launcher its settings name searches once
     AskUser,   // none was found: the usual runtime-not-found path
 };
 HandOverStep handOverStep(const HandOverFacts& facts);

@@ -3,6 +3,7 @@
 #include "base/Environment.h"
 #include "base/ModulePath.h"
 #include "base/Platform.h"
+#include "base/VariableTable.h"
 #include "jvm/RuntimeLibrary.h"
 #include "launcher/VmThread.h"
 #include "vmopts/ClassPath.h"
@@ -85,27 +86,27 @@ int assemble(const AssemblyRequest& request) {
 bool keptForAssembly(std::u16string_view entry) {
     const std::u16string_view name = entry.substr(0, entry.find(u'=', 1));
     auto same = [&](std::u16string_view other) { return kWindows ? equalsIgnoreCase(name, other) : name == other; };
-    return !same(kAssemblyVariable) &&
-           std::none_of(std::begin(kRuntimeOptionVariables), std::end(kRuntimeOptionVariables), same);
+    const std::vector<std::u16string_view> options = runtimeOptionVariables();
+    return !same(kAssemblyVariable) && std::none_of(options.begin(), options.end(), same);
 }
 
 bool startCacheAssembly(const AssemblyRequest& request) {
     return assembly::startOwnExecutable(encodeAssemblyRequest(request), nullptr);
 }
 
-std::optional<int> runCacheAssemblyIfAsked(const UserSourcePolicy& policy) {
-    std::optional<std::u16string> text = getEnvironmentVariable(kAssemblyVariable);
-    if (!text) return std::nullopt;
+std::optional<int> runCacheAssemblyIfAsked() {
+    const VariableReading text = readVariable(kAssemblyVariable);
+    if (!text.present) return std::nullopt;
     // Never handed on: not to the runtime, and not to any program started
     // from an application start.
     unsetEnvironmentVariable(kAssemblyVariable);
     // The runtime reads options from these before any of the request's.
-    for (std::u16string_view name : kRuntimeOptionVariables) unsetEnvironmentVariable(name);
+    for (std::u16string_view name : runtimeOptionVariables()) unsetEnvironmentVariable(name);
     // From here on this process is an assembly and nothing else: a request
     // it refuses ends it, and never starts the application hidden.
     // An elevated process's environment is the unelevated user's to write.
-    if (!policy.useStartupCache) return kAssemblyRefused;
-    const std::optional<AssemblyRequest> request = decodeAssemblyRequest(*text);
+    if (text.refusesStart || !text.value) return kAssemblyRefused;
+    const std::optional<AssemblyRequest> request = decodeAssemblyRequest(*text.value);
     if (!request) return kAssemblyUndecodable;
     const std::u16string base = platformCacheFiles().userCacheFolder();
     TextList folders{base};

@@ -9,7 +9,6 @@
 // the cache into place when it is whole. Neither reads the configuration
 // of the application or takes part in its single instance.
 
-#include "config/UserSourcePolicy.h"
 #include "vmopts/AheadOfTimeCache.h"
 
 #include <cstdint>
@@ -22,13 +21,11 @@ namespace launcher {
 // it could not be started.
 bool startCacheAssembly(const AssemblyRequest& request);
 
-// The variables from which the runtime takes options of its own; an
-// assembly never passes them on, and never lets its runtime read them.
-inline constexpr std::u16string_view kRuntimeOptionVariables[] = {u"JAVA_TOOL_OPTIONS", u"_JAVA_OPTIONS"};
-
 // Whether an entry ("NAME=value") of this process's environment goes into
 // the environment of an assembly it starts: not the request variable, which
-// the start sets anew, nor the runtime's option variables.
+// the start sets anew, nor the runtime's option variables
+// (runtimeOptionVariables, VariableTable.h), which an assembly never lets its
+// runtime read.
 bool keptForAssembly(std::u16string_view entry);
 
 // The codes with which an assembly ends without running: a process whose
@@ -39,9 +36,10 @@ inline constexpr int kAssemblyUndecodable = 6;
 inline constexpr int kAssemblyOutsideCache = 7;
 
 // When the variable kAssemblyVariable is set, this process is a step of the
-// assembly and nothing else: runs the step, or refuses it, and gives the
+// assembly and nothing else: runs the step, or refuses it (a process whose
+// user sources are left out: see leaveOutUserVariables), and gives the
 // process's exit code. Nothing for every other start.
-std::optional<int> runCacheAssemblyIfAsked(const UserSourcePolicy& policy);
+std::optional<int> runCacheAssemblyIfAsked();
 
 // The platform's part.
 namespace assembly {

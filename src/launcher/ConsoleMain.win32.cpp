@@ -16,6 +16,7 @@
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
+#include "launcher/UserEnvironment.h"
 
 int main() {
     // Before anything can load a library: no DLL is ever looked for in the
@@ -23,11 +24,12 @@ int main() {
     launcher::restrictLibrarySearch();
     launcher::useConsoleVariant();
     launcher::useSystemDefaultLocale();
+    // Before any variable is read: an elevated process's environment is the
+    // user's to write.
+    launcher::settleUserSources();
     // A background step of the start-up cache, started by an earlier start;
-    // refused by an elevated process, whose environment the user can write.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
-        return *code;
-    }
+    // refused by an elevated process.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     // A command-line program opens no window: as the Linux launcher, it
     // installs the vendor's pinned runtime without asking, its progress
     // on the console's standard error.

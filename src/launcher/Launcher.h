@@ -140,8 +140,9 @@ private:
     std::u16string jvmPath_;    // the chosen runtime library; empty: none
     bool pairRelaunch_ = false; // the chosen runtime needs the paired launcher
     HandOverStep handOver_ = HandOverStep::Search; // ToSibling, BackToX64: another launcher runs it
-    HandOverMarker handOverMarker_;                // how this start came, read from the environment
+    HandOverMark handOverMark_ = HandOverMark::None; // how this start came, read from the environment
     std::u16string arm64Sibling_;                  // with ToSibling
+    std::u16string x64Launcher_;                   // with BackToX64
     bool choiceTooWide_ = false; // the search's choice is a library this launcher cannot load
     VersionNumber jvmVersion_;  // as the registry gave it; no groups otherwise
     JvmHost jvm_;

@@ -1,4 +1,6 @@
 #include "base/Environment.h"
+#include "base/Platform.h"
+#include "base/VariableTable.h"
 #include "base/FileFinder.h"
 #include "base/Format.h"
 #include "base/Messages.h"
@@ -53,20 +55,18 @@ int Launcher::runOtherLauncher(const std::u16string& path, std::u16string_view w
 }
 
 bool Launcher::handsOverToSibling() {
-    if (std::optional<std::u16string> value = getEnvironmentVariable(kHandOverVariable)) {
-        handOverMarker_ = readHandOverMarker(*value);
-        // Neither the application nor any launch it makes inherits the mark.
-        unsetEnvironmentVariable(kHandOverVariable);
-        if (trace::on()) {
-            if (handOverMarker_.mark == HandOverMark::FromX64) {
-                trace::say({u"hand-over: started by the x64 launcher ", handOverMarker_.x64Launcher,
-                            u"; without a runtime for this launcher the launch goes back to it"});
-            } else if (handOverMarker_.mark == HandOverMark::Returned) {
-                trace::line(u"hand-over: handed back by the ARM64 sibling, which found no ARM64 runtime: this "
-                            u"launcher searches itself and hands over no more");
-            } else {
-                trace::say({u"hand-over: ", kHandOverVariable, u" holds no mark of the launcher's: ignored"});
-            }
+    const VariableReading marker = readVariable(kHandOverVariable);
+    // Neither the application nor any launch it makes inherits the mark; the
+    // Linux launcher hands over to nobody and leaves the variable alone.
+    if (kWindows && marker.present) unsetEnvironmentVariable(kHandOverVariable);
+    handOverMark_ = readHandOverMark(marker.value);
+    if (trace::on()) {
+        if (handOverMark_ == HandOverMark::FromX64) {
+            trace::line(u"hand-over: started by the x64 launcher; without a runtime for this launcher the launch goes "
+                        u"back to the one \"X64 Product\" names");
+        } else if (handOverMark_ == HandOverMark::Returned) {
+            trace::line(u"hand-over: handed back by the ARM64 sibling, which found no ARM64 runtime: this "
+                        u"launcher searches itself and hands over no more");
         }
     }
     if (settings_.arm64Product.empty()) return false;
@@ -79,7 +79,7 @@ bool Launcher::handsOverToSibling() {
     }
     const HostMachine host = hostMachine();
     const bool exists = pathExists(sibling.path);
-    handOver_ = handOverStep({host.launcher, host.arm64, exists, handOverMarker_.mark});
+    handOver_ = handOverStep({host.launcher, host.arm64, exists, handOverMark_});
     if (trace::on()) {
         if (handOver_ == HandOverStep::ToSibling) {
             trace::say({u"hand-over: an ARM64 computer: the ARM64 sibling ", sibling.path,
@@ -98,23 +98,30 @@ bool Launcher::handsOverToSibling() {
 }
 
 bool Launcher::handsBackToX64() {
-    if (handOverMarker_.mark != HandOverMark::FromX64) return false;
+    if (handOverMark_ != HandOverMark::FromX64) return false;
     std::u16string module;
     if (!getModulePath(module)) return false;
     const HostMachine host = hostMachine();
-    if (handOverStep({host.launcher, host.arm64, false, handOverMarker_.mark, RuntimeSearchState::NothingFound}) !=
-        HandOverStep::BackToX64) {
-        return false;
-    }
-    // A mark names a program to start: only the launcher beside this one.
-    if (!inLauncherFolder(handOverMarker_.x64Launcher, module)) {
-        if (trace::on()) {
-            trace::say({u"hand-over: the x64 launcher ", handOverMarker_.x64Launcher,
-                        u" is not in this launcher's folder: the launch is not handed back"});
+    // The x64 launcher to hand back to is the one the settings name beside
+    // this launcher: a mark in the environment names nothing.
+    SiblingPath x64 = x64LauncherBeside(settings_.x64Product, module);
+    const bool exists = !x64.path.empty() && pathExists(x64.path);
+    const HandOverStep step =
+        handOverStep({host.launcher, host.arm64, false, handOverMark_, RuntimeSearchState::NothingFound, exists});
+    if (step != HandOverStep::BackToX64) {
+        if (trace::on() && host.launcher == LibraryWidth::Arm64) {
+            if (settings_.x64Product.empty()) {
+                trace::line(u"hand-over: no \"X64 Product\" is configured: the launch is not handed back");
+            } else if (!x64.refusal.empty()) {
+                trace::say({u"hand-over: \"X64 Product\" ", settings_.x64Product, u" is not used: ", x64.refusal});
+            } else if (!exists) {
+                trace::say({u"hand-over: the x64 launcher ", x64.path, u" does not exist: the launch is not handed back"});
+            }
         }
         return false;
     }
     if (trace::on()) trace::line(u"hand-over: no ARM64 runtime: the launch goes back to the x64 launcher");
+    x64Launcher_ = std::move(x64.path);
     handOver_ = HandOverStep::BackToX64;
     return true;
 }
@@ -125,10 +132,8 @@ int Launcher::runHandOver() {
         trace::line(u"single instance: the slot is given up: the x64 launcher takes its own");
     }
     instance_.stop();
-    std::u16string module;
-    getModulePath(module);
-    setEnvironmentVariable(kHandOverVariable, back ? std::u16string(kHandedBack) : module);
-    const std::u16string& target = back ? handOverMarker_.x64Launcher : arm64Sibling_;
+    setEnvironmentVariable(kHandOverVariable, back ? kHandedBack : kFromX64);
+    const std::u16string& target = back ? x64Launcher_ : arm64Sibling_;
     if (trace::on()) trace::say({back ? u"hand-over: starting the x64 launcher " : u"hand-over: starting the ARM64 sibling ", target});
     return runOtherLauncher(target, back ? u"x64 launcher" : u"ARM64 sibling", settings_.waitForPair);
 }

@@ -5,14 +5,16 @@
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
+#include "launcher/UserEnvironment.h"
 
 int main() {
     launcher::useSystemDefaultLocale();
+    // Before any variable is read: an elevated process's environment is the
+    // user's to write.
+    launcher::settleUserSources();
     // A background step of the start-up cache, started by an earlier start;
-    // refused by an elevated process, whose environment the user can write.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
-        return *code;
-    }
+    // refused by an elevated process.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     // The Linux launcher installs the vendor's pinned runtime without asking.
     launcher::setRuntimeInstaller(&launcher::installOnTerminal);
     launcher::Launcher app;

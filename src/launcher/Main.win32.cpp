@@ -11,6 +11,7 @@
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
+#include "launcher/UserEnvironment.h"
 
 #include <windows.h>
 
@@ -19,11 +20,12 @@ int main() {
     // executable's folder, the current folder or the search path.
     launcher::restrictLibrarySearch();
     launcher::useSystemDefaultLocale();
+    // Before any variable is read: an elevated process's environment is the
+    // user's to write.
+    launcher::settleUserSources();
     // A background step of the start-up cache, started by an earlier start;
-    // refused by an elevated process, whose environment the user can write.
-    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked(launcher::processUserSourcePolicy())) {
-        return *code;
-    }
+    // refused by an elevated process.
+    if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     // The vendor's pinned runtime is installed from the runtime-not-found
     // dialog, or in a progress window of its own when it is not to be asked.
     launcher::setRuntimeInstallStep(&launcher::installPinnedStep);

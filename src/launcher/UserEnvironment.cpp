@@ -3,9 +3,15 @@
 #include "base/Environment.h"
 #include "base/Trace.h"
 #include "base/TrustedExpansion.h"
-#include "launcher/CacheAssembly.h"
+#include "base/VariableTable.h"
 
 namespace launcher {
+
+const UserSourcePolicy& settleUserSources() {
+    const UserSourcePolicy& policy = processUserSourcePolicy();
+    if (!policy.reason.empty()) leaveOutUserVariables(policy.reason);
+    return policy;
+}
 
 void leaveOutUserEnvironment(const UserSourcePolicy& policy) {
     if (!policy.userVariables) {
@@ -18,8 +24,8 @@ void leaveOutUserEnvironment(const UserSourcePolicy& policy) {
         expandOnlyTrustedVariables(std::move(variables));
     }
     if (policy.runtimeOptionVariables) return;
-    for (std::u16string_view name : kRuntimeOptionVariables) {
-        const std::optional<std::u16string> value = getEnvironmentVariable(name);
+    for (std::u16string_view name : runtimeOptionVariables()) {
+        const std::optional<std::u16string> value = readVariable(name).value;
         // Also from the C runtime's copy, which may hold what the system's
         // block no longer does.
         unsetEnvironmentVariable(name);

@@ -8,6 +8,10 @@
 
 namespace launcher {
 
+// This process's policy; from now on every variable is read by it (see
+// base/VariableTable.h). The entry point calls it before anything else.
+const UserSourcePolicy& settleUserSources();
+
 // Removes the runtime's own option variables from the environment when the
 // policy leaves them out, before any library of the runtime is loaded, and
 // from then on expands settings only from the variables the user cannot

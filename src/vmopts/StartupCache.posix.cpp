@@ -1,7 +1,7 @@
 #include "vmopts/StartupCache.h"
 
 #include "base/Descriptor.posix.h"
-#include "base/Environment.h"
+#include "base/VariableTable.h"
 #include "base/FolderChain.h"
 #include "base/XdgFolders.h"
 
@@ -23,7 +23,7 @@ class PosixCacheFiles final : public CacheFiles {
 public:
     // The XDG base directories' cache home.
     std::u16string userCacheFolder() override {
-        return xdgBaseFolder(getEnvironmentVariable(u"XDG_CACHE_HOME"), getEnvironmentVariable(u"HOME"), u"/.cache");
+        return xdgBaseFolder(readVariable(u"XDG_CACHE_HOME").value, readVariable(u"HOME").value, u"/.cache");
     }
 
     bool makeFolders(std::u16string_view folder) override {

@@ -1,6 +1,6 @@
 #include "vmopts/StartupCache.h"
 
-#include "base/Environment.h"
+#include "base/VariableTable.h"
 #include "base/FileFinder.h"
 #include "base/FolderChain.h"
 #include "base/Handles.win32.h"
@@ -18,7 +18,7 @@ public:
     // The local (not roaming) application-data folder: an archive belongs
     // to this machine's runtime and must not travel with a roaming profile.
     std::u16string userCacheFolder() override {
-        return getEnvironmentVariable(u"LOCALAPPDATA").value_or(std::u16string());
+        return readVariable(u"LOCALAPPDATA").value.value_or(std::u16string());
     }
 
     bool makeFolders(std::u16string_view folder) override {

@@ -4,6 +4,7 @@
 // the program as it would without the cache and prints nothing more.
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "support/ChildProcess.h"

@@ -10,12 +10,14 @@
 #include "jre/Bitness.h"
 #include "probe/StandinProbe.h"
 #include "support/TestSupport.h"
+#include "support/WindowProbe.win32.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -60,8 +62,22 @@ protected:
         test::writeBytes(app / "viewer.ini", ini(mainClass, x64Runtime, "from-x64",
                                                  "ARM64 Product=viewer-arm64.exe\r\nPair Return Code=Yes\r\n" +
                                                      application));
-        test::writeBytes(app / "viewer-arm64.ini",
-                         ini(mainClass, siblingRuntime, "from-sibling", "Pair Return Code=Yes\r\n" + application));
+        test::writeBytes(app / "viewer-arm64.ini", ini(mainClass, siblingRuntime, "from-sibling",
+                                                       "X64 Product=viewer.exe\r\nPair Return Code=Yes\r\n" + application));
+    }
+    // Runs a launcher until it ends, or until its runtime-not-found dialog
+    // shows, which is then cancelled: true for the dialog.
+    static bool endsInTheDialog(const fs::path& exe, const std::wstring& arguments) {
+        test::StartedProcess process(exe.wstring(), arguments);
+        for (int i = 0; i < 1200; ++i) {
+            if (process.waitForExit(25) != STILL_ACTIVE) return false;
+            if (HWND dialog = test::waitForProcessWindow(process.id(), L"#32770", 1)) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                process.waitForExit(10000);
+                return true;
+            }
+        }
+        return false;
     }
     std::string trace() const { return fs::exists(tracePath) ? test::readBytes(tracePath) : std::string(); }
     std::string launches() const { return fs::exists(launchTrace) ? test::readBytes(launchTrace) : std::string(); }
@@ -105,6 +121,63 @@ TEST_F(Arm64HandOver, ASiblingWithoutRuntimeHandsBackOnceAndTheX64LauncherRunsIt
     EXPECT_EQ(count(steps, "hand-over: starting the ARM64 sibling"), 1u) << steps;
     EXPECT_EQ(count(steps, "hand-over: starting the x64 launcher"), 1u) << steps;
     EXPECT_EQ(count(steps, "hand-over: handed back by the ARM64 sibling"), 1u) << steps;
+}
+
+// The round as an elevated start makes it: the mark is a flag that such a
+// start follows, since where it leads comes from the launchers' own INIs.
+TEST_F(Arm64HandOver, AnElevatedRoundHandsBackAsWell) {
+    if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
+    installSiblings();
+    writeInis("standin.Exit", standin, {});
+    EXPECT_EQ(test::launch(x64, {"6"}, true).exitCode, 6);
+    EXPECT_NE(trace().find("main [6][from-x64]\n"), std::string::npos) << trace();
+    EXPECT_EQ(count(trace(), "main ["), 1u) << trace();
+}
+
+// The sibling started with a mark in its environment and no runtime of its
+// own: it hands back only for the flag, and only to the x64 launcher its own
+// INI names beside it. The environment is anyone's to set; a mark that
+// named a program would run it (here a launcher elsewhere, with a runtime).
+TEST_F(Arm64HandOver, TheSiblingHandsBackOnlyToTheX64LauncherItsIniNames) {
+    installSiblings();
+    writeInis("standin.Exit", standin, {});
+    const fs::path elsewhere = folder.path() / "Public";
+    fs::create_directories(elsewhere);
+    fs::copy_file(test::builtLauncher(), elsewhere / "evil.exe");
+    test::writeBytes(elsewhere / "evil.ini", ini("standin.Exit", standin, "from-evil", ""));
+    // Cut at its last backslash, this path's folder is the sibling's own.
+    const std::u16string dotted = app.u16string() + u"\\../Public/evil.exe";
+    const std::string siblingIni = test::readBytes(app / "viewer-arm64.ini");
+    const struct {
+        const char* label;
+        std::optional<std::u16string> mark;
+        const char* x64Product; // the line in the sibling's INI
+        bool handsBack;
+        const char* traced;
+    } rows[] = {
+        {"the flag", u"from-x64", "X64 Product=viewer.exe", true, "hand-over: starting the x64 launcher"},
+        {"a path", dotted, "X64 Product=viewer.exe", false, "is ignored: its values are"},
+        {"the x64 launcher's path", x64.u16string(), "X64 Product=viewer.exe", false, "is ignored: its values are"},
+        {"the flag without the key", u"from-x64", "", false, "no \"X64 Product\""},
+        {"the key naming a path", u"from-x64", "X64 Product=..\\Public\\evil.exe", false, "not a plain file name"},
+        {"the key naming a missing file", u"from-x64", "X64 Product=gone.exe", false, "gone.exe does not exist"},
+    };
+    for (const auto& row : rows) {
+        std::string text = siblingIni;
+        text.replace(text.find("X64 Product=viewer.exe"), 22, row.x64Product);
+        test::writeBytes(app / "viewer-arm64.ini", text);
+        fs::remove(tracePath);
+        fs::remove(launchTrace);
+        test::EnvironmentOverride mark(u"QX_LAUNCHER_ARM64_HANDOVER", row.mark);
+        if (row.handsBack) {
+            EXPECT_EQ(test::launch(sibling, {"5"}).exitCode, 5) << row.label << "\n" << launches();
+            EXPECT_NE(trace().find("main [5][from-x64]\n"), std::string::npos) << row.label << "\n" << trace();
+        } else {
+            EXPECT_TRUE(endsInTheDialog(sibling, L"5")) << row.label << "\n" << launches();
+            EXPECT_EQ(trace(), "") << row.label;
+        }
+        EXPECT_NE(launches().find(row.traced), std::string::npos) << row.label << "\n" << launches();
+    }
 }
 
 TEST_F(Arm64HandOver, ASecondLaunchReachesTheApplicationThatTheSiblingRuns) {

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 namespace launcher {
 namespace {
 
@@ -80,24 +84,30 @@ TEST_F(ElevatedEnvironment, AnAssemblyRequestInsideTheCacheRuns) {
     EXPECT_EQ(standinText(), "");
 }
 
-// The runtime would take an agent from these variables, which the user's
-// unelevated programs can set: an elevated start removes them from both
-// copies of the environment before the runtime is loaded; a user's keeps them.
+// The runtime would take an agent (or, OpenJ9, its JIT library or a dump
+// tool) from these variables, which the user's unelevated programs can set:
+// an elevated start removes them from both copies of the environment before
+// the runtime is loaded; a user's keeps them.
 TEST_F(ElevatedEnvironment, TheRuntimesOptionVariablesReachOnlyAUsersStart) {
     if (!test::canLaunchElevated()) GTEST_SKIP() << "the tests cannot start a program elevated";
-    test::EnvironmentOverride toolOptions(u"JAVA_TOOL_OPTIONS", u"-agentpath:agent.lib");
-    test::EnvironmentOverride javaOptions(u"_JAVA_OPTIONS", u"-Dplanted=1");
+    const std::pair<const char16_t*, const char16_t*> planted[] = {
+        {u"JAVA_TOOL_OPTIONS", u"-agentpath:agent.lib"}, {u"_JAVA_OPTIONS", u"-Dplanted=1"},
+        {u"OPENJ9_JAVA_OPTIONS", u"-agentpath:j9.lib"},  {u"IBM_JAVA_OPTIONS", u"-agentpath:ibm.lib"},
+        {u"IBM_JAVA_JITLIB", u"planted-jit"},            {u"JAVA_DUMP_TOOL", u"planted-tool"}};
+    std::vector<std::unique_ptr<test::EnvironmentOverride>> variables;
+    for (const auto& [name, value] : planted) variables.push_back(std::make_unique<test::EnvironmentOverride>(name, value));
     for (const bool elevated : {false, true}) {
         fs::remove(standinTrace);
         EXPECT_EQ(test::launch(exe, {"x"}, elevated).exitCode, 0) << elevated;
         const std::string text = standinText();
         ASSERT_NE(text.find("main [x]"), std::string::npos) << text;
-        for (const char* line : {"environment JAVA_TOOL_OPTIONS=-agentpath:agent.lib", "environment _JAVA_OPTIONS=-Dplanted=1"}) {
-            EXPECT_EQ(text.find(line) == std::string::npos, elevated) << line << "\n" << text;
-        }
-        if (kWindows) {
+        for (const auto& [name, value] : planted) {
+            const std::string line = toUtf8(name) + "=" + toUtf8(value);
+            EXPECT_EQ(text.find("environment " + line) == std::string::npos, elevated) << line << "\n" << text;
             // The C runtime's copy, which the runtime's getenv reads.
-            EXPECT_EQ(text.find("C runtime environment JAVA_TOOL_OPTIONS=") == std::string::npos, elevated) << text;
+            if (kWindows) {
+                EXPECT_EQ(text.find("C runtime environment " + line) == std::string::npos, elevated) << text;
+            }
         }
     }
 }

@@ -59,6 +59,45 @@ TEST_P(ElevatedStart, LeavesOutThePerUserIni) {
     EXPECT_EQ(trace.find("user sources: "), std::string::npos) << trace;
 }
 
+// The runtime search looks in Windows's program folder. Its variable is the
+// user's to set (the user's own variables override the machine's), so an
+// elevated start takes the folder from where Windows keeps it; the user's
+// start follows the variable.
+TEST_P(ElevatedStart, SearchesTheProgramFolderWindowsKeepsNotTheVariable) {
+    const bool elevated = GetParam();
+    if (elevated && !test::canStartElevated()) GTEST_SKIP() << "the tests run without administrator rights";
+    const fs::path planted = folder.path() / "planted";
+    const fs::path home = planted / "Eclipse Adoptium" / "jdk-21.0.1.12-hotspot";
+    fs::create_directories(home);
+    fs::copy(test::standinHome("standard"), home, fs::copy_options::recursive);
+    test::writeBytes(home / "release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.1\"\n");
+    // Wine sets a starting process's ProgramFiles from ProgramW6432, or from
+    // ProgramFiles(x86) for a 32-bit one: all come from the parent.
+    test::EnvironmentOverride programFiles(u"ProgramFiles", planted.u16string());
+    test::EnvironmentOverride programW6432(u"ProgramW6432", planted.u16string());
+    test::EnvironmentOverride programFilesX86(u"ProgramFiles(x86)", planted.u16string());
+    fs::remove(folder.path() / "roaming" / "Viewer" / "7" / "viewer.ini");
+    test::writeText(folder.path() / "viewer.ini", u"[Java Runtime Environment]\nMain Class=standin.Echo\n"
+                                                  u"[Class Path]\nClass Path=app.jar\n");
+    test::StartedProcess process(exe.wstring(), L"", elevated ? test::Rights::Administrator : test::Rights::User);
+    ASSERT_TRUE(process.started());
+    bool dialog = false;
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < 1200 && code == STILL_ACTIVE && !dialog; ++i) {
+        code = process.waitForExit(25);
+        if (HWND shown = test::waitForProcessWindow(process.id(), L"#32770", 1)) {
+            dialog = true;
+            PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    EXPECT_EQ(dialog, elevated) << (fs::exists(tracePath) ? test::readBytes(tracePath) : "");
+    const fs::path runtimeTrace = folder.path() / "standin.txt";
+    EXPECT_EQ(fs::exists(runtimeTrace), !elevated);
+    if (!elevated) {
+        EXPECT_EQ(code, 0u) << test::readBytes(runtimeTrace);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Starts, ElevatedStart, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "AsAdministrator" : "AsUser");

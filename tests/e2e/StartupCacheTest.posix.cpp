@@ -4,6 +4,7 @@
 // Newer runtimes get the ahead-of-time cache (AheadOfTimeCacheTest).
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "support/ChildProcess.h"

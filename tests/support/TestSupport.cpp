@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/ModulePath.h"
 #include "base/PathText.h"
 #include "base/Platform.h"

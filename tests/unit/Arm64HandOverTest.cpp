@@ -2,6 +2,8 @@
 // and that no launch goes back and forth.
 
 #include "base/Platform.h"
+#include "base/Text.h"
+#include "base/VariableTable.h"
 #include "launcher/Arm64HandOver.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@ TEST(Arm64HandOver, StepByMachineSiblingMarkAndSearch) {
         HandOverMark mark;
         RuntimeSearchState search;
         HandOverStep step;
+        bool x64Launcher = true; // "X64 Product" names one
     };
     const Case cases[] = {
         // The x64 launcher hands over only unmarked, on ARM64, with a sibling.
@@ -37,6 +40,8 @@ TEST(Arm64HandOver, StepByMachineSiblingMarkAndSearch) {
         // After the search.
         {kArm, true, false, kFrom, kFound, HandOverStep::Run},
         {kArm, true, false, kFrom, kNothing, HandOverStep::BackToX64},
+        // Without an x64 launcher in its settings the sibling hands back to nobody.
+        {kArm, true, false, kFrom, kNothing, HandOverStep::AskUser, false},
         {kArm, true, false, kNone, kNothing, HandOverStep::AskUser},
         {kArm, true, false, kBack, kNothing, HandOverStep::AskUser},
         {kX64, true, true, kBack, kNothing, HandOverStep::AskUser},
@@ -45,7 +50,8 @@ TEST(Arm64HandOver, StepByMachineSiblingMarkAndSearch) {
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        EXPECT_EQ(handOverStep({c.launcher, c.arm64Computer, c.sibling, c.mark, c.search}), c.step) << "row " << i;
+        EXPECT_EQ(handOverStep({c.launcher, c.arm64Computer, c.sibling, c.mark, c.search, c.x64Launcher}), c.step)
+            << "row " << i;
     }
 }
 
@@ -68,7 +74,7 @@ TEST(Arm64HandOver, RoundEndsWithinThreeStarts) {
                     continue;
                 }
                 const bool finds = launcher == kArm ? siblingFinds : x64Finds;
-                last = handOverStep({launcher, true, launcher == kX64, mark, finds ? kFound : kNothing});
+                last = handOverStep({launcher, true, launcher == kX64, mark, finds ? kFound : kNothing, true});
                 if (last != HandOverStep::BackToX64) break;
                 launcher = kX64;
                 mark = kBack;
@@ -79,16 +85,22 @@ TEST(Arm64HandOver, RoundEndsWithinThreeStarts) {
     }
 }
 
+// The mark is a flag: a path, or any other text, is no mark. The table of
+// variables lets through exactly the values that make one.
 TEST(Arm64HandOver, MarkerValues) {
-    const std::u16string path = kWindows ? u"C:\\Apps\\viewer.exe" : u"/opt/viewer/viewer";
-    EXPECT_EQ(readHandOverMarker(std::nullopt).mark, kNone);
-    EXPECT_EQ(readHandOverMarker(u"returned").mark, kBack);
-    EXPECT_EQ(readHandOverMarker(u"Returned").mark, kNone);
-    EXPECT_EQ(readHandOverMarker(u"").mark, kNone);
-    EXPECT_EQ(readHandOverMarker(u"viewer.exe").mark, kNone);
-    const HandOverMarker from = readHandOverMarker(path);
-    EXPECT_EQ(from.mark, kFrom);
-    EXPECT_EQ(from.x64Launcher, path);
+    const struct {
+        std::optional<std::u16string> value;
+        HandOverMark mark;
+    } cases[] = {
+        {std::nullopt, kNone},        {u"from-x64", kFrom}, {u"returned", kBack},
+        {u"Returned", kNone},         {u"", kNone},         {u"C:\\Apps\\viewer.exe", kNone},
+        {u"from-x64 ", kNone},        {u"viewer.exe", kNone},
+    };
+    for (const auto& c : cases) EXPECT_EQ(readHandOverMark(c.value), c.mark) << toUtf8(c.value.value_or(u"(unset)"));
+    const VariableRule* rule = findVariableRule(kHandOverVariable, true);
+    ASSERT_NE(rule, nullptr);
+    ASSERT_EQ(rule->values.size(), 2u);
+    for (std::u16string_view value : rule->values) EXPECT_NE(readHandOverMark(std::u16string(value)), kNone);
 }
 
 TEST(Arm64HandOver, SiblingStaysInTheLauncherFolder) {
@@ -119,12 +131,34 @@ TEST(Arm64HandOver, SiblingStaysInTheLauncherFolder) {
     if (kWindows) {
         EXPECT_TRUE(siblingBesideLauncher(u"C:x.exe", module).path.empty());
         EXPECT_TRUE(siblingBesideLauncher(u"VIEWER.EXE", module).path.empty());
-        EXPECT_TRUE(inLauncherFolder(u"c:\\apps\\viewer\\Viewer.exe", module));
     }
-    EXPECT_TRUE(inLauncherFolder(folder + sep + u"other", module));
-    EXPECT_FALSE(inLauncherFolder(folder + sep + u"sub" + sep + u"other", module));
-    EXPECT_FALSE(inLauncherFolder(folder + u"2" + sep + u"other", module));
-    EXPECT_FALSE(inLauncherFolder(u"other", module));
+}
+
+// "X64 Product": a plain file name in the sibling's own folder, nothing else.
+TEST(Arm64HandOver, X64LauncherIsAPlainNameBesideTheSibling) {
+    const std::u16string sep(1, kPathSeparator);
+    const std::u16string folder = kWindows ? u"C:\\Program Files\\Viewer" : u"/opt/viewer";
+    const std::u16string module = folder + sep + (kWindows ? u"viewer-arm64.exe" : u"viewer-arm64");
+    const struct {
+        std::u16string value;
+        bool used;
+    } cases[] = {
+        {u"viewer.exe", true},
+        {u"..viewer.exe", true},
+        {u"", false},
+        {u".", false},
+        {u"..", false},
+        {u"..\\..\\Users\\Public\\evil.exe", false},
+        {u"../../Users/Public/evil.exe", false},
+        {u"C:evil.exe", false},
+        {u"viewer.exe:stream", false},
+        {kWindows ? u"Viewer-ARM64.EXE" : u"viewer-arm64", false}, // the sibling itself
+    };
+    for (const auto& c : cases) {
+        const SiblingPath x64 = x64LauncherBeside(c.value, module);
+        EXPECT_EQ(x64.path, c.used ? folder + sep + c.value : u"") << toUtf8(c.value);
+        EXPECT_EQ(x64.refusal.empty(), c.used || c.value.empty()) << toUtf8(c.value);
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // fixed table, then the process environment of the platform.
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // executable's path, and names that differ only in case.
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/FileFinder.h"
 #include "base/FolderChain.h"
 #include "base/ModulePath.h"

@@ -2,6 +2,7 @@
 // composed over a fixed table, then set in this process.
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/Platform.h"
 #include "support/TestSupport.h"
 #include "vmopts/LibraryPath.h"

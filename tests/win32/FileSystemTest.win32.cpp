@@ -2,6 +2,7 @@
 // the real Windows API.
 
 #include "base/Environment.h"
+#include "base/RawVariable.h"
 #include "base/FileFinder.h"
 #include "base/FolderChain.h"
 #include "base/ModulePath.h"

@@ -41,4 +41,8 @@ std::string withArm64Product(const std::string& ini, const std::string& siblingN
     return setIniValue(ini, "Application", "ARM64 Product", siblingName + ".exe");
 }
 
+std::string withX64Product(const std::string& ini, const std::string& launcherName) {
+    return setIniValue(ini, "Application", "X64 Product", launcherName + ".exe");
+}
+
 } // namespace launcher::pack

@@ -27,5 +27,8 @@ void checkSiblingMachines(const Bytes& launcher, const Bytes& sibling);
 // The x64 launcher's INI naming its sibling, and the sibling's own: the
 // same text without the key (the ARM64 launcher hands over to nobody).
 std::string withArm64Product(const std::string& ini, const std::string& siblingName);
+// The sibling's settings naming the x64 launcher beside it, the only one it
+// hands a launch back to.
+std::string withX64Product(const std::string& ini, const std::string& launcherName);
 
 } // namespace launcher::pack

@@ -126,9 +126,12 @@ void package(const PackOptions& options, std::ostream& err) {
     siblingBranding.fileName = arm64SiblingName(branding.name);
     siblingBranding.inputOption = "--arm64-launcher";
     // The sibling reads the same settings, except that only the x64 launcher
-    // names it and only the x64 launcher installs the pinned (x64) runtime.
-    const std::string siblingIni = withoutRuntimePin(ini);
-    if (branding.embeddedIni) siblingBranding.embeddedIni = withoutRuntimePin(*branding.embeddedIni);
+    // names it and only the x64 launcher installs the pinned (x64) runtime;
+    // the sibling names the x64 launcher it hands a launch back to.
+    const std::string siblingIni = withX64Product(withoutRuntimePin(ini), branding.name);
+    if (branding.embeddedIni) {
+        siblingBranding.embeddedIni = withX64Product(withoutRuntimePin(*branding.embeddedIni), branding.name);
+    }
     if (sibling) ini = withArm64Product(ini, siblingBranding.fileName);
 
     fs::path dest = pathFromUtf8(*value(options, "--dest"));

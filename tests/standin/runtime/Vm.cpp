@@ -223,9 +223,11 @@ extern "C" __declspec(dllimport) const char* standinSiblingMarker();
     trace(std::string("helper ") + standinSiblingMarker());
 #endif
     for (const std::string& library : libraries) trace("loadLibrary " + library + ": " + loadMarkerLibrary(library));
-    // A real runtime takes options from these variables; a test sees whether
-    // either copy of the environment (the system's, the C runtime's) held one.
-    for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
+    // A real runtime takes options from these variables (OpenJ9 from the
+    // last four too); a test sees whether either copy of the environment
+    // (the system's, the C runtime's) held one.
+    for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "OPENJ9_JAVA_OPTIONS", "IBM_JAVA_OPTIONS",
+                             "IBM_JAVA_JITLIB", "JAVA_DUMP_TOOL"}) {
         const char* copy = std::getenv(name);
         const std::string system = environmentText(name);
         if (!system.empty()) trace(std::string("environment ") + name + "=" + system);

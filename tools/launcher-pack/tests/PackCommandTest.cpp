@@ -259,7 +259,8 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
 }
 
 // The ARM64 launcher packed beside the x64 one: branded alike under its own
-// file name, named by the x64 launcher's INI, in the package, and each
+// file name, named by the x64 launcher's INI (and naming it in its own, the
+// only launcher it hands back to), in the package, and each
 // executable's machine shown; launchers of the wrong machines are refused.
 TEST_F(PackCommand, Arm64SiblingBesideTheX64Launcher) {
     test::SyntheticPe arm64;
@@ -271,7 +272,7 @@ TEST_F(PackCommand, Arm64SiblingBesideTheX64Launcher) {
                    "--ini", "@app.ini", "--app-version", "2.0.1.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid}),
               0) << err.str();
     EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Application]\nARM64 Product=Viewer-arm64.exe\nCmd=x\n");
-    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"), "[Application]\nCmd=x\n");
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"), "[Application]\nX64 Product=Viewer.exe\nCmd=x\n");
     EXPECT_NE(launcher::test::readBytes(folder.path() / "viewer.wxs").find("out/Viewer-arm64.exe\""), std::string::npos);
     ASSERT_EQ(run({"--show", "@out/Viewer-arm64.exe"}), 0) << err.str();
     for (const char* line : {"machine: ARM64 (0xAA64)\n", "file version: 2.0.1.0\n", "  OriginalFilename: Viewer-arm64.exe\n",
@@ -328,9 +329,10 @@ TEST_F(PackCommand, Arm64SiblingNamesNoPinnedRuntime) {
     }
     EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"),
               "[Product Information]\nUpgrade Code={U-1}\nProduct Name=Viewer\n[Java Runtime Environment]\n"
-              "Main Class=a.Main\n");
+              "Main Class=a.Main\n[Application]\nX64 Product=Viewer.exe\n");
     ASSERT_EQ(run({"--show", "@out/Viewer-arm64.exe", "--upgrade-code", "{U-1}"}), 0) << err.str();
     EXPECT_NE(out.str().find("[Java Runtime Environment]\nMain Class=a.Main\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("[Application]\nX64 Product=Viewer.exe\n"), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find("Runtime Download"), std::string::npos) << out.str();
     ASSERT_EQ(run({"--show", "@out/Viewer.exe", "--upgrade-code", "{U-1}"}), 0) << err.str();
     EXPECT_NE(out.str().find("Runtime Download URL=https://e/j.zip\n"), std::string::npos) << out.str();
