@@ -50,6 +50,7 @@ enum class MessageId : uint16_t {
     RuntimeSizeInvalid = 246,
     RuntimeNoProductFolder = 247,
     RuntimeWrongMachine = 248,
+    RuntimeUrlClearText = 249,
     DownloadNotHttps = 260,
     DownloadMalformedAddress = 261,
     DownloadTooManyRedirects = 262,

@@ -1,4 +1,5 @@
 #include "config/RuntimeDownload.h"
+#include "config/AddressPolicy.h"
 #include "config/FolderName.h"
 
 #include <algorithm>
@@ -18,8 +19,8 @@ bool isHexDigit(char16_t c) {
 } // namespace
 
 bool isHttpAddress(std::u16string_view url) {
-    // Only what is plainly no web address is refused here; which addresses
-    // may be fetched (https, the loopback exception) is the download's rule.
+    // What is plainly no web address; which of the rest may be fetched is
+    // isRuntimeAddress's question.
     std::u16string_view rest;
     if (startsWithNoCase(url, u"https://")) rest = url.substr(8);
     else if (startsWithNoCase(url, u"http://")) rest = url.substr(7);
@@ -52,6 +53,10 @@ std::optional<uint64_t> downloadSizeFrom(std::u16string_view text) {
     return value;
 }
 
+bool isRuntimeAddress(std::u16string_view url) {
+    return checkStartAddress(toUtf8(url)) == AddressVerdict::Allowed;
+}
+
 bool isAutomaticDownload(std::u16string_view mode) { return equalsIgnoreCase(mode, u"Automatic"); }
 
 RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::u16string_view productName) {
@@ -64,6 +69,13 @@ RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::
         return check;
     };
     if (!isHttpAddress(keys.url)) return fail(RuntimeDownloadError::UrlNotHttp, keys.url);
+    // Refused here, not only when the download starts: the vendor's package
+    // and every start then say so at once.
+    switch (checkStartAddress(toUtf8(keys.url))) {
+    case AddressVerdict::Allowed: break;
+    case AddressVerdict::Malformed: return fail(RuntimeDownloadError::UrlNotHttp, keys.url);
+    case AddressVerdict::ClearText: return fail(RuntimeDownloadError::UrlClearText, keys.url);
+    }
     if (keys.sha256.empty()) return fail(RuntimeDownloadError::MissingChecksum, keys.url);
     std::optional<std::u16string> sha256 = normalizedSha256(keys.sha256);
     if (!sha256) return fail(RuntimeDownloadError::BadChecksum, keys.sha256);

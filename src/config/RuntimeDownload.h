@@ -38,7 +38,8 @@ struct RuntimeDownloadKeys {
 
 enum class RuntimeDownloadError {
     None,
-    UrlNotHttp,       // not an http or https address
+    UrlNotHttp,       // not an http or https address a download can start from
+    UrlClearText,     // plain http to a host that is not a loopback address
     MissingChecksum,  // a URL without a checksum
     BadChecksum,      // not 64 hex digits
     BadSize,          // not a whole number of bytes
@@ -57,6 +58,9 @@ RuntimeDownloadCheck checkRuntimeDownload(const RuntimeDownloadKeys& keys, std::
 
 // The parts of the rules, for callers that meet one value at a time.
 bool isHttpAddress(std::u16string_view url);
+// Whether a runtime may be downloaded from url at all: https, or plain
+// http to a loopback address (the download's own rule, AddressPolicy.h).
+bool isRuntimeAddress(std::u16string_view url);
 std::optional<std::u16string> normalizedSha256(std::u16string_view text);
 std::optional<uint64_t> downloadSizeFrom(std::u16string_view text);
 // "Automatic" in any letter case; any other value asks, the safe choice.

@@ -127,9 +127,9 @@ bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSett
                              layered.read(kJreSection, kRuntimeDownloadSizeKey),
                              layered.read(kJreSection, kRuntimeDownloadModeKey)};
     RuntimeDownloadCheck check = checkRuntimeDownload(keys, settings.productName);
-    static constexpr MessageId kMessages[] = {MessageId::RuntimeUrlNotHttp, MessageId::RuntimeChecksumMissing,
-                                              MessageId::RuntimeChecksumInvalid, MessageId::RuntimeSizeInvalid,
-                                              MessageId::RuntimeNoProductFolder};
+    static constexpr MessageId kMessages[] = {MessageId::RuntimeUrlNotHttp, MessageId::RuntimeUrlClearText,
+                                              MessageId::RuntimeChecksumMissing, MessageId::RuntimeChecksumInvalid,
+                                              MessageId::RuntimeSizeInvalid, MessageId::RuntimeNoProductFolder};
     static_assert(std::size(kMessages) == static_cast<size_t>(RuntimeDownloadError::NoProductFolder),
                   "one message for each error, in the errors' order");
     if (check.error != RuntimeDownloadError::None) {

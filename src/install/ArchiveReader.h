@@ -27,6 +27,10 @@ struct ArchiveEntry {
 // Receives an entry's data piece by piece; returning false stops the read.
 using ByteSink = std::function<bool(std::span<const uint8_t>)>;
 
+// Asked before each header that only describes the entry after it (a tar's
+// pax and GNU long-name headers): empty to go on, else why the read stops.
+using HeaderCheck = std::function<std::u16string()>;
+
 class ArchiveReader {
 public:
     enum class Step { Entry, End, Failed };
@@ -40,6 +44,7 @@ public:
     virtual bool readData(const ByteSink& sink) = 0;
 
     const std::u16string& error() const { return error_; }
+    void checkHeadersWith(HeaderCheck check) { headerCheck_ = std::move(check); }
 
 protected:
     bool fail(std::u16string message) {
@@ -48,6 +53,7 @@ protected:
     }
 
     std::u16string error_;
+    HeaderCheck headerCheck_;
 };
 
 // An entry's name for a message: in quotes, as stored.

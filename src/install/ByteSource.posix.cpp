@@ -1,4 +1,5 @@
 #include "install/ByteSource.h"
+#include "install/FileSource.posix.h"
 
 #include "base/Descriptor.posix.h"
 #include "base/Text.h"
@@ -34,14 +35,22 @@ private:
 
 } // namespace
 
-std::unique_ptr<ByteSource> openFileSource(const std::u16string& path, uint32_t& error) {
-    UniqueDescriptor fd(::open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
+std::unique_ptr<ByteSource> fileSource(UniqueDescriptor fd, uint32_t& error) {
     struct stat info {};
     if (!fd || ::fstat(fd.get(), &info) != 0) {
-        error = static_cast<uint32_t>(errno);
+        error = static_cast<uint32_t>(fd ? errno : EBADF);
         return nullptr;
     }
     return std::make_unique<PosixFileSource>(std::move(fd), static_cast<uint64_t>(info.st_size));
+}
+
+std::unique_ptr<ByteSource> openFileSource(const std::u16string& path, uint32_t& error) {
+    UniqueDescriptor fd(::open(toNarrow(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        error = static_cast<uint32_t>(errno);
+        return nullptr;
+    }
+    return fileSource(std::move(fd), error);
 }
 
 } // namespace launcher

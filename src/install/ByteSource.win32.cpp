@@ -1,4 +1,5 @@
 #include "install/ByteSource.h"
+#include "install/FileSource.win32.h"
 
 #include "base/Handles.win32.h"
 #include "install/LongPath.win32.h"
@@ -34,15 +35,23 @@ private:
 
 } // namespace
 
-std::unique_ptr<ByteSource> openFileSource(const std::u16string& path, uint32_t& error) {
-    UniqueFileHandle file(CreateFileW(reinterpret_cast<const wchar_t*>(systemPath(path).c_str()), GENERIC_READ,
-                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::unique_ptr<ByteSource> fileSource(UniqueFileHandle file, uint32_t& error) {
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) {
-        error = GetLastError();
+        error = file ? GetLastError() : ERROR_INVALID_HANDLE;
         return nullptr;
     }
     return std::make_unique<WindowsFileSource>(std::move(file), static_cast<uint64_t>(size.QuadPart));
+}
+
+std::unique_ptr<ByteSource> openFileSource(const std::u16string& path, uint32_t& error) {
+    UniqueFileHandle file(CreateFileW(reinterpret_cast<const wchar_t*>(systemPath(path).c_str()), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = GetLastError();
+        return nullptr;
+    }
+    return fileSource(std::move(file), error);
 }
 
 } // namespace launcher

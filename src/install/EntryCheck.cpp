@@ -18,7 +18,12 @@ bool isDeviceName(std::string_view part) {
     if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$") {
         return true;
     }
-    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '0' && stem[3] <= '9';
+    if (!stem.starts_with("COM") && !stem.starts_with("LPT")) return false;
+    // A port's number is a digit, or one of the superscript digits one to
+    // three (UTF-8 here), which Windows reads as ports as well.
+    const std::string_view number = std::string_view(stem).substr(3);
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 // Why Windows could not hold part as a file name, or nothing.
@@ -117,6 +122,13 @@ bool EntryGate::admitLinkTarget(const ArchiveEntry& entry, const std::vector<std
     const std::u16string why = linkTargetProblem(below, target);
     if (why.empty()) return true;
     problem_ = refusal(entry.name, why + u" (\"" + fromUtf8(target) + u"\")");
+    return false;
+}
+
+bool EntryGate::admitExtendedHeader() {
+    if (++entries_ <= maxEntries_) return true;
+    problem_ = u"The archive holds more than " + toDecimal(static_cast<long long>(maxEntries_)) +
+               u" entries, its extended headers counted.";
     return false;
 }
 

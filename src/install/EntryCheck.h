@@ -47,6 +47,10 @@ public:
     // itself), or nothing with problem() saying why it is refused.
     std::optional<std::vector<std::string>> admit(const ArchiveEntry& entry);
 
+    // A header that describes the next entry (a tar's pax or GNU long-name
+    // header) counts toward the entries; false with problem() past the limit.
+    bool admitExtendedHeader();
+
     // The target of a symbolic link admit() passed at below; false with
     // problem() saying why it is refused.
     bool admitLinkTarget(const ArchiveEntry& entry, const std::vector<std::string>& below, std::string_view target);

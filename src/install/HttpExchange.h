@@ -4,7 +4,7 @@
 // The portable driver in Download.cpp decides what to do with the headers
 // and counts the body.
 
-#include "install/AddressPolicy.h"
+#include "config/AddressPolicy.h"
 
 #include <atomic>
 #include <chrono>

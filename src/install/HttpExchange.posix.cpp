@@ -179,6 +179,9 @@ private:
         } else if (startsWithIgnoringCase(line, "content-length:")) {
             head_.contentLength = parseLength(trimmed(line.substr(15)));
         } else if (trimmed(line).empty()) {
+            // libcurl hands on the heads of informational replies (100
+            // Continue, 103 Early Hints) too; the answer follows them.
+            if (head_.status >= 100 && head_.status < 200) return true;
             if (handler_.head(head_)) return true;
             stopped_ = true;
             return false;

@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kMaxDownloadNames = 1000;
 constexpr std::u16string_view kLockFileName = u"install.lock";
+// A damaged runtime's folder on its way out.
+constexpr std::u16string_view kDamagedMark = u".damaged-";
 // A runtime archive is some tens of megabytes; a server that sends more than
 // any runtime has, where the pin names no size, is not given the disk.
 constexpr uint64_t kMaxArchiveBytes = 2ull * 1024 * 1024 * 1024;
@@ -46,6 +48,20 @@ void removeLeftovers(const std::u16string& runtimeFolder) {
         if (trace::on()) trace::say({u"runtime install: removing the leftover ", name});
         removeTree(runtimeFolder + kPathSeparator + name);
     }
+}
+
+// Moves a damaged runtime's folder out of its name in one step, to a
+// leftover's name that the clearing of leftovers then removes: a search
+// meanwhile finds either the old folder or none, never half of one.
+uint32_t moveAside(const std::u16string& folder) {
+    uint32_t error = 0;
+    for (int attempt = 1; attempt <= kMaxDownloadNames; ++attempt) {
+        const std::u16string aside = folder + std::u16string(kDamagedMark) + toDecimal(attempt);
+        if (moveFolder(folder, aside, error)) return 0;
+        // The next name only when this one is taken.
+        if (error != kErrorAlreadyExists && !pathExists(aside)) break;
+    }
+    return error;
 }
 
 // The runtime folder's check before it moves into place: the same a
@@ -82,10 +98,6 @@ Fetched fetchInto(const RuntimePin& pin, OutputFile& file, const InstallOptions&
     // at its size instead of after filling the disk for the checksum.
     callbacks.limit = pin.size.value_or(kMaxArchiveBytes);
     Fetched fetched{download(toUtf8(pin.url), callbacks), std::nullopt};
-    if (fetched.result && !file.close(0)) {
-        fetched.result = {DownloadFailure::WriteFailed,
-                          formatMessage(loadMessage(MessageId::DownloadWriteFailed), {pin.url}), 0};
-    }
     if (fetched.result) fetched.digest = hash.finish();
     return fetched;
 }
@@ -93,8 +105,8 @@ Fetched fetchInto(const RuntimePin& pin, OutputFile& file, const InstallOptions&
 InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& folder, const InstallOptions& options) {
     std::u16string temporary;
     bool opened = false;
-    // Declared before the file, so that it runs after the file is closed:
-    // Windows deletes no open file.
+    // Declared before the file and its reader, so that it runs after both
+    // are closed: Windows deletes no open file.
     ScopeExit removeDownload([&] {
         if (opened) removeTree(temporary);
     });
@@ -119,8 +131,16 @@ InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& fol
         return installFailure(
             formatMessage(loadMessage(MessageId::InstallChecksumMismatch), {pin.url, digest, pinned}));
     }
+    // Unpacked through the handle it was written and hashed with, never
+    // opened again by its path: what is unpacked is what was checked.
+    std::unique_ptr<ByteSource> archive = file.readBack();
+    if (!archive) {
+        return installFailure(formatMessage(loadMessage(MessageId::DownloadWriteFailed), {pin.url}),
+                              DownloadFailure::WriteFailed);
+    }
     std::u16string problem;
     if (!unpackArchive({.archive = temporary,
+                        .source = archive.get(),
                         .destination = folder,
                         .check = runtimeCheck(options),
                         .limits = {},
@@ -141,7 +161,16 @@ InstallResult downloadAndUnpack(const RuntimePin& pin, const std::u16string& fol
 
 bool isInstallLeftover(std::u16string_view name) {
     return name.find(u".download-") != std::u16string_view::npos ||
-           name.find(u".unpacking-") != std::u16string_view::npos;
+           name.find(u".unpacking-") != std::u16string_view::npos ||
+           name.find(kDamagedMark) != std::u16string_view::npos;
+}
+
+std::u16string installedRuntimeDamage(const std::u16string& folder) {
+    const std::u16string home = withTrailingSeparator(folder);
+    const JvmLibrary library = findJvmLibrary(home, JvmTypeCode::Any);
+    if (library.path.empty()) return libraryRejection(home, JvmTypeCode::Any);
+    const LibraryImage image = inspectLibrary(library.path);
+    return isForeignImage(image) ? imageRejection(image, kProcessWidth) : std::u16string();
 }
 
 std::chrono::milliseconds installWaitLimit(std::optional<uint64_t> size) {
@@ -174,8 +203,13 @@ InstallResult installRuntime(const RuntimePin& pin, const InstallOptions& option
     }
     }
     if (pathExists(folder)) {
-        if (trace::on()) trace::say({u"runtime install: ", folder, u" was installed meanwhile"});
-        return {InstallOutcome::FoundInstalled, DownloadFailure::None, {}};
+        const std::u16string damage = installedRuntimeDamage(folder);
+        if (damage.empty()) {
+            if (trace::on()) trace::say({u"runtime install: ", folder, u" was installed meanwhile"});
+            return {InstallOutcome::FoundInstalled, DownloadFailure::None, {}};
+        }
+        if (trace::on()) trace::say({u"runtime install: ", folder, u" is damaged (", damage, u"): installing it again"});
+        if (const uint32_t error = moveAside(folder)) return installFailure(folderFailure(folder, error));
     }
     removeLeftovers(runtimeFolder);
     return downloadAndUnpack(pin, folder, options);

@@ -4,7 +4,8 @@
 // downloaded into a temporary file beside the folder and hashed while it is
 // written, nothing unpacked unless its SHA-256 is the pinned one, and the
 // runtime moved into place whole only when it holds a runtime library this
-// launcher can load. The temporary file never outlives the call.
+// launcher can load. The temporary file never outlives the call. A folder
+// that is there but damaged is moved aside and installed again.
 
 #include "install/Download.h"
 #include "jre/Bitness.h"
@@ -56,7 +57,14 @@ InstallResult installRuntime(const RuntimePin& pin, const InstallOptions& option
 std::chrono::milliseconds installWaitLimit(std::optional<uint64_t> size);
 
 // Whether a name in the product's runtime folder is a leftover of an
-// install that ended before cleaning up: a download or an unpack folder.
+// install that ended before cleaning up: a download, an unpack folder, or
+// a damaged runtime's folder moved aside.
 bool isInstallLeftover(std::u16string_view name);
+
+// Why the installed runtime in folder can serve no launcher any more (a
+// cleaner removed or cut its runtime library), or empty. A sound runtime
+// that only does not fit this launcher (another width, another JVM type)
+// is no damage: another launcher of the product may use it.
+std::u16string installedRuntimeDamage(const std::u16string& folder);
 
 } // namespace launcher

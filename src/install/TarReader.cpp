@@ -172,6 +172,13 @@ ArchiveReader::Step TarReader::next(ArchiveEntry& entry) {
         const char type = static_cast<char>(block[156]);
         std::string text;
         if (type == 'x' || type == 'g' || type == 'L' || type == 'K') {
+            if (headerCheck_) {
+                std::u16string stop = headerCheck_();
+                if (!stop.empty()) {
+                    fail(std::move(stop));
+                    return Step::Failed;
+                }
+            }
             if (!readSpecial(*size, text)) return Step::Failed;
             // Global pax records change nothing that is kept.
             if (type == 'x' && !applyPax(text, pending)) return Step::Failed;
@@ -181,7 +188,9 @@ ArchiveReader::Step TarReader::next(ArchiveEntry& entry) {
             continue;
         }
         std::string name = fieldText(block, 100);
-        if (std::memcmp(block + 257, "ustar", 5) == 0) {
+        // Only POSIX ustar ("ustar" and a NUL) keeps a prefix of the name
+        // there; GNU tar's format ("ustar  ") keeps times in that place.
+        if (std::memcmp(block + 257, "ustar\0", 6) == 0) {
             std::string prefix = fieldText(block + 345, 155);
             if (!prefix.empty()) name = prefix + "/" + name;
         }

@@ -14,6 +14,7 @@ namespace {
 constexpr int kMaxTemporaryAttempts = 1000;
 // A link's target is a path, not content; longer than this is damage.
 constexpr size_t kMaxLinkTarget = 4096;
+constexpr std::u16string_view kCancelled = u"The unpacking was cancelled.";
 
 struct PendingLink {
     std::u16string path;
@@ -52,7 +53,7 @@ bool createFolders(std::u16string path, const std::vector<std::string>& parts, s
 
 bool writeEntry(ArchiveReader& reader, const ArchiveEntry& entry, const std::u16string& path, std::u16string& message) {
     OutputFile file;
-    if (!file.open(path)) {
+    if (!file.open(path, entry.mode)) {
         message = failedStep(u"Creating the file", path, file.error());
         return false;
     }
@@ -66,7 +67,7 @@ bool writeEntry(ArchiveReader& reader, const ArchiveEntry& entry, const std::u16
         message = reader.error();
         return false;
     }
-    if (!file.close(entry.mode)) {
+    if (!file.close()) {
         message = failedStep(u"Writing the file", path, file.error());
         return false;
     }
@@ -104,7 +105,7 @@ bool unpackEntries(ArchiveReader& reader, EntryGate& gate, const std::u16string&
     std::vector<PendingLink> links;
     for (;;) {
         if (cancel && cancel->load()) {
-            message = u"The unpacking was cancelled.";
+            message = kCancelled;
             return false;
         }
         ArchiveEntry entry;
@@ -149,18 +150,30 @@ bool unpackArchive(const UnpackRequest& request, std::u16string& message) {
         return false;
     }
     uint32_t error = 0;
-    std::unique_ptr<ByteSource> source = openFileSource(request.archive, error);
+    std::unique_ptr<ByteSource> opened;
+    ByteSource* source = request.source;
     if (!source) {
-        message = failedStep(u"Opening the archive", request.archive, error);
-        return false;
+        opened = openFileSource(request.archive, error);
+        if (!opened) {
+            message = failedStep(u"Opening the archive", request.archive, error);
+            return false;
+        }
+        source = opened.get();
     }
     std::unique_ptr<ArchiveReader> reader = openArchiveReader(*source, message);
     if (!reader) return false;
+    EntryGate gate(source->size(), request.limits, symbolicLinksSupported());
+    // A header that only describes the next entry counts as an entry, and a
+    // Cancel is seen between such headers too: a long run of them is a way
+    // around neither.
+    reader->checkHeadersWith([&]() -> std::u16string {
+        if (request.cancel && request.cancel->load()) return std::u16string(kCancelled);
+        return gate.admitExtendedHeader() ? std::u16string() : gate.problem();
+    });
     std::u16string temporary;
     if (!createTemporarySibling(request.destination, temporary, message)) return false;
     ScopeExit removeTemporary([&] { removeTree(temporary); });
 
-    EntryGate gate(source->size(), request.limits, symbolicLinksSupported());
     if (!unpackEntries(*reader, gate, temporary, request.cancel, message)) return false;
     if (gate.topFolder().empty()) {
         message = u"The archive holds nothing to unpack.";

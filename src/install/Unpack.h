@@ -5,6 +5,7 @@
 // place, in one rename. Any failure removes the temporary folder; an
 // existing destination is never touched.
 
+#include "install/ByteSource.h"
 #include "install/EntryCheck.h"
 
 #include <atomic>
@@ -18,7 +19,11 @@ namespace launcher {
 using UnpackedFolderCheck = std::function<std::u16string(const std::u16string& folder)>;
 
 struct UnpackRequest {
+    // The archive's path: opened here unless source is set, and named in
+    // messages either way.
     std::u16string archive;
+    // The archive already open, read in place of the path.
+    ByteSource* source = nullptr;
     // The folder the archive's top folder becomes; its parent must exist.
     std::u16string destination;
     UnpackedFolderCheck check;

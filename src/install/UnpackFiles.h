@@ -3,6 +3,7 @@
 // UTF-8 on Linux). Errors are the system's codes.
 
 #include "base/UniqueResource.h"
+#include "install/ByteSource.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,12 +33,18 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the file, which must not exist yet.
-    bool open(const std::u16string& path);
+    // Creates the file, which must not exist yet (false with
+    // kErrorAlreadyExists when something of that name is there). On Linux
+    // mode's permission bits, when mode is not 0, keep a runtime's programs
+    // executable; never more than 0755, and the umask applies as to every
+    // new file, so an archive cannot make a file others may write.
+    bool open(const std::u16string& path, uint32_t mode = 0);
     bool write(std::span<const uint8_t> bytes);
-    // Closes the file; on Linux gives it mode's permission bits when mode
-    // is not 0, so that a runtime's programs stay executable.
-    bool close(uint32_t mode);
+    bool close();
+    // Ends the writing and hands over the same open file for reading from
+    // its start: what is read is what was written, whatever happens to the
+    // path meanwhile. Null, with error(), when it cannot.
+    std::unique_ptr<ByteSource> readBack();
     uint32_t error() const { return error_; }
 
 private:

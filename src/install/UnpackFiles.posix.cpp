@@ -2,6 +2,7 @@
 
 #include "base/Descriptor.posix.h"
 #include "base/Text.h"
+#include "install/FileSource.posix.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -84,8 +85,12 @@ void removeTree(const std::u16string& path) { removeTreeAt(toNarrow(path)); }
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}
 OutputFile::~OutputFile() = default;
 
-bool OutputFile::open(const std::u16string& path) {
-    handle_->fd.reset(::open(toNarrow(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+bool OutputFile::open(const std::u16string& path, uint32_t mode) {
+    // Only the owner's write bit and the read and execute bits are carried
+    // over from a download (no set-user-ID, nothing others may write); the
+    // system then takes away what the umask says, as for any new file.
+    const mode_t permissions = mode == 0 ? 0644 : static_cast<mode_t>(mode & 0755);
+    handle_->fd.reset(::open(toNarrow(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
     if (!handle_->fd) error_ = static_cast<uint32_t>(errno);
     return static_cast<bool>(handle_->fd);
 }
@@ -103,19 +108,17 @@ bool OutputFile::write(std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool OutputFile::close(uint32_t mode) {
-    // Only the permission bits: set-user-ID and the like are not carried
-    // over from a download.
-    if (mode != 0 && ::fchmod(handle_->fd.get(), static_cast<mode_t>(mode & 0777)) != 0) {
-        error_ = static_cast<uint32_t>(errno);
-        return false;
-    }
+bool OutputFile::close() {
     const int fd = handle_->fd.release();
     if (::close(fd) != 0) {
         error_ = static_cast<uint32_t>(errno);
         return false;
     }
     return true;
+}
+
+std::unique_ptr<ByteSource> OutputFile::readBack() {
+    return fileSource(std::move(handle_->fd), error_);
 }
 
 } // namespace launcher

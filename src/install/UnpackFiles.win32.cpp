@@ -1,7 +1,9 @@
 #include "install/UnpackFiles.h"
 
 #include "base/Handles.win32.h"
+#include "base/Platform.h"
 #include "base/Wide.win32.h"
+#include "install/FileSource.win32.h"
 #include "install/LongPath.win32.h"
 
 #include <windows.h>
@@ -86,11 +88,18 @@ void removeTree(const std::u16string& path) { removeTreeAt(path); }
 OutputFile::OutputFile() : handle_(std::make_unique<Handle>()) {}
 OutputFile::~OutputFile() = default;
 
-bool OutputFile::open(const std::u16string& path) {
-    handle_->file.reset(CreateFileW(systemText(systemPath(path)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle_->file) error_ = GetLastError();
-    return static_cast<bool>(handle_->file);
+bool OutputFile::open(const std::u16string& path, uint32_t) {
+    // Shared with nobody: no other program writes, replaces or deletes the
+    // file while it is open here. Readable, so that a download can be
+    // unpacked through the handle it was written with.
+    handle_->file.reset(CreateFileW(systemText(systemPath(path)), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle_->file) return true;
+    error_ = GetLastError();
+    // CREATE_NEW says ERROR_FILE_EXISTS where creating a folder says
+    // ERROR_ALREADY_EXISTS: callers that try the next name test for one.
+    if (error_ == ERROR_FILE_EXISTS) error_ = kErrorAlreadyExists;
+    return false;
 }
 
 bool OutputFile::write(std::span<const uint8_t> bytes) {
@@ -106,14 +115,17 @@ bool OutputFile::write(std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool OutputFile::close(uint32_t) {
-    // Windows has no execute bit to keep.
+bool OutputFile::close() {
     HANDLE file = handle_->file.release();
     if (!CloseHandle(file)) {
         error_ = GetLastError();
         return false;
     }
     return true;
+}
+
+std::unique_ptr<ByteSource> OutputFile::readBack() {
+    return fileSource(std::move(handle_->file), error_);
 }
 
 } // namespace launcher

@@ -187,7 +187,6 @@ TEST_F(PinnedInstallRows, ARefusedArchiveInstallsNothing) {
 struct DownloadRow {
     const char* what;
     ServedReply reply;      // at /jre.zip; location "elsewhere" is the other listener's address
-    bool startElsewhere;    // the pin names the other listener's address itself
     const char* program;    // the launcher build to start
     bool viaButton;
     std::vector<std::u16string> words;
@@ -199,18 +198,16 @@ TEST_F(PinnedInstallRows, AFailedDownloadInstallsNothingAndAsksNoOtherServer) {
     const std::string sha256 = test::checksumOf(zip);
     elsewhere.serve("/jre.zip", ServedReply{.body = zip});
     const DownloadRow rows[] = {
-        {"truncated download", {.body = zip, .framing = ServedReply::Framing::Truncated}, false, "launcher.exe", true,
+        {"truncated download", {.body = zip, .framing = ServedReply::Framing::Truncated}, "launcher.exe", true,
          {u"The download from 127.0.0.1", u"ended early"}, 1},
-        {"truncated download, automatic", {.body = zip, .framing = ServedReply::Framing::Truncated}, false,
+        {"truncated download, automatic", {.body = zip, .framing = ServedReply::Framing::Truncated},
          "launcher.exe", false, {u"ended early"}, 1},
-        {"a server that stalls", {.body = zip, .framing = ServedReply::Framing::Stall}, false,
+        {"a server that stalls", {.body = zip, .framing = ServedReply::Framing::Stall},
          "launcher_short_stall.exe", true, {u"127.0.0.1", u"nothing arrived for 1 seconds"}, 1},
-        {"a server that stalls, automatic", {.body = zip, .framing = ServedReply::Framing::Stall}, false,
+        {"a server that stalls, automatic", {.body = zip, .framing = ServedReply::Framing::Stall},
          "launcher_short_stall.exe", false, {u"nothing arrived for 1 seconds"}, 1},
-        {"a redirect to http", {.status = 302, .location = "elsewhere"}, false, "launcher.exe", true,
+        {"a redirect to http", {.status = 302, .location = "elsewhere"}, "launcher.exe", true,
          {u"http://0.0.0.0:", u"is not an https address"}, 1},
-        {"an http address that is not loopback", {.body = zip}, true, "launcher.exe", false,
-         {u"http://0.0.0.0:", u"is not an https address"}, 0},
     };
     for (const DownloadRow& row : rows) {
         fs::copy_file(test::builtProgramFolder() / row.program, exe, fs::copy_options::overwrite_existing);
@@ -218,11 +215,6 @@ TEST_F(PinnedInstallRows, AFailedDownloadInstallsNothingAndAsksNoOtherServer) {
         if (reply.location == "elsewhere") reply.location = elsewhere.url("/jre.zip");
         server.serve("/jre.zip", reply);
         pin("/jre.zip", sha256, row.viaButton ? "" : kAutomatic);
-        if (row.startElsewhere) {
-            std::string ini = text(folder.path() / "viewer.ini");
-            ini.replace(ini.find(server.url("/jre.zip")), server.url("/jre.zip").size(), elsewhere.url("/jre.zip"));
-            test::writeBytes(folder.path() / "viewer.ini", ini);
-        }
         const int before = server.connections();
         const Watched seen = start(row.viaButton);
         expectFailure(seen, row.words, row.viaButton, row.what);
@@ -275,6 +267,24 @@ TEST_F(PinnedInstallRows, AnAddressWithoutChecksumIsAConfigurationError) {
     test::writeBytes(folder.path() / "viewer.ini", "[Java Runtime Environment]\r\nMinimum Version=1.8\r\n");
     EXPECT_EQ(result.exitCode, test::launch(exe, {}).exitCode) << "not the exit code of a missing main class";
     EXPECT_EQ(server.connections(), 0);
+    EXPECT_FALSE(fs::exists(localData / "Viewer"));
+}
+
+// Plain http to another machine is a configuration error as well, at
+// every start and before any search: nothing is contacted.
+TEST_F(PinnedInstallRows, AClearTextAddressElsewhereIsAConfigurationError) {
+    elsewhere.serve("/jre.zip", ServedReply{.body = test::standinRuntimeZip()});
+    pin("/jre.zip", std::string(64, 'a'), kAutomatic);
+    std::string ini = text(folder.path() / "viewer.ini");
+    ini.replace(ini.find(server.url("/jre.zip")), server.url("/jre.zip").size(), elsewhere.url("/jre.zip"));
+    test::writeBytes(folder.path() / "viewer.ini", ini);
+    const test::LaunchResult result = test::launch(exe, {});
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_EQ(result.messages[0], "Runtime Download URL: " + elsewhere.url("/jre.zip") +
+                                      " is a plain http address; a runtime is downloaded over https only (plain http "
+                                      "only from the loopback address 127.0.0.1 or [::1]).");
+    EXPECT_EQ(result.exitCode, -1);
+    EXPECT_EQ(elsewhere.connections(), 0);
     EXPECT_FALSE(fs::exists(localData / "Viewer"));
 }
 

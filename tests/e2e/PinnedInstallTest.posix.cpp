@@ -115,5 +115,42 @@ TEST_F(PinnedInstallLaunch, AWrongChecksumEndsAsNoRuntimeFound) {
     EXPECT_NE(text(launchTrace).find("runtime install: SHA-256"), std::string::npos) << text(launchTrace);
 }
 
+// A runtime folder that a cleaner damaged is installed again in its place,
+// and the start goes on with it.
+TEST_F(PinnedInstallLaunch, ADamagedFolderIsInstalledAgain) {
+    const std::string zip = test::buildZip(standinZipItems());
+    server.serve("/jre.zip", test::ServedReply{.body = zip});
+    const fs::path installed = pin("/jre.zip", sha256Text(zip));
+    ASSERT_EQ(test::launch(exe, {"x"}).exitCode, 0) << text(launchTrace);
+    fs::remove(installed / "lib" / "server" / "libjvm.so");
+    fs::remove(standinTrace);
+    const test::LaunchResult again = test::launch(exe, {"y"});
+    EXPECT_EQ(again.exitCode, 0) << text(launchTrace);
+    EXPECT_TRUE(again.messages.empty()) << again.messages.front();
+    EXPECT_NE(text(standinTrace).find("main [y]"), std::string::npos) << "the application did not run";
+    EXPECT_TRUE(fs::exists(installed / "lib" / "server" / "libjvm.so"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(installed.parent_path()), {}), 2) << "more than the runtime and the lock";
+    EXPECT_EQ(server.connections(), 2);
+}
+
+// Plain http to another machine is a configuration error at every start,
+// before any search or download: nothing is contacted.
+TEST_F(PinnedInstallLaunch, AClearTextPinElsewhereIsAConfigurationError) {
+    test::LoopbackServer elsewhere{"0.0.0.0"};
+    ASSERT_TRUE(elsewhere.listening());
+    const std::string address = elsewhere.url("/jre.zip");
+    test::writeBytes(folder.path() / "viewer.ini",
+                     "[Product Information]\nProduct Name=Viewer\nProduct Code=CODE\n"
+                     "[Java Runtime Environment]\nMain Class=standin.Echo\nMinimum Version=99\n"
+                     "Runtime Download URL=" + address + "\nRuntime Download SHA-256=" + std::string(64, 'a') + "\n");
+    const test::LaunchResult result = test::launch(exe, {"x"});
+    EXPECT_EQ(result.exitCode, 255);
+    ASSERT_EQ(result.messages.size(), 1u) << text(launchTrace);
+    EXPECT_EQ(result.messages[0], "Runtime Download URL: " + address + " is a plain http address; a runtime is "
+                                  "downloaded over https only (plain http only from the loopback address 127.0.0.1 "
+                                  "or [::1]).");
+    EXPECT_EQ(elsewhere.connections(), 0);
+}
+
 } // namespace
 } // namespace launcher

@@ -161,6 +161,22 @@ TEST_F(PinnedInstall, AutomaticShowsOnlyTheProgressWindow) {
     EXPECT_EQ(text(launchTrace).find("no runtime fits: asking the user"), std::string::npos) << text(launchTrace);
 }
 
+// A runtime folder that a cleaner damaged (its runtime library gone) is
+// installed again in its place, here without asking as "Automatic" says,
+// and the start goes on with it.
+TEST_F(PinnedInstall, ADamagedFolderIsInstalledAgain) {
+    const fs::path installed = serveStandin({}, "Runtime Download=Automatic\r\n");
+    fs::create_directories(installed / "bin");
+    test::writeBytes(installed / "release", "JAVA_VERSION=\"21\"\n");
+    test::StartedProcess launcher(exe.wstring(), L"x");
+    EXPECT_EQ(launcher.waitForExit(60000), 0u) << text(launchTrace);
+    EXPECT_TRUE(applicationRan("[x]"));
+    EXPECT_TRUE(fs::exists(installed / "bin" / "server" / "jvm.dll"));
+    EXPECT_EQ(runtimeFolderNames(), std::vector<std::string>{installed.filename().string()});
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_NE(text(launchTrace).find("is damaged (no runtime library"), std::string::npos) << text(launchTrace);
+}
+
 // Cancelled in the progress window: the runtime-not-found dialog follows,
 // with its link and picker and without another offer.
 TEST_F(PinnedInstall, AutomaticCancelledLeadsToThePlainDialog) {

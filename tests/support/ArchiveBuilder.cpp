@@ -47,7 +47,7 @@ std::string octal(uint64_t value, size_t width) {
 void putField(std::string& block, size_t at, std::string_view text) { block.replace(at, text.size(), text); }
 
 std::string tarHeader(const std::string& name, const std::string& prefix, char type, uint32_t mode, uint64_t size,
-                      const std::string& link = {}) {
+                      const std::string& link = {}, bool gnu = false) {
     std::string block(512, '\0');
     putField(block, 0, name.substr(0, 100));
     putField(block, 100, octal(mode, 8));
@@ -57,8 +57,17 @@ std::string tarHeader(const std::string& name, const std::string& prefix, char t
     putField(block, 136, octal(0, 12));
     block[156] = type;
     putField(block, 157, link.substr(0, 100));
-    putField(block, 257, std::string_view("ustar\0" "00", 8));
-    putField(block, 345, prefix.substr(0, 155));
+    if (gnu) {
+        // GNU tar's own format, as "tar --format=gnu --incremental" writes
+        // it: its magic, and the access and change times where ustar keeps
+        // the name's prefix.
+        putField(block, 257, std::string_view("ustar  \0", 8));
+        putField(block, 345, octal(015306537633, 12));
+        putField(block, 357, octal(015306537633, 12));
+    } else {
+        putField(block, 257, std::string_view("ustar\0" "00", 8));
+        putField(block, 345, prefix.substr(0, 155));
+    }
     putField(block, 148, "        ");
     unsigned sum = 0;
     for (char c : block) sum += static_cast<unsigned char>(c);
@@ -139,6 +148,7 @@ std::string buildTar(const std::vector<TarItem>& items) {
     for (const TarItem& item : items) {
         std::string name = item.name;
         std::string prefix;
+        const bool gnu = item.longName == TarItem::LongName::Gnu;
         if (name.size() > 100) {
             if (item.longName == TarItem::LongName::Pax) {
                 std::string record = " path=" + name + "\n";
@@ -148,7 +158,7 @@ std::string buildTar(const std::vector<TarItem>& items) {
                                length + record);
                 name = name.substr(0, 100);
             } else if (item.longName == TarItem::LongName::Gnu) {
-                appendTarEntry(out, tarHeader("././@LongLink", "", 'L', 0644, name.size() + 1), name + '\0');
+                appendTarEntry(out, tarHeader("././@LongLink", "", 'L', 0644, name.size() + 1, {}, true), name + '\0');
                 name = name.substr(0, 100);
             } else {
                 const size_t slash = name.rfind('/', 155);
@@ -156,7 +166,7 @@ std::string buildTar(const std::vector<TarItem>& items) {
                 name = name.substr(slash + 1);
             }
         }
-        appendTarEntry(out, tarHeader(name, prefix, item.type, item.mode, item.data.size(), item.link), item.data);
+        appendTarEntry(out, tarHeader(name, prefix, item.type, item.mode, item.data.size(), item.link, gnu), item.data);
     }
     out.append(1024, '\0');
     return out;

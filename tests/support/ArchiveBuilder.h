@@ -35,7 +35,8 @@ struct TarItem {
     uint32_t mode = 0644;
     // A link's target, in the header's link name field.
     std::string link;
-    // How a name too long for the header travels.
+    // How a name too long for the header travels. Gnu writes the whole
+    // entry in GNU tar's format, whatever the name's length.
     enum class LongName { Prefix, Pax, Gnu } longName = LongName::Prefix;
 };
 

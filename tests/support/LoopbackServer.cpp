@@ -83,7 +83,7 @@ void LoopbackServer::answer(SocketHandle client) {
         const auto found = replies_.find(requestPath(request));
         if (found != replies_.end()) reply = found->second;
     }
-    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonPhrase(reply.status) + "\r\n";
+    std::string head = reply.interim + "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonPhrase(reply.status) + "\r\n";
     head += "Connection: close\r\n";
     if (!reply.location.empty()) head += "Location: " + reply.location + "\r\n";
     if (reply.framing != ServedReply::Framing::NoLength) {

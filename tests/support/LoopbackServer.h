@@ -26,6 +26,9 @@ struct ServedReply {
     std::string body;
     Framing framing = Framing::Length;
     std::string location; // a Location header when not empty
+    // Informational replies sent first, as they stand ("HTTP/1.1 103 Early
+    // Hints\r\nLink: ...\r\n\r\n"), as a server may send before the reply.
+    std::string interim;
     int pieces = 20;        // Slow only
     int pieceDelayMs = 100; // Slow only: before each piece after the first
 };

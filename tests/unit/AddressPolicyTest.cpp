@@ -1,4 +1,4 @@
-#include "install/AddressPolicy.h"
+#include "config/AddressPolicy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "install/AddressPolicy.h"
+#include "base/Platform.h"
+#include "config/AddressPolicy.h"
 #include "install/Download.h"
 
 #include "support/LoopbackServer.h"
@@ -73,6 +74,25 @@ TEST_F(DownloadTest, WholeFileWithAndWithoutLength) {
     EXPECT_TRUE(without.bytes == body);
     EXPECT_EQ(without.lastReceived, body.size());
     EXPECT_FALSE(without.lastTotal.has_value());
+}
+
+// Informational replies (100 Continue, 103 Early Hints) come before the
+// answer on the same connection: they neither end the download nor stand
+// for its answer.
+TEST_F(DownloadTest, InformationalRepliesBeforeTheAnswerAreSkipped) {
+    if (kWindows) {
+        GTEST_SKIP() << "WinHTTP reads the reply itself; Wine's takes a 103 for the answer and refuses to read on "
+                        "(error 12019), so Windows is not checked here";
+    }
+    const std::string hints = "HTTP/1.1 103 Early Hints\r\nLink: </jre.css>; rel=preload\r\n\r\n";
+    server.serve("/hinted.zip", {.body = body, .interim = hints});
+    server.serve("/moved.zip", {.status = 302, .location = "/hinted.zip", .interim = "HTTP/1.1 100 Continue\r\n\r\n" + hints});
+    for (const char* path : {"/hinted.zip", "/moved.zip"}) {
+        const Fetched fetched = fetch(server.url(path));
+        ASSERT_TRUE(fetched.result) << path << ": " << toUtf8(fetched.result.message);
+        EXPECT_TRUE(fetched.bytes == body) << path;
+        EXPECT_EQ(fetched.lastTotal, body.size()) << path;
+    }
 }
 
 TEST_F(DownloadTest, TruncatedBodyIsAFailure) {

@@ -43,6 +43,13 @@ const NameCase kNameCases[] = {
     {"jdk/aux.txt", "device name", false},
     {"jdk/com1", "device name", false},
     {"jdk/Lpt9.log", "device name", false},
+    // Windows counts the superscript digits one to three as port numbers.
+    {"jdk/COM\xC2\xB9", "device name", false},
+    {"jdk/com\xC2\xB2.txt", "device name", false},
+    {"jdk/lPt\xC2\xB3 .dll", "device name", false},
+    {"jdk/LPT\xC2\xB2", "device name", false},
+    {"jdk/COM\xC2\xB4", "jdk|COM\xC2\xB4", true},
+    {"jdk/COM\xC2\xB9\xC2\xB9", "jdk|COM\xC2\xB9\xC2\xB9", true},
     {"jdk/caf\xE9", "not UTF-8", false},
     {"jdk/" + std::string(256, 'x'), "longer than 255", false},
 };

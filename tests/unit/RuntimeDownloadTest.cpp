@@ -44,8 +44,15 @@ INSTANTIATE_TEST_SUITE_P(
         KeysCase{"NothingSet", {}, u"Viewer", E::None, u""},
         KeysCase{"OthersWithoutUrlAreIgnored", {u"", u"zz", u"x", u"Automatic"}, u"", E::None, u""},
         KeysCase{"Https", {kUrlText, kSumText, u"", u""}, u"Viewer", E::None, u""},
-        KeysCase{"LoopbackHttpIsLeftToTheDownload", {u"http://127.0.0.1:8080/a.zip", kSumText}, u"V", E::None, u""},
-        KeysCase{"Ipv6WithUserAndPort", {u"HTTPS://u@[::1]:99", kSumText}, u"V", E::None, u""},
+        KeysCase{"LoopbackHttp", {u"http://127.0.0.1:8080/a.zip", kSumText}, u"V", E::None, u""},
+        KeysCase{"Ipv6LoopbackHttpWithPort", {u"HTTP://[::1]:99", kSumText}, u"V", E::None, u""},
+        // The download's own rule: no clear text but to loopback, and no
+        // user name, which could make an address look local.
+        KeysCase{"HttpElsewhere", {u"http://example.com/jre.zip", kSumText}, u"V", E::UrlClearText,
+                 u"http://example.com/jre.zip"},
+        KeysCase{"HttpToLocalhostByName", {u"http://localhost:8080/a.zip", kSumText}, u"V", E::UrlClearText,
+                 u"http://localhost:8080/a.zip"},
+        KeysCase{"UserName", {u"HTTPS://u@[::1]:99", kSumText}, u"V", E::UrlNotHttp, u"HTTPS://u@[::1]:99"},
         KeysCase{"Ftp", {u"ftp://example.com/jre.zip", kSumText}, u"V", E::UrlNotHttp, u"ftp://example.com/jre.zip"},
         KeysCase{"APathOnly", {u"jre.zip", kSumText}, u"V", E::UrlNotHttp, u"jre.zip"},
         KeysCase{"NoHost", {u"https:///jre.zip", kSumText}, u"V", E::UrlNotHttp, u"https:///jre.zip"},

@@ -160,7 +160,7 @@ TEST_F(RuntimeInstall, ASecondInstallWaitsForTheFirst) {
     std::thread waiting([&] { second = installRuntime(pinned, {.lockWait = std::chrono::seconds(60)}); });
     // Let it reach the lock; it finds the folder either way.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    fs::create_directories(runtimeFolder() / "0123456789abcdef");
+    test::writeBytes(runtimeFolder() / "0123456789abcdef" / kLibrary, test::libraryImage(test::Machine::X64));
     first.reset();
     waiting.join();
     EXPECT_EQ(second.outcome, InstallOutcome::FoundInstalled) << toUtf8(second.message);

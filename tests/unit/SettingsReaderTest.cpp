@@ -271,6 +271,10 @@ TEST_F(SettingsReaderTest, PinnedRuntimeErrorsStopWithTheirOwnMessage) {
          u"Runtime Download SHA-256: 12ab is not 64 hexadecimal digits."},
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=file:///j.zip\r\n",
          u"Runtime Download URL: file:///j.zip is not an http or https address."},
+        {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=http://h/j.zip\r\n"
+         "Runtime Download SHA-256=" + std::string(64, '0') + "\r\n",
+         u"Runtime Download URL: http://h/j.zip is a plain http address; a runtime is downloaded over https only "
+         u"(plain http only from the loopback address 127.0.0.1 or [::1])."},
         {"Product Name=V\r\n[Java Runtime Environment]\r\nRuntime Download URL=https://h/j.zip\r\n"
          "Runtime Download SHA-256=" + std::string(64, '0') + "\r\nRuntime Download Size=40 MB\r\n",
          u"Runtime Download Size: 40 MB is not a whole number of bytes greater than 0."},

@@ -43,6 +43,25 @@ TEST(TarReader, ReadsFilesFoldersModesAndEveryKindOfLongName) {
     EXPECT_EQ(read.entries[7].entry.kind, EntryKind::HardLink);
 }
 
+// GNU tar's own format keeps times where ustar keeps a name's prefix (its
+// incremental mode fills them): a name is the header's own, or its
+// long-name entry's.
+TEST(TarReader, ReadsNamesOfGnuFormatHeaders) {
+    const auto gnu = TarItem::LongName::Gnu;
+    const std::string archive = test::gzip(test::buildTar({
+        {.name = "jdk/", .type = '5', .mode = 0755, .longName = gnu},
+        {.name = "jdk/bin/java", .data = "#!", .mode = 0755, .longName = gnu},
+        {.name = kLongFolder + "/gnu-long-name.txt", .data = "g", .longName = gnu},
+    }));
+    test::ReadResult read = test::readArchive(archive);
+    ASSERT_EQ(read.error, u"");
+    ASSERT_EQ(read.entries.size(), 3u);
+    EXPECT_EQ(read.entries[0].entry.name, "jdk/");
+    EXPECT_EQ(read.entries[1].entry.name, "jdk/bin/java");
+    EXPECT_EQ(read.entries[1].data, "#!");
+    EXPECT_EQ(read.entries[2].entry.name, kLongFolder + "/gnu-long-name.txt");
+}
+
 // A link's target from the header, a pax "linkpath" or a GNU long link; a
 // file never has one.
 TEST(TarReader, GivesLinkTargetsFromEveryPlaceTheyAreKept) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 
 namespace launcher {
@@ -130,6 +132,66 @@ TEST_F(Unpack, ACancelEndsItAndLeavesOnlyTheArchive) {
     }
     const std::atomic<bool> goOn{false};
     EXPECT_TRUE(unpackArchive({.archive = tgz, .destination = destination, .cancel = &goOn}, message)) << toUtf8(message);
+}
+
+// A pax header of one comment record (which a reader passes over).
+test::TarItem paxComment(std::string_view value) {
+    const std::string record = " comment=" + std::string(value) + "\n";
+    std::string length = std::to_string(record.size() + 3);
+    if (length.size() != 3) length = std::to_string(record.size() + length.size());
+    return {.name = "PaxHeaders/x", .data = length + record, .type = 'x'};
+}
+
+// Reads an archive from memory, setting cancel once it has read past at;
+// remembers how far it read.
+class CancellingSource final : public ByteSource {
+public:
+    CancellingSource(const std::string& bytes, std::atomic<bool>& cancel, uint64_t at)
+        : inner_(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())), cancel_(cancel), at_(at) {}
+    uint64_t size() const override { return inner_.size(); }
+    bool read(uint64_t offset, std::span<uint8_t> into) override {
+        furthest = std::max(furthest, offset + into.size());
+        if (furthest > at_) cancel_ = true;
+        return inner_.read(offset, into);
+    }
+    uint64_t furthest = 0;
+
+private:
+    MemorySource inner_;
+    std::atomic<bool>& cancel_;
+    uint64_t at_;
+};
+
+// A tar's extended headers (pax, GNU long names) are no way around the
+// entry limit or Cancel: each counts as an entry, and a Cancel is heard
+// while a long run of them is read, not only at the next real entry.
+TEST_F(Unpack, ExtendedHeadersCountAsEntriesAndHearCancel) {
+    std::vector<test::TarItem> items;
+    for (const char* name : {"jdk-21/a", "jdk-21/b", "jdk-21/c"}) {
+        items.push_back(paxComment("made by hand"));
+        items.push_back({.name = name, .data = "x"});
+    }
+    const std::u16string tgz = archive(test::gzip(test::buildTar(items)), u"runtime.tar.gz");
+    EXPECT_FALSE(unpackArchive({.archive = tgz, .destination = destination, .limits = {.maxEntries = 5}}, message));
+    EXPECT_NE(message.find(u"more than 5 entries"), std::u16string::npos) << toUtf8(message);
+    EXPECT_TRUE(unpackArchive({.archive = tgz, .destination = destination, .limits = {.maxEntries = 6}}, message))
+        << toUtf8(message);
+
+    // Headers that deflate cannot shrink, so that reading them takes most
+    // of the archive.
+    const std::string noise = test::noise(3000 * 1000);
+    std::vector<test::TarItem> run{{.name = "jdk-21/a", .data = "x"}};
+    for (size_t at = 0; at < noise.size(); at += 1000) run.push_back(paxComment(std::string_view(noise).substr(at, 1000)));
+    run.push_back({.name = "jdk-21/b", .data = "x"});
+    const std::string bytes = test::gzip(test::buildTar(run));
+    std::atomic<bool> cancel{false};
+    CancellingSource source(bytes, cancel, bytes.size() / 3);
+    const std::u16string other = destination + u"-2";
+    EXPECT_FALSE(unpackArchive({.archive = u"run.tar.gz", .source = &source, .destination = other, .cancel = &cancel},
+                               message));
+    EXPECT_EQ(message, u"The unpacking was cancelled.");
+    EXPECT_LT(source.furthest, bytes.size() / 2) << "the run of headers was read to its end";
+    EXPECT_FALSE(fs::exists(test::toPath(other)));
 }
 
 TEST_F(Unpack, AnExistingDestinationIsLeftAlone) {

@@ -41,6 +41,35 @@ TEST(UnpackModes, KeepsPermissionBitsButNotSetUserId) {
     }
 }
 
+// An archive's modes never make a file that others may write: at most
+// 0755, less what the umask takes, as for every new file.
+TEST(UnpackModes, StayWithin0755AndTheUmask) {
+    struct Row {
+        mode_t umask;
+        uint32_t stored;
+        mode_t expected;
+    } const rows[] = {{022, 0777, 0755}, {022, 0666, 0644}, {0, 0777, 0755}, {077, 0777, 0700}, {027, 0775, 0750}};
+    test::TempFolder temp;
+    int n = 0;
+    for (const Row& row : rows) {
+        const std::string zip = test::buildZip({{.name = "jdk/bin/java", .data = "p", .unixMode = 0100000 | row.stored}});
+        const std::string tgz = test::gzip(test::buildTar({{.name = "jdk/bin/java", .data = "p", .mode = row.stored}}));
+        for (const std::string& bytes : {zip, tgz}) {
+            const std::filesystem::path archive = temp.path() / ("r" + std::to_string(++n));
+            test::writeBytes(archive, bytes);
+            const std::filesystem::path destination = temp.path() / ("runtime" + std::to_string(n));
+            const mode_t before = ::umask(row.umask);
+            std::u16string message;
+            const bool unpacked = unpackArchive(
+                {.archive = fromUtf8(archive.string()), .destination = fromUtf8(destination.string())}, message);
+            ::umask(before);
+            ASSERT_TRUE(unpacked) << toUtf8(message);
+            EXPECT_EQ(permissions(destination / "bin" / "java"), row.expected)
+                << std::oct << "stored " << row.stored << ", umask " << row.umask;
+        }
+    }
+}
+
 std::string linkAt(const std::filesystem::path& path) {
     char target[256] = {};
     const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);

@@ -11,7 +11,7 @@ if(NOT TARGET launcher_pack_host)
     ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.cpp ${CMAKE_SOURCE_DIR}/src/config/EmbeddedSettings.posix.cpp
     ${CMAKE_SOURCE_DIR}/src/config/FolderName.cpp ${CMAKE_SOURCE_DIR}/src/config/RuntimeDownload.cpp
     ${CMAKE_SOURCE_DIR}/src/config/IniText.cpp ${CMAKE_SOURCE_DIR}/src/config/IniLines.cpp
-    ${CMAKE_SOURCE_DIR}/src/install/Download.cpp ${CMAKE_SOURCE_DIR}/src/install/AddressPolicy.cpp
+    ${CMAKE_SOURCE_DIR}/src/install/Download.cpp ${CMAKE_SOURCE_DIR}/src/config/AddressPolicy.cpp
     ${CMAKE_SOURCE_DIR}/src/install/HttpExchange.posix.cpp ${CMAKE_SOURCE_DIR}/src/install/StallLimit.cpp
     ${CMAKE_SOURCE_DIR}/src/install/TrustedCertificates.cpp
     ${CMAKE_SOURCE_DIR}/src/base/Format.cpp ${CMAKE_SOURCE_DIR}/src/base/Messages.cpp

@@ -1,6 +1,7 @@
 #include "LatestRuntime.h"
 
 #include "base/Text.h"
+#include "config/RuntimeDownload.h"
 #include "install/Download.h"
 
 #include <nlohmann/json.hpp>
@@ -89,6 +90,12 @@ AdoptiumRelease releaseOf(const Json& entry) {
     if (!endsWithZip(release.pin.url)) {
         throw PackError(std::string(kLatestOption) + ": " + named + " has no zip archive as its package (link \"" +
                         release.pin.url + "\")");
+    }
+    // The launcher's own rule for a runtime's address: an answer that
+    // points elsewhere would only be refused by every start.
+    if (!isRuntimeAddress(fromUtf8(release.pin.url))) {
+        throw PackError(std::string(kLatestOption) + ": " + named + " has its package at \"" + release.pin.url +
+                        "\", which is not an https address (plain http only to 127.0.0.1 or [::1])");
     }
     release.pin.sha256 = textOf(*package, "checksum");
     if (!isSha256(release.pin.sha256)) {

@@ -34,6 +34,9 @@ std::string withRuntimePin(const std::string& ini, const RuntimePin& pin) {
     case RuntimeDownloadError::None: break;
     case RuntimeDownloadError::UrlNotHttp:
         throw PackError("--runtime-download: " + pin.url + " is not an http or https address");
+    case RuntimeDownloadError::UrlClearText:
+        throw PackError("--runtime-download: " + pin.url + " is a plain http address; the launcher downloads a "
+                        "runtime over https only (plain http only from the loopback address 127.0.0.1 or [::1])");
     case RuntimeDownloadError::MissingChecksum:
     case RuntimeDownloadError::BadChecksum:
         throw PackError("--runtime-sha256: " + pin.sha256 + " is not 64 hexadecimal digits");

@@ -86,6 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "the release jdk-21.0.5+7 has the checksum \"abc123\", which is not 64 hexadecimal digits", false},
         PickRow{"InstallerOnly", "[" + entry("x64", "jre", 5, "windows", "https://example.org/jre.msi") + "]", "x64",
                 "has no zip archive as its package", false},
+        PickRow{"ClearTextLink", "[" + entry("x64", "jre", 5, "windows", "http://example.org/jre.zip") + "]", "x64",
+                "has its package at \"http://example.org/jre.zip\", which is not an https address", false},
+        PickRow{"LoopbackHttpLink", "[" + entry("x64", "jre", 5, "windows", "http://127.0.0.1:8080/jre.zip") + "]",
+                "x64", "http://127.0.0.1:8080/jre.zip", true},
         PickRow{"NoSize",
                 R"([{"binary":{"architecture":"x64","image_type":"jre","os":"windows","package":{"link":"https://e/j.zip","checksum":")" +
                     std::string(64, 'b') + R"("}}}])",

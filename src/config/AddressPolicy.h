@@ -39,6 +39,11 @@ enum class AddressVerdict {
 
 // The address a download starts from.
 AddressVerdict checkStartAddress(const WebAddress& address);
+// The same for an address as written: the one rule for a runtime's address
+// that the download, the launcher's settings and launcher-pack all keep, so
+// that no package carries an address its launcher would only refuse when
+// it downloads.
+AddressVerdict checkStartAddress(std::string_view text);
 // A redirect from one address to another: https anywhere, http only from
 // loopback to loopback.
 AddressVerdict checkRedirect(const WebAddress& from, const WebAddress& to);

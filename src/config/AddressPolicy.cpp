@@ -1,4 +1,4 @@
-#include "install/AddressPolicy.h"
+#include "config/AddressPolicy.h"
 
 #include <algorithm>
 
@@ -99,6 +99,11 @@ std::optional<WebAddress> parseWebAddress(std::string_view text) {
 AddressVerdict checkStartAddress(const WebAddress& address) {
     if (address.scheme == "https" || address.loopback()) return AddressVerdict::Allowed;
     return AddressVerdict::ClearText;
+}
+
+AddressVerdict checkStartAddress(std::string_view text) {
+    const std::optional<WebAddress> address = parseWebAddress(text);
+    return address ? checkStartAddress(*address) : AddressVerdict::Malformed;
 }
 
 AddressVerdict checkRedirect(const WebAddress& from, const WebAddress& to) {
