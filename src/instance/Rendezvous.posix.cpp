@@ -4,6 +4,7 @@
 #include "instance/Rendezvous.posix.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "base/VariableTable.h"
 #include "instance/InstanceNames.h"
 #include "instance/SingleInstance.h"
 
@@ -21,13 +22,15 @@ namespace launcher {
 namespace {
 
 SocketPlace socketPlace(std::u16string_view modulePath) {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    // Read in every start: only a folder of this user's that nobody else
+    // can write is used (chooseSocketPlace).
+    const std::string folder = toNarrow(readVariable(u"XDG_RUNTIME_DIR").value.value_or(u""));
     RuntimeFolderFacts facts;
     struct stat info{};
-    if (folder && *folder && ::stat(folder, &info) == 0) {
+    if (!folder.empty() && ::stat(folder.c_str(), &info) == 0) {
         facts = {S_ISDIR(info.st_mode), static_cast<uint32_t>(info.st_uid), static_cast<uint32_t>(info.st_mode & 07777)};
     }
-    return chooseSocketPlace(folder ? folder : "", facts, getuid(), instanceSocketName(modulePath, getuid()));
+    return chooseSocketPlace(folder, facts, getuid(), instanceSocketName(modulePath, getuid()));
 }
 
 UniqueDescriptor newSocket() { return UniqueDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
