@@ -266,7 +266,7 @@ TEST_F(StandinRuntime, ForwardedCallsReachSecondaryMainAndStopKeepsTheVmUntilThe
 TEST_F(StandinRuntime, BurstsOfThreadsThatAttachAndEndLeaveTheRuntimeSound) {
     ASSERT_TRUE(start("standard"));
     JavaVM* vm = host.vm();
-    EXPECT_TRUE(host.invokeMain(MainInvocation{u"standin/SecondaryInt", {}}, nullptr));
+    EXPECT_EQ(host.invokeMain(MainInvocation{u"standin/SecondaryInt", {}}, nullptr), MainOutcome::Returned);
     std::atomic<int> answered{0};
     constexpr int kBursts = 40, kBurst = 24;
     for (int burst = 0; burst < kBursts; ++burst) {

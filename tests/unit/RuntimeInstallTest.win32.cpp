@@ -22,7 +22,7 @@ TEST(RuntimeInstallNames, ATakenDownloadNameMovesToTheNext) {
     test::TempFolder temp;
     test::LoopbackServer server;
     const std::string zip = test::runtimeArchive(
-        test::fakeRuntime(kProcessWidth == LibraryWidth::X86 ? test::Machine::X86 : test::Machine::X64));
+        test::fakeRuntime(test::kOwnMachine));
     server.serve("/jre.zip", test::ServedReply{.body = zip});
     const fs::path runtimes = temp.path() / "product" / "runtime";
     fs::create_directories(runtimes);

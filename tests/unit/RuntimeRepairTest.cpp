@@ -16,9 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The machine of this build's own runtimes, and one it cannot load.
-constexpr test::Machine kOwnMachine = kProcessWidth == LibraryWidth::X86 ? test::Machine::X86 : test::Machine::X64;
-constexpr test::Machine kOtherMachine = kOwnMachine == test::Machine::X86 ? test::Machine::X64 : test::Machine::X86;
+using test::kOwnMachine;
+// A runtime this build cannot load.
+constexpr test::Machine kOtherMachine = test::kOtherWidth;
 
 class RuntimeRepair : public testing::Test {
 protected:
