@@ -7,6 +7,7 @@
 #include "base/VariableTable.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace launcher {
 
@@ -15,7 +16,8 @@ namespace {
 struct VariableReadState {
     bool leftOut = false;
     std::u16string reason; // why the user's sources are left out
-    TextList traced;       // names whose ignoring the trace has told
+    std::mutex tracedLock;
+    TextList traced; // names whose ignoring the trace has told
 };
 
 VariableReadState& variableReadState() {
@@ -39,8 +41,12 @@ void traceOnce(std::u16string_view name, std::initializer_list<std::u16string_vi
     if (!trace::on()) return;
     VariableReadState& state = variableReadState();
     const std::u16string text(name);
-    if (std::find(state.traced.begin(), state.traced.end(), text) != state.traced.end()) return;
-    state.traced.push_back(text);
+    {
+        // Not only the main thread reads variables: the list is shared.
+        std::lock_guard guard(state.tracedLock);
+        if (std::find(state.traced.begin(), state.traced.end(), text) != state.traced.end()) return;
+        state.traced.push_back(text);
+    }
     trace::say(parts);
 }
 
