@@ -16,9 +16,11 @@ namespace {
 struct VariableReadState {
     bool leftOut = false;
     std::u16string reason; // why the user's sources are left out
-    std::mutex tracedLock;
     TextList traced; // names whose ignoring the trace has told
 };
+
+// Not only the main thread reads variables: the list of names is shared.
+std::mutex tracedLock;
 
 VariableReadState& variableReadState() {
     static VariableReadState state;
@@ -42,8 +44,7 @@ void traceOnce(std::u16string_view name, std::initializer_list<std::u16string_vi
     VariableReadState& state = variableReadState();
     const std::u16string text(name);
     {
-        // Not only the main thread reads variables: the list is shared.
-        std::lock_guard guard(state.tracedLock);
+        std::lock_guard guard(tracedLock);
         if (std::find(state.traced.begin(), state.traced.end(), text) != state.traced.end()) return;
         state.traced.push_back(text);
     }
@@ -91,6 +92,9 @@ void leaveOutUserVariables(std::u16string reason) {
     state.reason = std::move(reason);
 }
 
-void readUserVariablesAgain() { variableReadState() = VariableReadState{}; }
+void readUserVariablesAgain() {
+    std::lock_guard guard(tracedLock);
+    variableReadState() = VariableReadState{};
+}
 
 } // namespace launcher
