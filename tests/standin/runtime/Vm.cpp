@@ -27,6 +27,7 @@ struct VmState {
     int attachedThreads = 0;
     int nextThreadNumber = 0;
     bool lingering = false;
+    bool exiting = false; // System.exit is ending the process
     void(JNICALL* exitHook)(jint) = nullptr;
     Object* out = nullptr;
     Object* err = nullptr;
@@ -284,7 +285,9 @@ bool isMissingMethod(std::string_view name) {
 
 Thread::~Thread() {
     std::lock_guard guard(state().lock);
-    if (attachedToLiveVmLocked(*this)) {
+    // The C runtime's exit ends the calling thread's records first: a
+    // thread that calls System.exit has not abandoned the VM.
+    if (attachedToLiveVmLocked(*this) && !state().exiting) {
         state().abandonedBy = name;
         state().changed.notify_all();
     }
@@ -351,6 +354,7 @@ void systemExit(jint code) {
     {
         std::lock_guard guard(state().lock);
         hook = state().exitHook;
+        state().exiting = true;
     }
     if (hook) hook(code);
     exitProcess(code);
