@@ -49,8 +49,6 @@ struct SingleInstanceGuard::State {
     bool isStopping();
     // Counts a worker about to start; false once stopping.
     bool addWorker();
-    // A worker that has woken: true when it may call the server.
-    bool mayServe();
     void workerEnded();
     // Marks the primary as stopping; later workers serve nothing.
     void beginStop();

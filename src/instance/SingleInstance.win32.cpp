@@ -37,13 +37,14 @@ DWORD WINAPI serveForwarded(void* param) {
     const DWORD sender = launch->sender;
     // Nothing may call into Java before main has been called; a primary
     // that stops first serves nothing more. The wait names the stop first,
-    // as it reports the lowest of the events that are set; the decision
-    // itself is taken under the workers' lock.
+    // as it reports the lowest of the events that are set; but the events
+    // only wake the worker: one may wake on the ready event just as stop()
+    // begins, so the decision reads the stop under the lock stop() takes.
     HANDLE events[2] = {state.stopped.get(), state.ready.get()};
     WaitForMultipleObjects(2, events, FALSE, INFINITE);
     atForwardingPoint(ForwardingPoint::WorkerBeforeServer);
     auto reply = [sender, message](int32_t value) { postAnswer(sender, message, value, kAnswerServed); };
-    if (!state.mayServe() || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
+    if (state.isStopping() || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
     return 0;
 }
 
@@ -171,10 +172,6 @@ bool SingleInstanceGuard::State::addWorker() {
     ReleaseSRWLockExclusive(&workersLock);
     return added;
 }
-
-// The events only wake the worker: one may wake on the ready event just as
-// stop() begins, so the stop is read under the lock that stop() takes.
-bool SingleInstanceGuard::State::mayServe() { return !isStopping(); }
 
 void SingleInstanceGuard::State::workerEnded() {
     AcquireSRWLockExclusive(&workersLock);
