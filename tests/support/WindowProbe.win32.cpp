@@ -113,10 +113,9 @@ bool elevatedWithTwin(HANDLE token) {
     return GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) && type == TokenElevationTypeFull;
 }
 
-// The unelevated half of this process's split token as a primary token, or
-// null when this process is not the elevated half (it then runs as a user
-// already).
-HANDLE userToken() {
+} // namespace
+
+HANDLE desktopUserToken() {
     static HANDLE token = [] {
         HANDLE own = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own)) return HANDLE(nullptr);
@@ -134,8 +133,6 @@ HANDLE userToken() {
     return token;
 }
 
-} // namespace
-
 bool canStartElevated() {
     HANDLE own = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return false;
@@ -152,7 +149,7 @@ StartedProcess::StartedProcess(const std::wstring& exe, const std::wstring& argu
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (rights == Rights::Administrator && !canStartElevated()) return;
-    HANDLE token = rights == Rights::User ? userToken() : nullptr;
+    HANDLE token = rights == Rights::User ? desktopUserToken() : nullptr;
     if (token && CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                       nullptr, &startup, &info_)) {
         return;

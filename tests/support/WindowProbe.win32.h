@@ -36,6 +36,10 @@ std::vector<COLORREF> iconAsShownBy(HWND window, HICON icon);
 enum class Rights { User, Administrator };
 // Whether a program can be started with administrator rights from here.
 bool canStartElevated();
+// The desktop user's token (the unelevated half of this process's split
+// token) as a primary token, or null when this process runs as that user
+// already. Kept for the whole run; never closed.
+HANDLE desktopUserToken();
 
 // A started process that is ended when the object goes.
 class StartedProcess {
