@@ -51,13 +51,32 @@ bool unsetEnvironmentVariable(std::u16string_view name) {
     return SetEnvironmentVariableW(wide(key), nullptr) != 0;
 }
 
+namespace {
+
+// ExpandEnvironmentStringsW takes and gives at most this many characters
+// (the terminating zero included); Wine cuts a longer text there. A class
+// path of many jars is longer.
+constexpr size_t kSystemExpansionLimit = 32767;
+
+} // namespace
+
 void expandEnvironment(std::u16string& text) {
     if (expansionRestricted()) {
         text = expandReferences(text, lookupTrustedVariable);
         return;
     }
+    // Beyond the system's limit the same rule runs here, reading the
+    // variables one by one.
+    if (text.size() >= kSystemExpansionLimit) {
+        text = expandReferences(text, getEnvironmentVariable);
+        return;
+    }
     DWORD size = ExpandEnvironmentStringsW(wide(text), nullptr, 0);
     if (size == 0) return;
+    if (size > kSystemExpansionLimit) {
+        text = expandReferences(text, getEnvironmentVariable);
+        return;
+    }
     std::u16string buffer;
     for (;;) {
         buffer.assign(size, u'\0');

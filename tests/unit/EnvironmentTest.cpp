@@ -112,6 +112,29 @@ TEST(ExpandEnvironment, UsesTheProcessEnvironment) {
     }
 }
 
+// A class path of many jars is longer than the 32767 characters that
+// Windows' own expansion takes; it is expanded whole, and so is a short
+// text whose values make it that long.
+TEST(ExpandEnvironment, LongerThanTheSystemTakesIsKeptWhole) {
+    test::EnvironmentOverride value(std::u16string(kValue), std::u16string(20000, u'v'));
+    const std::u16string v(kValue);
+    const std::u16string entries = [] {
+        std::u16string list;
+        for (int i = 0; list.size() < 40000; ++i) list += u"C:\\app\\lib\\part" + toDecimal(i) + u".jar;";
+        return list;
+    }();
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {entries, entries},
+        {entries + u"%" + v + u"%;50%", entries + std::u16string(20000, u'v') + u";50%"},
+        {u"[%" + v + u"%][%" + v + u"%]", u"[" + std::u16string(20000, u'v') + u"][" + std::u16string(20000, u'v') + u"]"},
+    };
+    for (const auto& [text, expanded] : cases) {
+        const std::u16string result = expandEnvironmentCopy(text);
+        EXPECT_EQ(result.size(), expanded.size());
+        EXPECT_TRUE(result == expanded) << toUtf8(text.substr(0, 40));
+    }
+}
+
 TEST(ExpandEnvironment, CopyLeavesTheInputAlone) {
     test::EnvironmentOverride value(std::u16string(kValue), u"x");
     const std::u16string text = u"a%" + std::u16string(kValue) + u"%b";
