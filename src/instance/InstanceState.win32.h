@@ -16,11 +16,25 @@
 #include "base/Text.h"
 #include "instance/ForwardBlock.h"
 #include "instance/SingleInstance.h"
+#include "jvm/VmHooks.h"
 
+#include <map>
 #include <span>
 #include <string>
 
 namespace launcher {
+
+// Marks the primary as ending when the runtime ends the process
+// (System.exit), which never returns to stop().
+class ExitMark : public VmExitListener {
+public:
+    explicit ExitMark(SingleInstanceGuard::State& state) : state_(state) {}
+    void exit(jint code) override;
+    void abort() override;
+
+private:
+    SingleInstanceGuard::State& state_;
+};
 
 struct SingleInstanceGuard::State {
     std::u16string base;
@@ -38,19 +52,36 @@ struct SingleInstanceGuard::State {
     UniqueHandle listener;
     DWORD listenerId = 0;
 
-    // Whether a worker may call the server is decided under this lock,
-    // against stopping, so that none enters once stop() has begun; stop()
-    // waits here until the workers it counts have ended.
+    // Whether a launch may reach the program is decided under this lock,
+    // against stopping, so that none does once the primary has begun to
+    // end; stop() waits here until the workers it counts have ended.
     SRWLOCK workersLock = SRWLOCK_INIT;
     CONDITION_VARIABLE workersChanged = CONDITION_VARIABLE_INIT;
     bool stopping = false;
     int workers = 0; // started and not yet ended
+    // Each launch a worker serves, until it is answered: its sender, and
+    // whether the program has got it.
+    struct Owed {
+        DWORD sender = 0;
+        bool entered = false;
+    };
+    std::map<uint64_t, Owed> owed;
+    uint64_t lastLaunch = 0;
+    ExitMark exitMark{*this};
 
     bool isStopping();
-    // Counts a worker about to start; false once stopping.
-    bool addWorker();
+    // Counts a worker about to serve sender's launch: the launch's number,
+    // or 0 once stopping.
+    uint64_t addWorker(DWORD sender);
     void workerEnded();
-    // Marks the primary as stopping; later workers serve nothing.
+    // The program may get the launch: true unless the primary has begun to
+    // end (the launch has then been answered "not served").
+    bool enter(uint64_t launch);
+    // Answers the launch, unless it has been answered already.
+    void answer(uint64_t launch, int32_t value, LPARAM kind);
+    // Marks the primary as stopping: the launches the program has not got
+    // are answered "not served" at once (their workers may be stuck in a
+    // runtime that is ending), and later workers serve nothing.
     void beginStop();
     // Waits, at most millis, for the counted workers to end; how many are left.
     int awaitWorkers(DWORD millis);

@@ -16,12 +16,19 @@ namespace launcher {
 
 // Sends a forwarded launch its answer; at most once.
 using ForwardReply = std::function<void(int32_t value)>;
+// Asked by the server just before the program gets the launch: false once
+// the primary has begun to end (System.exit included), and then nothing of
+// the launch may reach the program: the secondary has been told that it
+// was not served and starts anew. A launch that the program got is never
+// told so.
+using ForwardEnter = std::function<bool()>;
 // Serves one forwarded launch on a worker thread, after main has started.
 // Leaving reply uncalled leaves the secondary waiting for the primary's end.
 // False when the launch could not be served at all (the runtime is gone,
-// or the worker could not attach to it): the secondary is then told so,
-// and its arguments are its own again.
-using ForwardServer = std::function<bool(const TextList& arguments, const ForwardReply& reply)>;
+// or the worker could not attach to it, or enter said no): the secondary is
+// then told so, and its arguments are its own again.
+using ForwardServer =
+    std::function<bool(const TextList& arguments, const ForwardReply& reply, const ForwardEnter& enter)>;
 
 enum class InstanceRole { Off, Primary, Secondary };
 

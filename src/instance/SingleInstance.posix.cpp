@@ -54,7 +54,7 @@ private:
     SingleInstanceGuard::State& state_;
 };
 
-// A connection owed an answer; handed once the server was called for it.
+// A connection owed an answer; handed once the program has got the launch.
 struct OwedAnswer {
     UniqueDescriptor connection;
     bool handed = false;
@@ -86,14 +86,14 @@ struct SingleInstanceGuard::State {
         send(found->second.connection.get(), kind, value);
         waiting.erase(found);
     }
-    // A launch left unanswered learns the exit code, as it would from the
-    // system on Windows. At an orderly stop (the runtime is gone) one that
-    // was never handed to the server was not served: it may start anew.
-    void announceExit(int code, bool orderly) {
+    // A launch that the program got and left unanswered learns the exit
+    // code, as it would from the system on Windows. One that the program
+    // never got was not served, also when System.exit ends the process
+    // while its worker attaches: it may start anew.
+    void announceExit(int code) {
         std::lock_guard guard(lock);
         for (auto& [id, owed] : waiting) {
-            const bool served = owed.handed || !orderly;
-            send(owed.connection.get(), served ? kExited : kNotServed, served ? code : 0);
+            send(owed.connection.get(), owed.handed ? kExited : kNotServed, owed.handed ? code : 0);
         }
         waiting.clear();
         stopping = true;
@@ -110,8 +110,8 @@ namespace {
 
 // System.exit ends the process at once, as the end of a process does for
 // the launches waiting on it on Windows.
-void ExitAnnouncer::exit(jint code) { state_.announceExit(code, false); }
-void ExitAnnouncer::abort() { state_.announceExit(-1, false); }
+void ExitAnnouncer::exit(jint code) { state_.announceExit(code); }
+void ExitAnnouncer::abort() { state_.announceExit(-1); }
 
 void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id, const TextList& arguments) {
     ScopeExit ended([&] {
@@ -131,11 +131,18 @@ void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id
             state->waiting.erase(owed);
             return;
         }
+    }
+    auto reply = [state, id](int32_t value) { state->reply(id, kAnswer, value); };
+    // Decided under the lock that announceExit takes: a launch is either
+    // the program's or answered "not served", never both.
+    auto enter = [state, id] {
+        std::lock_guard guard(state->lock);
+        auto owed = state->waiting.find(id);
+        if (state->stopping || owed == state->waiting.end()) return false;
         owed->second.handed = true;
-    }
-    if (!state->server(arguments, [state, id](int32_t value) { state->reply(id, kAnswer, value); })) {
-        state->reply(id, kNotServed, 0);
-    }
+        return true;
+    };
+    if (!state->server(arguments, reply, enter)) state->reply(id, kNotServed, 0);
 }
 
 void accept(const std::shared_ptr<SingleInstanceGuard::State>& state) {
@@ -307,7 +314,7 @@ void SingleInstanceGuard::stop() {
     release(*state_);
     // No worker starts from here: the listener has ended.
     awaitWorkers(*state_);
-    state_->announceExit(code, true);
+    state_->announceExit(code);
     state_.reset();
     role_ = InstanceRole::Off;
 }

@@ -25,7 +25,7 @@ void postAnswer(DWORD thread, UINT message, int32_t value, LPARAM kind) {
 // One forwarded launch, owned by the worker thread that serves it.
 struct ForwardedLaunch {
     std::shared_ptr<SingleInstanceGuard::State> state;
-    DWORD sender = 0;
+    uint64_t number = 0;
     TextList arguments;
 };
 
@@ -33,8 +33,7 @@ DWORD WINAPI serveForwarded(void* param) {
     std::unique_ptr<ForwardedLaunch> launch(static_cast<ForwardedLaunch*>(param));
     SingleInstanceGuard::State& state = *launch->state;
     ScopeExit ended([&] { state.workerEnded(); });
-    const UINT message = state.message;
-    const DWORD sender = launch->sender;
+    const uint64_t number = launch->number;
     // Nothing may call into Java before main has been called; a primary
     // that stops first serves nothing more. The wait names the stop first,
     // as it reports the lowest of the events that are set; but the events
@@ -43,8 +42,12 @@ DWORD WINAPI serveForwarded(void* param) {
     HANDLE events[2] = {state.stopped.get(), state.ready.get()};
     WaitForMultipleObjects(2, events, FALSE, INFINITE);
     atForwardingPoint(ForwardingPoint::WorkerBeforeServer);
-    auto reply = [sender, message](int32_t value) { postAnswer(sender, message, value, kAnswerServed); };
-    if (state.isStopping() || !state.server(launch->arguments, reply)) postAnswer(sender, message, 0, kAnswerNotServed);
+    // The state outlives the worker's use of these: the worker holds it.
+    auto reply = [&state, number](int32_t value) { state.answer(number, value, kAnswerServed); };
+    auto enter = [&state, number] { return state.enter(number); };
+    if (state.isStopping() || !state.server(launch->arguments, reply, enter)) {
+        state.answer(number, 0, kAnswerNotServed);
+    }
     return 0;
 }
 
@@ -52,16 +55,17 @@ DWORD WINAPI serveForwarded(void* param) {
 // state is this heap object alone: nothing of a threads library's own
 // bookkeeping stands between the listener and the worker.
 void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD sender, TextList arguments) {
-    if (!state->addWorker()) {
+    const uint64_t number = state->addWorker(sender);
+    if (number == 0) {
         postAnswer(sender, state->message, 0, kAnswerNotServed);
         return;
     }
-    auto* launch = new ForwardedLaunch{state, sender, std::move(arguments)};
+    auto* launch = new ForwardedLaunch{state, number, std::move(arguments)};
     UniqueHandle worker(CreateThread(nullptr, 0, &serveForwarded, launch, 0, nullptr));
     if (worker) return;
     delete launch;
+    state->answer(number, 0, kAnswerNotServed);
     state->workerEnded();
-    postAnswer(sender, state->message, 0, kAnswerNotServed);
 }
 
 DWORD WINAPI listen(void* param) {
@@ -165,13 +169,42 @@ bool SingleInstanceGuard::State::isStopping() {
     return result;
 }
 
-bool SingleInstanceGuard::State::addWorker() {
+uint64_t SingleInstanceGuard::State::addWorker(DWORD sender) {
     AcquireSRWLockExclusive(&workersLock);
-    const bool added = !stopping;
-    if (added) ++workers;
+    uint64_t number = 0;
+    if (!stopping) {
+        ++workers;
+        number = ++lastLaunch;
+        owed[number] = Owed{sender};
+    }
     ReleaseSRWLockExclusive(&workersLock);
-    return added;
+    return number;
 }
+
+bool SingleInstanceGuard::State::enter(uint64_t launch) {
+    AcquireSRWLockExclusive(&workersLock);
+    auto found = owed.find(launch);
+    const bool entered = !stopping && found != owed.end();
+    if (entered) found->second.entered = true;
+    ReleaseSRWLockExclusive(&workersLock);
+    return entered;
+}
+
+void SingleInstanceGuard::State::answer(uint64_t launch, int32_t value, LPARAM kind) {
+    AcquireSRWLockExclusive(&workersLock);
+    if (auto found = owed.find(launch); found != owed.end()) {
+        postAnswer(found->second.sender, message, value, kind);
+        owed.erase(found);
+    }
+    ReleaseSRWLockExclusive(&workersLock);
+}
+
+void ExitMark::exit(jint) {
+    if (trace::on()) trace::line(u"single instance: the runtime ends the process: launches it has not got are not served");
+    state_.beginStop();
+}
+
+void ExitMark::abort() { state_.beginStop(); }
 
 void SingleInstanceGuard::State::workerEnded() {
     AcquireSRWLockExclusive(&workersLock);
@@ -183,6 +216,14 @@ void SingleInstanceGuard::State::workerEnded() {
 void SingleInstanceGuard::State::beginStop() {
     AcquireSRWLockExclusive(&workersLock);
     stopping = true;
+    for (auto at = owed.begin(); at != owed.end();) {
+        if (at->second.entered) {
+            ++at;
+            continue;
+        }
+        postAnswer(at->second.sender, message, 0, kAnswerNotServed);
+        at = owed.erase(at);
+    }
     ReleaseSRWLockExclusive(&workersLock);
 }
 
@@ -275,6 +316,7 @@ bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
         return false;
     }
     state->listenerId = GetThreadId(state->listener.get());
+    setVmExitListener(&state->exitMark);
     return true;
 }
 
@@ -332,8 +374,9 @@ void SingleInstanceGuard::setExitCode(int) {}
 void SingleInstanceGuard::stop() {
     if (role_ != InstanceRole::Primary || !state_) return;
     State& state = *state_;
-    // From here the listener answers each claimed launch "not served", and
-    // workers that have not entered the server do the same.
+    setVmExitListener(nullptr);
+    // From here the listener answers each claimed launch "not served", as
+    // do workers for the launches the program has not got.
     state.beginStop();
     atForwardingPoint(ForwardingPoint::StopBegun);
     SetEvent(state.stopped.get());

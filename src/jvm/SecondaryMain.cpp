@@ -37,7 +37,8 @@ Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
 
 } // namespace
 
-bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply) {
+bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply,
+                      const std::function<bool()>& enter) {
     if (!call.vm) return false;
     JNIEnv* env = nullptr;
     if (call.vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
@@ -47,8 +48,11 @@ bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_
         if (!call.keepAttached) call.vm->DetachCurrentThread();
     });
     Target target = findSecondaryMain(env, call.mainClass);
+    jobjectArray arguments = target.method ? toJavaStringArray(env, call.arguments) : nullptr;
+    // The runtime may have begun to end while this thread attached or
+    // looked the method up (System.exit on another thread).
+    if (!enter()) return false;
     if (!target.method) return true;
-    jobjectArray arguments = toJavaStringArray(env, call.arguments);
     if (!arguments) {
         if (env->ExceptionCheck()) env->ExceptionDescribe();
         return true;

@@ -22,8 +22,11 @@ struct SecondaryCall {
 
 // Calls secondaryMain and answers through reply: 0 before the call for the
 // form without a result, the returned value after it for the int form. No
-// answer when there is no class or no such method. False when the launch
-// could not be served at all: there is no VM, or this thread cannot attach.
-bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply);
+// answer when there is no class or no such method. enter is asked once the
+// method is looked up, before anything reaches the program. False when the
+// launch could not be served at all: there is no VM, this thread cannot
+// attach, or enter said no.
+bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply,
+                      const std::function<bool()>& enter);
 
 } // namespace launcher

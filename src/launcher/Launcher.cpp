@@ -109,9 +109,9 @@ bool Launcher::checkSingleInstance() {
     // Everything a worker reads is its own copy or shared with it: a worker
     // may still run when this launch object is gone (the primary's end
     // waits for workers only for a while).
-    auto serve = [vm = jvm_.sharedVm(), mainClass = settings_.mainClass, keepAttached](const TextList& arguments,
-                                                                                      const ForwardReply& reply) {
-        return runSecondaryMain(SecondaryCall{vm->load(), mainClass, arguments, keepAttached}, reply);
+    auto serve = [vm = jvm_.sharedVm(), mainClass = settings_.mainClass, keepAttached](
+                     const TextList& arguments, const ForwardReply& reply, const ForwardEnter& enter) {
+        return runSecondaryMain(SecondaryCall{vm->load(), mainClass, arguments, keepAttached}, reply, enter);
     };
     bool started = instance_.start(module, arguments_, serve);
     traceRole(instance_.role());

@@ -1,6 +1,6 @@
 #include "support/CapturedRun.win32.h"
 
-#include <thread>
+#include <algorithm>
 
 namespace launcher::test {
 
@@ -11,12 +11,19 @@ std::wstring quoted(const std::wstring& argument) {
     return L"\"" + argument + L"\"";
 }
 
-std::string drain(HANDLE pipe) {
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    return text;
+// Moves what the pipe holds now into text, without waiting; false once the
+// pipe has no writer left.
+bool takeAvailable(HANDLE pipe, std::string& text) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+    while (available > 0) {
+        char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0) return false;
+        text.append(buffer, got);
+        available -= got;
+    }
+    return true;
 }
 
 struct Pipe {
@@ -71,15 +78,31 @@ CapturedRun runCaptured(const std::filesystem::path& exe, const std::wstring& ar
     err.closeWrite();
     CapturedRun run;
     if (!started) return run;
-    std::thread outReader([&] { run.out = drain(out.read); });
-    std::thread errReader([&] { run.err = drain(err.read); });
-    if (WaitForSingleObject(process.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, STILL_ACTIVE);
+    // The pipes are read while the program runs and until its end, never
+    // to their end of file: under Wine a helper that the program's first
+    // window starts (explorer.exe, the desktop) inherits them and keeps
+    // them open long after.
+    const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
+    bool ended = false;
+    while (!ended) {
+        ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
+        const bool outOpen = takeAvailable(out.read, run.out);
+        const bool errOpen = takeAvailable(err.read, run.err);
+        const ULONGLONG now = GetTickCount64();
+        // Both closed: nothing more to read, only the end to wait for.
+        if (!ended && !outOpen && !errOpen && now < deadline) {
+            ended = WaitForSingleObject(process.hProcess, static_cast<DWORD>(deadline - now)) == WAIT_OBJECT_0;
+        }
+        if (!ended && GetTickCount64() >= deadline) {
+            TerminateProcess(process.hProcess, STILL_ACTIVE);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            ended = true;
+        }
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // What the program wrote just before it ended.
+    takeAvailable(out.read, run.out);
+    takeAvailable(err.read, run.err);
     GetExitCodeProcess(process.hProcess, &run.exitCode);
-    outReader.join();
-    errReader.join();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return run;

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "instance/ForwardingProbe.h"
 #include "instance/SingleInstance.h"
+#include "jvm/VmHooks.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST_F(ForwardingEnd, AWorkerThatWakesOnceStopHasBegunNeverCallsTheServer) {
     workerHeld = &held;
     stopBegun = &begun;
     setForwardingProbe(&holdWorkerUntilStop);
-    ASSERT_TRUE(primary.start(module, {}, [this](const TextList&, const ForwardReply& reply) {
+    ASSERT_TRUE(primary.start(module, {}, [this](const TextList&, const ForwardReply& reply, const ForwardEnter&) {
         ++served;
         reply(7);
         return true;
@@ -99,7 +100,7 @@ TEST_F(ForwardingEnd, AWorkerThatWakesOnceStopHasBegunNeverCallsTheServer) {
 TEST_F(ForwardingEnd, StopWaitsForAWorkerInsideTheServer) {
     Gate inside, release;
     std::atomic<bool> left{false};
-    ASSERT_TRUE(primary.start(module, {}, [&](const TextList&, const ForwardReply& reply) {
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList&, const ForwardReply& reply, const ForwardEnter&) {
         inside.open();
         release.await();
         reply(5);
@@ -118,6 +119,33 @@ TEST_F(ForwardingEnd, StopWaitsForAWorkerInsideTheServer) {
     EXPECT_TRUE(stopping.get()) << "stop() returned while the worker was inside the server";
     ASSERT_EQ(answer.wait_for(20s), std::future_status::ready);
     EXPECT_EQ(answer.get(), 5);
+}
+
+// System.exit on one thread while a worker is still on its way into the
+// program (attaching, looking the method up): the program never gets the
+// launch, so its secondary is told "not served" and starts anew, instead of
+// taking the exit code as though it had been served. A launch the program
+// did get keeps the exit code, which only the process's end gives.
+TEST_F(ForwardingEnd, SystemExitLeavesALaunchTheProgramNeverGotNotServed) {
+    Gate attaching, release;
+    std::atomic<int> entered{0};
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList&, const ForwardReply& reply, const ForwardEnter& enter) {
+        attaching.open();
+        release.await();
+        if (!enter()) return false;
+        ++entered;
+        reply(5);
+        return true;
+    }));
+    primary.mainStarted();
+    auto answer = forward({u"on its way"});
+    ASSERT_TRUE(attaching.await());
+    vmExitHook(7);
+    ASSERT_EQ(answer.wait_for(20s), std::future_status::ready) << "the launch waits for an end that is not coming";
+    EXPECT_EQ(answer.get(), std::nullopt);
+    release.open();
+    primary.stop();
+    EXPECT_EQ(entered.load(), 0) << "the program got a launch that was told it was not served";
 }
 
 } // namespace

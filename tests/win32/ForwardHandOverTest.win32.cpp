@@ -120,7 +120,7 @@ TEST(ForwardHandOver, ForgedMessagesClaimNothing) {
     const std::u16string module = u"C:\\forward-test\\" + fromUtf8(std::to_string(GetCurrentProcessId())) + u"\\f.exe";
     std::vector<TextList> served;
     SingleInstanceGuard primary;
-    ASSERT_TRUE(primary.start(module, {}, [&](const TextList& arguments, const ForwardReply& reply) {
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList& arguments, const ForwardReply& reply, const ForwardEnter&) {
         served.push_back(arguments);
         reply(5);
         return true;
