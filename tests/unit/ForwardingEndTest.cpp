@@ -100,7 +100,9 @@ TEST_F(ForwardingEnd, AWorkerThatWakesOnceStopHasBegunNeverCallsTheServer) {
 TEST_F(ForwardingEnd, StopWaitsForAWorkerInsideTheServer) {
     Gate inside, release;
     std::atomic<bool> left{false};
-    ASSERT_TRUE(primary.start(module, {}, [&](const TextList&, const ForwardReply& reply, const ForwardEnter&) {
+    ASSERT_TRUE(primary.start(module, {}, [&](const TextList&, const ForwardReply& reply, const ForwardEnter& enter) {
+        // Inside the program: as the real server, it has entered.
+        if (!enter()) return false;
         inside.open();
         release.await();
         reply(5);
