@@ -16,7 +16,8 @@ import java.util.concurrent.CountDownLatch;
  *             "stop", so that the runtime waits for it in DestroyJavaVM;
  *             once main's thread has ended that thread writes "main-gone";
  *   "exit N"  main waits for "stop", then calls System.exit(N); a shutdown
- *             hook writes "exiting" and keeps the end going for 2 seconds.
+ *             hook writes "exiting" and holds the end until the file "end"
+ *             exists (30 seconds at most).
  * Anything else is a launch that found no running start and runs the
  * program itself: it lives a second, in which later launches may reach it,
  * and ends with the answer secondaryMain would have given it.
@@ -50,7 +51,9 @@ public class Serve {
                 stop.await();
                 Runtime.getRuntime().addShutdownHook(new Thread(() -> {
                     touch("exiting");
-                    Main.pause(2000);
+                    for (int waited = 0; waited < 30000 && !Files.exists(Paths.get("end")); waited += 20) {
+                        Main.pause(20);
+                    }
                     Main.out.println("hook=done");
                 }));
                 System.exit(Integer.parseInt(args[1]));
