@@ -91,6 +91,7 @@ TEST_P(RealUncaught, EndsAsTheReadmeSays) {
     EXPECT_EQ(run.exitCode, ending.exitCode) << run.out << run.err;
     EXPECT_EQ(test::reported(run.out, "main"), "throwing");
     EXPECT_EQ(test::reported(run.out, "worker"), ending.goesOn ? "done" : "<missing>") << run.out;
+    EXPECT_EQ(run.err.find("Unhandled"), std::string::npos) << "a crash: " << run.err;
     if (!ending.button) {
         // Nobody saw the dialog: the runtime printed the trace, cause and all.
         EXPECT_NE(run.err.find("Exception in thread \"main\" java.lang.IllegalStateException: settings unreadable"),
