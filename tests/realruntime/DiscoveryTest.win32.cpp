@@ -51,7 +51,7 @@ public:
         madeVendor_ = !fs::exists(vendor_);
         home_ = vendor_ / name;
         fs::create_directories(home_);
-        fs::copy(test::realRuntime().home, home_, fs::copy_options::recursive);
+        fs::copy(test::realRuntime().home, home_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
     ~ProgramFilesCopy() {
         std::error_code ignored;
