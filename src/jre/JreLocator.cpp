@@ -5,6 +5,7 @@
 #include "base/Trace.h"
 #include "jre/Bitness.h"
 #include "jre/JvmLibrary.h"
+#include "jre/RuntimeFolders.h"
 #include "jre/RuntimeTrace.h"
 
 namespace launcher {
@@ -19,7 +20,13 @@ std::optional<JvmLibrary> probeNamedFolder(std::u16string_view what, const std::
         if (trace::on()) trace::say({what, u" ", home, u": rejected: ", libraryRejection(home, type)});
         return std::nullopt;
     }
-    if (trace::on()) trace::say({what, u" ", home, u": chosen, ", flavourOfLibrary(library.path), u" library"});
+    if (trace::on()) {
+        // Taken whatever its version, which the trace still names, as it
+        // does for every runtime the search meets.
+        const std::u16string version = releaseVersion(home);
+        trace::say({what, u" ", home, u": chosen, ", flavourOfLibrary(library.path), u" library, version ",
+                    version.empty() ? u"unknown (no release file names it)" : version});
+    }
     return library;
 }
 

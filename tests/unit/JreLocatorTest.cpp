@@ -267,6 +267,49 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"BesideCutShort", Source::Beside, Layout::Cut, false, "is cut short"}),
     [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.label; });
 
+// A runtime named outright is taken whatever its version; the trace still
+// names that version, from the folder's release file.
+struct NamedVersionCase {
+    const char* label;
+    Source source;
+    const char* release; // the release file's text; null for none
+    const char* traced;
+};
+
+void PrintTo(const NamedVersionCase& c, std::ostream* out) { *out << c.label; }
+
+class NamedFolderVersion : public JreLocatorTest, public ::testing::WithParamInterface<NamedVersionCase> {};
+
+TEST_P(NamedFolderVersion, IsTraced) {
+    const NamedVersionCase& c = GetParam();
+    const std::u16string home = runtime(u"named", {u"server"});
+    if (c.release) test::writeBytes(test::toPath(home + u"release"), c.release);
+    std::optional<test::EnvironmentOverride> javaHome;
+    if (c.source == Source::Configured) search.configuredFolder = home;
+    if (c.source == Source::Beside) search.launcherFolder = home;
+    if (c.source == Source::JavaHome) javaHome.emplace(u"JAVA_HOME", home);
+
+    fs::path traceFile = root.path() / "trace.log";
+    {
+        test::EnvironmentOverride variable(u"QX_LAUNCHER_TRACE", traceFile.u16string());
+        trace::enableFromEnvironment();
+        EXPECT_EQ(locateRuntime(search).jvmPath, jvmLibraryPath(home, u"server"));
+        trace::disable();
+    }
+    const std::string traced = test::readBytes(traceFile);
+    EXPECT_NE(traced.find(toUtf8(home) + ": chosen, server library, version " + c.traced), std::string::npos)
+        << traced;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runtimes, NamedFolderVersion,
+    ::testing::Values(
+        NamedVersionCase{"Configured", Source::Configured, "JAVA_VERSION=\"11.0.2\"\n", "11.0.2"},
+        NamedVersionCase{"Beside", Source::Beside, "IMPLEMENTOR=\"Azul\"\nJAVA_VERSION=\"17.0.9\"\n", "17.0.9"},
+        NamedVersionCase{"JavaHome", Source::JavaHome, "JAVA_VERSION=\"1.8.0_392\"\n", "1.8.0_392"},
+        NamedVersionCase{"WithoutReleaseFile", Source::JavaHome, nullptr, "unknown (no release file names it)"}),
+    [](const ::testing::TestParamInfo<NamedVersionCase>& info) { return info.param.label; });
+
 TEST_F(JreLocatorTest, UserSourcesCanBeLeftOut) {
     nativeHome = runtime(u"registered", {u"server"});
     std::u16string javaHome = runtime(u"javahome", {u"server"});
