@@ -53,6 +53,8 @@ struct InstallRow {
     bool sized;               // "Runtime Download Size" is the archive's
 };
 
+void PrintTo(const InstallRow& row, std::ostream* out) { *out << row.name; }
+
 // A product "Viewer" of code "CODE" whose runtime can only be its pin: the
 // minimum version keeps every other runtime out, and the pinned one is used
 // whatever its version. The user's folders are the test's own.
