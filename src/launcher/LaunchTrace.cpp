@@ -37,6 +37,15 @@ std::u16string splashChoiceText(SplashKind kind, std::u16string_view image, bool
     return text;
 }
 
+std::u16string nativeSplashMissingText(const SplashRequest& request, std::u16string_view libraryCandidate) {
+    const bool wanted = request.preferNative || !request.ownWindowAvailable;
+    if (!request.imageConfigured || !wanted || request.libraryFound) return {};
+    std::u16string text = u"splash: the runtime has no splash library (";
+    if (libraryCandidate.empty()) return text + u"its folder is unknown)";
+    text.append(libraryCandidate);
+    return text + u" is missing)";
+}
+
 void traceSplash(SplashKind kind, std::u16string_view image, bool suppressed) {
     if (trace::on()) trace::line(splashChoiceText(kind, image, suppressed));
 }

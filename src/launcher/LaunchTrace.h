@@ -20,5 +20,10 @@ void traceExit(int code, std::u16string_view cause);
 
 // The words for a splash choice (pure, for tests).
 std::u16string splashChoiceText(SplashKind kind, std::u16string_view image, bool suppressed);
+// Why the runtime's splash library does not show a picture that was meant
+// for it (preferred, or the only splash there is): the runtime lacks the
+// library at libraryCandidate. Empty when the library is there or was not
+// wanted (pure, for tests).
+std::u16string nativeSplashMissingText(const SplashRequest& request, std::u16string_view libraryCandidate);
 
 } // namespace launcher

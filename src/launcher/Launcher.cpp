@@ -172,6 +172,12 @@ bool Launcher::startSplash() {
     request.ownWindowAvailable = ownSplashWindowAvailable();
     std::u16string library = request.imageConfigured ? findSplashLibrary(jvmPath_) : std::u16string();
     request.libraryFound = !library.empty();
+    // A runtime without the library (older or trimmed ones) still starts;
+    // the trace tells why the picture is not the runtime's own splash.
+    if (trace::on()) {
+        const std::u16string missing = nativeSplashMissingText(request, splashLibraryCandidate(jvmPath_));
+        if (!missing.empty()) trace::line(missing);
+    }
     SplashKind kind = firstSplashChoice(request);
     if (kind == SplashKind::Native) {
         if (startNativeSplash(library, jvmPath_, splashImagePath_, splashClose_)) {

@@ -2,6 +2,7 @@
 // where the runtime's splash library is, and how its functions are called.
 
 #include "base/Platform.h"
+#include "launcher/LaunchTrace.h"
 #include "splash/NativeSplash.h"
 #include "splash/SplashChoice.h"
 #include "splash/SplashPlacement.h"
@@ -62,6 +63,30 @@ TEST(SplashChoice, NativeOnlyWhenPreferredAndFoundOrWhenThereIsNoOwnWindow) {
                             std::to_string(c.ownWindow);
         EXPECT_EQ(firstSplashChoice(request), c.first) << shown;
         EXPECT_EQ(fallbackAfterNativeFailure(request), c.afterNativeFailure) << shown;
+    }
+}
+
+// The trace says why a picture meant for the runtime's splash library is
+// shown otherwise: only when the library was wanted and is not there.
+TEST(SplashChoice, TheTraceNamesAMissingLibraryOnlyWhenItWasWanted) {
+    struct Case {
+        bool image, prefer, library, ownWindow;
+        std::u16string_view candidate;
+        std::u16string said;
+    };
+    const std::u16string missing = u"splash: the runtime has no splash library (/rt/lib/splash is missing)";
+    const Case cases[] = {
+        {true, true, false, true, u"/rt/lib/splash", missing},
+        {true, false, false, false, u"/rt/lib/splash", missing},
+        {true, true, false, true, u"", u"splash: the runtime has no splash library (its folder is unknown)"},
+        {true, true, true, true, u"/rt/lib/splash", u""},
+        {true, false, false, true, u"/rt/lib/splash", u""},
+        {false, true, false, true, u"/rt/lib/splash", u""},
+    };
+    for (const Case& c : cases) {
+        SplashRequest request{c.image, c.prefer, c.library, c.ownWindow};
+        EXPECT_EQ(toUtf8(nativeSplashMissingText(request, c.candidate)), toUtf8(c.said))
+            << c.image << c.prefer << c.library << c.ownWindow;
     }
 }
 
