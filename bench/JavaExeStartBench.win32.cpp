@@ -188,5 +188,10 @@ int main(int argc, char** argv) {
                 "%.3f to the first line\n", bench::median(ratios), low, high,
                 bench::pairedRatio(ours.firstLine, java.firstLine));
     std::printf("  (ratios: median over rounds of the launcher's time to java.exe's in the same round)\n");
+    // On a quiet machine the middle half of the rounds lies within about a
+    // tenth; far wider, the machine's other work decided the rounds.
+    if (high - low > 0.2) {
+        std::printf("  (the rounds disagree widely: the machine is busy; give it more rounds or a quieter moment)\n");
+    }
     return 0;
 }
