@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -37,10 +38,22 @@ inline double median(std::vector<double> samples) {
 
 // The machine's speed drifts over a run by more than the differences being
 // measured; comparing the contenders within each round cancels that drift.
-inline double pairedRatio(const std::vector<double>& a, const std::vector<double>& b) {
+inline std::vector<double> roundRatios(const std::vector<double>& a, const std::vector<double>& b) {
     std::vector<double> ratios;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) ratios.push_back(a[i] / b[i]);
-    return median(ratios);
+    return ratios;
+}
+
+inline double pairedRatio(const std::vector<double>& a, const std::vector<double>& b) {
+    return median(roundRatios(a, b));
+}
+
+// The quarter and three quarters of the way through the sorted samples:
+// how far apart the middle half of the rounds came out.
+inline std::pair<double, double> middleHalf(std::vector<double> samples) {
+    if (samples.empty()) return {-1, -1};
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 4], samples[samples.size() * 3 / 4]};
 }
 
 } // namespace bench
