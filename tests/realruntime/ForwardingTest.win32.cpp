@@ -213,9 +213,6 @@ TEST_P(RealForwarding, LaunchesWhileTheProgramExitsAreServedAndOneAfterItsEndRun
 // told so and run by a new first start. None may end with the old start's
 // exit code unserved.
 TEST_P(RealForwarding, LaunchesAcrossTheRuntimesExitAreNeitherLostNorDoubled) {
-    GTEST_SKIP() << "known fault: a launch whose arguments the first start took just before System.exit ended its "
-                    "runtime (its worker blocked entering the exiting runtime) is never served and ends with the "
-                    "first start's exit code; the exit hook tells no waiting launch \"not served\"";
     primary = launch({L"exit", L"7"});
     ASSERT_TRUE(awaitFile("serving"));
     Launch stopping = launch({L"stop"});
