@@ -58,6 +58,7 @@ struct SingleInstanceGuard::State {
     SRWLOCK workersLock = SRWLOCK_INIT;
     CONDITION_VARIABLE workersChanged = CONDITION_VARIABLE_INIT;
     bool stopping = false;
+    bool servesLaunches = true; // the main class has a secondaryMain
     int workers = 0; // started and not yet ended
     // Each launch a worker serves, until it is answered: its sender, and
     // whether the program has got it.
@@ -81,8 +82,10 @@ struct SingleInstanceGuard::State {
     void answer(uint64_t launch, int32_t value, LPARAM kind);
     // Marks the primary as stopping: the launches the program has not got
     // are answered "not served" at once (their workers may be stuck in a
-    // runtime that is ending), and later workers serve nothing.
-    void beginStop();
+    // runtime that is ending), and later workers serve nothing. When the
+    // runtime ends the process (exiting) and the program has no
+    // secondaryMain, the launches are left to learn the exit code.
+    void beginStop(bool exiting = false);
     // Waits, at most millis, for the counted workers to end; how many are left.
     int awaitWorkers(DWORD millis);
 

@@ -57,7 +57,10 @@ public:
     InstanceRole role() const { return role_; }
 
     // Primary: main is about to be called; forwarded launches may be served.
-    void mainStarted();
+    // servesLaunches: the main class has a secondaryMain. Without one a
+    // launch only ever waits for this start's end and takes its exit code,
+    // also when System.exit ends it.
+    void mainStarted(bool servesLaunches = true);
     // Primary: the exit code this process is going to end with.
     void setExitCode(int code);
     // Primary: stops serving; secondaries still waiting learn the exit code

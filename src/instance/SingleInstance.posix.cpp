@@ -73,6 +73,7 @@ struct SingleInstanceGuard::State {
     std::mutex lock;
     std::condition_variable changed;
     bool started = false;  // main has been called
+    bool servesLaunches = true; // the main class has a secondaryMain
     bool stopping = false;
     int workers = 0;       // started and not yet ended: stop() waits for them
     int exitCode = -1;     // until run settles it
@@ -89,11 +90,13 @@ struct SingleInstanceGuard::State {
     // A launch that the program got and left unanswered learns the exit
     // code, as it would from the system on Windows. One that the program
     // never got was not served, also when System.exit ends the process
-    // while its worker attaches: it may start anew.
-    void announceExit(int code) {
+    // while its worker attaches: it may start anew. A program without
+    // secondaryMain gets no launch: each waits for the end and its code.
+    void announceExit(int code, bool orderly) {
         std::lock_guard guard(lock);
         for (auto& [id, owed] : waiting) {
-            send(owed.connection.get(), owed.handed ? kExited : kNotServed, owed.handed ? code : 0);
+            const bool served = owed.handed || (!orderly && !servesLaunches);
+            send(owed.connection.get(), served ? kExited : kNotServed, served ? code : 0);
         }
         waiting.clear();
         stopping = true;
@@ -110,8 +113,8 @@ namespace {
 
 // System.exit ends the process at once, as the end of a process does for
 // the launches waiting on it on Windows.
-void ExitAnnouncer::exit(jint code) { state_.announceExit(code); }
-void ExitAnnouncer::abort() { state_.announceExit(-1); }
+void ExitAnnouncer::exit(jint code) { state_.announceExit(code, false); }
+void ExitAnnouncer::abort() { state_.announceExit(-1, false); }
 
 void serve(const std::shared_ptr<SingleInstanceGuard::State>& state, uint64_t id, const TextList& arguments) {
     ScopeExit ended([&] {
@@ -280,10 +283,11 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
     }
 }
 
-void SingleInstanceGuard::mainStarted() {
+void SingleInstanceGuard::mainStarted(bool servesLaunches) {
     if (role_ != InstanceRole::Primary) return;
     std::lock_guard guard(state_->lock);
     state_->started = true;
+    state_->servesLaunches = servesLaunches;
     state_->changed.notify_all();
 }
 
@@ -314,7 +318,7 @@ void SingleInstanceGuard::stop() {
     release(*state_);
     // No worker starts from here: the listener has ended.
     awaitWorkers(*state_);
-    state_->announceExit(code);
+    state_->announceExit(code, true);
     state_.reset();
     role_ = InstanceRole::Off;
 }

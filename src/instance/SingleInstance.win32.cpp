@@ -184,7 +184,8 @@ uint64_t SingleInstanceGuard::State::addWorker(DWORD sender) {
 bool SingleInstanceGuard::State::enter(uint64_t launch) {
     AcquireSRWLockExclusive(&workersLock);
     auto found = owed.find(launch);
-    const bool entered = !stopping && found != owed.end();
+    // Without secondaryMain a launch kept at the exit only awaits the end.
+    const bool entered = (!stopping || !servesLaunches) && found != owed.end();
     if (entered) found->second.entered = true;
     ReleaseSRWLockExclusive(&workersLock);
     return entered;
@@ -201,10 +202,10 @@ void SingleInstanceGuard::State::answer(uint64_t launch, int32_t value, LPARAM k
 
 void ExitMark::exit(jint) {
     if (trace::on()) trace::line(u"single instance: the runtime ends the process: launches it has not got are not served");
-    state_.beginStop();
+    state_.beginStop(true);
 }
 
-void ExitMark::abort() { state_.beginStop(); }
+void ExitMark::abort() { state_.beginStop(true); }
 
 void SingleInstanceGuard::State::workerEnded() {
     AcquireSRWLockExclusive(&workersLock);
@@ -213,11 +214,11 @@ void SingleInstanceGuard::State::workerEnded() {
     WakeAllConditionVariable(&workersChanged);
 }
 
-void SingleInstanceGuard::State::beginStop() {
+void SingleInstanceGuard::State::beginStop(bool exiting) {
     AcquireSRWLockExclusive(&workersLock);
     stopping = true;
     for (auto at = owed.begin(); at != owed.end();) {
-        if (at->second.entered) {
+        if (at->second.entered || (exiting && !servesLaunches)) {
             ++at;
             continue;
         }
@@ -359,8 +360,11 @@ bool SingleInstanceGuard::start(std::u16string_view modulePath, const TextList& 
     return unavailable(u"this start cannot serve later ones");
 }
 
-void SingleInstanceGuard::mainStarted() {
+void SingleInstanceGuard::mainStarted(bool servesLaunches) {
     if (role_ != InstanceRole::Primary) return;
+    AcquireSRWLockExclusive(&state_->workersLock);
+    state_->servesLaunches = servesLaunches;
+    ReleaseSRWLockExclusive(&state_->workersLock);
     SetEvent(state_->ready.get());
     SetEvent(state_->mainStarted.get());
 }

@@ -7,6 +7,7 @@
 #include "jvm/Redirection.h"
 #include "jvm/RuntimeOutput.h"
 #include "jvm/RuntimeLibrary.h"
+#include "jvm/SecondaryMain.h"
 #include "jvm/VmHooks.h"
 #include "ui/ExceptionPrompt.h"
 
@@ -173,7 +174,9 @@ MainOutcome JvmHost::invokeMain(const MainInvocation& invocation, const MessageO
         env_->ExceptionDescribe();
         return fail();
     }
-    if (invocation.mainStarted) invocation.mainStarted(invocation.mainStartedContext);
+    if (invocation.mainStarted) {
+        invocation.mainStarted(invocation.mainStartedContext, declaresSecondaryMain(env_, mainClass));
+    }
     env_->CallStaticVoidMethod(mainClass, main, arguments);
     const bool uncaught = reportUncaughtException(invocation);
     if (invocation.parkAfterMain) {

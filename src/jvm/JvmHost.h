@@ -32,8 +32,9 @@ struct MainInvocation {
     bool failureCheck = false;
     // Both IBM provider flags: that runtime's VM thread must never detach.
     bool parkAfterMain = false;
-    // Signalled just before main is called; may be null.
-    void (*mainStarted)(void* context) = nullptr;
+    // Signalled just before main is called, saying whether the main class
+    // has a secondaryMain; may be null.
+    void (*mainStarted)(void* context, bool servesLaunches) = nullptr;
     void* mainStartedContext = nullptr;
     // Called when main has thrown, before the user may be asked about it
     // (the splash must not cover the question); may be empty.

@@ -15,6 +15,15 @@ struct Target {
     bool returnsInt = false;
 };
 
+jmethodID methodOf(JNIEnv* env, jclass type, bool& returnsInt) {
+    returnsInt = false;
+    jmethodID method = env->GetStaticMethodID(type, "secondaryMain", kVoidForm);
+    if (method) return method;
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    returnsInt = true;
+    return env->GetStaticMethodID(type, "secondaryMain", kIntForm);
+}
+
 Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
     Target target;
     target.type = env->FindClass(toNarrow(mainClass).c_str());
@@ -25,17 +34,19 @@ Target findSecondaryMain(JNIEnv* env, const std::u16string& mainClass) {
         env->ExceptionClear();
         return target;
     }
-    target.method = env->GetStaticMethodID(target.type, "secondaryMain", kVoidForm);
-    if (!target.method) {
-        if (env->ExceptionCheck()) env->ExceptionClear();
-        target.method = env->GetStaticMethodID(target.type, "secondaryMain", kIntForm);
-        target.returnsInt = true;
-    }
+    target.method = methodOf(env, target.type, target.returnsInt);
     if (!target.method && env->ExceptionCheck()) env->ExceptionDescribe();
     return target;
 }
 
 } // namespace
+
+bool declaresSecondaryMain(JNIEnv* env, jclass type) {
+    bool returnsInt = false;
+    const bool declared = methodOf(env, type, returnsInt) != nullptr;
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    return declared;
+}
 
 bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply,
                       const std::function<bool()>& enter) {

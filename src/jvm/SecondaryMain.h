@@ -26,6 +26,9 @@ struct SecondaryCall {
 // method is looked up, before anything reaches the program. False when the
 // launch could not be served at all: there is no VM, this thread cannot
 // attach, or enter said no.
+// Whether the class has a static secondaryMain of either form.
+bool declaresSecondaryMain(JNIEnv* env, jclass type);
+
 bool runSecondaryMain(const SecondaryCall& call, const std::function<void(int32_t)>& reply,
                       const std::function<bool()>& enter);
 

@@ -269,7 +269,9 @@ MainOutcome Launcher::vmThreadMain() {
     invocation.arguments = arguments_;
     invocation.failureCheck = settings_.failureCheck;
     invocation.parkAfterMain = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
-    invocation.mainStarted = [](void* guard) { static_cast<SingleInstanceGuard*>(guard)->mainStarted(); };
+    invocation.mainStarted = [](void* guard, bool servesLaunches) {
+        static_cast<SingleInstanceGuard*>(guard)->mainStarted(servesLaunches);
+    };
     invocation.mainStartedContext = &instance_;
     invocation.beforeAskingUser = [this] { stopSplashThread(); };
     const MainOutcome outcome = jvm_.invokeMain(invocation, messageOwner_);
