@@ -20,6 +20,7 @@
 #include "base/Handles.win32.h"
 #include "base/ModulePath.h"
 #include "base/Text.h"
+#include "support/CapturedRun.win32.h"
 #include "support/TestSupport.h"
 
 #include <windows.h>
@@ -41,48 +42,21 @@ struct Timing {
     double exit = -1;      // milliseconds until the process had ended
 };
 
-// A fresh file that the child writes one of its streams to. Files rather
+// One start of program (its arguments already quoted) in folder, its
+// standard output and error written to files named after run. Files rather
 // than pipes: a pipe given to java.exe as standard error is never closed
 // under Wine (its reader waits on after the process has ended), and the
 // output is only read once the process is gone anyway.
-UniqueHandle outputFile(const fs::path& file) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
-
-// One start of program (its arguments already quoted) in folder, its
-// standard output and error written to files named after run.
 Timing timeStart(const fs::path& program, const std::wstring& arguments, const fs::path& folder, int run) {
     const fs::path outPath = folder / ("out-" + std::to_string(run) + ".txt");
     const fs::path errPath = folder / ("err-" + std::to_string(run) + ".txt");
-    UniqueHandle out = outputFile(outPath), err = outputFile(errPath);
-    if (!out || !err) return {};
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
-    PROCESS_INFORMATION process{};
     const long long start = bench::nowMicros();
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-        std::fprintf(stderr, "%ls could not be started (error %lu)\n", program.c_str(), GetLastError());
-        return {};
-    }
-    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    const bool ended = WaitForSingleObject(processHandle.get(), 120000) == WAIT_OBJECT_0;
+    const DWORD code = test::runToFiles(program, arguments,
+                                        {.rights = test::Rights::Administrator, .workingDirectory = folder}, outPath,
+                                        errPath);
     const long long end = bench::nowMicros();
-    if (!ended) TerminateProcess(processHandle.get(), 9999);
-    DWORD code = 9999;
-    GetExitCodeProcess(processHandle.get(), &code);
-    out.reset();
-    err.reset();
     const std::string printed = test::readBytes(outPath);
-    if (!ended || code != 0 || printed.empty() || printed[0] < '0' || printed[0] > '9') {
+    if (code != 0 || printed.empty() || printed[0] < '0' || printed[0] > '9') {
         std::fprintf(stderr, "%ls failed (%lu): %s%s\n", program.c_str(), code, printed.substr(0, 200).c_str(),
                      test::readBytes(errPath).substr(0, 400).c_str());
         return {};

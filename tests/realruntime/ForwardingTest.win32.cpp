@@ -111,6 +111,16 @@ protected:
         runs.push_back(launch.get());
         return runs.back();
     }
+    // A first start whose program has called System.exit(7) on a "stop"
+    // launch, its shutdown hook holding the end until the test writes
+    // "end"; false when it never got there.
+    bool startExitingPrimary() {
+        primary = launch({L"exit", L"7"});
+        if (!awaitFile("serving")) return false;
+        Launch stopping = launch({L"stop"});
+        EXPECT_EQ(finish(stopping).exitCode, stopAnswer()) << runs.back().err;
+        return awaitFile("exiting");
+    }
     // Forwards "stop" to the lingering first start; its run.
     test::CapturedRun stop() {
         Launch stopping = launch({L"stop"});
@@ -185,11 +195,7 @@ TEST_P(RealForwarding, LaunchesWhileTheRuntimeWaitsForTheLastThreadAreServed) {
 // until the test lets it go: launches that arrive meanwhile are served by
 // the program; a launch after its end runs the program itself.
 TEST_P(RealForwarding, LaunchesWhileTheProgramExitsAreServedAndOneAfterItsEndRunsIt) {
-    primary = launch({L"exit", L"7"});
-    ASSERT_TRUE(awaitFile("serving"));
-    Launch stopping = launch({L"stop"});
-    EXPECT_EQ(finish(stopping).exitCode, stopAnswer());
-    ASSERT_TRUE(awaitFile("exiting"));
+    ASSERT_TRUE(startExitingPrimary());
     std::vector<Request> ending;
     for (int i = 0; i < 5; ++i) ending.push_back(request(50 + i, L"while it exits"));
     expectAnswered(ending);
@@ -213,11 +219,7 @@ TEST_P(RealForwarding, LaunchesWhileTheProgramExitsAreServedAndOneAfterItsEndRun
 // told so and run by a new first start. None may end with the old start's
 // exit code unserved.
 TEST_P(RealForwarding, LaunchesAcrossTheRuntimesExitAreNeitherLostNorDoubled) {
-    primary = launch({L"exit", L"7"});
-    ASSERT_TRUE(awaitFile("serving"));
-    Launch stopping = launch({L"stop"});
-    EXPECT_EQ(finish(stopping).exitCode, stopAnswer());
-    ASSERT_TRUE(awaitFile("exiting"));
+    ASSERT_TRUE(startExitingPrimary());
     std::vector<Request> spread;
     for (int i = 0; i < 16; ++i) {
         if (i == 4) test::writeBytes(folder.path() / "end", "");

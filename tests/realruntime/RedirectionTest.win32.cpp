@@ -23,32 +23,9 @@ constexpr const char* kProgram = "realapp.RedirectionStreams";
 // The runtime's own launcher with its standard output and error on files,
 // as a shell's "> out 2> err" gives them.
 DWORD runJavaExeToFiles(const fs::path& folder, const std::wstring& tag, const fs::path& out, const fs::path& err) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto create = [&](const fs::path& file) {
-        return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    const UniqueFileHandle outFile = create(out), errFile = create(err);
-    if (!outFile || !errFile) return STILL_ACTIVE;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = outFile.get();
-    startup.hStdError = errFile.get();
     const fs::path java = test::realRuntime().home / "bin" / "java.exe";
-    std::wstring commandLine = L"\"" + java.wstring() + L"\" -cp app.jar realapp.RedirectionStreams " + tag;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(java.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-        return STILL_ACTIVE;
-    }
-    const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    DWORD exitCode = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, STILL_ACTIVE);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    return exitCode;
+    return test::runToFiles(java, L"-cp app.jar realapp.RedirectionStreams " + tag,
+                            {.rights = test::Rights::Administrator, .workingDirectory = folder}, out, err);
 }
 
 // The local time as the stamp pictures below write it.

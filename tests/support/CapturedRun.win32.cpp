@@ -1,4 +1,5 @@
 #include "support/CapturedRun.win32.h"
+#include "base/Handles.win32.h"
 
 #include <algorithm>
 
@@ -56,24 +57,35 @@ std::wstring commandLineOf(const std::vector<std::wstring>& arguments) {
     return line;
 }
 
-CapturedRun runCaptured(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options) {
-    Pipe out, err;
+namespace {
+
+// Starts exe with these standard handles, with the rights and in the folder
+// the options say.
+bool startWith(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options,
+               HANDLE output, HANDLE error, PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out.write;
-    startup.hStdError = err.write;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
     std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + arguments;
     const wchar_t* folder = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
-    PROCESS_INFORMATION process{};
     HANDLE token = options.rights == Rights::User ? desktopUserToken() : nullptr;
-    BOOL started = token && CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                                 nullptr, folder, &startup, &process);
-    if (!started) {
-        started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder,
-                                 &startup, &process);
+    if (token && CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      folder, &startup, &process)) {
+        return true;
     }
+    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup,
+                          &process) != 0;
+}
+
+} // namespace
+
+CapturedRun runCaptured(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options) {
+    Pipe out, err;
+    PROCESS_INFORMATION process{};
+    const bool started = startWith(exe, arguments, options, out.write, err.write, process);
     out.closeWrite();
     err.closeWrite();
     CapturedRun run;
@@ -106,6 +118,27 @@ CapturedRun runCaptured(const std::filesystem::path& exe, const std::wstring& ar
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return run;
+}
+
+DWORD runToFiles(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options,
+                 const std::filesystem::path& output, const std::filesystem::path& error) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    auto create = [&](const std::filesystem::path& file) {
+        return UniqueFileHandle(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    const UniqueFileHandle out = create(output), err = create(error);
+    PROCESS_INFORMATION process{};
+    if (!out || !err || !startWith(exe, arguments, options, out.get(), err.get(), process)) return STILL_ACTIVE;
+    const UniqueHandle ended(process.hProcess), thread(process.hThread);
+    if (WaitForSingleObject(ended.get(), options.timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(ended.get(), STILL_ACTIVE);
+        WaitForSingleObject(ended.get(), INFINITE);
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(ended.get(), &code);
+    return code;
 }
 
 } // namespace launcher::test

@@ -33,4 +33,10 @@ struct RunOptions {
 
 CapturedRun runCaptured(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options = {});
 
+// Runs exe with its standard output and error written to these files, as a
+// shell's "> output 2> error" would: its exit code, or STILL_ACTIVE when it
+// could not start or did not end in time (it is then ended).
+DWORD runToFiles(const std::filesystem::path& exe, const std::wstring& arguments, const RunOptions& options,
+                 const std::filesystem::path& output, const std::filesystem::path& error);
+
 } // namespace launcher::test
