@@ -2,6 +2,7 @@
 # machine's javac for release 11 (the oldest runtime the tests start) into
 # jars under <build>/java. javac runs on the build machine, also in a cross
 # build.
+include_guard(GLOBAL)
 find_program(LAUNCHER_JAVAC javac)
 find_program(LAUNCHER_JAR jar)
 
@@ -18,3 +19,18 @@ function(launcher_add_jar target name)
     COMMENT "Compiling ${name}.jar")
   add_custom_target(${target} ALL DEPENDS ${jar})
 endfunction()
+
+# A jar only the benchmarks run: built with them (target "benchmarks"), not
+# by every build of the tests.
+function(launcher_add_bench_jar target name)
+  launcher_add_jar(${target} ${name} ${ARGN})
+  set_property(TARGET ${target} PROPERTY EXCLUDE_FROM_ALL ON)
+  set_property(GLOBAL APPEND PROPERTY LAUNCHER_BENCH_JARS ${target})
+endfunction()
+function(launcher_attach_bench_jars)
+  get_property(jars GLOBAL PROPERTY LAUNCHER_BENCH_JARS)
+  if(TARGET benchmarks AND jars)
+    add_dependencies(benchmarks ${jars})
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL launcher_attach_bench_jars)

@@ -32,6 +32,29 @@ install_zig() {
   return 1
 }
 
+# zig builds libc++, its unwinder and the C runtime for ARM64 Windows into
+# its cache on the first link: nearly two minutes of processor time, paid
+# once per build tree. Linking a small program here as the build links its
+# launchers (the same wrappers and link options) fills the cache while the
+# other downloads wait on the network; the build's links then take the
+# libraries from it. The stamp is the lock file of the zig that filled it.
+warm_zig_cache() {
+  local dir="$root/build/tools/zig" scratch ok=0
+  cmp -s "$dir/installed.lock" "$dir/cache/warm.lock" 2>/dev/null && return 0
+  scratch=$(mktemp -d) || return 1
+  printf '#include <string>\nint main(int argc, char**) { return static_cast<int>(std::to_string(argc).size()); }\n' \
+    >"$scratch/warm.cpp"
+  if "$root/cmake/zig/aarch64-windows-c++" -O3 -DNDEBUG -c "$scratch/warm.cpp" -o "$scratch/warm.obj" \
+    >"$scratch/log" 2>&1 &&
+    "$root/cmake/zig/aarch64-windows-c++" -O3 -DNDEBUG -static -static-libgcc -static-libstdc++ \
+      -Wl,--subsystem,windows -Wl,--gc-sections "$scratch/warm.obj" -o "$scratch/warm.exe" >>"$scratch/log" 2>&1; then
+    cp "$dir/installed.lock" "$dir/cache/warm.lock" && ok=1
+  fi
+  [ "$ok" -eq 1 ] || echo "setup: warning: zig's cache could not be filled (the ARM64 build will fill it): $(tail -n 1 "$scratch/log")" >&2
+  rm -rf "$scratch"
+  [ "$ok" -eq 1 ]
+}
+
 # zlib's sources for the ARM64 build, which has no prebuilt zlib: Debian's
 # source package of the release this machine runs (the version its
 # mingw-w64 zlib is built from), fetched through an apt state of its own

@@ -26,7 +26,8 @@ start_display() {
   rm -f "$display_file"
 }
 
-start_wine_session() {
+# The environment of Wine in the prefix of a build folder.
+wine_environment() {
   local build_dir=$1
   export WINEPREFIX="$build_dir/wineprefix"
   export WINEDEBUG=-all
@@ -34,9 +35,11 @@ start_wine_session() {
   # into this machine's own menus.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINE64
+}
 
-  start_display
-
+# Makes the prefix where there is none yet (wineboot -i, tens of seconds,
+# mostly waiting). Needs wine_environment and a display.
+make_wine_prefix() {
   # A prefix made before Wine's 32-bit half was installed has no 32-bit
   # system, and 32-bit programs fail in it: make it anew.
   if wine32_runs && [ -f "$WINEPREFIX/system.reg" ] &&
@@ -46,6 +49,28 @@ start_wine_session() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINE64" wineboot -i >/dev/null 2>&1
   fi
+}
+
+# The prefix of a build folder made ahead, while something else runs: on a
+# display of its own, and with Wine's server ended on its own afterwards,
+# so that the registry is on disk before a session starts.
+prepare_wine_prefix() {
+  wine_environment "$1"
+  start_display
+  make_wine_prefix
+  timeout 120 "$WINESERVER" -w >/dev/null 2>&1
+  kill "$XVFB_PID" >/dev/null 2>&1
+  wait "$XVFB_PID" 2>/dev/null
+  return 0
+}
+
+start_wine_session() {
+  local build_dir=$1
+  wine_environment "$build_dir"
+
+  start_display
+
+  make_wine_prefix
   # One persistent server: each test process then starts in a tenth of a
   # second instead of seconds.
   "$WINESERVER" -p >/dev/null 2>&1 &
