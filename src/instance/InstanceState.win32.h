@@ -99,6 +99,8 @@ struct SingleInstanceGuard::State {
 // The answer's kind travels in the posted message's lParam.
 inline constexpr LPARAM kAnswerServed = 0;
 inline constexpr LPARAM kAnswerNotServed = 1;
+// Posts a forwarded launch its answer, to the thread that waits for it.
+void postAnswer(DWORD thread, UINT message, int32_t value, LPARAM kind);
 
 // The named objects, each made (or opened) in one place.
 HANDLE createSharedBlock(const std::u16string& base);
