@@ -37,17 +37,19 @@ install_zig() {
 # once per build tree. Linking a small program here as the build links its
 # launchers (the same wrappers and link options) fills the cache while the
 # other downloads wait on the network; the build's links then take the
-# libraries from it. The stamp is the lock file of the zig that filled it.
+# libraries from it. zig names its own library sources relative to the
+# folder it runs in, and those names are part of the cache's keys: so the
+# link runs in a folder beside the build's (build/<preset>), where the names
+# are the build's. The stamp is the lock file of the zig that filled it.
 warm_zig_cache() {
-  local dir="$root/build/tools/zig" scratch ok=0
+  local dir="$root/build/tools/zig" scratch="$root/build/.zig-warm" ok=0
   cmp -s "$dir/installed.lock" "$dir/cache/warm.lock" 2>/dev/null && return 0
-  scratch=$(mktemp -d) || return 1
+  rm -rf "$scratch" && mkdir -p "$scratch" || return 1
   printf '#include <string>\nint main(int argc, char**) { return static_cast<int>(std::to_string(argc).size()); }\n' \
     >"$scratch/warm.cpp"
-  if "$root/cmake/zig/aarch64-windows-c++" -O3 -DNDEBUG -c "$scratch/warm.cpp" -o "$scratch/warm.obj" \
-    >"$scratch/log" 2>&1 &&
+  if (cd "$scratch" && "$root/cmake/zig/aarch64-windows-c++" -O3 -DNDEBUG -c warm.cpp -o warm.obj >log 2>&1 &&
     "$root/cmake/zig/aarch64-windows-c++" -O3 -DNDEBUG -static -static-libgcc -static-libstdc++ \
-      -Wl,--subsystem,windows -Wl,--gc-sections "$scratch/warm.obj" -o "$scratch/warm.exe" >>"$scratch/log" 2>&1; then
+      -Wl,--subsystem,windows -Wl,--gc-sections warm.obj -o warm.exe >>log 2>&1); then
     cp "$dir/installed.lock" "$dir/cache/warm.lock" && ok=1
   fi
   [ "$ok" -eq 1 ] || echo "setup: warning: zig's cache could not be filled (the ARM64 build will fill it): $(tail -n 1 "$scratch/log")" >&2
