@@ -11,6 +11,10 @@
 
 #include "base/Text.h"
 #include "vmopts/StartupCache.h"
+// The request a start hands to the background assembly, and the options
+// that go along with it.
+#include "vmopts/AssemblyOptions.h"
+#include "vmopts/AssemblyRequest.h"
 
 #include <cstdint>
 #include <optional>
@@ -55,19 +59,6 @@ struct AotFacts {
 // apply instead (the runtime could not assemble a cache for this class path).
 std::optional<CachePlan> planAotCache(const AotFacts& facts);
 
-// The files that share a stem (see startupCacheStem), by extension.
-struct AotFiles {
-    std::u16string cache;         // the assembled cache
-    std::u16string configuration; // the recorded configuration
-    std::u16string failed;        // marks a configuration the runtime could not assemble
-    std::u16string lock;          // held by the one assembly of the stem that runs
-    bool operator==(const AotFiles&) const = default;
-};
-AotFiles aotFilesOf(std::u16string_view pathStem);
-
-// The name a process writes a file under before it renames it into place.
-std::u16string temporaryNameOf(std::u16string_view path, uint32_t processId);
-
 // True when the file at path is whole by its header and size.
 bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magic);
 
@@ -76,55 +67,5 @@ bool holdsWholeFile(CacheFiles& files, const std::u16string& path, uint32_t magi
 // could not finish it, on a full disk or in a program that was killed,
 // leaves it cut short); true when it is in place, to be assembled.
 bool placeRecordedConfiguration(CacheFiles& files, const std::u16string& recording, const AotFiles& aot);
-
-// What becomes of an entry of the cache folder, seen from a start of the
-// executable whose files start with currentStem.
-struct EntryVerdict {
-    enum What { Keep, Remove, RemoveUnlessWriterRuns } what = Keep;
-    uint32_t writer = 0; // the process whose temporary file it is
-};
-// Files of this executable under another stem belong to a runtime or class
-// path that is no longer used; temporary files stay while their writer
-// runs. Anything else (another executable's files) is kept.
-EntryVerdict judgeCacheEntry(std::u16string_view name, std::u16string_view executableName,
-                             std::u16string_view currentStem);
-
-// The request a start hands to the background assembly, through the
-// environment variable kAssemblyVariable of the process it starts.
-inline constexpr std::u16string_view kAssemblyVariable = u"QX_LAUNCHER_STARTUP_CACHE_ASSEMBLY";
-struct AssemblyRequest {
-    enum Step { Supervise, Assemble } step = Supervise;
-    std::u16string jvmPath;
-    std::u16string classPath;
-    TextList options; // see assemblyRelevantOptions
-    AotFiles files;
-    std::u16string temporary; // Assemble: where the runtime writes the cache
-    bool operator==(const AssemblyRequest&) const = default;
-};
-std::u16string encodeAssemblyRequest(const AssemblyRequest& request);
-// Nothing for text that no start of this launcher wrote, and for a request
-// with an option that assemblyRelevantOptions would not have handed on.
-std::optional<AssemblyRequest> decodeAssemblyRequest(std::u16string_view text);
-
-// True when the request's files are those of one stem of this executable's
-// files (see startupCacheStem) in one of the cache folders or a folder below
-// it, and an assembler's temporary file is named after the cache and a
-// process id. The cache folders are the forms of the per-user cache folder
-// that the assembling process finds for itself (on Windows also its short
-// form, which the runtime may have been given). The runtime library and the
-// class path cannot be checked so: they lie wherever the application's do.
-bool assemblyFilesInCache(const AssemblyRequest& request, const TextList& cacheFolders, std::u16string_view executableName);
-
-// The application's own options that the assembly needs as well: the
-// runtime assembles a configuration only with the options that decide the
-// layout of what it holds (collector, heap size, object headers, modules,
-// preview features). The list names each option that goes along; every
-// other (agents, logs, flight recordings, commands run on errors, options
-// files) stays out.
-TextList assemblyRelevantOptions(const TextList& applicationOptions);
-bool isAssemblyOption(std::u16string_view option);
-
-// The runtime options that assemble the cache (the Assemble step).
-TextList aotAssemblyOptions(const AssemblyRequest& request);
 
 } // namespace launcher

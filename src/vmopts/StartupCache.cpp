@@ -2,7 +2,6 @@
 #include "vmopts/AheadOfTimeCache.h"
 #include "vmopts/LibraryPath.h"
 
-#include "base/Md5.h"
 #include "base/PathText.h"
 #include "base/Platform.h"
 #include "config/ConfigPaths.h"
@@ -13,32 +12,6 @@
 namespace launcher {
 
 namespace {
-
-// The first release whose runtime records an archive at exit, and the first
-// that also re-creates one it cannot use.
-constexpr int32_t kFirstRecordingRelease = 13;
-constexpr int32_t kFirstAutoCreateRelease = 19;
-// From this release on, part of the archive's messages carry the "aot" tag,
-// which older runtimes refuse as an unknown tag.
-constexpr int32_t kFirstAotTagRelease = 25;
-constexpr uint32_t kDynamicArchiveMagic = 0xf00baba8;
-
-template <typename T>
-T readLittle(std::string_view bytes, size_t at) {
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
-    return value;
-}
-
-std::u16string hexOf(const uint8_t* bytes, size_t count) {
-    static constexpr char16_t kDigits[] = u"0123456789abcdef";
-    std::u16string text;
-    for (size_t i = 0; i < count; ++i) {
-        text.push_back(kDigits[bytes[i] >> 4]);
-        text.push_back(kDigits[bytes[i] & 15]);
-    }
-    return text;
-}
 
 // A folder name from a setting: without the characters a folder name cannot
 // hold, and never one that names the folder itself or its parent.
@@ -150,59 +123,6 @@ bool decideAotCache(const CacheRequest& request, const std::optional<CacheFiles:
 
 } // namespace
 
-std::u16string executableNameOf(std::u16string_view executablePath) {
-    std::u16string name(fileNameOf(executablePath));
-    const size_t dot = name.rfind(u'.');
-    if (dot != std::u16string::npos && dot > 0) name.resize(dot);
-    return name;
-}
-
-CachePlan planStartupCache(const CacheFacts& facts) {
-    if (facts.featureRelease < kFirstRecordingRelease) return CachePlan::Off;
-    if (facts.featureRelease >= kFirstAutoCreateRelease) {
-        // Re-creating means writing: without room the archive is only mapped.
-        if (facts.writable) return CachePlan::AutoCreate;
-        return facts.present ? CachePlan::Map : CachePlan::Off;
-    }
-    if (facts.present) return CachePlan::Map;
-    return facts.writable ? CachePlan::Record : CachePlan::Off;
-}
-
-TextList cacheQuietOptions(int32_t featureRelease) {
-    TextList options{u"-Xlog:cds*=off,class+path*=off"};
-    if (featureRelease >= kFirstAotTagRelease) options.push_back(u"-Xlog:aot*=off");
-    return options;
-}
-
-TextList startupCacheOptions(CachePlan plan, std::u16string_view archive, int32_t featureRelease) {
-    if (plan == CachePlan::Off || plan == CachePlan::AotAssemble) return {};
-    TextList options = cacheQuietOptions(featureRelease);
-    const std::u16string file(archive);
-    switch (plan) {
-    case CachePlan::Map:
-        options.push_back(u"-XX:SharedArchiveFile=" + file);
-        break;
-    case CachePlan::Record:
-        options.push_back(u"-XX:ArchiveClassesAtExit=" + file);
-        break;
-    case CachePlan::AutoCreate:
-        options.push_back(u"-XX:+AutoCreateSharedArchive");
-        options.push_back(u"-XX:SharedArchiveFile=" + file);
-        break;
-    case CachePlan::AotUse:
-        options.push_back(u"-XX:AOTCache=" + file);
-        break;
-    case CachePlan::AotRecord:
-        options.push_back(u"-XX:AOTMode=record");
-        options.push_back(u"-XX:AOTConfiguration=" + file);
-        break;
-    case CachePlan::Off:
-    case CachePlan::AotAssemble:
-        break;
-    }
-    return options;
-}
-
 TextList startupCacheOptions(const CacheDecision& decision, int32_t featureRelease) {
     switch (decision.plan) {
     case CachePlan::AotUse:
@@ -212,63 +132,6 @@ TextList startupCacheOptions(const CacheDecision& decision, int32_t featureRelea
     default:
         return startupCacheOptions(decision.plan, decision.archive, featureRelease);
     }
-}
-
-bool managesClassSharing(const TextList& options) {
-    static constexpr std::u16string_view kOwn[] = {u"-Xshare",          u"-XX:SharedArchiveFile", u"-XX:ArchiveClassesAtExit",
-                                                   u"-XX:+AutoCreateSharedArchive", u"-XX:-AutoCreateSharedArchive",
-                                                   u"-XX:AOT"};
-    return std::any_of(options.begin(), options.end(), [](const std::u16string& option) {
-        return std::any_of(std::begin(kOwn), std::end(kOwn), [&](std::u16string_view own) { return startsWith(option, own); });
-    });
-}
-
-std::u16string startupCacheFileName(std::u16string_view executablePath, std::u16string_view jvmPath,
-                                    std::u16string_view libraryStamp, std::u16string_view classPath) {
-    return startupCacheStem(executablePath, jvmPath, libraryStamp, classPath) + u".jsa";
-}
-
-std::u16string startupCacheStem(std::u16string_view executablePath, std::u16string_view jvmPath,
-                                std::u16string_view libraryStamp, std::u16string_view classPath) {
-    const std::u16string name = executableNameOf(executablePath);
-    std::u16string identity(jvmPath);
-    identity.push_back(u'\0');
-    identity.append(libraryStamp);
-    identity.push_back(u'\0');
-    identity.append(classPath);
-    const Md5Digest digest = md5(toUtf8(identity));
-    return name + u"-" + hexOf(digest.data(), 4);
-}
-
-bool looksLikeDynamicArchive(std::string_view head, uint64_t fileSize) {
-    return looksLikeWholeCacheFile(head, fileSize, kDynamicArchiveMagic);
-}
-
-bool looksLikeWholeCacheFile(std::string_view head, uint64_t fileSize, uint32_t magic) {
-    // The runtime writes its magic number in the machine's byte order, on
-    // every platform here little-endian.
-    if (head.size() < 12 || readLittle<uint32_t>(head, 0) != magic) return false;
-    // The header's own version, then where its table of regions lies: each
-    // entry starts with the region's offset in the file, and its used size
-    // follows two fields later.
-    struct Layout {
-        uint32_t version;
-        size_t table;
-        size_t stride;
-    };
-    static constexpr Layout kLayouts[] = {{11, 40, 72}, {19, 48, 96}}; // runtimes 17 and 25
-    const uint32_t version = readLittle<uint32_t>(head, 8);
-    for (const Layout& layout : kLayouts) {
-        if (layout.version != version) continue;
-        for (size_t region = 0; region < 3; ++region) {
-            const size_t at = layout.table + region * layout.stride;
-            if (at + 24 > head.size()) return false;
-            const uint64_t offset = readLittle<uint64_t>(head, at);
-            const uint64_t used = readLittle<uint64_t>(head, at + 16);
-            if (offset > fileSize || used > fileSize - offset) return false;
-        }
-    }
-    return true;
 }
 
 std::u16string runtimeHomeOfLibrary(std::u16string_view jvmPath) {

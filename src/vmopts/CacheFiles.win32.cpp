@@ -1,4 +1,4 @@
-#include "vmopts/StartupCache.h"
+#include "vmopts/CacheFiles.h"
 
 #include "base/VariableTable.h"
 #include "base/FileFinder.h"
