@@ -24,7 +24,7 @@ function(launcher_add_launchers)
   foreach(executable IN LISTS executables)
     target_compile_options(${executable} PRIVATE ${LAUNCHER_WARNINGS})
     # Each launcher installs the vendor's pinned runtime itself.
-    target_link_libraries(${executable} PRIVATE launcher_core launcher_install)
+    target_link_libraries(${executable} PRIVATE launcher_core launcher_install_ui)
   endforeach()
   if(NOT LAUNCHER_SANITIZE)
     # The core's functions get sections of their own so that the launcher's

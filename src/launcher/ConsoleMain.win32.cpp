@@ -11,12 +11,12 @@
 
 #include "base/ConsoleVariant.h"
 #include "base/LibrarySearch.h"
-#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
+#include "ui/TerminalInstall.h"
 
 int main() {
     // Before anything can load a library: no DLL is ever looked for in the

@@ -1,11 +1,11 @@
 // Entry point of the Linux launcher.
 
-#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
+#include "ui/TerminalInstall.h"
 
 int main() {
     launcher::useSystemDefaultLocale();

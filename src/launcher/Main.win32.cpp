@@ -6,12 +6,12 @@
 // have. The launcher reads its command line from the system itself.
 
 #include "base/LibrarySearch.h"
-#include "install/TerminalInstall.h"
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
+#include "ui/TerminalInstall.h"
 
 #include <windows.h>
 

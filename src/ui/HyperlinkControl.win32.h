@@ -28,10 +28,16 @@ public:
     Colour linkColour() const { return linkColour_; }
 
 private:
+    // The window procedure (HyperlinkControl.win32.cpp).
     static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool handleMouse(UINT message, LPARAM lParam);
+    void open();
+    bool insideLink(POINT point) const;
+    void detach();
+
+    // The look: set-up, measuring and painting (HyperlinkAppearance.win32.cpp).
     void initialise();
     void createLinkFont();
     void createTooltip();
@@ -41,9 +47,6 @@ private:
     void followScale();
     UINT textFormat() const;
     void paint(HDC dc);
-    void open();
-    bool insideLink(POINT point) const;
-    void detach();
 
     HWND window_ = nullptr;
     std::u16string label_;

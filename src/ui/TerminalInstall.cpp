@@ -1,4 +1,4 @@
-#include "install/TerminalInstall.h"
+#include "ui/TerminalInstall.h"
 
 #include "base/ConsoleVariant.h"
 #include "base/Messages.h"
