@@ -1,19 +1,13 @@
 #include "base/Environment.h"
 #include "base/RawVariable.h"
+#include "base/RawVariable.posix.h"
 #include "base/TrustedExpansion.h"
 
-#include <cstdlib>
 #include <unistd.h>
 
 namespace launcher {
 
 namespace {
-
-// Names that the C library cannot look up or set: empty, or holding "="
-// or a zero.
-bool isUsableName(std::string_view name) {
-    return !name.empty() && name.find_first_of(std::string_view("=\0", 2)) == std::string_view::npos;
-}
 
 // A name as written first; otherwise the first variable whose name matches
 // it without regard to case, as Windows compares names.
@@ -30,14 +24,6 @@ std::optional<std::u16string> lookupAnyCase(std::u16string_view name) {
 }
 
 } // namespace
-
-std::optional<std::u16string> getEnvironmentVariable(std::u16string_view name) {
-    std::string key = toNarrow(name);
-    if (!isUsableName(key)) return std::nullopt;
-    const char* value = std::getenv(key.c_str());
-    if (!value) return std::nullopt;
-    return fromNarrow(value);
-}
 
 bool setEnvironmentVariable(std::u16string_view name, std::u16string_view value) {
     std::string key = toNarrow(name);

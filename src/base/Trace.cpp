@@ -3,7 +3,7 @@
 #include "base/Environment.h"
 #include "base/ModulePath.h"
 #include "base/Platform.h"
-#include "base/VariableTable.h"
+#include "base/VariableLookup.h"
 
 #include <chrono>
 
@@ -76,7 +76,9 @@ std::string formatLine(uint64_t milliseconds, uint32_t processId, std::u16string
 void enableFromEnvironment(const SinkRules& rules) noexcept {
     if (detail::enabled) return;
     try {
-        const VariableReading reading = readVariable(kVariable);
+        // By readVariable's rules; its trace lines need the trace, which is
+        // not on yet.
+        const VariableReading reading = lookUpVariable(kVariable).reading;
         SinkChoice choice = chooseSink(reading.value, rules);
         if (reading.ignoredValue) {
             choice.refusal = u"the launch trace is not written to " + *reading.ignoredValue + u": " + reading.ignored +

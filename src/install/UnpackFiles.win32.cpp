@@ -12,8 +12,6 @@ namespace launcher {
 
 namespace {
 
-constexpr size_t kShortPathLimit = 240;
-
 const wchar_t* systemText(const std::u16string& path) { return wide(path); }
 
 // Each path gets its long form on its own: a folder short enough for the
@@ -45,13 +43,6 @@ void removeTreeAt(const std::u16string& plain) {
 }
 
 } // namespace
-
-std::u16string systemPath(const std::u16string& path) {
-    if (path.size() < kShortPathLimit || path.starts_with(u"\\\\?\\")) return path;
-    if (path.starts_with(u"\\\\")) return u"\\\\?\\UNC\\" + path.substr(2);
-    if (path.size() > 2 && path[1] == u':' && path[2] == u'\\') return u"\\\\?\\" + path;
-    return path;
-}
 
 struct OutputFile::Handle {
     UniqueFileHandle file;
