@@ -1,0 +1,68 @@
+#pragma once
+// The writer of an installer package's WiX source, one part of the source
+// per file: the product with its properties and upgrades (WixSource.cpp),
+// the folders and their files (WixFolders.cpp), the shortcuts
+// (WixShortcuts.cpp) and the file types (WixFileTypes.cpp). What they share,
+// identifiers and the product's registry key, is here and in WixWriter.cpp.
+
+#include "InstallerPackage.h"
+
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace launcher::pack {
+
+// The folders and files of the installation folder, by folder path.
+struct WixTree {
+    std::map<std::string, std::set<std::string>> subfolders; // folder -> child folder paths
+    std::map<std::string, std::vector<const PackagedFile*>> files;
+};
+
+class WixWriter {
+public:
+    explicit WixWriter(const InstallerPackage& package);
+
+    std::string text();
+
+private:
+    // Product, properties and upgrades.
+    void upgrades();
+    void installFolder();
+    void programComponents(const std::string& indent);
+
+    // Folders and files.
+    void directories();
+    void folder(const std::string& path, const std::string& id, const std::string& name, const std::string& indent);
+    void machineFileComponent(const PackagedFile& file, const std::string& indent);
+    void userFolderComponent(const std::string& path, const std::string& indent);
+    void fileElement(const PackagedFile& file, const std::string& id, const std::string& indent, const char* keyPath);
+    void folderRemoval(const std::string& id, const std::string& indent);
+
+    void shortcuts(const std::string& indent);
+    void fileType(const FileAssociation& association, const std::string& indent);
+
+    // Shared.
+    static std::string folderOf(const std::string& path);
+    static std::string leafOf(const std::string& path);
+    static WixTree treeOf(const std::vector<PackagedFile>& files);
+    const PackagedFile& executable() const;
+    std::string uniqueId(std::string_view prefix, const std::string& path);
+    void keyPathValue(const std::string& componentId, const std::string& indent);
+    const char* registryRoot() const { return user_ ? "HKCU" : "HKLM"; }
+    std::string productKey() const;
+
+    const InstallerPackage& package_;
+    const bool user_;
+    WixTree tree_;
+    std::ostringstream out_;
+    std::set<std::string> used_{"INSTALLDIR", "VendorFolder", "ProgramsFolder", "InstallFolderRecord", "Shortcuts",
+                                "ProgramsFolderRemoval", "VendorFolderRemoval"};
+    std::vector<std::string> components_;
+    std::string executableId_;
+};
+
+} // namespace launcher::pack
