@@ -3,10 +3,12 @@
 // wait also watches the primary's process, so that a primary that ends or
 // crashes on the way never leaves a launch waiting.
 
+#include "instance/HandOver.win32.h"
 #include "base/Trace.h"
 #include "base/Wide.win32.h"
 #include "instance/InstanceNames.h"
 #include "instance/InstanceState.win32.h"
+#include "instance/NamedObjects.win32.h"
 #include "instance/ObjectSecurity.win32.h"
 
 namespace launcher {

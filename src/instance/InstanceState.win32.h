@@ -1,7 +1,10 @@
 #pragma once
-// The Windows mechanism of single-instance forwarding, shared by the
-// primary's side (SingleInstance.win32.cpp) and a later launch's side
-// (HandOver.win32.cpp).
+// The Windows mechanism of single-instance forwarding: the state a launch
+// keeps, with the primary's record of the launches it serves
+// (InstanceState.win32.cpp), shared by the settling of roles
+// (SingleInstance.win32.cpp), the primary's listener
+// (PrimaryListener.win32.cpp) and a later launch's side (HandOver.win32.cpp);
+// the named objects they meet at are made in NamedObjects.win32.cpp.
 //
 // The launches of one executable meet at a named shared block and a named
 // hand-over lock. Who is primary is decided under the lock: the block names
@@ -101,30 +104,5 @@ inline constexpr LPARAM kAnswerServed = 0;
 inline constexpr LPARAM kAnswerNotServed = 1;
 // Posts a forwarded launch its answer, to the thread that waits for it.
 void postAnswer(DWORD thread, UINT message, int32_t value, LPARAM kind);
-
-// The named objects, each made (or opened) in one place.
-HANDLE createSharedBlock(const std::u16string& base);
-HANDLE createHandOverLock(const std::u16string& base);
-HANDLE createSharedEvent(const std::u16string& name, bool manualReset);
-
-// An object that existed before this launch opened it is used only when its
-// owner and integrity level say that this user's launches made it.
-bool trustedObject(HANDLE object, std::u16string_view what);
-UniqueHandle sharedObject(HANDLE created, std::u16string_view what);
-
-bool processEnded(DWORD processId);
-// Whether the block names a primary that still serves: its process lives
-// and the listener named beside it is that process's own thread.
-bool primaryServes(std::span<const uint8_t> block);
-
-// Primary: takes the block over under the lock and starts listening.
-bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state);
-
-// Secondary, under the lock: hands the arguments to the live primary.
-enum class HandOver { Done, Failed, Untrusted, PrimaryGone };
-HandOver handOver(SingleInstanceGuard::State& state, const TextList& arguments);
-// Secondary: the primary's answer, none for "not served", or its exit code
-// once it has ended.
-std::optional<int> awaitAnswer(SingleInstanceGuard::State& state);
 
 } // namespace launcher

@@ -1,5 +1,5 @@
 // Naming, locking and the rendezvous of the Linux port's launches (see
-// SingleInstance.posix.cpp for what travels over the connection).
+// InstanceState.posix.h for what travels over the connection).
 
 #include "instance/Rendezvous.posix.h"
 #include "base/Text.h"

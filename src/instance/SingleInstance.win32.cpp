@@ -1,14 +1,15 @@
-// The primary's side of forwarding on Windows, and the settling of a
-// launch's role (see InstanceState.win32.h for how the launches meet).
+// The settling of a launch's role on Windows, and the primary's end (see
+// InstanceState.win32.h for how the launches meet).
 
 #include "instance/SingleInstance.h"
 #include "base/Trace.h"
-#include "base/Wide.win32.h"
 #include "instance/ForwardingProbe.h"
+#include "instance/HandOver.win32.h"
 #include "instance/InstanceNames.h"
 #include "instance/InstanceState.win32.h"
-#include "instance/ObjectLabel.win32.h"
+#include "instance/NamedObjects.win32.h"
 #include "instance/ObjectSecurity.win32.h"
+#include "instance/PrimaryListener.win32.h"
 
 #include <memory>
 
@@ -18,77 +19,6 @@ namespace {
 
 constexpr DWORD kSlotWaitMillis = 30000;
 
-// One forwarded launch, owned by the worker thread that serves it.
-struct ForwardedLaunch {
-    std::shared_ptr<SingleInstanceGuard::State> state;
-    uint64_t number = 0;
-    TextList arguments;
-};
-
-DWORD WINAPI serveForwarded(void* param) {
-    std::unique_ptr<ForwardedLaunch> launch(static_cast<ForwardedLaunch*>(param));
-    SingleInstanceGuard::State& state = *launch->state;
-    ScopeExit ended([&] { state.workerEnded(); });
-    const uint64_t number = launch->number;
-    // Nothing may call into Java before main has been called; a primary
-    // that stops first serves nothing more. The wait names the stop first,
-    // as it reports the lowest of the events that are set; but the events
-    // only wake the worker: one may wake on the ready event just as stop()
-    // begins, so the decision reads the stop under the lock stop() takes.
-    HANDLE events[2] = {state.stopped.get(), state.ready.get()};
-    WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    atForwardingPoint(ForwardingPoint::WorkerBeforeServer);
-    // The state outlives the worker's use of these: the worker holds it.
-    auto reply = [&state, number](int32_t value) { state.answer(number, value, kAnswerServed); };
-    auto enter = [&state, number] { return state.enter(number); };
-    if (state.isStopping() || !state.server(launch->arguments, reply, enter)) {
-        state.answer(number, 0, kAnswerNotServed);
-    }
-    return 0;
-}
-
-// Each launch is served on a thread of the system's own making, whose start
-// state is this heap object alone: nothing of a threads library's own
-// bookkeeping stands between the listener and the worker.
-void startWorker(const std::shared_ptr<SingleInstanceGuard::State>& state, DWORD sender, TextList arguments) {
-    const uint64_t number = state->addWorker(sender);
-    if (number == 0) {
-        postAnswer(sender, state->message, 0, kAnswerNotServed);
-        return;
-    }
-    auto* launch = new ForwardedLaunch{state, number, std::move(arguments)};
-    UniqueHandle worker(CreateThread(nullptr, 0, &serveForwarded, launch, 0, nullptr));
-    if (worker) return;
-    delete launch;
-    state->answer(number, 0, kAnswerNotServed);
-    state->workerEnded();
-}
-
-DWORD WINAPI listen(void* param) {
-    std::unique_ptr<std::shared_ptr<SingleInstanceGuard::State>> owner(
-        static_cast<std::shared_ptr<SingleInstanceGuard::State>*>(param));
-    const std::shared_ptr<SingleInstanceGuard::State>& state = *owner;
-    MSG msg;
-    // Gives the thread its queue at once, so that posts to it succeed.
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message != state->message) continue;
-        const auto sender = static_cast<DWORD>(msg.wParam);
-        // A repeated message finds the slot taken, or another launch's; a
-        // launch that gave up at its time limit has taken its slot back; a
-        // message that names no launch's slot (a stray or forged one) claims
-        // nothing.
-        if (!claimForwardSlot(state->block(), sender)) continue;
-        // The slot is copied as the message arrives and handed back at once,
-        // so the next secondary may write it while this one is served.
-        TextList arguments = readForwardArguments(state->block());
-        clearForwardArguments(state->block());
-        SetEvent(state->taken.get());
-        startWorker(state, sender, std::move(arguments));
-    }
-    return 0;
-}
-
 // Forwarding is off for this start; the trace says why.
 bool unavailable(std::u16string_view why) {
     const DWORD error = GetLastError();
@@ -97,6 +27,22 @@ bool unavailable(std::u16string_view why) {
                     u"): this start runs on its own"});
     }
     return true;
+}
+
+bool processEnded(DWORD processId) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
+    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// Whether the block names a primary that still serves: its process lives
+// and the listener named beside it is that process's own thread.
+bool primaryServes(std::span<const uint8_t> block) {
+    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
+    const DWORD listener = readBlockWord(block, kListenerThreadOffset);
+    // A process id is reused once its process has gone; its listener's id
+    // ties it to the primary that wrote both.
+    return primary != 0 && listener != 0 && !processEnded(primary) && threadOfProcess(listener, primary);
 }
 
 enum class LockWait { Held, PrimaryEnded, Failed };
@@ -142,101 +88,7 @@ Settled settle(const std::shared_ptr<SingleInstanceGuard::State>& state, const T
     }
 }
 
-// Every named object is made with an integrity label at this process's
-// level: without one, an elevated start's objects read as medium, below
-// the next elevated start, which would then not hand over; and the label
-// keeps programs of lower integrity from opening them at all, so none can
-// hold the lock. The level does not change while the process runs.
-SECURITY_ATTRIBUTES* ownLevelLabel() {
-    static ObjectLabel label = [] {
-        ObjectLabel made(processIntegrity());
-        if (!made && trace::on()) trace::line(u"single instance: the shared objects get no integrity label");
-        return made;
-    }();
-    return label.attributes();
-}
-
 } // namespace
-
-HANDLE createSharedBlock(const std::u16string& base) {
-    return CreateFileMappingW(INVALID_HANDLE_VALUE, ownLevelLabel(), PAGE_READWRITE, 0, kForwardBlockSize,
-                              wide(base));
-}
-
-HANDLE createHandOverLock(const std::u16string& base) {
-    return CreateMutexW(ownLevelLabel(), FALSE, wide(forwardLockName(base)));
-}
-
-HANDLE createSharedEvent(const std::u16string& name, bool manualReset) {
-    return CreateEventW(ownLevelLabel(), manualReset, FALSE, wide(name));
-}
-
-bool trustedObject(HANDLE object, std::u16string_view what) {
-    std::optional<ObjectSecurity> security = readObjectSecurity(object);
-    if (security && acceptExistingObject(*security, processIntegrity())) return true;
-    if (trace::on()) {
-        trace::say({u"single instance: the ", what, u" belongs to another user or to a lower integrity level: ",
-                    u"this start runs on its own"});
-    }
-    return false;
-}
-
-UniqueHandle sharedObject(HANDLE created, std::u16string_view what) {
-    UniqueHandle object(created);
-    if (object && GetLastError() == ERROR_ALREADY_EXISTS && !trustedObject(object.get(), what)) {
-        object.reset();
-        SetLastError(ERROR_ALREADY_EXISTS);
-    }
-    return object;
-}
-
-bool processEnded(DWORD processId) {
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
-    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-}
-
-bool primaryServes(std::span<const uint8_t> block) {
-    const DWORD primary = readBlockWord(block, kPrimaryProcessOffset);
-    const DWORD listener = readBlockWord(block, kListenerThreadOffset);
-    // A process id is reused once its process has gone; its listener's id
-    // ties it to the primary that wrote both.
-    return primary != 0 && listener != 0 && !processEnded(primary) && threadOfProcess(listener, primary);
-}
-
-bool startPrimary(const std::shared_ptr<SingleInstanceGuard::State>& state) {
-    std::span<uint8_t> block = state->block();
-    const DWORD previous = readBlockWord(block, kPrimaryProcessOffset);
-    if (previous != 0 && trace::on()) {
-        trace::say({u"single instance: process ", toDecimal(static_cast<long long>(previous)),
-                    u" no longer serves: this start takes its place"});
-    }
-    state->mainStarted = sharedObject(createSharedEvent(mainStartedEventName(state->base), true), u"start event");
-    state->taken = sharedObject(createSharedEvent(forwardTakenName(state->base), false), u"hand-over event");
-    state->ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    state->stopped.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    state->message = RegisterWindowMessageW(wide(state->base));
-    if (!state->mainStarted || !state->taken || !state->ready || !state->stopped || state->message == 0) return false;
-    // An earlier primary's start is not this one's.
-    ResetEvent(state->mainStarted.get());
-    writeBlockWord(block, kListenerThreadOffset, 0);
-    writeBlockWord(block, kSenderThreadOffset, 0);
-    clearForwardArguments(block);
-    writeBlockWord(block, kMessageIdOffset, state->message);
-    writeBlockWord(block, kPrimaryProcessOffset, GetCurrentProcessId());
-    auto* param = new std::shared_ptr<SingleInstanceGuard::State>(state);
-    // The system writes the listener's id straight into the shared block.
-    auto* idSlot = reinterpret_cast<DWORD*>(block.data() + kListenerThreadOffset);
-    state->listener.reset(CreateThread(nullptr, 0, &listen, param, 0, idSlot));
-    if (!state->listener) {
-        delete param;
-        writeBlockWord(block, kPrimaryProcessOffset, 0);
-        return false;
-    }
-    state->listenerId = GetThreadId(state->listener.get());
-    setVmExitListener(&state->exitMark);
-    return true;
-}
 
 SingleInstanceGuard::SingleInstanceGuard() = default;
 
