@@ -3,7 +3,7 @@
 #include "CompoundFile.h"
 #include "InstallerBuild.h"
 #include "PeImage.h"
-#include "SecretFile.h"
+#include "Pkcs12File.h"
 #include "ToolProcess.h"
 
 #include <algorithm>
@@ -44,14 +44,44 @@ void moveFile(const fs::path& from, const fs::path& to) {
     if (error) throw PackError(displayPath(to) + ": cannot be written (" + error.message() + ")");
 }
 
+ToolRequest signingRequest(const Signer& signer) {
+    ToolRequest request;
+    request.environment = signer.environment;
+    if (!signer.passwordVariable.empty()) request.withheld.push_back(signer.passwordVariable);
+    if (!signer.password.empty()) request.secret = signer.password;
+    request.timeLimit = signer.timeLimit;
+    return request;
+}
+
+// Why signing name failed, as the tool tells it, with what to do where the
+// tool's own words mislead.
+PackError signingFailure(const Signer& signer, const std::string& name, const std::string& tool, const ToolRun& run) {
+    std::string text = "signing " + name + ": ";
+    if (run.timedOut) {
+        text += tool + " did not end within " + std::to_string(signer.timeLimit.count()) +
+                " seconds and was stopped (a PKCS#11 module waiting for its token or a time-stamp server that does not answer "
+                "can hold it; --sign-timeout SECONDS gives it longer)";
+        std::string output = outputLines(run.output);
+        return PackError(output.empty() ? text : text + ": " + output);
+    }
+    if (signer.mode == SignMode::Pkcs12 && failedToDecryptPkcs12(run.output) &&
+        usesLegacyEncryption(readWholeFile(signer.pkcs12))) {
+        text += displayPath(signer.pkcs12) + " is encrypted the legacy way (RC2, as Windows and older OpenSSL export it), "
+                "which osslsigncode here cannot decrypt without OpenSSL's legacy provider, so it asks \"Wrong password?\": "
+                "export the file again with AES (see \"A PKCS#12 file\" in the signing manual), or install the legacy "
+                "provider (Debian 13 and newer: apt-get install openssl-provider-legacy)\n  ";
+    }
+    return PackError(text + toolFailure(tool, run));
+}
+
 // The command sees the file under its final name, in a folder of its own
 // beside it; the file comes back only signed.
 void signWithCommand(const Signer& signer, const fs::path& file, const std::string& name) {
     SigningFolder folder(scratchNameFor(file));
     fs::path named = folder.path() / pathFromUtf8(name);
     moveFile(file, named);
-    ToolRun run = runTool(signer.tool, withFile(signer.command, displayPath(named)));
-    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("the signing command", run));
+    ToolRun run = runTool(signer.tool, withFile(signer.command, displayPath(named)), signingRequest(signer));
+    if (run.exitCode != 0 || run.timedOut) throw signingFailure(signer, name, "the signing command", run);
     if (!carriesSignature(named)) {
         throw PackError("signing " + name + ": the signing command ended with exit code 0, but " + name +
                         " carries no signature");
@@ -126,11 +156,9 @@ std::vector<std::string> osslsigncodeArguments(const Signer& signer, const std::
 void signFile(const Signer& signer, const fs::path& file, const std::string& name) {
     if (signer.mode == SignMode::Command) return signWithCommand(signer, file, name);
     ScratchFile signedFile(scratchNameFor(file));
-    std::optional<SecretFile> password;
-    if (!signer.password.empty()) password.emplace(signer.password);
-    ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password ? displayPath(password->path()) : "", file,
-                                                             signedFile.path()), {}, signer.environment);
-    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("osslsigncode", run));
+    std::string password = signer.password.empty() ? "" : kSecretFileArgument;
+    ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password, file, signedFile.path()), signingRequest(signer));
+    if (run.exitCode != 0 || run.timedOut) throw signingFailure(signer, name, "osslsigncode", run);
     signedFile.moveTo(file);
 }
 
@@ -194,6 +222,13 @@ std::vector<std::string> splitCommandWords(const std::string& text) {
     }
     if (inWord) words.push_back(word);
     return words;
+}
+
+bool runsThroughCmd(const fs::path& program) {
+    std::string name = displayPath(program.filename());
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return name.ends_with(".bat") || name.ends_with(".cmd") || name == "cmd" || name == "cmd.exe";
 }
 
 std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path) {
