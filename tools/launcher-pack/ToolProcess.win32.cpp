@@ -58,7 +58,8 @@ std::wstring environmentBlock(const ToolRequest& request) {
     return block + L'\0';
 }
 
-using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+using Deadline = std::chrono::steady_clock::time_point;
+constexpr Deadline kNoDeadline = Deadline::max();
 
 // Reads the tool's output until every writer has closed the pipe, or until
 // the deadline; false at the deadline. Anonymous pipes cannot wait with a
@@ -66,11 +67,11 @@ using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 bool readOutput(HANDLE pipe, std::string& output, Deadline deadline) {
     char buffer[65536];
     for (;;) {
-        if (deadline) {
+        if (deadline != kNoDeadline) {
             DWORD available = 0;
             if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return true;
             if (available == 0) {
-                if (std::chrono::steady_clock::now() >= *deadline) return false;
+                if (std::chrono::steady_clock::now() >= deadline) return false;
                 Sleep(10);
                 continue;
             }
@@ -82,8 +83,8 @@ bool readOutput(HANDLE pipe, std::string& output, Deadline deadline) {
 }
 
 DWORD millisecondsUntil(Deadline deadline) {
-    if (!deadline) return INFINITE;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now()).count();
+    if (deadline == kNoDeadline) return INFINITE;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     return static_cast<DWORD>(std::clamp<long long>(left, 0, 0x7FFFFFFF));
 }
 
@@ -140,7 +141,7 @@ ToolRun runTool(const std::filesystem::path& program, const std::vector<std::str
     UniqueHandle process(info.hProcess), thread(info.hThread);
     if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
     if (flags & CREATE_SUSPENDED) ResumeThread(thread.get());
-    Deadline deadline = limited ? Deadline(std::chrono::steady_clock::now() + request.timeLimit) : std::nullopt;
+    Deadline deadline = limited ? std::chrono::steady_clock::now() + request.timeLimit : kNoDeadline;
     in.read.reset();
     out.write.reset();
     DWORD written = 0;
