@@ -71,7 +71,9 @@ ExecutableFiles executablesBelow(const fs::path& folder) {
     std::error_code error;
     fs::recursive_directory_iterator walk(folder, error), end;
     for (; !error && walk != end; walk.increment(error)) {
-        if (walk->is_regular_file(error) && !walk->is_symlink(error)) files.push_back(walk->path().lexically_relative(folder));
+        // A link, also a broken one, is neither followed nor a failure.
+        std::error_code ignored;
+        if (!walk->is_symlink(ignored) && walk->is_regular_file(ignored)) files.push_back(walk->path().lexically_relative(folder));
     }
     if (error) throw PackError(displayPath(folder) + ": cannot be read (" + error.message() + ")");
     std::sort(files.begin(), files.end());

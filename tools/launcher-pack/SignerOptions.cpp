@@ -1,6 +1,7 @@
 #include "SignerOptions.h"
 
 #include "InstallerBuild.h"
+#include "Pkcs11Uri.h"
 #include "ToolProcess.h"
 
 #include <cstdlib>

@@ -71,10 +71,6 @@ void checkCommandProgram(const fs::path& program);
 // The words with every "{}" replaced by path (also inside a word).
 std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path);
 
-// Throws PackError unless uri is a well-formed PKCS#11 URI naming a key
-// (its object or id), without a PIN in it.
-void checkPkcs11Uri(const std::string& uri);
-
 // The engine folder in the output of "openssl version -e".
 std::optional<fs::path> enginesFolderOf(const std::string& versionOutput);
 

@@ -4,6 +4,7 @@
 // executables that carry no signature.
 
 #include "ExecutableFiles.h"
+#include "Pkcs11Uri.h"
 #include "Pkcs12File.h"
 #include "ShowReport.h"
 #include "Signing.h"
@@ -163,6 +164,7 @@ TEST(Signing, ExecutablesAndTheirSignatures) {
     write("far.dll", farHeaders);
     std::error_code ignored;
     fs::create_symlink(dir / "app.exe", dir / "link.exe", ignored); // not followed (where links can be made)
+    fs::create_symlink(dir / "gone.dll", dir / "broken.dll", ignored);
     EXPECT_EQ(describeFolder(dir), "folder: " + displayPath(dir) + "\nexecutable files: 3, signed: 1, unsigned: 2\n"
                                    "unsigned: app.exe\nunsigned: " + displayPath(fs::path("lib") / "native.so") + "\n");
 }
