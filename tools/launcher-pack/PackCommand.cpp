@@ -3,6 +3,7 @@
 #include "Arm64Sibling.h"
 #include "Branding.h"
 #include "EmbeddedConfig.h"
+#include "ExecutableFiles.h"
 #include "FileIo.h"
 #include "IconFile.h"
 #include "IniEdit.h"
@@ -41,7 +42,8 @@ const char kUsage[] =
     "                     [--sign-pkcs12 FILE | --sign-pkcs11-module LIB --sign-key pkcs11:URI --sign-cert FILE\n"
     "                      [--sign-pkcs11-engine FILE]] [--sign-password-env VAR] [--timestamp-url URL]...\n"
     "                     [--sign-command 'COMMAND ARG... {}']\n"
-    "       launcher-pack --show FILE.exe|FILE.msi [--upgrade-code TEXT]\n";
+    "                     [--sign-timeout SECONDS]\n"
+    "       launcher-pack --show FILE.exe|FILE.msi|FOLDER [--upgrade-code TEXT]\n";
 
 std::optional<std::string> value(const PackOptions& options, const std::string& option) { return options.value(option); }
 
@@ -65,7 +67,7 @@ std::string minimalIni(const std::string& name) {
     return "[Product Information]\r\nProduct Name=" + name + "\r\n";
 }
 
-void package(const PackOptions& options, std::ostream& err) {
+void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     for (const char* required : {"--launcher", "--name", "--dest"}) {
         if (!value(options, required)) throw UsageError(std::string(required) + " is required");
     }
@@ -144,8 +146,15 @@ void package(const PackOptions& options, std::ostream& err) {
     Bytes siblingExe = sibling ? brandExecutable(Bytes(sibling->begin(), sibling->end()), siblingBranding) : Bytes();
 
     StagedFolder staged(dest);
-    if (auto input = value(options, "--input")) staged.copyFolder(pathFromUtf8(*input), "");
-    if (auto runtime = value(options, "--runtime")) staged.copyFolder(pathFromUtf8(*runtime), "jre64");
+    if (auto input = value(options, "--input")) {
+        staged.copyFolder(pathFromUtf8(*input), "");
+        // While the folder holds the application's files alone.
+        if (signer) out << inputSigningNote(signUnsignedExecutables(*signer, staged.path()));
+    }
+    if (auto runtime = value(options, "--runtime")) {
+        staged.copyFolder(pathFromUtf8(*runtime), "jre64");
+        if (signer) out << runtimeSigningNote(executablesBelow(staged.path() / "jre64"));
+    }
     staged.writeFile(pathFromUtf8(branding.name + ".ini"), ini);
     staged.writeFile(pathFromUtf8(branding.name + ".exe"),
                      std::string_view(reinterpret_cast<const char*>(exe.data()), exe.size()));
@@ -170,7 +179,9 @@ void package(const PackOptions& options, std::ostream& err) {
 std::string signatureDetails(const fs::path& file) {
     auto osslsigncode = findTool("osslsigncode");
     if (!osslsigncode) return "  details: need osslsigncode on PATH\n";
-    return signatureLines(runTool(*osslsigncode, {"verify", "-in", displayPath(file)}).output);
+    ToolRequest request;
+    request.timeLimit = kDefaultSignTimeLimit;
+    return signatureLines(runTool(*osslsigncode, {"verify", "-in", displayPath(file)}, request).output);
 }
 
 void show(const PackOptions& options, std::ostream& out) {
@@ -178,6 +189,12 @@ void show(const PackOptions& options, std::ostream& out) {
         if (option != "--show" && option != "--upgrade-code") throw UsageError(option + " does not go with --show");
     }
     fs::path file = pathFromUtf8(*value(options, "--show"));
+    std::error_code error;
+    if (fs::is_directory(file, error)) {
+        if (options.has("--upgrade-code")) throw UsageError("--upgrade-code does not go with --show on a folder");
+        out << describeFolder(file);
+        return;
+    }
     std::string bytes = readWholeFile(file);
     try {
         Bytes content(bytes.begin(), bytes.end());
@@ -200,7 +217,7 @@ int runLauncherPack(const std::vector<std::string>& arguments, std::ostream& out
     try {
         PackOptions options(arguments);
         if (options.has("--show")) show(options, out);
-        else package(options, err);
+        else package(options, out, err);
         return 0;
     } catch (const UsageError& e) {
         err << "launcher-pack: " << e.what() << "\n" << kUsage;

@@ -11,7 +11,7 @@ const char* const kValued[] = {"--launcher", "--name",   "--dest",  "--ini",   "
                                "--input",    "--runtime", "--show",
                                "--msi",      "--wxs",     "--install-scope", "--msi-upgrade-code", "--help-url",
                                "--about-url", "--sign-pkcs12", "--sign-password-env", "--sign-pkcs11-module",
-                               "--sign-key", "--sign-cert", "--sign-pkcs11-engine", "--sign-command",
+                               "--sign-key", "--sign-cert", "--sign-pkcs11-engine", "--sign-command", "--sign-timeout",
                                "--runtime-download", "--runtime-sha256", "--runtime-size", "--arm64-launcher",
                                "--runtime-download-latest", "--runtime-api-base"};
 const char* const kRepeatable[] = {"--file-association", "--timestamp-url"};

@@ -1,9 +1,10 @@
 #pragma once
-// A password handed to a signing tool through a file: created new, readable
-// by this user only, in the user's temporary folder, and removed when its
-// owner ends, whatever way the signing ended. Neither a command line (which
-// other users can read) nor standard input (which not every osslsigncode
-// version reads) carries it.
+// A password handed to a signing tool on Windows through a file: created
+// new, readable by this user only, in the user's temporary folder, and
+// removed when its owner ends, whatever way the signing ended. Neither a
+// command line (which other users can read) nor standard input (which not
+// every osslsigncode version reads) carries it. (Linux builds hand it over
+// through a pipe instead: ToolProcess.posix.cpp.)
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,7 @@
 #include "SignerOptions.h"
 
 #include "InstallerBuild.h"
+#include "Pkcs11Uri.h"
 #include "ToolProcess.h"
 
 #include <cstdlib>
@@ -28,6 +29,9 @@ void checkPartners(const PackOptions& options, const char* mode) {
         if (options.has(option) && given != "--sign-pkcs11-module") {
             throw UsageError(std::string(option) + " goes with --sign-pkcs11-module");
         }
+    }
+    if (options.has("--sign-timeout") && !mode) {
+        throw UsageError("--sign-timeout goes with --sign-pkcs12, --sign-pkcs11-module or --sign-command");
     }
     for (const char* option : {"--sign-password-env", "--timestamp-url"}) {
         if (!options.has(option)) continue;
@@ -78,6 +82,17 @@ void commandSigner(const PackOptions& options, Signer& signer) {
     signer.mode = SignMode::Command;
     signer.command.assign(words.begin() + 1, words.end());
     signer.tool = commandProgram(words[0]);
+    checkCommandProgram(signer.tool);
+}
+
+// Whole seconds, a day at most.
+std::chrono::seconds timeLimit(const std::string& text) {
+    bool digits = !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos;
+    long seconds = digits ? std::stol(text) : 0;
+    if (seconds < 1 || seconds > 86400) {
+        throw UsageError("--sign-timeout: \"" + text + "\" is no number of seconds from 1 to 86400");
+    }
+    return std::chrono::seconds(seconds);
 }
 
 void pkcs11Signer(const PackOptions& options, Signer& signer) {
@@ -110,6 +125,7 @@ std::optional<Signer> signerRequest(const PackOptions& options, const std::strin
     checkPartners(options, mode);
     if (!mode) return std::nullopt;
     Signer signer;
+    if (auto limit = options.value("--sign-timeout")) signer.timeLimit = timeLimit(*limit);
     if (std::string(mode) == "--sign-command") {
         commandSigner(options, signer);
         return signer;
@@ -124,6 +140,7 @@ std::optional<Signer> signerRequest(const PackOptions& options, const std::strin
         const char* password = std::getenv(variable->c_str());
         if (!password) throw UsageError("--sign-password-env: the environment variable " + *variable + " is not set");
         signer.password = password;
+        signer.passwordVariable = *variable;
     }
     signer.description = productName;
     signer.url = options.value("--about-url").value_or("");

@@ -3,13 +3,12 @@
 #include "CompoundFile.h"
 #include "InstallerBuild.h"
 #include "PeImage.h"
-#include "SecretFile.h"
+#include "Pkcs12File.h"
 #include "ToolProcess.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
 #include <sstream>
 #include <utility>
 
@@ -44,63 +43,49 @@ void moveFile(const fs::path& from, const fs::path& to) {
     if (error) throw PackError(displayPath(to) + ": cannot be written (" + error.message() + ")");
 }
 
+ToolRequest signingRequest(const Signer& signer) {
+    ToolRequest request;
+    request.environment = signer.environment;
+    if (!signer.passwordVariable.empty()) request.withheld.push_back(signer.passwordVariable);
+    if (!signer.password.empty()) request.secret = signer.password;
+    request.timeLimit = signer.timeLimit;
+    return request;
+}
+
+// Why signing name failed, as the tool tells it, with what to do where the
+// tool's own words mislead.
+PackError signingFailure(const Signer& signer, const std::string& name, const std::string& tool, const ToolRun& run) {
+    std::string text = "signing " + name + ": ";
+    if (run.timedOut) {
+        text += tool + " did not end within " + std::to_string(signer.timeLimit.count()) +
+                " seconds and was stopped (a PKCS#11 module waiting for its token or a time-stamp server that does not answer "
+                "can hold it; --sign-timeout SECONDS gives it longer)";
+        std::string output = outputLines(run.output);
+        return PackError(output.empty() ? text : text + ": " + output);
+    }
+    if (signer.mode == SignMode::Pkcs12 && failedToDecryptPkcs12(run.output) &&
+        usesLegacyEncryption(readWholeFile(signer.pkcs12))) {
+        text += displayPath(signer.pkcs12) + " is encrypted the legacy way (RC2, as Windows and older OpenSSL export it), "
+                "which osslsigncode here cannot decrypt without OpenSSL's legacy provider, so it asks \"Wrong password?\": "
+                "export the file again with AES (see \"A PKCS#12 file\" in the signing manual), or install the legacy "
+                "provider (Debian 13 and newer: apt-get install openssl-provider-legacy)\n  ";
+    }
+    return PackError(text + toolFailure(tool, run));
+}
+
 // The command sees the file under its final name, in a folder of its own
 // beside it; the file comes back only signed.
 void signWithCommand(const Signer& signer, const fs::path& file, const std::string& name) {
     SigningFolder folder(scratchNameFor(file));
     fs::path named = folder.path() / pathFromUtf8(name);
     moveFile(file, named);
-    ToolRun run = runTool(signer.tool, withFile(signer.command, displayPath(named)));
-    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("the signing command", run));
+    ToolRun run = runTool(signer.tool, withFile(signer.command, displayPath(named)), signingRequest(signer));
+    if (run.exitCode != 0 || run.timedOut) throw signingFailure(signer, name, "the signing command", run);
     if (!carriesSignature(named)) {
         throw PackError("signing " + name + ": the signing command ended with exit code 0, but " + name +
                         " carries no signature");
     }
     moveFile(named, file);
-}
-
-bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-
-// A PKCS#11 URI's value: letters, digits, "-._~", the characters in
-// allowed (which stand for themselves there), and %XX.
-void checkUriValue(const std::string& uri, const std::string& value, const char* allowed) {
-    for (size_t i = 0; i < value.size(); ++i) {
-        char c = value[i];
-        if (c == '%') {
-            if (i + 2 >= value.size() || !isHex(value[i + 1]) || !isHex(value[i + 2])) {
-                throw PackError("\"" + uri + "\": \"%\" must start %XX, two hexadecimal digits");
-            }
-            i += 2;
-        } else if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("-._~", c) && !std::strchr(allowed, c)) {
-            const char* digits = "0123456789ABCDEF";
-            auto byte = static_cast<unsigned char>(c);
-            std::string encoded{'%', digits[byte >> 4], digits[byte & 15]};
-            throw PackError("\"" + uri + "\": \"" + std::string(1, c) + "\" must be written " + encoded + " in a PKCS#11 URI");
-        }
-    }
-}
-
-// name=value pairs between separators; every name known (or a vendor's
-// "x-" one) and given once.
-std::vector<std::pair<std::string, std::string>> uriAttributes(const std::string& uri, const std::string& part, char separator,
-                                                               const std::set<std::string>& known, const char* allowed) {
-    std::vector<std::pair<std::string, std::string>> attributes;
-    std::set<std::string> seen;
-    for (size_t begin = 0; begin < part.size();) {
-        size_t end = std::min(part.find(separator, begin), part.size());
-        std::string attribute = part.substr(begin, end - begin);
-        begin = end + 1;
-        size_t equals = attribute.find('=');
-        if (equals == std::string::npos) throw PackError("\"" + uri + "\": \"" + attribute + "\" is no name=value");
-        std::string name = attribute.substr(0, equals);
-        if (!known.count(name) && !(name.starts_with("x-") && name.size() > 2)) {
-            throw PackError("\"" + uri + "\": \"" + name + "\" is no PKCS#11 URI attribute");
-        }
-        if (!seen.insert(name).second) throw PackError("\"" + uri + "\": \"" + name + "\" is given twice");
-        checkUriValue(uri, attribute.substr(equals + 1), allowed);
-        attributes.emplace_back(name, attribute.substr(equals + 1));
-    }
-    return attributes;
 }
 
 } // namespace
@@ -126,11 +111,9 @@ std::vector<std::string> osslsigncodeArguments(const Signer& signer, const std::
 void signFile(const Signer& signer, const fs::path& file, const std::string& name) {
     if (signer.mode == SignMode::Command) return signWithCommand(signer, file, name);
     ScratchFile signedFile(scratchNameFor(file));
-    std::optional<SecretFile> password;
-    if (!signer.password.empty()) password.emplace(signer.password);
-    ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password ? displayPath(password->path()) : "", file,
-                                                             signedFile.path()), {}, signer.environment);
-    if (run.exitCode != 0) throw PackError("signing " + name + ": " + toolFailure("osslsigncode", run));
+    std::string password = signer.password.empty() ? "" : kSecretFileArgument;
+    ToolRun run = runTool(signer.tool, osslsigncodeArguments(signer, password, file, signedFile.path()), signingRequest(signer));
+    if (run.exitCode != 0 || run.timedOut) throw signingFailure(signer, name, "osslsigncode", run);
     signedFile.moveTo(file);
 }
 
@@ -196,6 +179,13 @@ std::vector<std::string> splitCommandWords(const std::string& text) {
     return words;
 }
 
+bool runsThroughCmd(const fs::path& program) {
+    std::string name = displayPath(program.filename());
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return name.ends_with(".bat") || name.ends_with(".cmd") || name == "cmd" || name == "cmd.exe";
+}
+
 std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path) {
     for (std::string& word : words) {
         for (size_t at = word.find("{}"); at != std::string::npos; at = word.find("{}", at + path.size())) {
@@ -205,35 +195,6 @@ std::vector<std::string> withFile(std::vector<std::string> words, const std::str
     return words;
 }
 
-void checkPkcs11Uri(const std::string& uri) {
-    if (!uri.starts_with("pkcs11:")) throw PackError("\"" + uri + "\" is no PKCS#11 URI (pkcs11:token=...;object=...)");
-    std::string rest = uri.substr(7);
-    size_t question = rest.find('?');
-    static const std::set<std::string> pathNames{"token", "manufacturer", "serial", "model", "library-manufacturer",
-                                                 "library-description", "library-version", "object", "type", "id",
-                                                 "slot-description", "slot-manufacturer", "slot-id"};
-    static const std::set<std::string> queryNames{"pin-source", "pin-value", "module-name", "module-path"};
-    auto path = uriAttributes(uri, rest.substr(0, question), ';', pathNames, ":[]@!$'()*+,=&");
-    auto query = question == std::string::npos ? decltype(path){}
-                                               : uriAttributes(uri, rest.substr(question + 1), '&', queryNames, ":[]@!$'()*+,=/?|");
-    auto find = [](const auto& attributes, const std::string& name) -> const std::string* {
-        for (const auto& [n, value] : attributes) {
-            if (n == name) return &value;
-        }
-        return nullptr;
-    };
-    const std::string* object = find(path, "object");
-    const std::string* id = find(path, "id");
-    if ((!object || object->empty()) && (!id || id->empty())) {
-        throw PackError("\"" + uri + "\" names no key: give its object=LABEL or id=%XX");
-    }
-    if (const std::string* type = find(path, "type"); type && *type != "private") {
-        throw PackError("\"" + uri + "\": type=" + *type + " is no private key (type=private)");
-    }
-    if (find(query, "pin-value")) {
-        throw PackError("\"" + uri + "\" holds the PIN; it belongs in the variable named by --sign-password-env");
-    }
-}
 
 std::optional<std::pair<int, int>> osslsigncodeVersion(const std::string& versionOutput) {
     const std::string label = "osslsigncode ";

@@ -6,6 +6,7 @@
 
 #include "FileIo.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +16,11 @@ namespace launcher::pack {
 
 enum class SignMode { Pkcs12, Pkcs11, Command };
 
+// How long one signing tool may take for one file: a PKCS#11 module waiting
+// for its token, or a time-stamp server that does not answer, would
+// otherwise hold packaging for ever.
+inline constexpr std::chrono::seconds kDefaultSignTimeLimit{300};
+
 struct Signer {
     SignMode mode = SignMode::Pkcs12;
     fs::path tool; // osslsigncode, or the command's program
@@ -22,14 +28,17 @@ struct Signer {
     fs::path engine, module, certs; // PKCS#11: the OpenSSL engine, the token's library, the certificate chain
     std::string key;                // PKCS#11 URI of the private key
     std::string password;           // of the PKCS#12 file, or the token's PIN
+    std::string passwordVariable;   // where it came from; the tool does not see it
     std::vector<std::string> timestampUrls;
     std::string description, url;   // shown by Windows for the signed file
     std::vector<std::string> command; // the command's arguments, with "{}" where the file goes
     std::vector<std::pair<std::string, std::string>> environment; // set for the signing tool
+    std::chrono::seconds timeLimit = kDefaultSignTimeLimit;
 };
 
 // osslsigncode's arguments that sign in into out; passwordFile empty when
 // there is no password (osslsigncode refuses an empty one from a file).
+// signFile gives kSecretFileArgument.
 std::vector<std::string> osslsigncodeArguments(const Signer& signer, const std::string& passwordFile, const fs::path& in,
                                                const fs::path& out);
 
@@ -49,12 +58,18 @@ bool carriesSignature(const fs::path& file);
 // redirections, command lists, variables, command substitution).
 std::vector<std::string> splitCommandWords(const std::string& text);
 
+// Whether Windows would run the program through cmd.exe: a batch file
+// (".bat", ".cmd", also with the dots and blanks that Windows drops from
+// a name's end) or cmd.exe itself.
+bool runsThroughCmd(const fs::path& program);
+
+// Throws UsageError for a signing command's program that this platform
+// cannot run with its arguments unchanged: on Windows one that runs
+// through cmd.exe, which reads "&", "|" and "%" in them once more.
+void checkCommandProgram(const fs::path& program);
+
 // The words with every "{}" replaced by path (also inside a word).
 std::vector<std::string> withFile(std::vector<std::string> words, const std::string& path);
-
-// Throws PackError unless uri is a well-formed PKCS#11 URI naming a key
-// (its object or id), without a PIN in it.
-void checkPkcs11Uri(const std::string& uri);
 
 // The engine folder in the output of "openssl version -e".
 std::optional<fs::path> enginesFolderOf(const std::string& versionOutput);

@@ -1,5 +1,6 @@
 #include "Signing.h"
 
+#include "PackOptions.h"
 #include "ToolProcess.h"
 
 #include <cstdlib>
@@ -22,12 +23,17 @@ void adaptEngineToTool(Signer& signer) {
     // package installs beside pkcs11.so.
     std::error_code error;
     if (!fs::exists(signer.engine.parent_path() / "libpkcs11.so", error)) return;
-    auto version = osslsigncodeVersion(runTool(signer.tool, {"--version"}).output);
+    ToolRequest request;
+    request.timeLimit = signer.timeLimit;
+    auto version = osslsigncodeVersion(runTool(signer.tool, {"--version"}, request).output);
     if (!version || *version >= std::pair{2, 9}) return;
     const char* path = std::getenv("LD_LIBRARY_PATH");
     std::string folder = signer.engine.parent_path().string();
     signer.environment.emplace_back("LD_LIBRARY_PATH", path && *path ? folder + ":" + path : folder);
     signer.engine = "pkcs11";
 }
+
+// A program runs with its arguments as given: no shell reads them.
+void checkCommandProgram(const fs::path&) {}
 
 } // namespace launcher::pack

@@ -4,13 +4,33 @@
 
 namespace launcher::pack {
 
-std::string toolFailure(const std::string& name, const ToolRun& run) {
-    std::istringstream lines(run.output);
+ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                const std::string& input, const ToolEnvironment& environment) {
+    ToolRequest request;
+    request.input = input;
+    request.environment = environment;
+    return runTool(program, arguments, request);
+}
+
+std::vector<std::string> withSecretFile(std::vector<std::string> arguments, const std::string& path) {
+    for (std::string& argument : arguments) {
+        if (argument == kSecretFileArgument) argument = path;
+    }
+    return arguments;
+}
+
+std::string outputLines(const std::string& output) {
+    std::istringstream lines(output);
     std::string text;
     for (std::string line; std::getline(lines, line);) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
         if (!line.empty()) text += (text.empty() ? "" : "\n  ") + line;
     }
+    return text;
+}
+
+std::string toolFailure(const std::string& name, const ToolRun& run) {
+    std::string text = outputLines(run.output);
     return name + " failed (exit code " + std::to_string(run.exitCode) + ")" + (text.empty() ? "" : ": " + text);
 }
 

@@ -1,8 +1,11 @@
 #include "ToolProcess.h"
 
 #include "Bytes.h"
+#include "SecretFile.h"
 #include "base/Handles.win32.h"
 #include "base/Text.h"
+
+#include <algorithm>
 
 #include <windows.h>
 
@@ -33,24 +36,56 @@ struct Pipe {
 };
 
 // This process's environment block with the given variables replaced or
-// added (names compared without case, as Windows does).
-std::wstring environmentBlock(const ToolEnvironment& changes) {
+// added and the withheld ones left out (names compared without case, as
+// Windows does).
+std::wstring environmentBlock(const ToolRequest& request) {
     std::wstring block;
     wchar_t* strings = GetEnvironmentStringsW();
+    auto named = [](const std::wstring& entry, const std::string& name) {
+        std::wstring prefix = wide(name + "=");
+        return entry.size() >= prefix.size() && CompareStringOrdinal(entry.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                                                     static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    };
     for (const wchar_t* entry = strings; entry && *entry; entry += wcslen(entry) + 1) {
         std::wstring text(entry);
-        bool changed = false;
-        for (const auto& [name, _] : changes) {
-            std::wstring prefix = wide(name + "=");
-            changed = changed || (text.size() >= prefix.size() &&
-                                  CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                                       static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL);
-        }
-        if (!changed) block += text + L'\0';
+        bool dropped = false;
+        for (const auto& [name, _] : request.environment) dropped = dropped || named(text, name);
+        for (const std::string& name : request.withheld) dropped = dropped || named(text, name);
+        if (!dropped) block += text + L'\0';
     }
     if (strings) FreeEnvironmentStringsW(strings);
-    for (const auto& [name, value] : changes) block += wide(name + "=" + value) + L'\0';
+    for (const auto& [name, value] : request.environment) block += wide(name + "=" + value) + L'\0';
     return block + L'\0';
+}
+
+using Deadline = std::chrono::steady_clock::time_point;
+constexpr Deadline kNoDeadline = Deadline::max();
+
+// Reads the tool's output until every writer has closed the pipe, or until
+// the deadline; false at the deadline. Anonymous pipes cannot wait with a
+// time limit: with one, the pipe is looked at until it holds something.
+bool readOutput(HANDLE pipe, std::string& output, Deadline deadline) {
+    char buffer[65536];
+    for (;;) {
+        if (deadline != kNoDeadline) {
+            DWORD available = 0;
+            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return true;
+            if (available == 0) {
+                if (std::chrono::steady_clock::now() >= deadline) return false;
+                Sleep(10);
+                continue;
+            }
+        }
+        DWORD read = 0;
+        if (!ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) || read == 0) return true;
+        output.append(buffer, read);
+    }
+}
+
+DWORD millisecondsUntil(Deadline deadline) {
+    if (deadline == kNoDeadline) return INFINITE;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return static_cast<DWORD>(std::clamp<long long>(left, 0, 0x7FFFFFFF));
 }
 
 } // namespace
@@ -76,7 +111,7 @@ std::optional<std::filesystem::path> findTool(const std::string& name) {
 }
 
 ToolRun runTool(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                const std::string& input, const ToolEnvironment& environment) {
+                const ToolRequest& request) {
     Pipe in(true), out(false);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -84,27 +119,45 @@ ToolRun runTool(const std::filesystem::path& program, const std::vector<std::str
     startup.hStdInput = in.read.get();
     startup.hStdOutput = out.write.get();
     startup.hStdError = out.write.get();
+    std::optional<SecretFile> secret;
+    if (request.secret) secret.emplace(*request.secret);
     std::u16string programText = program.u16string();
     std::vector<std::string> argv{toUtf8(programText)};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> given = withSecretFile(arguments, secret ? toUtf8(secret->path().u16string()) : "");
+    argv.insert(argv.end(), given.begin(), given.end());
     std::wstring commandLine = wide(windowsCommandLine(argv));
     PROCESS_INFORMATION info{};
-    std::wstring block = environment.empty() ? std::wstring() : environmentBlock(environment);
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
-                        block.empty() ? nullptr : block.data(), nullptr, &startup, &info)) {
+    bool changed = !request.environment.empty() || !request.withheld.empty();
+    std::wstring block = changed ? environmentBlock(request) : std::wstring();
+    // With a time limit the tool runs in a job, so that stopping it stops
+    // what it started too; it starts suspended until it is in the job.
+    bool limited = request.timeLimit.count() > 0;
+    UniqueHandle job(limited ? CreateJobObjectW(nullptr, nullptr) : nullptr);
+    DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | (job ? CREATE_SUSPENDED : 0);
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, changed ? block.data() : nullptr,
+                        nullptr, &startup, &info)) {
         throw PackError(toUtf8(programText) + " cannot be started: " + errorText(GetLastError()));
     }
     UniqueHandle process(info.hProcess), thread(info.hThread);
+    if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
+    if (flags & CREATE_SUSPENDED) ResumeThread(thread.get());
+    Deadline deadline = limited ? std::chrono::steady_clock::now() + request.timeLimit : kNoDeadline;
     in.read.reset();
     out.write.reset();
     DWORD written = 0;
-    if (!input.empty()) WriteFile(in.write.get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    if (!request.input.empty()) {
+        WriteFile(in.write.get(), request.input.data(), static_cast<DWORD>(request.input.size()), &written, nullptr);
+    }
     in.write.reset();
     ToolRun run;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(out.read.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) run.output.append(buffer, read);
-    WaitForSingleObject(process.get(), INFINITE);
+    bool ended = readOutput(out.read.get(), run.output, deadline) &&
+                 WaitForSingleObject(process.get(), millisecondsUntil(deadline)) == WAIT_OBJECT_0;
+    if (!ended) {
+        if (job) TerminateJobObject(job.get(), 1);
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), INFINITE);
+        run.timedOut = true;
+    }
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
     run.exitCode = static_cast<int>(code);

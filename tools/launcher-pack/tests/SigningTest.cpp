@@ -1,9 +1,14 @@
 // The pure parts of signing: a signing command split into words, PKCS#11
-// URIs, osslsigncode's arguments and what its report says.
+// URIs, osslsigncode's arguments and what its report says, PKCS#12 files
+// that need OpenSSL's legacy provider, and which files of a folder are
+// executables that carry no signature.
 
-#include "SecretFile.h"
+#include "ExecutableFiles.h"
+#include "Pkcs11Uri.h"
+#include "Pkcs12File.h"
 #include "ShowReport.h"
 #include "Signing.h"
+#include "SyntheticPe.h"
 
 #include "support/TestSupport.h"
 
@@ -76,18 +81,6 @@ TEST(Signing, OsslsigncodeArguments) {
     EXPECT_FALSE(osslsigncodeVersion("Unknown option: --version\n"));
 }
 
-TEST(Signing, SecretFileLastsAsLongAsItsOwner) {
-    fs::path first;
-    {
-        SecretFile secret("pa ss\xC3\xA9"), other("");
-        first = secret.path();
-        EXPECT_EQ(launcher::test::readBytes(first), "pa ss\xC3\xA9");
-        EXPECT_NE(other.path(), first);
-        EXPECT_EQ(first.parent_path(), other.path().parent_path());
-    }
-    EXPECT_FALSE(fs::exists(first));
-}
-
 // Excerpts of "osslsigncode verify" reports: 2.9 lists the time stamp among
 // the countersignatures, 2.5 in a line of its own.
 TEST(Signing, SignerAndTimeStampFromTheVerifyReport) {
@@ -103,6 +96,77 @@ TEST(Signing, SignerAndTimeStampFromTheVerifyReport) {
     EXPECT_EQ(signatureLines("Failed to open file: x.exe\nFailed\n"), "  details: osslsigncode cannot read the signature\n");
     EXPECT_EQ(withSignatureDetails("format: F\nsignature: present\nicon: none\n", "  signer: S\n"),
               "format: F\nsignature: present\n  signer: S\nicon: none\n");
+}
+
+// Algorithm identifiers as a PKCS#12 file carries them (DER), and the
+// outputs of osslsigncode 2.5 and 2.9 without OpenSSL's legacy provider.
+TEST(Signing, LegacyPkcs12Files) {
+    const std::string pkcs12Pbe("\x30\x0E\x06\x0A\x2A\x86\x48\x86\xF7\x0D\x01\x0C\x01", 13);
+    const std::string pbes2("\x06\x09\x2A\x86\x48\x86\xF7\x0D\x01\x05\x0D", 11);
+    const std::string pbeMd5Des("\x06\x09\x2A\x86\x48\x86\xF7\x0D\x01\x05\x03", 11);
+    for (const auto& [bytes, legacy] : std::vector<std::pair<std::string, bool>>{
+             {"0" + pkcs12Pbe + "\x06" + "\x04\x08", true},  // RC2-40, as Windows exports certificates
+             {pkcs12Pbe + "\x05", true},                       // RC2-128
+             {pkcs12Pbe + "\x01", true},                       // RC4-128
+             {pkcs12Pbe + "\x03" + pkcs12Pbe + "\x03", false}, // 3DES only: the default provider has it
+             {pbes2, false},                                  // AES through PBES2
+             {pbeMd5Des, true},
+             {pkcs12Pbe, false}}) {                           // cut off before the algorithm
+        EXPECT_EQ(usesLegacyEncryption(bytes), legacy) << testing::PrintToString(bytes);
+    }
+    const std::string noCipher = "Failed to parse PKCS#12 file: v.pfx (Wrong password?)\n40E0:error:0308010C:digital envelope "
+                                 "routines:inner_evp_generic_fetch:unsupported:evp_fetch.c:386:Algorithm (RC2-40-CBC : 0)\n";
+    const std::string wrongPassword = "Failed to parse PKCS#12 file: v.pfx (Wrong password?)\n4069:error:07880025:common "
+                                      "libcrypto routines:provider_init:name=legacy\n4069:error:11800071:PKCS12 routines:"
+                                      "PKCS12_parse:mac verify failure:p12_kiss.c:71:\n";
+    EXPECT_TRUE(failedToDecryptPkcs12(noCipher));
+    EXPECT_FALSE(failedToDecryptPkcs12(wrongPassword));
+    EXPECT_FALSE(failedToDecryptPkcs12("Failed to read key or certificates\n"));
+}
+
+TEST(Signing, ProgramsThatRunThroughCmd) {
+    for (const auto& [program, cmd] : std::vector<std::pair<const char*, bool>>{
+             {"C:/tools/sign.bat", true}, {"sign.CMD", true}, {"sign.bat. .", true}, {"C:/Windows/System32/cmd.exe", true},
+             {"CMD", true}, {"sign.exe", false}, {"sign.bat.exe", false}, {"batch", false}, {"cmd.exe.bak", false}}) {
+        EXPECT_EQ(runsThroughCmd(program), cmd) << program;
+    }
+}
+
+// A file is an executable by its headers, whatever its name; the
+// certificate table's size tells whether it is signed.
+TEST(Signing, ExecutablesAndTheirSignatures) {
+    Bytes pe64 = test::SyntheticPe{}.build();
+    test::SyntheticPe small;
+    small.pe32Plus = false;
+    Bytes pe32 = small.build();
+    Bytes signed64 = pe64, signed32 = pe32;
+    signed64[0x58 + 112 + 4 * 8 + 4] = 8;
+    signed32[0x58 + 96 + 4 * 8 + 4] = 8;
+    Bytes dosOnly(pe64.begin(), pe64.begin() + 0x40);
+    Bytes farHeaders = pe64;
+    putU32(farHeaders, 0x3C, 0xFFFFFFF0);
+    Bytes text{'M', 'Z', ' ', 'i', 's', ' ', 'a', 'l', 's', 'o', ' ', 't', 'e', 'x', 't'};
+    for (const auto& [bytes, expected] : std::vector<std::pair<Bytes, PeSignature>>{
+             {pe64, PeSignature::Unsigned}, {pe32, PeSignature::Unsigned}, {signed64, PeSignature::Signed},
+             {signed32, PeSignature::Signed}, {dosOnly, PeSignature::NotPe}, {farHeaders, PeSignature::NotPe},
+             {text, PeSignature::NotPe}, {Bytes(), PeSignature::NotPe}}) {
+        EXPECT_EQ(peSignatureIn(bytes), expected) << bytes.size();
+    }
+    EXPECT_EQ(peHeadersLength(pe64), 0x40u + 4 + 20 + 240);
+
+    launcher::test::TempFolder folder;
+    fs::path dir = folder.path();
+    auto write = [&](const char* name, const Bytes& bytes) { launcher::test::writeBytes(dir / name, std::string(bytes.begin(), bytes.end())); };
+    write("lib/native.so", pe64); // a JNI library for Windows under another name
+    write("lib/signed.dll", signed64);
+    write("app.exe", pe32);
+    write("lib/readme.dll", text);
+    write("far.dll", farHeaders);
+    std::error_code ignored;
+    fs::create_symlink(dir / "app.exe", dir / "link.exe", ignored); // not followed (where links can be made)
+    fs::create_symlink(dir / "gone.dll", dir / "broken.dll", ignored);
+    EXPECT_EQ(describeFolder(dir), "folder: " + displayPath(dir) + "\nexecutable files: 3, signed: 1, unsigned: 2\n"
+                                   "unsigned: app.exe\nunsigned: " + displayPath(fs::path("lib") / "native.so") + "\n");
 }
 
 } // namespace

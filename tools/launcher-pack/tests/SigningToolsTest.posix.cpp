@@ -1,7 +1,8 @@
 // Signing for real: with the osslsigncode installed here and with Debian
 // 12's 2.5 (which scripts/setup unpacks into the build tree), with a key in
 // a SoftHSM token, and through signing commands; each signature verified by
-// osslsigncode against the test certificate, and no file left behind.
+// osslsigncode against the test certificate, and no file left behind. The
+// application's own executables are signed too, the runtime's are not.
 
 #include "FileIo.h"
 #include "PackCommand.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 namespace launcher::pack {
@@ -116,23 +118,70 @@ TEST_P(SigningVersions, Pkcs12WithAndWithoutPassword) {
 }
 
 // An osslsigncode stand-in that reports what it was given and fails: the
-// password file is the user's alone, and it is gone after the failure.
-TEST_F(SigningTools, PasswordFileIsPrivateAndRemoved) {
-    writeBytes(dir / "bin/osslsigncode", "#!/bin/sh\necho \"$@\" >\"" + (dir / "args").string() + "\"\nwhile [ $# -gt 1 ]; do\n"
-               "  [ \"$1\" = -readpass ] && stat -c '%a %U' \"$2\" >\"" + (dir / "mode").string() + "\" && cat \"$2\" >\"" +
+// password comes through a pipe, no file ever holds it, and the variable
+// it came from is not in the tool's environment.
+TEST_F(SigningTools, PasswordThroughAPipe) {
+    writeBytes(dir / "bin/osslsigncode", "#!/bin/sh\necho \"$@\" >\"" + (dir / "args").string() + "\"\nenv >\"" +
+               (dir / "env").string() + "\"\nwhile [ $# -gt 1 ]; do\n  [ \"$1\" = -readpass ] && [ -p \"$2\" ] && cat \"$2\" >\"" +
                (dir / "pass").string() + "\"\n  shift\ndone\nexit 1\n");
     fs::permissions(dir / "bin/osslsigncode", fs::perms::owner_all);
     writeBytes(dir / "any.p12", "p12");
     EnvironmentOverride path(u"PATH", wide(dir / "bin") + u":/usr/bin:/bin");
     EnvironmentOverride password(u"LAUNCHER_TEST_PASSWORD", u"pa ss\u00e9");
     EXPECT_EQ(pack({"--sign-pkcs12", (dir / "any.p12").string(), "--sign-password-env", "LAUNCHER_TEST_PASSWORD"}), 1);
-    EXPECT_EQ(launcher::test::readBytes(dir / "mode").substr(0, 4), "600 ");
     EXPECT_EQ(launcher::test::readBytes(dir / "pass"), "pa ss\xC3\xA9");
-    EXPECT_TRUE(contains(launcher::test::readBytes(dir / "args"), "-readpass " + (dir / "tmp").string() + "/launcher-pack-"));
+    EXPECT_TRUE(contains(launcher::test::readBytes(dir / "args"), "-readpass /dev/fd/3 "));
+    EXPECT_FALSE(contains(launcher::test::readBytes(dir / "env"), "LAUNCHER_TEST_PASSWORD"));
     expectNothingWritten();
     EnvironmentOverride empty(u"LAUNCHER_TEST_PASSWORD", u"");
     EXPECT_EQ(pack({"--sign-pkcs12", (dir / "any.p12").string(), "--sign-password-env", "LAUNCHER_TEST_PASSWORD"}), 1);
     EXPECT_FALSE(contains(launcher::test::readBytes(dir / "args"), "-readpass"));
+}
+
+// A PKCS#12 file encrypted the legacy way (RC2) signs while OpenSSL's legacy
+// provider is at hand; without it (Debian 13 ships it apart) osslsigncode
+// asks "Wrong password?", and the message says what to do instead.
+TEST_P(SigningVersions, LegacyPkcs12) {
+    if (tool(*openssl, {"pkcs12", "-export", "-legacy", "-inkey", "key.pem", "-in", "cert.pem", "-out", "legacy.p12", "-passout",
+                        "pass:s3cret"}) != 0) {
+        GTEST_SKIP() << "openssl cannot write a legacy PKCS#12 file here: " << out;
+    }
+    EnvironmentOverride password(u"LAUNCHER_TEST_PASSWORD", u"s3cret");
+    std::vector<std::string> signing{"--sign-pkcs12", (dir / "legacy.p12").string(), "--sign-password-env", "LAUNCHER_TEST_PASSWORD"};
+    ASSERT_EQ(pack(signing), 0) << err;
+    expectSigned();
+    fs::remove_all(dir / "out");
+    fs::remove(dir / "Viewer.msi");
+    fs::create_directories(dir / "no-providers");
+    EnvironmentOverride modules(u"OPENSSL_MODULES", wide(dir / "no-providers"));
+    EXPECT_EQ(pack(signing), 1);
+    EXPECT_TRUE(contains(err, "signing Viewer.exe: " + (dir / "legacy.p12").string() + " is encrypted the legacy way (RC2") &&
+                contains(err, "export the file again with AES") && contains(err, "openssl-provider-legacy") &&
+                contains(err, "osslsigncode failed")) << err;
+    expectNothingWritten();
+    EnvironmentOverride wrong(u"LAUNCHER_TEST_PASSWORD", u"wrong");
+    EXPECT_EQ(pack(signing), 1);
+    EXPECT_TRUE(contains(err, "osslsigncode failed") && !contains(err, "legacy way")) << err;
+}
+
+// A signing tool that hangs (a PKCS#11 module waiting for its token) is
+// stopped at the time limit, with a message, and nothing is written.
+TEST_F(SigningTools, TimeLimit) {
+    writeBytes(dir / "bin/osslsigncode", "#!/bin/sh\nsleep 120\n");
+    fs::permissions(dir / "bin/osslsigncode", fs::perms::owner_all);
+    writeBytes(dir / "any.p12", "p12");
+    auto start = std::chrono::steady_clock::now();
+    {
+        EnvironmentOverride path(u"PATH", wide(dir / "bin") + u":/usr/bin:/bin");
+        EXPECT_EQ(pack({"--sign-pkcs12", (dir / "any.p12").string(), "--sign-timeout", "1"}), 1);
+    }
+    EXPECT_TRUE(contains(err, "signing Viewer.exe: osslsigncode did not end within 1 seconds and was stopped")) << err;
+    expectNothingWritten();
+    EXPECT_EQ(pack({"--sign-command", "sh -c 'echo waiting for the token; sleep 120; true' sh {}", "--sign-timeout", "1"}), 1);
+    EXPECT_TRUE(contains(err, "signing Viewer.exe: the signing command did not end within 1 seconds and was stopped") &&
+                contains(err, "--sign-timeout SECONDS gives it longer): waiting for the token")) << err;
+    expectNothingWritten();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
 TEST_P(SigningVersions, HardwareKeyInASoftwareToken) {
@@ -196,6 +245,42 @@ TEST_F(SigningTools, ShowNamesSignerAndTimeStamp) {
     }
     EnvironmentOverride path(u"PATH", wide(dir / "tmp"));
     EXPECT_TRUE(contains(show("Viewer.msi"), "signature: present\n  details: need osslsigncode on PATH\n"));
+}
+
+// Every executable file of --input that carries no signature is signed,
+// whatever its name; one its maker signed is left alone, and so are the
+// runtime's files, which the output counts and --show lists.
+TEST_F(SigningTools, SignsTheApplicationsExecutables) {
+    Bytes bytes = test::SyntheticPe{}.build();
+    std::string pe(bytes.begin(), bytes.end());
+    for (const char* file : {"app/lib/native.dll", "app/bin/helper.exe", "app/lib/jni.so", "rt/bin/java.dll", "plain.dll"}) {
+        writeBytes(dir / file, pe);
+    }
+    writeBytes(dir / "app/lib/notes.dll", "MZ, but a text");
+    writeBytes(dir / "app/lib/app.jar", "PK");
+    ASSERT_EQ(tool(*openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Other Maker", "-days", "30", "-keyout",
+                              "other-key.pem", "-out", "other.pem"}), 0);
+    for (const char* file : {"app/lib/theirs.dll", "rt/bin/server/jvm.dll"}) {
+        fs::create_directories((dir / file).parent_path());
+        ASSERT_EQ(tool(*osslsigncode, {"sign", "-certs", "other.pem", "-key", "other-key.pem", "-in", (dir / "plain.dll").string(),
+                                       "-out", (dir / file).string()}), 0) << out;
+    }
+    std::string theirs = launcher::test::readBytes(dir / "app/lib/theirs.dll");
+    ASSERT_EQ(pack({"--sign-pkcs12", (dir / "empty.p12").string(), "--input", (dir / "app").string(), "--runtime", (dir / "rt").string()}),
+              0) << err;
+    std::string report = out;
+    EXPECT_TRUE(contains(report, "launcher-pack: --input: signed 3 executable files; 1 was signed already and left alone\n")) << report;
+    EXPECT_TRUE(contains(report, "launcher-pack: --runtime: 1 of its 2 executable files carry no signature")) << report;
+    for (const char* file : {"out/lib/native.dll", "out/bin/helper.exe", "out/lib/jni.so"}) {
+        EXPECT_EQ(tool(*osslsigncode, {"verify", "-CAfile", "cert.pem", "-in", (dir / file).string()}), 0) << file << ": " << out;
+    }
+    EXPECT_EQ(launcher::test::readBytes(dir / "out/lib/theirs.dll"), theirs);
+    EXPECT_EQ(launcher::test::readBytes(dir / "out/lib/notes.dll"), "MZ, but a text");
+    EXPECT_EQ(launcher::test::readBytes(dir / "out/jre64/bin/java.dll"), pe);
+    EXPECT_EQ(launcher::test::readBytes(dir / "out/jre64/bin/server/jvm.dll"), launcher::test::readBytes(dir / "rt/bin/server/jvm.dll"));
+    std::ostringstream o, e;
+    ASSERT_EQ(runLauncherPack({"--show", (dir / "out").string()}, o, e), 0) << e.str();
+    EXPECT_EQ(o.str(), "folder: " + (dir / "out").string() + "\nexecutable files: 7, signed: 6, unsigned: 1\nunsigned: jre64/bin/java.dll\n");
 }
 
 } // namespace
