@@ -101,6 +101,17 @@ TEST_F(InstallerWine, UserScopeInstallsIntoTheProfile) {
     EXPECT_EQ(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
 }
 
+// The prefix's profile folders are its own, not links to the home folder of
+// whoever runs the tests, where a desktop shortcut would otherwise land.
+TEST_F(InstallerWine, ProfileFoldersStayInThePrefix) {
+    ASSERT_FALSE(profile_.empty());
+    for (const char* name : {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos",
+                             "AppData/Roaming/Microsoft/Windows/Templates"}) {
+        EXPECT_FALSE(fs::is_symlink(profile_ / name)) << name << " -> " << fs::read_symlink(profile_ / name);
+        EXPECT_TRUE(fs::is_directory(profile_ / name)) << name;
+    }
+}
+
 // Version 1.1.0 packed into the folder of 1.0.0 drops b.jar: the upgrade
 // leaves one entry, the new files and no b.jar; the user's own INI stays.
 TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
