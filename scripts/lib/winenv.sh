@@ -49,6 +49,20 @@ make_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINE64" wineboot -i >/dev/null 2>&1
   fi
+  profile_folders_in_prefix
+}
+
+# A new prefix links the profile's Desktop, Documents, Downloads, Music,
+# Pictures, Videos and Templates to the Unix home folder (or its XDG
+# folders): a test's desktop shortcut would land in the home of whoever runs
+# the tests. Each link becomes an empty folder of the prefix; Wine leaves
+# real folders as they are when it boots or updates the prefix. Prefixes
+# made before are mended here too.
+profile_folders_in_prefix() {
+  local link
+  while IFS= read -r -d '' link; do
+    rm -f "$link" && mkdir "$link"
+  done < <(find "$WINEPREFIX/drive_c/users" -type l -print0 2>/dev/null)
 }
 
 # The prefix of a build folder made ahead, while something else runs: on a

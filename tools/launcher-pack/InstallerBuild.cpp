@@ -1,5 +1,6 @@
 #include "InstallerBuild.h"
 
+#include "InstallTarget.h"
 #include "ToolProcess.h"
 
 #include <algorithm>
@@ -15,14 +16,16 @@ fs::path requireTool(const std::string& name, const std::string& package) {
                     "; Windows: put " + name + ".exe from msitools' Windows build on PATH)");
 }
 
-void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi) {
+void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi,
+              InstallerPlatform platform) {
     ScratchFile wxs(scratchNameFor(sourceFolder / "package.wxs"));
     {
         std::ofstream out(wxs.path(), std::ios::binary);
         out << source;
         if (!out.flush()) throw PackError(displayPath(sourceFolder) + ": cannot be written");
     }
-    ToolRun run = runTool(wixl, {"-a", "x64", "-o", displayPath(msi), displayPath(wxs.path())});
+    // wixl takes the platform from its command line only.
+    ToolRun run = runTool(wixl, {"-a", platformName(platform), "-o", displayPath(msi), displayPath(wxs.path())});
     if (run.exitCode != 0) {
         std::error_code ignored;
         fs::remove(msi, ignored);

@@ -3,6 +3,7 @@
 // record of what each packaging run laid out.
 
 #include "FileIo.h"
+#include "InstallerPackage.h"
 
 #include <optional>
 #include <string>
@@ -14,9 +15,10 @@ namespace launcher::pack {
 // does not hold it.
 fs::path requireTool(const std::string& name, const std::string& package);
 
-// Builds msi from the WiX source text, which names its files relative to
-// sourceFolder. Throws PackError with wixl's own message.
-void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi);
+// Builds msi for platform from the WiX source text, which names its files
+// relative to sourceFolder. Throws PackError with wixl's own message.
+void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi,
+              InstallerPlatform platform);
 
 // wixl's output without its library's warnings about attributes it does not
 // know: the source carries some for the WiX toolset (Package/@Platform), and

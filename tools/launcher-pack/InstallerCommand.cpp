@@ -1,6 +1,9 @@
 #include "InstallerCommand.h"
 
+#include "InstallTarget.h"
 #include "WixSource.h"
+
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -141,6 +144,20 @@ std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, c
     return files;
 }
 
+// Windows programs, the launcher and the runtime among them, cannot open a
+// file whose path is longer than MAX_PATH unless the computer allows long
+// paths; such a file would install and then fail to load.
+void checkInstallPathLengths(const InstallerPackage& package, const std::vector<std::pair<std::string, fs::path>>& files,
+                             const fs::path& dest) {
+    std::vector<std::string> installPaths;
+    for (const auto& [installPath, _] : files) installPaths.push_back(installPath);
+    if (auto tooLong = tooLongInstallPath(package, installPaths)) {
+        throw PackError(displayPath(dest / pathFromUtf8(tooLong->installPath)) + ": installed as " + tooLong->windowsPath + ", " +
+                        std::to_string(fromUtf8(tooLong->windowsPath).size()) + " characters; Windows programs open no path over " +
+                        std::to_string(kLongestWindowsPath) + " characters: shorten its folders or its name");
+    }
+}
+
 } // namespace
 
 std::optional<InstallerRequest> installerRequest(const PackOptions& options, const Branding& branding,
@@ -167,13 +184,14 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
 
 PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
     auto files = harvest(request.package.name, staging, dest);
+    checkInstallPathLengths(request.package, files, dest);
     PreparedInstaller prepared;
     if (request.msi) {
         fs::path base = fs::absolute(dest).parent_path();
         InstallerPackage package = request.package;
         for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
-        buildMsi(request.wixl, wixSource(package), base, prepared.msi->path());
+        buildMsi(request.wixl, wixSource(package), base, prepared.msi->path(), package.platform);
         if (request.signer) signFile(*request.signer, prepared.msi->path(), displayPath(request.msi->filename()));
     }
     if (request.wxs) {

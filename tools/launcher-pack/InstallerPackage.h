@@ -16,6 +16,11 @@ namespace launcher::pack {
 
 enum class InstallScope { Machine, User };
 
+// The Windows a package installs on, which follows its main launcher: an x86
+// package installs on 32-bit and 64-bit Windows (into "Program Files (x86)"
+// on the latter), an x64 one on 64-bit Windows only.
+enum class InstallerPlatform { X64, X86 };
+
 struct FileAssociation {
     std::string extension;   // without the dot, as given
     std::string description; // shown by the shell for such documents
@@ -34,6 +39,7 @@ struct InstallerPackage {
     std::string version; // "A.B.C", the part Windows Installer compares
     std::string upgradeCode; // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
     InstallScope scope = InstallScope::Machine;
+    InstallerPlatform platform = InstallerPlatform::X64;
     bool desktopShortcut = false;
     std::vector<FileAssociation> associations;
     std::string helpUrl;

@@ -10,6 +10,7 @@
 #include "LatestRuntime.h"
 #include "PeImage.h"
 #include "RuntimePin.h"
+#include "InstallTarget.h"
 #include "InstallerCommand.h"
 #include "CompoundFile.h"
 #include "ShowReport.h"
@@ -112,6 +113,7 @@ void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     branding.embeddedIni = readOptional("--embed");
     std::optional<std::string> sibling = readOptional("--arm64-launcher");
     if (sibling) checkSiblingMachines(Bytes(launcher.begin(), launcher.end()), Bytes(sibling->begin(), sibling->end()));
+    if (installer) installer->package.platform = installerPlatformOf(Bytes(launcher.begin(), launcher.end()));
     std::string ini = readOptional("--ini").value_or(minimalIni(branding.name));
     if (!branding.upgradeCode.empty() || sibling) {
         // Lines added to UTF-16 text as bytes would break it.

@@ -13,7 +13,7 @@ void WixWriter::fileType(const FileAssociation& association, const std::string& 
     std::string progId = progIdFor(package_.vendor, package_.name, association.extension);
     std::string classes = "Software\\Classes\\";
     components_.push_back(id);
-    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"yes\">\n";
+    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"" << win64() << "\">\n";
     auto value = [&](const std::string& key, const std::string& name, const std::string& text, bool keyPath = false) {
         out_ << indent << "  <RegistryValue Root=\"" << registryRoot() << "\" Key=\"" << xmlText(classes + key) << "\""
              << (name.empty() ? "" : " Name=\"" + name + "\"") << " Type=\"string\" Value=\"" << xmlText(text) << "\""

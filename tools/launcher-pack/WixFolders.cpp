@@ -18,7 +18,7 @@ void WixWriter::directories() {
         open("<Directory Id=\"ProgramsFolder\" Name=\"Programs\">");
         folderRemoval("ProgramsFolderRemoval", indent);
     } else {
-        open("<Directory Id=\"ProgramFiles64Folder\">");
+        open(package_.platform == InstallerPlatform::X64 ? "<Directory Id=\"ProgramFiles64Folder\">" : "<Directory Id=\"ProgramFilesFolder\">");
     }
     if (!package_.vendor.empty()) {
         open("<Directory Id=\"VendorFolder\" Name=\"" + xmlText(vendorFolderName(package_.vendor)) + "\">");
@@ -48,7 +48,7 @@ void WixWriter::folder(const std::string& path, const std::string& id, const std
 void WixWriter::machineFileComponent(const PackagedFile& file, const std::string& indent) {
     std::string id = uniqueId("f", file.installPath);
     components_.push_back(id);
-    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"yes\">\n";
+    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"" << win64() << "\">\n";
     fileElement(file, id, indent + "  ", " KeyPath=\"yes\"");
     out_ << indent << "</Component>\n";
 }
@@ -61,7 +61,7 @@ void WixWriter::machineFileComponent(const PackagedFile& file, const std::string
 void WixWriter::userFolderComponent(const std::string& path, const std::string& indent) {
     std::string id = uniqueId("c", path);
     components_.push_back(id);
-    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"yes\">\n";
+    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"" << win64() << "\">\n";
     for (const PackagedFile* file : tree_.files[path]) fileElement(*file, uniqueId("f", file->installPath), indent + "  ", "");
     out_ << indent << "  <RemoveFolder Id=\"" << uniqueId("r", path) << "\" On=\"uninstall\"/>\n";
     keyPathValue(id, indent + "  ");
@@ -79,7 +79,7 @@ void WixWriter::fileElement(const PackagedFile& file, const std::string& id, con
 // its component, whatever folder it names) removes such a folder when empty.
 void WixWriter::folderRemoval(const std::string& id, const std::string& indent) {
     components_.push_back(id);
-    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"yes\">\n"
+    out_ << indent << "<Component Id=\"" << id << "\" Guid=\"*\" Win64=\"" << win64() << "\">\n"
          << indent << "  <RemoveFolder Id=\"Remove" << id << "\" On=\"uninstall\"/>\n";
     keyPathValue(id, indent + "  ");
     out_ << indent << "</Component>\n";

@@ -6,7 +6,7 @@ namespace launcher::pack {
 
 void WixWriter::shortcuts(const std::string& indent) {
     components_.push_back("Shortcuts");
-    out_ << indent << "<Component Id=\"Shortcuts\" Guid=\"*\" Win64=\"yes\">\n";
+    out_ << indent << "<Component Id=\"Shortcuts\" Guid=\"*\" Win64=\"" << win64() << "\">\n";
     std::string description = package_.description.empty() ? "" : " Description=\"" + xmlText(package_.description) + "\"";
     auto shortcut = [&](const char* id, const char* folder) {
         out_ << indent << "  <Shortcut Id=\"" << id << "\" Directory=\"" << folder << "\" Name=\"" << xmlText(package_.name)

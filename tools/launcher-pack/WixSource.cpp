@@ -1,5 +1,6 @@
 #include "WixSource.h"
 
+#include "InstallTarget.h"
 #include "WixWriter.h"
 
 #include <optional>
@@ -12,9 +13,9 @@ std::string WixWriter::text() {
          << "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
          << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"1252\" Version=\""
          << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
-         // wixl warns about Platform and ignores it (its -a x64 sets the platform); the WiX toolset needs it.
+         // wixl warns about Platform and ignores it (its -a sets the platform); the WiX toolset needs it.
          << "    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" << (user_ ? "perUser" : "perMachine")
-         << "\" Platform=\"x64\" SummaryCodepage=\"1252\" Description=\""
+         << "\" Platform=\"" << platformName(package_.platform) << "\" SummaryCodepage=\"1252\" Description=\""
          << xmlText(package_.description.empty() ? package_.name : package_.description) << "\"/>\n";
     upgrades();
     out_ << "    <Media Id=\"1\" Cabinet=\"application.cab\" EmbedCab=\"yes\"/>\n"
@@ -52,19 +53,29 @@ void WixWriter::upgrades() {
 
 // The folder of an installed version, read back so that an upgrade
 // installs where the user put the first one (INSTALLDIR= on the command
-// line). Add/Remove Programs shows it through ARPINSTALLLOCATION, set
-// once the folder is known: wixl has no SetProperty, and schedules a
-// custom action placed after CostFinalize at the end unless given a number.
-// The installed version goes first, before anything is installed, where
-// MajorUpgrade puts it: the package never depends on the old one's files.
+// line), unless this command line names a folder itself: the search
+// fills a property of its own, copied into INSTALLDIR only when that is
+// still empty (before costing sets it), in both sequences, as a full user
+// interface runs the first. Add/Remove Programs shows the folder through
+// ARPINSTALLLOCATION, set once the folder is known. wixl has no
+// SetProperty, and schedules a custom action placed after an action at
+// the end unless given a number; beside one with a number, it puts
+// RemoveExistingProducts placed after InstallValidate (1400) at the end
+// too. The installed version goes first, right after InstallValidate,
+// before anything is installed, where MajorUpgrade puts it: the package
+// never depends on the old one's files.
 void WixWriter::installFolder() {
-    out_ << "    <Property Id=\"INSTALLDIR\">\n"
+    const char* const copy = "      <Custom Action=\"UseRememberedInstallFolder\" Sequence=\"51\">"
+                             "REMEMBERED_INSTALLDIR AND NOT INSTALLDIR</Custom>\n";
+    out_ << "    <Property Id=\"REMEMBERED_INSTALLDIR\">\n"
          << "      <RegistrySearch Id=\"RememberedInstallFolder\" Root=\"" << registryRoot() << "\" Key=\"" << productKey()
-         << "\" Name=\"InstallFolder\" Type=\"raw\" Win64=\"yes\"/>\n"
+         << "\" Name=\"InstallFolder\" Type=\"raw\" Win64=\"" << win64() << "\"/>\n"
          << "    </Property>\n"
+         << "    <CustomAction Id=\"UseRememberedInstallFolder\" Property=\"INSTALLDIR\" Value=\"[REMEMBERED_INSTALLDIR]\" Impersonate=\"yes\"/>\n"
          << "    <CustomAction Id=\"SetInstallLocation\" Property=\"ARPINSTALLLOCATION\" Value=\"[INSTALLDIR]\" Impersonate=\"yes\"/>\n"
-         << "    <InstallExecuteSequence>\n"
-         << "      <RemoveExistingProducts After=\"InstallValidate\"/>\n"
+         << "    <InstallUISequence>\n" << copy << "    </InstallUISequence>\n"
+         << "    <InstallExecuteSequence>\n" << copy
+         << "      <RemoveExistingProducts Sequence=\"1401\"/>\n"
          << "      <Custom Action=\"SetInstallLocation\" Sequence=\"1001\"/>\n"
          << "    </InstallExecuteSequence>\n";
 }
@@ -74,7 +85,7 @@ void WixWriter::installFolder() {
 // a registry value (a shortcut cannot be a key path).
 void WixWriter::programComponents(const std::string& indent) {
     components_.push_back("InstallFolderRecord");
-    out_ << indent << "<Component Id=\"InstallFolderRecord\" Guid=\"*\" Win64=\"yes\">\n"
+    out_ << indent << "<Component Id=\"InstallFolderRecord\" Guid=\"*\" Win64=\"" << win64() << "\">\n"
          << indent << "  <RegistryValue Root=\"" << registryRoot() << "\" Key=\"" << productKey()
          << "\" Name=\"InstallFolder\" Type=\"string\" Value=\"[INSTALLDIR]\" KeyPath=\"yes\"/>\n"
          << indent << "</Component>\n";

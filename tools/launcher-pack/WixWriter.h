@@ -53,6 +53,9 @@ private:
     std::string uniqueId(std::string_view prefix, const std::string& path);
     void keyPathValue(const std::string& componentId, const std::string& indent);
     const char* registryRoot() const { return user_ ? "HKCU" : "HKLM"; }
+    // An x86 package's components and its search are 32-bit: the registry
+    // values go to the 32-bit view, where the 32-bit launcher reads too.
+    const char* win64() const { return package_.platform == InstallerPlatform::X64 ? "yes" : "no"; }
     std::string productKey() const;
 
     const InstallerPackage& package_;

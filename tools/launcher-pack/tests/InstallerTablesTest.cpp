@@ -2,6 +2,7 @@
 // msiinfo: the rows that upgrades, the remembered folder, file types and the
 // WiX toolset's validation of per-user packages rely on.
 
+#include "InstallTarget.h"
 #include "InstallerBuild.h"
 #include "ToolProcess.h"
 #include "WixSource.h"
@@ -50,7 +51,7 @@ protected:
 
     void build(const InstallerPackage& package) {
         std::ofstream(folder_.path() / "p.wxs", std::ios::binary) << wixSource(package);
-        ToolRun run = runTool(wixl_, {"-a", "x64", "-o", (folder_.path() / "p.msi").string(), (folder_.path() / "p.wxs").string()});
+        ToolRun run = runTool(wixl_, {"-a", platformName(package.platform), "-o", (folder_.path() / "p.msi").string(), (folder_.path() / "p.wxs").string()});
         ASSERT_EQ(run.exitCode, 0) << run.output;
     }
 
@@ -145,10 +146,23 @@ TEST_F(InstallerTables, RowsOfBothScopes) {
             EXPECT_EQ(std::count(removed.begin(), removed.end(), id), expected ? 1 : 0) << id;
         }
         EXPECT_EQ(row("Property", 0, "ARPNOMODIFY").at(1), "1");
-        // The folder is remembered for the next version and read back.
-        EXPECT_EQ(row("AppSearch", 0, "INSTALLDIR").at(1), "RememberedInstallFolder");
+        // The folder is remembered for the next version and read back into
+        // a property of its own, which takes the place of INSTALLDIR only
+        // when the command line gave none, before costing sets it.
+        EXPECT_EQ(row("AppSearch", 0, "REMEMBERED_INSTALLDIR").at(1), "RememberedInstallFolder");
         EXPECT_EQ(row("RegLocator", 0, "RememberedInstallFolder"),
                   (std::vector<std::string>{"RememberedInstallFolder", root, "Software\\ACME, Inc.\\Viewer", "InstallFolder", "18"}));
+        EXPECT_EQ(row("CustomAction", 0, "UseRememberedInstallFolder"),
+                  (std::vector<std::string>{"UseRememberedInstallFolder", "51", "INSTALLDIR", "[REMEMBERED_INSTALLDIR]", ""}));
+        for (const char* name : {"InstallUISequence", "InstallExecuteSequence"}) {
+            std::map<std::string, std::vector<std::string>> steps;
+            for (const auto& found : table(name)) steps[found[0]] = found;
+            ASSERT_EQ(steps["UseRememberedInstallFolder"].size(), 3u) << name;
+            EXPECT_EQ(steps["UseRememberedInstallFolder"][1], "REMEMBERED_INSTALLDIR AND NOT INSTALLDIR") << name;
+            int at = std::stoi(steps["UseRememberedInstallFolder"][2]);
+            EXPECT_GT(at, std::stoi(steps["AppSearch"].at(2))) << name;
+            EXPECT_LT(at, std::stoi(steps["CostFinalize"].at(2))) << name;
+        }
         // The Add/Remove Programs entry's folder, set once costing knows it.
         EXPECT_EQ(row("CustomAction", 0, "SetInstallLocation"),
                   (std::vector<std::string>{"SetInstallLocation", "51", "ARPINSTALLLOCATION", "[INSTALLDIR]", ""}));
@@ -160,13 +174,39 @@ TEST_F(InstallerTables, RowsOfBothScopes) {
     }
 }
 
+// The package's platform follows the launcher: an x86 package's summary
+// names Intel, its files go to the 32-bit Program Files folder, and its
+// components and search use the 32-bit registry view.
+TEST_F(InstallerTables, PlatformRows) {
+    const struct {
+        InstallerPlatform platform;
+        const char* summary;
+        const char* programFiles;
+        const char* searchType; // raw (2), plus 16 for the 64-bit view
+        bool win64;
+    } cases[] = {{InstallerPlatform::X64, "Template: x64;1033\n", "ProgramFiles64Folder", "18", true},
+                 {InstallerPlatform::X86, "Template: Intel;1033\n", "ProgramFilesFolder", "2", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.summary);
+        InstallerPackage machine = package(InstallScope::Machine);
+        machine.platform = c.platform;
+        build(machine);
+        EXPECT_NE(runTool(msiinfo_, {"suminfo", (folder_.path() / "p.msi").string()}).output.find(c.summary), std::string::npos);
+        EXPECT_EQ(row("Directory", 0, "VendorFolder").at(1), c.programFiles);
+        EXPECT_EQ(row("RegLocator", 0, "RememberedInstallFolder").at(4), c.searchType);
+        Rows components = table("Component");
+        ASSERT_GT(components.size(), 5u);
+        for (const auto& component : components) EXPECT_EQ((std::stoi(component.at(3)) & 256) != 0, c.win64) << component[0];
+    }
+}
+
 // A failed build names its cause, not the warnings about attributes that
 // the source carries for the WiX toolset.
 TEST_F(InstallerTables, FailedBuildNamesItsCause) {
     InstallerPackage missing = package(InstallScope::Machine);
     fs::remove(folder_.path() / "lib/a.jar");
     try {
-        buildMsi(wixl_, wixSource(missing), folder_.path(), folder_.path() / "p.msi");
+        buildMsi(wixl_, wixSource(missing), folder_.path(), folder_.path() / "p.msi", InstallerPlatform::X64);
         ADD_FAILURE() << "a package without its file was built";
     } catch (const PackError& e) {
         std::string message = e.what();

@@ -46,6 +46,8 @@ TEST_F(InstallerWine, RebuildOfTheInstalledVersionReplacesIt) {
     EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a rebuilt");
 }
 
+// The folder of the first install is remembered; an upgrade that names
+// another on its command line moves there, and the next one stays there.
 TEST_F(InstallerWine, UpgradeInstallsIntoTheFolderTheUserChose) {
     ASSERT_EQ(pack("v1.msi", "1.0.0.0"), 0) << err_.str();
     fs::path custom = prefix_ / "drive_c" / ("custom" + tag_) / "place";
@@ -65,8 +67,24 @@ TEST_F(InstallerWine, UpgradeInstallsIntoTheFolderTheUserChose) {
     EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\"")) << entries[0];
     EXPECT_TRUE(contains(entries[0], "\"InstallLocation\"=\"C:\\\\custom" + tag_ + "\\\\place\\\\\"")) << entries[0];
 
-    ASSERT_EQ(uninstall("v2.msi"), 0);
+    fs::path moved = prefix_ / "drive_c" / ("moved" + tag_);
+    writeBytes(folder_.path() / "app/lib/a.jar", "a v3");
+    ASSERT_EQ(pack("v3.msi", "1.2.0.0"), 0) << err_.str();
+    ASSERT_EQ(install("v3.msi", {"INSTALLDIR=C:\\moved" + tag_}), 0);
+    EXPECT_EQ(readBytes(moved / "lib/a.jar"), "a v3");
     EXPECT_FALSE(fs::exists(custom));
+    writeBytes(folder_.path() / "app/lib/a.jar", "a v4");
+    ASSERT_EQ(pack("v4.msi", "1.3.0.0"), 0) << err_.str();
+    ASSERT_EQ(install("v4.msi"), 0);
+    EXPECT_EQ(readBytes(moved / "lib/a.jar"), "a v4");
+    EXPECT_FALSE(fs::exists(custom));
+    EXPECT_FALSE(fs::exists(machineFolder()));
+    entries = uninstallEntries("HKLM");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(contains(entries[0], "\"InstallLocation\"=\"C:\\\\moved" + tag_ + "\\\\\"")) << entries[0];
+
+    ASSERT_EQ(uninstall("v4.msi"), 0);
+    EXPECT_FALSE(fs::exists(moved));
     EXPECT_EQ(registry("HKLM\\Software\\" + vendor_ + "\\" + name_), "");
 }
 

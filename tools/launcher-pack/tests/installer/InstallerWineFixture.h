@@ -57,6 +57,7 @@ protected:
         if (windowsBin_.empty() || prefix_.empty()) {
             GTEST_SKIP() << "needs the Windows build and a Wine session; scripts/test runs it with LAUNCHER_WINDOWS_BIN set";
         }
+        launcher_ = windowsBin_ / "launcher.exe";
         wine64_ = environment("WINE64").empty() ? fs::path("/usr/lib/wine/wine64") : fs::path(environment("WINE64"));
         ASSERT_TRUE(findTool("wixl")) << "wixl is missing: scripts/setup installs it";
         // Wine's menu builder would copy every shortcut into this machine's own menus.
@@ -95,7 +96,7 @@ protected:
     // Packs the application into out/ and the package into name.msi.
     int pack(const std::string& msi, const std::string& version, std::vector<std::string> more = {}) {
         std::vector<std::string> arguments = {
-            "--launcher", (windowsBin_ / "launcher.exe").string(), "--name", name_, "--dest", (folder_.path() / "out").string(),
+            "--launcher", launcher_.string(), "--name", name_, "--dest", (folder_.path() / "out").string(),
             "--ini", (folder_.path() / "app.ini").string(), "--input", (folder_.path() / "app").string(),
             "--runtime", (windowsBin_.parent_path() / "standin/standard").string(), "--app-version", version,
             "--msi", (folder_.path() / msi).string(), "--msi-upgrade-code", upgradeCode_, "--vendor", vendor_,
@@ -168,7 +169,7 @@ protected:
     std::string machineFolderText() { return "C:\\Program Files\\" + vendor_ + "\\" + name_; }
 
     launcher::test::TempFolder folder_;
-    fs::path windowsBin_, prefix_, wine64_, profile_;
+    fs::path windowsBin_, launcher_, prefix_, wine64_, profile_;
     std::string tag_, name_, vendor_, upgradeCode_;
     std::ostringstream err_;
     std::vector<fs::path> installed_;

@@ -101,6 +101,41 @@ TEST_F(InstallerWine, UserScopeInstallsIntoTheProfile) {
     EXPECT_EQ(registry("HKCU\\Software\\Classes\\.mv" + tag_), "");
 }
 
+// The 32-bit launcher makes an x86 package: on 64-bit Windows it installs
+// into the 32-bit Program Files folder and remembers the folder in the
+// 32-bit registry view, where that launcher reads.
+TEST_F(InstallerWine, X86PackageInstallsIntoTheX86ProgramFiles) {
+    const std::string x86 = environment("LAUNCHER_X86_BIN");
+    if (x86.empty()) GTEST_SKIP() << "LAUNCHER_X86_BIN names no 32-bit build";
+    launcher_ = fs::path(x86) / "launcher.exe";
+    ASSERT_EQ(pack("x86.msi", "1.0.0.0"), 0) << err_.str();
+    ASSERT_EQ(install("x86.msi"), 0);
+    fs::path folder = prefix_ / "drive_c/Program Files (x86)" / vendor_ / name_;
+    EXPECT_TRUE(fs::exists(folder / (name_ + ".exe")));
+    EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v1");
+    EXPECT_FALSE(fs::exists(machineFolder()));
+    std::string remembered = registry("HKLM\\Software\\WOW6432Node\\" + vendor_ + "\\" + name_);
+    EXPECT_TRUE(contains(remembered, "\"InstallFolder\"=\"C:\\\\Program Files (x86)\\\\" + vendor_ + "\\\\")) << remembered;
+    EXPECT_EQ(registry("HKLM\\Software\\" + vendor_ + "\\" + name_), "");
+    fs::path menu = startMenuShortcut();
+    ASSERT_FALSE(menu.empty());
+    EXPECT_TRUE(contains(shortcut(menu), "target=C:\\Program Files (x86)\\" + vendor_ + "\\" + name_ + "\\" + name_ + ".exe\n"));
+    ASSERT_EQ(uninstall("x86.msi"), 0);
+    EXPECT_FALSE(fs::exists(folder.parent_path()));
+    EXPECT_EQ(registry("HKLM\\Software\\WOW6432Node\\" + vendor_ + "\\" + name_), "");
+}
+
+// The prefix's profile folders are its own, not links to the home folder of
+// whoever runs the tests, where a desktop shortcut would otherwise land.
+TEST_F(InstallerWine, ProfileFoldersStayInThePrefix) {
+    ASSERT_FALSE(profile_.empty());
+    for (const char* name : {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos",
+                             "AppData/Roaming/Microsoft/Windows/Templates"}) {
+        EXPECT_FALSE(fs::is_symlink(profile_ / name)) << name << " -> " << fs::read_symlink(profile_ / name);
+        EXPECT_TRUE(fs::is_directory(profile_ / name)) << name;
+    }
+}
+
 // Version 1.1.0 packed into the folder of 1.0.0 drops b.jar: the upgrade
 // leaves one entry, the new files and no b.jar; the user's own INI stays.
 TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
