@@ -76,9 +76,13 @@ void WixWriter::fileType(const FileAssociation& association, const std::string& 
 // default back to a product installed earlier: removing a product only
 // removes; writing a value takes a component being installed.
 //
-// The component's code is new in every build. A component left behind stays
-// registered to the removed product; a later build under the same code
-// would count that product as a client and never remove the default.
+// The component's code is new in every build, and the toolset's "*" would
+// give every product the same one (it hashes the key path). A component
+// left behind may stay registered to the removed product, and another
+// package under the same code would then count that product as a client
+// and keep the default when it goes. (Wine's msiexec counts only installed
+// products; every upgrade removes the old version before installing, so a
+// code of one build costs nothing.)
 void WixWriter::extensionDefault(const FileAssociation& association, const std::string& progId, const std::string& indent) {
     std::string id = uniqueId("x", association.extension);
     components_.push_back(id);

@@ -174,6 +174,9 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
     EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
     EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
     EXPECT_FALSE(fs::exists(folder / "lib/b.jar"));
+    // The old version's removal takes the extension's default it named; the
+    // new version writes it again.
+    EXPECT_TRUE(contains(registry("HKLM\\Software\\Classes\\.mv" + tag_), "@=\"ACMESons" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_ + "\""));
     // The upgrade installs the new version's INI: its settings must take effect.
     EXPECT_TRUE(contains(readBytes(folder / (name_ + ".ini")), "; v2"));
     EXPECT_FALSE(contains(readBytes(folder / (name_ + ".ini")), "C:\\svc"));
