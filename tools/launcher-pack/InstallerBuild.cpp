@@ -34,6 +34,18 @@ void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& s
     }
 }
 
+void completeMsi(const fs::path& msibuild, const std::vector<std::string>& queries, const fs::path& msi) {
+    if (queries.empty()) return;
+    std::vector<std::string> arguments = {displayPath(msi)};
+    for (const std::string& query : queries) arguments.insert(arguments.end(), {"-q", query});
+    ToolRun run = runTool(msibuild, arguments);
+    if (run.exitCode != 0) {
+        std::error_code ignored;
+        fs::remove(msi, ignored);
+        throw PackError(toolFailure("msibuild", run));
+    }
+}
+
 std::string withoutWixlNoise(const std::string& output) {
     std::istringstream lines(output);
     std::string kept;

@@ -20,6 +20,11 @@ fs::path requireTool(const std::string& name, const std::string& package);
 void buildMsi(const fs::path& wixl, const std::string& source, const fs::path& sourceFolder, const fs::path& msi,
               InstallerPlatform platform);
 
+// Runs the queries on msi with msibuild, all in one run: what wixl cannot
+// read from the source, written into its package. Throws PackError with
+// msibuild's own message.
+void completeMsi(const fs::path& msibuild, const std::vector<std::string>& queries, const fs::path& msi);
+
 // wixl's output without its library's warnings about attributes it does not
 // know: the source carries some for the WiX toolset (Package/@Platform), and
 // a message about a failed build should name only its cause.

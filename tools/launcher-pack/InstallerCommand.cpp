@@ -178,7 +178,10 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
             throw PackError(displayPath(*output) + ": its folder does not exist");
         }
     }
-    if (request.msi) request.wixl = requireTool("wixl", "wixl");
+    if (request.msi) {
+        request.wixl = requireTool("wixl", "wixl");
+        request.msibuild = requireTool("msibuild", "msitools");
+    }
     return request;
 }
 
@@ -191,7 +194,9 @@ PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& stag
         InstallerPackage package = request.package;
         for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
-        buildMsi(request.wixl, wixSource(package), base, prepared.msi->path(), package.platform);
+        WixlSource source = wixlSource(package);
+        buildMsi(request.wixl, source.text, base, prepared.msi->path(), package.platform);
+        completeMsi(request.msibuild, source.queries, prepared.msi->path());
         if (request.signer) signFile(*request.signer, prepared.msi->path(), displayPath(request.msi->filename()));
     }
     if (request.wxs) {

@@ -20,6 +20,7 @@ struct InstallerRequest {
     std::optional<fs::path> msi;
     std::optional<fs::path> wxs;
     fs::path wixl;
+    fs::path msibuild; // completes what wixl builds
     std::optional<Signer> signer; // set by the caller
 };
 

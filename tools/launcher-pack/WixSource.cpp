@@ -25,6 +25,7 @@ std::string WixWriter::text() {
     if (!package_.helpUrl.empty()) out_ << "    <Property Id=\"ARPHELPLINK\" Value=\"" << xmlText(package_.helpUrl) << "\"/>\n";
     if (!package_.aboutUrl.empty()) out_ << "    <Property Id=\"ARPURLINFOABOUT\" Value=\"" << xmlText(package_.aboutUrl) << "\"/>\n";
     installFolder();
+    fileTypeSearches();
     directories();
     out_ << "    <Feature Id=\"Application\" Title=\"" << xmlText(package_.name) << "\" Level=\"1\">\n";
     for (const std::string& id : components_) out_ << "      <ComponentRef Id=\"" << id << "\"/>\n";
@@ -93,6 +94,12 @@ void WixWriter::programComponents(const std::string& indent) {
     for (const FileAssociation& association : package_.associations) fileType(association, indent);
 }
 
-std::string wixSource(const InstallerPackage& package) { return WixWriter(package).text(); }
+std::string wixSource(const InstallerPackage& package) { return WixWriter(package, WixReader::Toolset).text(); }
+
+WixlSource wixlSource(const InstallerPackage& package) {
+    WixWriter writer(package, WixReader::Wixl);
+    std::string text = writer.text();
+    return {text, writer.queries()};
+}
 
 } // namespace launcher::pack

@@ -21,8 +21,9 @@ WixTree WixWriter::treeOf(const std::vector<PackagedFile>& files) {
     return tree;
 }
 
-WixWriter::WixWriter(const InstallerPackage& package)
-    : package_(package), user_(package.scope == InstallScope::User), tree_(treeOf(package.files)) {}
+WixWriter::WixWriter(const InstallerPackage& package, WixReader reader)
+    : package_(package), user_(package.scope == InstallScope::User), wixl_(reader == WixReader::Wixl),
+      tree_(treeOf(package.files)) {}
 
 const PackagedFile& WixWriter::executable() const {
     for (const PackagedFile& file : package_.files) {
@@ -38,10 +39,23 @@ std::string WixWriter::uniqueId(std::string_view prefix, const std::string& path
     return id;
 }
 
-// A registry value of this product that marks a component installed.
-void WixWriter::keyPathValue(const std::string& componentId, const std::string& indent) {
-    out_ << indent << "<RegistryValue Root=\"" << registryRoot() << "\" Key=\"" << productKey() << "\\Components\" Name=\""
-         << componentId << "\" Type=\"integer\" Value=\"1\" KeyPath=\"yes\"/>\n";
+// A registry value of this product that marks a component installed; root:
+// the product's own unless given.
+void WixWriter::keyPathValue(const std::string& componentId, const std::string& indent, const char* root) {
+    out_ << indent << "<RegistryValue Root=\"" << (root ? root : registryRoot()) << "\" Key=\"" << productKey()
+         << "\\Components\" Name=\"" << componentId << "\" Type=\"integer\" Value=\"1\" KeyPath=\"yes\"/>\n";
+}
+
+// The condition under which a component is installed, and removed. wixl
+// 0.101 aborts on a Condition inside a Component: its package gets the
+// condition written into the Component table afterwards. A condition holds
+// no single quotation mark (the query's string delimiter).
+void WixWriter::componentCondition(const std::string& componentId, const std::string& condition, const std::string& indent) {
+    if (wixl_) {
+        queries_.push_back("UPDATE `Component` SET `Condition` = '" + condition + "' WHERE `Component` = '" + componentId + "'");
+    } else {
+        out_ << indent << "<Condition>" << xmlText(condition) << "</Condition>\n";
+    }
 }
 
 // The product's own key, the same for every version.

@@ -3,7 +3,8 @@
 // per file: the product with its properties and upgrades (WixSource.cpp),
 // the folders and their files (WixFolders.cpp), the shortcuts
 // (WixShortcuts.cpp) and the file types (WixFileTypes.cpp). What they share,
-// identifiers and the product's registry key, is here and in WixWriter.cpp.
+// identifiers, the product's registry key and component conditions, is here
+// and in WixWriter.cpp.
 
 #include "InstallerPackage.h"
 
@@ -22,11 +23,17 @@ struct WixTree {
     std::map<std::string, std::vector<const PackagedFile*>> files;
 };
 
+// Who reads the source: the WiX toolset, or wixl, which cannot read some
+// of it (component conditions) and gets those as queries on its package.
+enum class WixReader { Toolset, Wixl };
+
 class WixWriter {
 public:
-    explicit WixWriter(const InstallerPackage& package);
+    WixWriter(const InstallerPackage& package, WixReader reader);
 
     std::string text();
+    // For wixl: the queries that complete its package (msibuild -q).
+    const std::vector<std::string>& queries() const { return queries_; }
 
 private:
     // Product, properties and upgrades.
@@ -43,7 +50,10 @@ private:
     void folderRemoval(const std::string& id, const std::string& indent);
 
     void shortcuts(const std::string& indent);
+    void shortcut(const char* id, const char* folder, const std::string& indent);
+    void fileTypeSearches();
     void fileType(const FileAssociation& association, const std::string& indent);
+    void extensionDefault(const FileAssociation& association, const std::string& progId, const std::string& indent);
 
     // Shared.
     static std::string folderOf(const std::string& path);
@@ -51,7 +61,8 @@ private:
     static WixTree treeOf(const std::vector<PackagedFile>& files);
     const PackagedFile& executable() const;
     std::string uniqueId(std::string_view prefix, const std::string& path);
-    void keyPathValue(const std::string& componentId, const std::string& indent);
+    void keyPathValue(const std::string& componentId, const std::string& indent, const char* root = nullptr);
+    void componentCondition(const std::string& componentId, const std::string& condition, const std::string& indent);
     const char* registryRoot() const { return user_ ? "HKCU" : "HKLM"; }
     // An x86 package's components and its search are 32-bit: the registry
     // values go to the 32-bit view, where the 32-bit launcher reads too.
@@ -60,12 +71,15 @@ private:
 
     const InstallerPackage& package_;
     const bool user_;
+    const bool wixl_;
     WixTree tree_;
     std::ostringstream out_;
     std::set<std::string> used_{"INSTALLDIR", "VendorFolder", "ProgramsFolder", "InstallFolderRecord", "Shortcuts",
-                                "ProgramsFolderRemoval", "VendorFolderRemoval"};
+                                "DesktopShortcuts", "ProgramsFolderRemoval", "VendorFolderRemoval"};
     std::vector<std::string> components_;
     std::string executableId_;
+    std::map<std::string, std::string> defaultSearches_; // extension -> property with its current default
+    std::vector<std::string> queries_;
 };
 
 } // namespace launcher::pack

@@ -28,7 +28,8 @@ protected:
     void SetUp() override {
         wixl_ = findTool("wixl").value_or("");
         msiinfo_ = findTool("msiinfo").value_or("");
-        if (wixl_.empty() || msiinfo_.empty()) GTEST_SKIP() << "needs wixl and msiinfo (msitools), which scripts/setup installs";
+        msibuild_ = findTool("msibuild").value_or("");
+        if (wixl_.empty() || msiinfo_.empty() || msibuild_.empty()) GTEST_SKIP() << "needs wixl and msiinfo (msitools), which scripts/setup installs";
     }
 
     // The package of files that exist, as wixl needs them.
@@ -49,10 +50,11 @@ protected:
         return result;
     }
 
+    // As launcher-pack builds it: wixl, then msibuild.
     void build(const InstallerPackage& package) {
-        std::ofstream(folder_.path() / "p.wxs", std::ios::binary) << wixSource(package);
-        ToolRun run = runTool(wixl_, {"-a", platformName(package.platform), "-o", (folder_.path() / "p.msi").string(), (folder_.path() / "p.wxs").string()});
-        ASSERT_EQ(run.exitCode, 0) << run.output;
+        WixlSource source = wixlSource(package);
+        buildMsi(wixl_, source.text, folder_.path(), folder_.path() / "p.msi", package.platform);
+        completeMsi(msibuild_, source.queries, folder_.path() / "p.msi");
     }
 
     // A table's rows, each a list of its columns.
@@ -83,7 +85,7 @@ protected:
     }
 
     launcher::test::TempFolder folder_;
-    fs::path wixl_, msiinfo_;
+    fs::path wixl_, msiinfo_, msibuild_;
 };
 
 // Every earlier build and a rebuild of the same version are replaced; the
@@ -128,12 +130,24 @@ TEST_F(InstallerTables, RowsOfBothScopes) {
             EXPECT_EQ(byFile.count(component[0]) > 0, !user && component[0].starts_with("f_")) << component[0];
             EXPECT_EQ(component.at(3), byFile.count(component[0]) ? "256" : "260") << component[0];
         }
-        // Registry values, shortcuts and file types live in components of their own.
+        // Registry values, shortcuts and file types live in components of
+        // their own; the shortcuts' are keyed under HKCU in both scopes, as
+        // the WiX toolset's validation wants (ICE43, ICE57).
         for (const auto& value : table("Registry")) {
-            EXPECT_EQ(value.at(1), root) << value.at(2);
+            EXPECT_EQ(value.at(1), value.at(5).ends_with("Shortcuts") ? "1" : root) << value.at(2);
             EXPECT_EQ(byFile.count(value.at(5)), 0u) << value.at(2);
         }
-        for (const auto& shortcut : table("Shortcut")) EXPECT_EQ(shortcut.at(3), "Shortcuts");
+        // Each shortcut takes its icon from the installed executable: none
+        // from the Icon table, whose files are named after the product code.
+        Rows shortcuts = table("Shortcut");
+        ASSERT_EQ(shortcuts.size(), 2u);
+        for (const auto& shortcut : shortcuts) {
+            const std::string component = shortcut[0] == "StartMenuShortcut" ? "Shortcuts" : "DesktopShortcuts";
+            EXPECT_EQ(shortcut.at(3), component);
+            EXPECT_EQ(shortcut.at(8), "") << shortcut[0] << ": Icon_";
+            EXPECT_EQ(shortcut.at(9), "") << shortcut[0] << ": IconIndex";
+            EXPECT_EQ(row("Registry", 0, row("Component", 0, component).at(5)).at(1), "1") << component;
+        }
         // Each folder in the profile is removed (with the files' components
         // or with one of its own when it holds only folders); per machine,
         // the vendor folder, which holds only a folder.
@@ -200,13 +214,61 @@ TEST_F(InstallerTables, PlatformRows) {
     }
 }
 
+// Component conditions: what the administrator chooses at installation
+// (DESKTOP_SHORTCUT=0, FILE_TYPES=0), and whether removing the product
+// takes the extension's default (only while it names this product, read
+// before anything changes). wixl's package gets them written afterwards;
+// the WiX toolset's source carries the same as Condition elements.
+TEST_F(InstallerTables, ComponentConditions) {
+    for (InstallScope scope : {InstallScope::User, InstallScope::Machine}) {
+        const std::string root = scope == InstallScope::User ? "1" : "2";
+        SCOPED_TRACE(root);
+        InstallerPackage viewer = package(scope);
+        build(viewer);
+        std::map<std::string, std::string> conditions; // component -> condition
+        std::string fileType, extensionDefault;
+        for (const auto& component : table("Component")) {
+            if (!component.at(4).empty()) conditions[component[0]] = component[4];
+            if (component[0].starts_with("a_vwr_")) fileType = component[0];
+            if (component[0].starts_with("x_vwr_")) extensionDefault = component[0];
+        }
+        ASSERT_NE(extensionDefault, "");
+        std::vector<std::string> search;
+        for (const auto& found : table("AppSearch")) {
+            if (found.at(0).starts_with("EXTENSIONDEFAULT_VWR_")) search = found;
+        }
+        ASSERT_EQ(search.size(), 2u);
+        EXPECT_EQ(row("RegLocator", 0, search.at(1)),
+                  (std::vector<std::string>{search[1], root, "Software\\Classes\\.vwr", "", "18"}));
+        const std::string progId = progIdFor(viewer.vendor, viewer.name, "vwr");
+        EXPECT_EQ(conditions, (std::map<std::string, std::string>{
+                                  {"DesktopShortcuts", "DESKTOP_SHORTCUT <> \"0\" OR Installed"},
+                                  {fileType, "FILE_TYPES <> \"0\" OR Installed"},
+                                  {extensionDefault, "(NOT Installed AND FILE_TYPES <> \"0\") OR " + search[0] + " = \"" + progId + "\""}}));
+        // The default is that component's one value, and its key path.
+        const auto value = row("Registry", 0, row("Component", 0, extensionDefault).at(5));
+        EXPECT_EQ(value, (std::vector<std::string>{value.at(0), root, "Software\\Classes\\.vwr", "", progId, extensionDefault}));
+        for (const auto& other : table("Registry")) EXPECT_FALSE(other.at(5) == fileType && other.at(2) == value[2]);
+
+        const std::string toolset = wixSource(viewer);
+        for (const auto& [component, condition] : conditions) {
+            EXPECT_TRUE(toolset.find("<Condition>" + xmlText(condition) + "</Condition>") != std::string::npos) << component;
+        }
+    }
+    // The default's component is the product's own in each build: one left
+    // behind by a removal never holds a later build's default in place.
+    std::string first = row("Component", 5, row("Registry", 2, "Software\\Classes\\.vwr").at(0)).at(1);
+    build(package(InstallScope::Machine));
+    EXPECT_NE(row("Component", 5, row("Registry", 2, "Software\\Classes\\.vwr").at(0)).at(1), first);
+}
+
 // A failed build names its cause, not the warnings about attributes that
 // the source carries for the WiX toolset.
 TEST_F(InstallerTables, FailedBuildNamesItsCause) {
     InstallerPackage missing = package(InstallScope::Machine);
     fs::remove(folder_.path() / "lib/a.jar");
     try {
-        buildMsi(wixl_, wixSource(missing), folder_.path(), folder_.path() / "p.msi", InstallerPlatform::X64);
+        buildMsi(wixl_, wixlSource(missing).text, folder_.path(), folder_.path() / "p.msi", InstallerPlatform::X64);
         ADD_FAILURE() << "a package without its file was built";
     } catch (const PackError& e) {
         std::string message = e.what();

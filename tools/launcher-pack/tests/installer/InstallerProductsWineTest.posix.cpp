@@ -88,37 +88,70 @@ TEST_F(InstallerWine, UpgradeInstallsIntoTheFolderTheUserChose) {
     EXPECT_EQ(registry("HKLM\\Software\\" + vendor_ + "\\" + name_), "");
 }
 
-// The extension's default names the product installed last; each product's
-// handler stays offered, and removing one leaves the other's.
-TEST_F(InstallerWine, TwoVendorsProductsOfOneNameShareAFileType) {
-    ASSERT_EQ(pack("acme.msi", "1.0.0.0"), 0) << err_.str();
-    fs::path acmeFolder = machineFolder();
-    std::string acmeFolderText = machineFolderText();
-    vendor_ = "Other Corp " + tag_;
-    upgradeCode_.replace(9, 4, "2222");
-    ASSERT_EQ(pack("other.msi", "1.0.0.0"), 0) << err_.str();
-    ASSERT_EQ(install("acme.msi"), 0);
-    ASSERT_EQ(install("other.msi"), 0);
-    EXPECT_EQ(uninstallEntries("HKLM").size(), 2u);
-    EXPECT_TRUE(fs::exists(acmeFolder / (name_ + ".exe")));
-    EXPECT_TRUE(fs::exists(machineFolder() / (name_ + ".exe")));
+// Two products of one name from different vendors that open the same file
+// type, packed in turn (ACME's first) and installed in that order. The
+// extension's default names the product installed last; each product's
+// handler stays offered; removing a product takes the default only while it
+// names that product.
+class SharedFileType : public InstallerWine {
+protected:
+    void SetUp() override {
+        InstallerWine::SetUp();
+        if (IsSkipped()) return;
+        extension_ = "HKLM\\Software\\Classes\\.mv" + tag_;
+        acme_ = "ACMESons" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_;
+        other_ = "OtherCorp" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_;
+        document_ = folder_.path() / ("drawing.mv" + tag_);
+        ASSERT_EQ(pack("acme.msi", "1.0.0.0"), 0) << err_.str();
+        acmeFolderText_ = machineFolderText();
+        vendor_ = "Other Corp " + tag_;
+        upgradeCode_.replace(9, 4, "2222");
+        ASSERT_EQ(pack("other.msi", "1.0.0.0"), 0) << err_.str();
+        ASSERT_EQ(install("acme.msi"), 0);
+        ASSERT_EQ(install("other.msi"), 0);
+        EXPECT_EQ(uninstallEntries("HKLM").size(), 2u);
+        std::string offered = registry(extension_ + "\\OpenWithProgids");
+        EXPECT_TRUE(contains(offered, "\"" + acme_ + "\"=")) << offered;
+        EXPECT_TRUE(contains(offered, "\"" + other_ + "\"=")) << offered;
+        EXPECT_TRUE(contains(registry(extension_), "@=\"" + other_ + "\""));
+        writeBytes(document_, "1");
+    }
+    std::string command(const std::string& progId) { return registry("HKLM\\Software\\Classes\\" + progId + "\\shell\\open\\command"); }
+    std::string commandOf(const std::string& folderText) {
+        return "@=\"" + regText("\"" + folderText + "\\" + name_ + ".exe\" \"%1\"") + "\"";
+    }
 
-    const std::string extension = "HKLM\\Software\\Classes\\.mv" + tag_;
-    const std::string acme = "ACMESons" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_;
-    const std::string other = "OtherCorp" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_;
-    std::string offered = registry(extension + "\\OpenWithProgids");
-    EXPECT_TRUE(contains(offered, "\"" + acme + "\"=")) << offered;
-    EXPECT_TRUE(contains(offered, "\"" + other + "\"=")) << offered;
-    EXPECT_TRUE(contains(registry(extension), "@=\"" + other + "\""));
+    std::string extension_, acme_, other_, acmeFolderText_;
+    fs::path document_;
+};
 
+// Removing the product installed last takes the default it wrote; the other
+// product's handler stays offered. No removal can give the default back.
+TEST_F(SharedFileType, RemovingTheLastOneLeavesNoDefault) {
     ASSERT_EQ(uninstall("other.msi"), 0);
     EXPECT_EQ(uninstallEntries("HKLM").size(), 1u);
-    offered = registry(extension + "\\OpenWithProgids");
-    EXPECT_TRUE(contains(offered, "\"" + acme + "\"=")) << offered;
-    EXPECT_FALSE(contains(offered, other)) << offered;
-    EXPECT_EQ(registry("HKLM\\Software\\Classes\\" + other), "");
-    std::string command = registry("HKLM\\Software\\Classes\\" + acme + "\\shell\\open\\command");
-    EXPECT_TRUE(contains(command, "@=\"" + regText("\"" + acmeFolderText + "\\" + name_ + ".exe\" \"%1\"") + "\"")) << command;
+    std::string offered = registry(extension_ + "\\OpenWithProgids");
+    EXPECT_TRUE(contains(offered, "\"" + acme_ + "\"=")) << offered;
+    EXPECT_FALSE(contains(offered, other_)) << offered;
+    EXPECT_FALSE(contains(registry(extension_), "@=")) << registry(extension_);
+    EXPECT_EQ(registry("HKLM\\Software\\Classes\\" + other_), "");
+    EXPECT_TRUE(contains(command(acme_), commandOf(acmeFolderText_))) << command(acme_);
+}
+
+// Removing the product installed first leaves the other's default, and its
+// documents open with it as before.
+TEST_F(SharedFileType, RemovingTheFirstOneKeepsTheOthersDocuments) {
+    ASSERT_TRUE(opensWith(document_, machineFolderText())) << trace();
+    ASSERT_EQ(uninstall("acme.msi"), 0);
+    EXPECT_EQ(uninstallEntries("HKLM").size(), 1u);
+    EXPECT_TRUE(contains(registry(extension_), "@=\"" + other_ + "\"")) << registry(extension_);
+    EXPECT_FALSE(contains(registry(extension_ + "\\OpenWithProgids"), acme_));
+    EXPECT_EQ(registry("HKLM\\Software\\Classes\\" + acme_), "");
+    EXPECT_TRUE(contains(command(other_), commandOf(machineFolderText()))) << command(other_);
+    EXPECT_TRUE(opensWith(document_, machineFolderText())) << trace();
+    // The last one gone, nothing of the file type is left.
+    ASSERT_EQ(uninstall("other.msi"), 0);
+    EXPECT_EQ(registry(extension_), "");
 }
 
 } // namespace

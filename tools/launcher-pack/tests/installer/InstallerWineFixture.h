@@ -159,10 +159,25 @@ protected:
         }
         return {};
     }
+    bool desktopShortcut() {
+        return fs::exists(profile_ / "Desktop" / (name_ + ".lnk")) || fs::exists(prefix_ / "drive_c/users/Public/Desktop" / (name_ + ".lnk"));
+    }
     std::string trace() { return readBytes(folder_.path() / "trace.txt"); }
     bool awaitTrace(const std::string& line) {
         for (int i = 0; i < 400 && !contains(trace(), line); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return contains(trace(), line);
+    }
+    // Opens a document through the shell, as a double click does, and
+    // whether the program installed in folder (its Windows path) starts with
+    // it; the program is stopped again.
+    bool opensWith(const fs::path& document, const std::string& folder) {
+        writeBytes(folder_.path() / "trace.txt", "");
+        std::thread primary([&] { wine({"start", "/wait", "/unix", document.string()}); });
+        bool started = awaitTrace("main [" + windowsPath(document) + "]");
+        bool ours = contains(trace(), "option -Djava.class.path=" + folder + "\\lib\\a.jar");
+        if (started) wine({folder + "\\" + name_ + ".exe", "stop"});
+        primary.join();
+        return started && ours;
     }
     fs::path userIni() { return profile_ / "AppData/Roaming" / name_ / ("{PC-" + tag_ + "}") / (name_ + ".ini"); }
     fs::path machineFolder() { return prefix_ / "drive_c/Program Files" / vendor_ / name_; }

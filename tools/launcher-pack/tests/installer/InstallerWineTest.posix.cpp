@@ -31,6 +31,10 @@ TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
     std::string link = shortcut(menu);
     EXPECT_TRUE(contains(link, "target=" + exe + "\n")) << link;
     EXPECT_TRUE(contains(link, "workdir=" + machineFolderText())) << link;
+    // No icon file of its own (Windows Installer's copy is named after the
+    // product code, which the next upgrade changes): the shell shows the
+    // target's, the installed executable's.
+    EXPECT_TRUE(contains(link, "icon=,0\n")) << link;
     auto desktop = [&] {
         return fs::exists(profile_ / "Desktop" / (name_ + ".lnk")) || fs::exists(prefix_ / "drive_c/users/Public/Desktop" / (name_ + ".lnk"));
     };
@@ -71,6 +75,7 @@ TEST_F(InstallerWine, InstallOpenDocumentsAndUninstall) {
     EXPECT_FALSE(desktop());
     EXPECT_TRUE(uninstallEntries("HKLM").empty());
     EXPECT_EQ(registry("HKLM\\Software\\Classes\\.mv" + tag_), "");
+    EXPECT_EQ(registry("HKCU\\Software\\" + vendor_ + "\\" + name_), ""); // the shortcuts' key paths
     EXPECT_EQ(readBytes(userIni()), "[Java Runtime Environment]\r\nJRE Path=C:\\chosen\\\r\n");
 }
 
@@ -136,6 +141,33 @@ TEST_F(InstallerWine, ProfileFoldersStayInThePrefix) {
     }
 }
 
+// An administrator's choices on msiexec's command line: DESKTOP_SHORTCUT=0
+// leaves out the desktop shortcut of a package built with one (the Start
+// menu's stays), FILE_TYPES=0 the file types; removal takes what was
+// installed.
+TEST_F(InstallerWine, AdministratorLeavesOutDesktopShortcutOrFileTypes) {
+    ASSERT_EQ(pack("v1.msi", "1.0.0.0", {"--desktop-shortcut"}), 0) << err_.str();
+    const std::string extension = "HKLM\\Software\\Classes\\.mv" + tag_;
+    const std::string handler = "HKLM\\Software\\Classes\\ACMESons" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_;
+    ASSERT_EQ(install("v1.msi", {"DESKTOP_SHORTCUT=0"}), 0);
+    EXPECT_FALSE(startMenuShortcut().empty());
+    EXPECT_FALSE(desktopShortcut());
+    EXPECT_NE(registry(extension), "");
+    ASSERT_EQ(uninstall("v1.msi"), 0);
+    EXPECT_TRUE(startMenuShortcut().empty());
+
+    ASSERT_EQ(install("v1.msi", {"FILE_TYPES=0"}), 0);
+    EXPECT_FALSE(startMenuShortcut().empty());
+    EXPECT_TRUE(desktopShortcut());
+    EXPECT_EQ(registry(extension), "");
+    EXPECT_EQ(registry(handler), "");
+    EXPECT_TRUE(fs::exists(machineFolder() / (name_ + ".exe")));
+    ASSERT_EQ(uninstall("v1.msi"), 0);
+    EXPECT_TRUE(startMenuShortcut().empty());
+    EXPECT_FALSE(desktopShortcut());
+    EXPECT_TRUE(uninstallEntries("HKLM").empty());
+}
+
 // Version 1.1.0 packed into the folder of 1.0.0 drops b.jar: the upgrade
 // leaves one entry, the new files and no b.jar; the user's own INI stays.
 TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
@@ -158,9 +190,18 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
     EXPECT_FALSE(contains(packaged, "b.jar"));
     EXPECT_TRUE(fs::exists(folder_.path() / "out/lib/b.jar")); // left in the reused folder
     EXPECT_FALSE(contains(readBytes(folder_.path() / "v2.wxs"), "b.jar"));
-    // The written source builds as it is, from any working folder.
+    // The written source names its files relative to itself: it builds from
+    // any working folder. It is the WiX toolset's; wixl reads all of it but
+    // the components' conditions.
+    std::istringstream written(readBytes(folder_.path() / "v2.wxs"));
+    std::string forWixl;
+    for (std::string line; std::getline(written, line);) {
+        if (!contains(line, "<Condition>")) forWixl += line + "\n";
+    }
+    EXPECT_NE(forWixl.size(), readBytes(folder_.path() / "v2.wxs").size());
+    writeBytes(folder_.path() / "v2-wixl.wxs", forWixl);
     ToolRun rebuilt = runTool(*findTool("wixl"), {"-a", "x64", "-o", (folder_.path() / "rebuilt.msi").string(),
-                                                  (folder_.path() / "v2.wxs").string()});
+                                                  (folder_.path() / "v2-wixl.wxs").string()});
     EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.output;
     ASSERT_EQ(install("v2.msi"), 0);
     std::vector<std::string> entries = uninstallEntries("HKLM");
@@ -168,6 +209,9 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
     EXPECT_TRUE(contains(entries[0], "\"DisplayVersion\"=\"1.1.0\""));
     EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v2");
     EXPECT_FALSE(fs::exists(folder / "lib/b.jar"));
+    // The old version's removal takes the extension's default it named; the
+    // new version writes it again.
+    EXPECT_TRUE(contains(registry("HKLM\\Software\\Classes\\.mv" + tag_), "@=\"ACMESons" + tag_ + ".MsiViewer" + tag_ + ".mv" + tag_ + "\""));
     // The upgrade installs the new version's INI: its settings must take effect.
     EXPECT_TRUE(contains(readBytes(folder / (name_ + ".ini")), "; v2"));
     EXPECT_FALSE(contains(readBytes(folder / (name_ + ".ini")), "C:\\svc"));
