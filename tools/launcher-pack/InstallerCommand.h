@@ -19,7 +19,7 @@ struct InstallerRequest {
     InstallerPackage package; // files still empty
     std::optional<fs::path> msi;
     std::optional<fs::path> wxs;
-    fs::path wixl;
+    fs::path wixl, msibuild, msiinfo;
     std::optional<Signer> signer; // set by the caller
 };
 

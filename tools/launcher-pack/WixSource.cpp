@@ -10,11 +10,11 @@ std::string WixWriter::text() {
     std::string vendor = package_.vendor.empty() ? package_.name : package_.vendor;
     out_ << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
          << "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
-         << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"1252\" Version=\""
-         << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
+         << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"" << package_.codePage
+         << "\" Version=\"" << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
          // wixl warns about Platform and ignores it (its -a x64 sets the platform); the WiX toolset needs it.
          << "    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" << (user_ ? "perUser" : "perMachine")
-         << "\" Platform=\"x64\" SummaryCodepage=\"1252\" Description=\""
+         << "\" Platform=\"x64\" SummaryCodepage=\"" << package_.codePage << "\" Description=\""
          << xmlText(package_.description.empty() ? package_.name : package_.description) << "\"/>\n";
     upgrades();
     out_ << "    <Media Id=\"1\" Cabinet=\"application.cab\" EmbedCab=\"yes\"/>\n"
