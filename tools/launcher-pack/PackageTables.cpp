@@ -68,8 +68,10 @@ private:
 
 ToolRun checkedRun(const fs::path& tool, const std::vector<std::string>& arguments) {
     ToolRun run = runTool(tool, arguments);
-    // msibuild reports a failed import on its output and still ends with 0.
-    if (run.exitCode != 0 || run.output.find("failed") != std::string::npos) {
+    // msibuild reports a failed import on its output and still ends with 0
+    // (msiinfo's output is table data, which may hold any word).
+    bool reported = tool.stem() == "msibuild" && run.output.find("failed to ") != std::string::npos;
+    if (run.exitCode != 0 || reported) {
         throw PackError(toolFailure(tool.filename().string(), run));
     }
     return run;
