@@ -13,6 +13,11 @@ namespace launcher::pack {
 
 namespace {
 
+// The standard tables with a column of binary data, which "msiinfo export"
+// writes as files into the current folder. Their text is identifiers only.
+constexpr std::string_view kBinaryTables[] = {"Binary", "Icon", "MsiDigitalCertificate", "MsiDigitalSignature",
+                                              "MsiPatchHeaders", "Patch"};
+
 bool isAscii(std::string_view text) {
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -157,7 +162,7 @@ void writePackageTables(const MsiTools& tools, const fs::path& msi, const Instal
     if (!source.tokens.empty()) {
         std::istringstream tables(checkedRun(tools.msiinfo, {"tables", displayPath(msi)}).output);
         for (std::string table; std::getline(tables, table);) {
-            if (table.empty() || table.starts_with("_")) continue;
+            if (table.empty() || table.starts_with("_") || std::ranges::find(kBinaryTables, table) != std::end(kBinaryTables)) continue;
             std::string text = checkedRun(tools.msiinfo, {"export", displayPath(msi), table}).output;
             if (withoutTokens(text, source) != text) arguments.push_back(displayPath(folder.write(table, withoutTokens(text, source))));
         }

@@ -195,7 +195,14 @@ TEST_F(InstallerTables, CodePageAndShortcutIdentity) {
         sample.name = c.name;
         sample.appId = "ACME.Viewer";
         add(sample, c.file);
+        // Nothing lands in the current folder (msiinfo writes a table's
+        // binary columns there).
+        launcher::test::TempFolder current;
+        fs::path before = fs::current_path();
+        fs::current_path(current.path());
         build(sample);
+        fs::current_path(before);
+        EXPECT_TRUE(fs::is_empty(current.path()));
         EXPECT_EQ(codePage(), c.codePage);
         std::string summary = runTool(msiinfo_, {"suminfo", (folder_.path() / "p.msi").string()}).output;
         EXPECT_NE(summary.find(c.summary), std::string::npos) << summary;
