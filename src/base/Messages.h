@@ -51,6 +51,7 @@ enum class MessageId : uint16_t {
     RuntimeNoProductFolder = 247,
     RuntimeWrongMachine = 248,
     RuntimeUrlClearText = 249,
+    AppUserModelIdInvalid = 250,
     DownloadNotHttps = 260,
     DownloadMalformedAddress = 261,
     DownloadTooManyRedirects = 262,

@@ -40,6 +40,8 @@ struct LaunchSettings {
     bool singleInstance = false;
     // "Startup Cache": the runtime records and maps a class-data archive.
     bool startupCache = false;
+    // "App User Model ID": the process's taskbar identity; empty: the system's own.
+    std::u16string appUserModelId;
 };
 
 } // namespace launcher

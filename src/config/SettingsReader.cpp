@@ -3,6 +3,7 @@
 #include "base/Format.h"
 #include "base/Messages.h"
 #include "base/PathText.h"
+#include "config/AppUserModelId.h"
 #include "config/ConfigPaths.h"
 #include "config/EmbeddedSettings.h"
 #include "config/LayeredIniFile.h"
@@ -202,6 +203,14 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
     settings.x64Product = layered.read(kApplicationSection, u"X64 Product");
     settings.singleInstance = layered.read(kApplicationSection, u"Single Instance") == u"yes";
     settings.startupCache = isYes(layered.read(kApplicationSection, u"Startup Cache"));
+    // Refused, not cut or passed on: the system would take some bad values
+    // and the taskbar would then group the windows under another identity.
+    settings.appUserModelId = layered.read(kApplicationSection, kAppUserModelIdKey);
+    if (!settings.appUserModelId.empty() && !isAppUserModelId(settings.appUserModelId)) {
+        if (trace::on()) trace::say({u"\"App User Model ID\" cannot be used: \"", settings.appUserModelId, u"\""});
+        showFormattedError(owner, MessageId::AppUserModelIdInvalid, settings.appUserModelId);
+        return false;
+    }
     return readRuntimeDownload(layered, owner, settings);
 }
 

@@ -6,6 +6,7 @@
 #include "config/SettingsReader.h"
 #include "config/UserSourcePolicy.h"
 #include "launcher/LaunchTrace.h"
+#include "launcher/ProcessSetup.h"
 #include "launcher/UserEnvironment.h"
 
 // What the launch starts from: its command line, its settings (with what of
@@ -43,6 +44,17 @@ bool Launcher::readSettings() {
     leaveOutUserEnvironment(userSources_);
     if (!readLaunchSettings(iniPath, module, messageOwner_, settings_, userSources_.readUserIni)) return false;
     settings_.runtime.includeUserSources = userSources_.searchUserRuntimes;
+    // Before any window of the launch or of the Java program exists: the
+    // shell reads a window's identity when the window is made.
+    if (!settings_.appUserModelId.empty()) {
+        long result = setAppUserModelId(settings_.appUserModelId);
+        if (trace::on()) {
+            trace::say({u"App User Model ID \"", settings_.appUserModelId, u"\": ",
+                        result == 0    ? std::u16string(u"set")
+                        : result == -1 ? std::u16string(u"not used here (a Windows taskbar setting)")
+                                       : u"the system refused it (result " + toDecimal(result) + u")"});
+        }
+    }
     return true;
 }
 

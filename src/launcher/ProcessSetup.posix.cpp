@@ -8,4 +8,8 @@ void useSystemDefaultLocale() {
     std::setlocale(LC_ALL, "");
 }
 
+long setAppUserModelId(std::u16string_view) {
+    return -1;
+}
+
 } // namespace launcher

@@ -76,6 +76,40 @@ TEST_F(SettingsReaderTest, DefaultsOfAnAlmostEmptyFile) {
     EXPECT_TRUE(s.runtime.favourKinds && s.runtime.jdkKind && s.runtime.jreKind);
     EXPECT_EQ(s.runtime.vendors, VendorFlags{});
     EXPECT_FALSE(s.failureCheck || s.waitForPair || s.serviceMode || s.overrideWorkingDirectory);
+    EXPECT_EQ(s.appUserModelId, u"");
+}
+
+// The taskbar identity as Windows takes it: at most 128 characters, no
+// spaces; any other value stops the launch with a message naming it.
+TEST_F(SettingsReaderTest, AppUserModelIdByWindowsRules) {
+    struct Row {
+        std::string value;
+        bool taken;
+    };
+    for (const Row& row : std::vector<Row>{{"ACME.Viewer", true},
+                                           {" ACME.Viewer.2 ", true}, // blanks around a value are the INI's, not the value's
+                                           {std::string(128, 'A'), true},
+                                           {"Soci\xC3\xA9t\xC3\xA9.\xD0\x92\xD0\xB8\xD0\xB4", true},
+                                           {std::string(129, 'A'), false},
+                                           {"ACME Viewer", false},
+                                           {"ACME\tViewer", false},
+                                           {"ACME\xC2\xA0Viewer", false},    // a no-break space
+                                           {"ACME\xE3\x80\x80Viewer", false}}) { // an ideographic space
+        writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\n[Application]\r\nApp User Model ID=" + row.value + "\r\n");
+        LaunchSettings s;
+        size_t shown = messages.messages().size();
+        EXPECT_EQ(read(s), row.taken) << row.value;
+        std::u16string value = fromUtf8(row.value);
+        value = value.substr(value.find_first_not_of(u' '), value.find_last_not_of(u' ') - value.find_first_not_of(u' ') + 1);
+        if (row.taken) {
+            EXPECT_EQ(s.appUserModelId, value);
+            EXPECT_EQ(messages.messages().size(), shown);
+        } else {
+            ASSERT_EQ(messages.messages().size(), shown + 1) << row.value;
+            EXPECT_EQ(messages.messages().back(), u"App User Model ID: " + value +
+                                                      u" is not an identity Windows accepts: it has 1 to 128 characters and no spaces.");
+        }
+    }
 }
 
 TEST_F(SettingsReaderTest, MissingMainClassStopsBeforeTheApplicationKeys) {

@@ -1,6 +1,7 @@
 #include "InstallerCommand.h"
 
 #include "InstallTarget.h"
+#include "CodePage.h"
 #include "WixSource.h"
 
 #include "base/Text.h"
@@ -15,30 +16,33 @@ namespace launcher::pack {
 namespace {
 
 const char* const kInstallerOnly[] = {"--install-scope", "--msi-upgrade-code", "--desktop-shortcut", "--file-association",
-                                      "--help-url", "--about-url"};
+                                      "--help-url", "--about-url", "--codepage"};
 
 std::string upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
-// Calls check, giving its PackError the option's name as a usage error.
+// Calls check, giving its PackError the option's name as a usage error
+// (text beyond the code page: as a failure of its own).
 template <typename F>
 auto forOption(const std::string& option, F check) {
     try {
         return check();
     } catch (const UsageError&) {
         throw;
+    } catch (const UnheldTextError& e) {
+        throw UnheldTextError(option + ": " + e.what());
     } catch (const PackError& e) {
         throw UsageError(option + ": " + e.what());
     }
 }
 
-std::vector<FileAssociation> associations(const PackOptions& options, const std::string& name) {
+std::vector<FileAssociation> associations(const PackOptions& options, const std::string& name, int codePage) {
     std::vector<FileAssociation> result;
     std::set<std::string> seen;
     for (const std::string& text : options.values("--file-association")) {
-        FileAssociation association = forOption("--file-association", [&] { return parseFileAssociation(text, name); });
+        FileAssociation association = forOption("--file-association", [&] { return parseFileAssociation(text, name, codePage); });
         if (!seen.insert(upper(association.extension)).second) {
             throw UsageError("--file-association: ." + association.extension + " is given twice");
         }
@@ -53,13 +57,14 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     package.vendor = branding.vendor;
     package.description = branding.description;
     package.executable = branding.name + ".exe";
-    forOption("--name", [&] { checkInstallerText(package.name, "the name"); });
-    forOption("--description", [&] { checkInstallerText(package.description, "the description"); });
+    if (auto codePage = options.value("--codepage")) package.codePage = forOption("--codepage", [&] { return parseCodePage(*codePage); });
+    forOption("--name", [&] { checkInstallerText(package.name, "the name", package.codePage); });
+    forOption("--description", [&] { checkInstallerText(package.description, "the description", package.codePage); });
     // The vendor folder drops trailing dots and spaces ("ACME, Inc."), as Windows would.
     if (!package.vendor.empty() && !isWindowsFileName(vendorFolderName(package.vendor))) {
         throw UsageError("--vendor: \"" + package.vendor + "\" cannot be a folder name on Windows");
     }
-    forOption("--vendor", [&] { checkInstallerText(package.vendor, "the vendor"); });
+    forOption("--vendor", [&] { checkInstallerText(package.vendor, "the vendor", package.codePage); });
     auto code = options.value("--msi-upgrade-code");
     if (!code) {
         throw UsageError("--msi and --wxs need --msi-upgrade-code GUID: one GUID that stays the same for every version "
@@ -78,11 +83,11 @@ InstallerPackage packageFrom(const PackOptions& options, const Branding& brandin
     if (scope != "machine" && scope != "user") throw UsageError("--install-scope: \"" + scope + "\" is neither machine nor user");
     package.scope = scope == "user" ? InstallScope::User : InstallScope::Machine;
     package.desktopShortcut = options.has("--desktop-shortcut");
-    package.associations = associations(options, package.name);
+    package.associations = associations(options, package.name, package.codePage);
     package.helpUrl = options.value("--help-url").value_or("");
     package.aboutUrl = options.value("--about-url").value_or("");
-    forOption("--help-url", [&] { checkInstallerText(package.helpUrl, "the address"); });
-    forOption("--about-url", [&] { checkInstallerText(package.aboutUrl, "the address"); });
+    forOption("--help-url", [&] { checkInstallerText(package.helpUrl, "the address", package.codePage); });
+    forOption("--about-url", [&] { checkInstallerText(package.aboutUrl, "the address", package.codePage); });
     return package;
 }
 
@@ -99,13 +104,13 @@ std::string relativeSource(const fs::path& file, const fs::path& base) {
 
 // shown: the file's name in messages (this run's files are still in the
 // scratch folder, which the user never sees).
-void checkPackagedFile(const std::string& installPath, const fs::path& file, const fs::path& shown) {
+void checkPackagedFile(const std::string& installPath, const fs::path& file, const fs::path& shown, int codePage) {
     std::string folder;
     for (size_t begin = 0; begin <= installPath.size();) {
         size_t end = std::min(installPath.find('/', begin), installPath.size());
         std::string part = installPath.substr(begin, end - begin);
         if (!isWindowsFileName(part)) throw PackError(displayPath(shown) + ": \"" + part + "\" is no file name on Windows");
-        checkInstallerText(part, displayPath(shown) + ": the name");
+        checkInstallerText(part, displayPath(shown) + ": the name", codePage);
         begin = end + 1;
     }
     std::error_code error;
@@ -115,7 +120,7 @@ void checkPackagedFile(const std::string& installPath, const fs::path& file, con
 }
 
 // This run's files from staging, then what other runs recorded in dest.
-std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, const fs::path& staging, const fs::path& dest) {
+std::vector<std::pair<std::string, fs::path>> harvest(const InstallerPackage& package, const fs::path& staging, const fs::path& dest) {
     std::vector<std::pair<std::string, fs::path>> files;
     std::set<std::string> ours;
     for (const std::string& file : filesBelow(staging)) {
@@ -126,7 +131,7 @@ std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, c
     fs::path records = dest / kRecordFolder;
     std::vector<fs::path> others;
     for (fs::directory_iterator it(records, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().filename() != pathFromUtf8(name + ".files")) others.push_back(it->path());
+        if (it->path().filename() != pathFromUtf8(package.name + ".files")) others.push_back(it->path());
     }
     std::sort(others.begin(), others.end());
     for (const fs::path& record : others) {
@@ -134,7 +139,9 @@ std::vector<std::pair<std::string, fs::path>> harvest(const std::string& name, c
             if (ours.insert(file).second) files.emplace_back(file, dest / pathFromUtf8(file));
         }
     }
-    for (const auto& [installPath, file] : files) checkPackagedFile(installPath, file, dest / pathFromUtf8(installPath));
+    for (const auto& [installPath, file] : files) {
+        checkPackagedFile(installPath, file, dest / pathFromUtf8(installPath), package.codePage);
+    }
     std::vector<std::string> installPaths;
     for (const auto& [installPath, _] : files) installPaths.push_back(installPath);
     if (auto clash = caseOnlyClash(installPaths)) {
@@ -179,14 +186,15 @@ std::optional<InstallerRequest> installerRequest(const PackOptions& options, con
         }
     }
     if (request.msi) {
-        request.wixl = requireTool("wixl", "wixl");
-        request.msibuild = requireTool("msibuild", "msitools");
+        request.tools.wixl = requireTool("wixl", "wixl");
+        request.tools.msibuild = requireTool("msibuild", "msitools");
+        request.tools.msiinfo = requireTool("msiinfo", "msitools");
     }
     return request;
 }
 
 PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& staging, const fs::path& dest) {
-    auto files = harvest(request.package.name, staging, dest);
+    auto files = harvest(request.package, staging, dest);
     checkInstallPathLengths(request.package, files, dest);
     PreparedInstaller prepared;
     if (request.msi) {
@@ -194,9 +202,7 @@ PreparedInstaller buildInstaller(InstallerRequest& request, const fs::path& stag
         InstallerPackage package = request.package;
         for (const auto& [installPath, file] : files) package.files.push_back({installPath, relativeSource(file, base)});
         prepared.msi = std::make_unique<ScratchFile>(scratchNameFor(fs::absolute(*request.msi)));
-        WixlSource source = wixlSource(package);
-        buildMsi(request.wixl, source.text, base, prepared.msi->path(), package.platform);
-        completeMsi(request.msibuild, source.queries, prepared.msi->path());
+        buildPackage(request.tools, package, base, prepared.msi->path());
         if (request.signer) signFile(*request.signer, prepared.msi->path(), displayPath(request.msi->filename()));
     }
     if (request.wxs) {

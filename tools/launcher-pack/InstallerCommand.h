@@ -6,6 +6,7 @@
 #include "Branding.h"
 #include "InstallerBuild.h"
 #include "InstallerPackage.h"
+#include "PackageBuild.h"
 #include "PackOptions.h"
 #include "Signing.h"
 
@@ -19,8 +20,7 @@ struct InstallerRequest {
     InstallerPackage package; // files still empty
     std::optional<fs::path> msi;
     std::optional<fs::path> wxs;
-    fs::path wixl;
-    fs::path msibuild; // completes what wixl builds
+    PackageTools tools; // wixl and msitools, found when a package is built
     std::optional<Signer> signer; // set by the caller
 };
 

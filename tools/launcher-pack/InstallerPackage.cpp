@@ -1,6 +1,7 @@
 #include "InstallerPackage.h"
 
 #include "Bytes.h"
+#include "CodePage.h"
 #include "base/Text.h"
 
 #include <algorithm>
@@ -19,11 +20,6 @@ std::string upper(std::string_view text) {
     return result;
 }
 
-// The characters of code page 1252 in its range 0x80-0x9F.
-constexpr std::u16string_view kWindows1252Extra =
-    u"\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
-    u"\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178";
-
 std::string alphanumeric(std::string_view text) {
     std::string result;
     for (char c : text) {
@@ -35,15 +31,25 @@ std::string alphanumeric(std::string_view text) {
 // The shell reads no longer programmatic identifiers.
 constexpr size_t kProgIdLimit = 39;
 
-// The letter Windows compares a character as: its capital, for the letters
-// that Windows-1252 text can hold.
+// The letter Windows compares a character as: its capital, for the Latin,
+// Greek and Cyrillic letters of the package code pages of those scripts.
 char16_t windowsCapital(char16_t c) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
+    auto minus = [c](int offset) { return static_cast<char16_t>(c - offset); };
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return minus(0x20);
+    // Latin Extended-A: capital and small letter side by side.
+    bool capitalEven = (c >= 0x100 && c <= 0x137 && c != 0x130 && c != 0x131) || (c >= 0x14A && c <= 0x177);
+    bool capitalOdd = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((capitalEven && c % 2 == 1) || (capitalOdd && c % 2 == 0)) return minus(1);
+    if ((c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) return minus(0x20); // Greek, Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return minus(0x50);
     switch (c) {
     case 0xFF: return 0x178;
-    case 0x161: return 0x160;
-    case 0x153: return 0x152;
-    case 0x17E: return 0x17D;
+    case 0x3C2: return 0x3A3; // final sigma
+    case 0x3AC: return 0x386;
+    case 0x3AD: case 0x3AE: case 0x3AF: return minus(0x25);
+    case 0x3CC: return 0x38C;
+    case 0x3CD: case 0x3CE: return minus(0x3F);
+    case 0x491: return 0x490;
     default: return c;
     }
 }
@@ -77,7 +83,7 @@ std::string installerVersion(const VersionNumber4& version) {
     return std::to_string(version[0]) + "." + std::to_string(version[1]) + "." + std::to_string(version[2]);
 }
 
-FileAssociation parseFileAssociation(std::string_view text, std::string_view productName) {
+FileAssociation parseFileAssociation(std::string_view text, std::string_view productName, int codePage) {
     size_t colon = text.find(':');
     FileAssociation association{std::string(text.substr(0, colon)), ""};
     if (colon != std::string_view::npos) association.description = std::string(text.substr(colon + 1));
@@ -90,22 +96,20 @@ FileAssociation parseFileAssociation(std::string_view text, std::string_view pro
         if (upper(ext) == reserved) throw PackError("\"" + ext + "\" belongs to Windows itself and cannot be taken over");
     }
     if (association.description.empty()) association.description = std::string(productName) + " document";
-    checkInstallerText(association.description, "the description of ." + ext);
+    checkInstallerText(association.description, "the description of ." + ext, codePage);
     return association;
 }
 
-void checkInstallerText(std::string_view text, std::string_view what) {
+void checkInstallerText(std::string_view text, std::string_view what, int codePage) {
     std::u16string wide = fromUtf8(text);
     if (toUtf8(wide) != text) throw PackError(std::string(what) + " is not UTF-8 text");
     checkWixVariables(text, what);
     for (char16_t c : wide) {
-        bool fits = (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) || kWindows1252Extra.find(c) != std::u16string_view::npos;
-        if (!fits) {
-            throw PackError(std::string(what) + " \"" + std::string(text) +
-                            "\" holds a character that Windows Installer packages built here cannot carry "
-                            "(they are limited to Windows-1252: Western European letters)");
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+            throw PackError(std::string(what) + " \"" + std::string(text) + "\" holds a control character, which no name can hold");
         }
     }
+    checkCodePageText(text, what, codePage);
 }
 
 void checkWixVariables(std::string_view text, std::string_view what) {

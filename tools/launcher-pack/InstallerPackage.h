@@ -46,6 +46,8 @@ struct InstallerPackage {
     std::string aboutUrl;
     std::string executable; // installPath of the program the shortcuts start
     std::vector<PackagedFile> files;
+    int codePage = 1252;    // of every text in the package
+    std::string appId;      // the shortcuts' App User Model ID; empty: none
 };
 
 // The upgrade code in the form Windows Installer stores (braces, capitals);
@@ -57,13 +59,13 @@ std::string checkedGuid(std::string_view text);
 std::string installerVersion(const VersionNumber4& version);
 
 // "EXT" or "EXT:Description"; throws PackError for an extension that no
-// association can use.
-FileAssociation parseFileAssociation(std::string_view text, std::string_view productName);
+// association can use, UnheldTextError for a description beyond the code page.
+FileAssociation parseFileAssociation(std::string_view text, std::string_view productName, int codePage);
 
 // Throws PackError for text that the installer builder cannot encode
-// (characters beyond Windows-1252, control characters, and what
-// checkWixVariables refuses).
-void checkInstallerText(std::string_view text, std::string_view what);
+// (control characters, and what checkWixVariables refuses), and
+// UnheldTextError for characters that the package's code page lacks.
+void checkInstallerText(std::string_view text, std::string_view what, int codePage);
 
 // Throws PackError for text that WiX's preprocessor would change: its
 // variable references "$(" and "!(", and "$$". The check for any text that

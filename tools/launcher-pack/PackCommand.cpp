@@ -1,5 +1,6 @@
 #include "PackCommand.h"
 
+#include "AppIdentity.h"
 #include "Arm64Sibling.h"
 #include "Branding.h"
 #include "EmbeddedConfig.h"
@@ -38,11 +39,11 @@ const char kUsage[] =
     "                     [--runtime-download URL --runtime-sha256 HEX [--runtime-size BYTES] |\n"
     "                      --runtime-download-latest FEATURE [--runtime-api-base URL]]\n"
     "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
-    "                     [--install-scope machine|user] [--desktop-shortcut]\n"
+    "                     [--install-scope machine|user] [--desktop-shortcut] [--codepage N]\n"
     "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
     "                     [--sign-pkcs12 FILE | --sign-pkcs11-module LIB --sign-key pkcs11:URI --sign-cert FILE\n"
     "                      [--sign-pkcs11-engine FILE]] [--sign-password-env VAR] [--timestamp-url URL]...\n"
-    "                     [--sign-command 'COMMAND ARG... {}']\n"
+    "                     [--sign-command 'COMMAND ARG... {}'] [--app-id ID]\n"
     "                     [--sign-timeout SECONDS]\n"
     "       launcher-pack --show FILE.exe|FILE.msi|FOLDER [--upgrade-code TEXT]\n";
 
@@ -104,6 +105,8 @@ void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     std::optional<InstallerRequest> installer = installerRequest(options, branding, err);
     std::optional<Signer> signer = signerRequest(options, branding.name, err);
     if (installer) installer->signer = signer;
+    std::optional<std::string> appId = appIdRequest(options, branding, installer ? &installer->package : nullptr);
+    if (installer && appId) installer->package.appId = *appId;
     auto readOptional = [&](const char* option) -> std::optional<std::string> {
         auto file = value(options, option);
         return file ? std::optional(readWholeFile(pathFromUtf8(*file))) : std::nullopt;
@@ -115,12 +118,14 @@ void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     if (sibling) checkSiblingMachines(Bytes(launcher.begin(), launcher.end()), Bytes(sibling->begin(), sibling->end()));
     if (installer) installer->package.platform = installerPlatformOf(Bytes(launcher.begin(), launcher.end()));
     std::string ini = readOptional("--ini").value_or(minimalIni(branding.name));
-    if (!branding.upgradeCode.empty() || sibling) {
+    if (!branding.upgradeCode.empty() || sibling || appId) {
         // Lines added to UTF-16 text as bytes would break it.
         if (ini.starts_with("\xFF\xFE") || ini.starts_with("\xFE\xFF")) {
-            throw PackError("--ini: a UTF-16 file cannot take the upgrade code or the ARM64 sibling; save it as UTF-8");
+            throw PackError("--ini: a UTF-16 file cannot take the upgrade code, the ARM64 sibling or the App User Model ID; "
+                            "save it as UTF-8");
         }
         if (!branding.upgradeCode.empty()) ini = setIniValue(ini, "Product Information", "Upgrade Code", branding.upgradeCode);
+        if (appId) ini = setIniValue(ini, "Application", "App User Model ID", *appId);
     }
     // The API is asked for the launcher's own architecture, once everything
     // that needs no network has been checked.

@@ -32,7 +32,15 @@ void WixWriter::shortcuts(const std::string& indent) {
 void WixWriter::shortcut(const char* id, const char* folder, const std::string& indent) {
     out_ << indent << "<Shortcut Id=\"" << id << "\" Directory=\"" << folder << "\" Name=\"" << xmlText(package_.name) << "\"";
     if (!package_.description.empty()) out_ << " Description=\"" << xmlText(package_.description) << "\"";
-    out_ << " Target=\"[#" << executableId_ << "]\" WorkingDirectory=\"INSTALLDIR\"/>\n";
+    out_ << " Target=\"[#" << executableId_ << "]\" WorkingDirectory=\"INSTALLDIR\"";
+    // The taskbar groups the shortcut with the running windows by this
+    // identity (wixl cannot build it: the package gets it afterwards).
+    if (package_.appId.empty()) {
+        out_ << "/>\n";
+        return;
+    }
+    out_ << ">\n" << indent << "  <ShortcutProperty Key=\"System.AppUserModel.ID\" Value=\""
+         << xmlText(formattedText(package_.appId)) << "\"/>\n" << indent << "</Shortcut>\n";
 }
 
 } // namespace launcher::pack

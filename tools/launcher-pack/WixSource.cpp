@@ -11,11 +11,11 @@ std::string WixWriter::text() {
     std::string vendor = package_.vendor.empty() ? package_.name : package_.vendor;
     out_ << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
          << "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
-         << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"1252\" Version=\""
-         << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
+         << "  <Product Id=\"*\" Name=\"" << xmlText(package_.name) << "\" Language=\"1033\" Codepage=\"" << package_.codePage
+         << "\" Version=\"" << package_.version << "\" Manufacturer=\"" << xmlText(vendor) << "\" UpgradeCode=\"" << package_.upgradeCode << "\">\n"
          // wixl warns about Platform and ignores it (its -a sets the platform); the WiX toolset needs it.
          << "    <Package InstallerVersion=\"500\" Compressed=\"yes\" InstallScope=\"" << (user_ ? "perUser" : "perMachine")
-         << "\" Platform=\"" << platformName(package_.platform) << "\" SummaryCodepage=\"1252\" Description=\""
+         << "\" Platform=\"" << platformName(package_.platform) << "\" SummaryCodepage=\"" << package_.codePage << "\" Description=\""
          << xmlText(package_.description.empty() ? package_.name : package_.description) << "\"/>\n";
     upgrades();
     out_ << "    <Media Id=\"1\" Cabinet=\"application.cab\" EmbedCab=\"yes\"/>\n"
@@ -96,7 +96,7 @@ void WixWriter::programComponents(const std::string& indent) {
 
 std::string wixSource(const InstallerPackage& package) { return WixWriter(package, WixReader::Toolset).text(); }
 
-WixlSource wixlSource(const InstallerPackage& package) {
+WixlForm wixlForm(const InstallerPackage& package) {
     WixWriter writer(package, WixReader::Wixl);
     std::string text = writer.text();
     return {text, writer.queries()};

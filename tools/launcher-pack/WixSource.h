@@ -16,10 +16,10 @@ std::string wixSource(const InstallerPackage& package);
 // The same package as wixl 0.101 builds it: the source without what wixl
 // cannot read, and the queries (for msibuild -q) that write that into the
 // package wixl built.
-struct WixlSource {
+struct WixlForm {
     std::string text;
     std::vector<std::string> queries;
 };
-WixlSource wixlSource(const InstallerPackage& package);
+WixlForm wixlForm(const InstallerPackage& package);
 
 } // namespace launcher::pack

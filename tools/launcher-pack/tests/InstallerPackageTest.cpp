@@ -40,27 +40,32 @@ TEST(InstallerOptions, VersionsWithinTheInstallersLimits) {
 }
 
 TEST(InstallerOptions, FileAssociations) {
-    FileAssociation plain = parseFileAssociation("hlo", "Hello");
+    FileAssociation plain = parseFileAssociation("hlo", "Hello", 1252);
     EXPECT_EQ(plain.extension, "hlo");
     EXPECT_EQ(plain.description, "Hello document");
-    FileAssociation described = parseFileAssociation("my-doc_2:Drawing: large [A3]", "Hello");
+    FileAssociation described = parseFileAssociation("my-doc_2:Drawing: large [A3]", "Hello", 1252);
     EXPECT_EQ(described.extension, "my-doc_2");
     EXPECT_EQ(described.description, "Drawing: large [A3]");
     for (const char* bad : {"", ".hlo", "a/b", "a\\b", "a b", "EXE", "lnk", "Bat", "cmd", "com", "msi", "h\xC3\xA9",
                             ":Text", "x123456789012345678901234567890123"}) {
-        EXPECT_NE(failure([&] { parseFileAssociation(bad, "Hello"); }), "") << bad;
+        EXPECT_NE(failure([&] { parseFileAssociation(bad, "Hello", 1252); }), "") << bad;
     }
-    EXPECT_NE(failure([] { parseFileAssociation("hlo:\xE2\x82\xAC ok \xCE\xA9", "Hello"); }).find("Windows-1252"), std::string::npos);
+    EXPECT_NE(failure([] { parseFileAssociation("hlo:\xE2\x82\xAC ok \xCE\xA9", "Hello", 1252); }).find("\"\xCE\xA9\" (U+03A9)"),
+              std::string::npos);
+    EXPECT_EQ(parseFileAssociation("hlo:\xE2\x82\xAC ok \xCE\xA9", "Hello", 1253).description, "\xE2\x82\xAC ok \xCE\xA9");
 }
 
 TEST(InstallerOptions, TextTheInstallerCanCarry) {
     for (const char* good : {"", "Plain & \"quoted\"", "Price $5 (approx.)!", "D\xC3\xA9mo \xC3\xBF", "\xE2\x82\xAC \xE2\x84\xA2 \xC5\x92"}) {
-        EXPECT_EQ(failure([&] { checkInstallerText(good, "the name"); }), "") << good;
+        EXPECT_EQ(failure([&] { checkInstallerText(good, "the name", 1252); }), "") << good;
     }
+    // Beyond the code page (which its own tests cover), control characters and WiX's variables.
     for (const char* bad : {"\xCE\xA9mega", "\xE6\x97\xA5\xE6\x9C\xAC", "tab\there", "\xC2\x81", "\xF0\x9F\x98\x80", "\xFF",
                             "a$(x).jar", "b!(loc.y)", "P $$ Q", "a$$b.txt"}) {
-        EXPECT_NE(failure([&] { checkInstallerText(bad, "the name"); }).find("the name"), std::string::npos) << bad;
+        EXPECT_NE(failure([&] { checkInstallerText(bad, "the name", 1252); }).find("the name"), std::string::npos) << bad;
     }
+    EXPECT_EQ(failure([] { checkInstallerText("\xCE\xA9mega", "the name", 1253); }), "");
+    EXPECT_NE(failure([] { checkInstallerText("\xC2\x81", "the name", 1253); }).find("control character"), std::string::npos);
 }
 
 TEST(InstallerOptions, WindowsFileNames) {
@@ -134,6 +139,15 @@ TEST(InstallerOptions, NamesThatWindowsTakesForOneFile) {
                            Row{{"\xC5\x93uvre", "\xC5\x92UVRE", "x"}, Clash{{"\xC5\x93uvre", "\xC5\x92UVRE"}}},
                            Row{{"\xC3\xBF", "\xC5\xB8"}, Clash{{"\xC3\xBF", "\xC5\xB8"}}},
                            Row{{"a\xC3\xB7", "a\xC3\x97"}, std::nullopt}, // division and multiplication signs
+                           // Cyrillic, Greek and Central European letters of their own code pages.
+                           Row{{"\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB", "\xD0\xA4\xD0\x90\xD0\x99\xD0\x9B"},
+                               Clash{{"\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB", "\xD0\xA4\xD0\x90\xD0\x99\xD0\x9B"}}},
+                           Row{{"\xD1\x91\xD0\xB6", "\xD0\x81\xD0\x96"}, Clash{{"\xD1\x91\xD0\xB6", "\xD0\x81\xD0\x96"}}},
+                           Row{{"\xCF\x83\xCF\x82\xCE\xAC", "\xCE\xA3\xCE\xA3\xCE\x86"},
+                               Clash{{"\xCF\x83\xCF\x82\xCE\xAC", "\xCE\xA3\xCE\xA3\xCE\x86"}}},
+                           Row{{"\xC5\x82\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\x93" "D\xC5\xB9"},
+                               Clash{{"\xC5\x82\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\x93" "D\xC5\xB9"}}},
+                           Row{{"\xC4\x9F", "\xC4\x9E", "\xC4\xB1"}, Clash{{"\xC4\x9F", "\xC4\x9E"}}},
                            Row{{}, std::nullopt}}) {
         EXPECT_EQ(caseOnlyClash(row.paths), row.clash) << row.paths.size();
     }

@@ -4,6 +4,8 @@
 
 #include "InstallTarget.h"
 #include "InstallerBuild.h"
+#include "PackageBuild.h"
+#include "PackageTables.h"
 #include "ToolProcess.h"
 #include "WixSource.h"
 
@@ -29,7 +31,9 @@ protected:
         wixl_ = findTool("wixl").value_or("");
         msiinfo_ = findTool("msiinfo").value_or("");
         msibuild_ = findTool("msibuild").value_or("");
-        if (wixl_.empty() || msiinfo_.empty() || msibuild_.empty()) GTEST_SKIP() << "needs wixl and msiinfo (msitools), which scripts/setup installs";
+        if (wixl_.empty() || msiinfo_.empty() || msibuild_.empty()) {
+            GTEST_SKIP() << "needs wixl, msiinfo and msibuild (msitools), which scripts/setup installs";
+        }
     }
 
     // The package of files that exist, as wixl needs them.
@@ -43,18 +47,17 @@ protected:
         result.desktopShortcut = true;
         result.associations = {{"vwr", "Drawing"}};
         result.executable = "Viewer.exe";
-        for (const char* file : {"Viewer.exe", "Viewer.ini", "lib/a.jar", "jre64/bin/server/jvm.dll"}) {
-            launcher::test::writeBytes(folder_.path() / file, file);
-            result.files.push_back({file, file});
-        }
+        for (const std::string file : {"Viewer.exe", "Viewer.ini", "lib/a.jar", "jre64/bin/server/jvm.dll"}) add(result, file);
         return result;
     }
+    void add(InstallerPackage& package, const std::string& file) {
+        launcher::test::writeBytes(folder_.path() / pathFromUtf8(file), file);
+        package.files.push_back({file, file});
+    }
 
-    // As launcher-pack builds it: wixl, then msibuild.
+    // As launcher-pack builds it: wixl, then the tables and conditions it cannot write.
     void build(const InstallerPackage& package) {
-        WixlSource source = wixlSource(package);
-        buildMsi(wixl_, source.text, folder_.path(), folder_.path() / "p.msi", package.platform);
-        completeMsi(msibuild_, source.queries, folder_.path() / "p.msi");
+        buildPackage({wixl_, msibuild_, msiinfo_}, package, folder_.path(), folder_.path() / "p.msi");
     }
 
     // A table's rows, each a list of its columns.
@@ -74,6 +77,14 @@ protected:
             rows.push_back(columns);
         }
         return rows;
+    }
+
+    // The database's code page, as its table of its own reads back ("N\t_ForceCodepage").
+    int codePage() {
+        std::string text = runTool(msiinfo_, {"export", (folder_.path() / "p.msi").string(), "_ForceCodepage"}).output;
+        size_t end = text.find("\t_ForceCodepage");
+        size_t begin = text.find_last_not_of("0123456789", end - 1) + 1;
+        return end == std::string::npos ? -1 : std::stoi(text.substr(begin, end - begin));
     }
 
     // The first row whose column holds value, or an empty row.
@@ -262,13 +273,64 @@ TEST_F(InstallerTables, ComponentConditions) {
     EXPECT_NE(row("Component", 5, row("Registry", 2, "Software\\Classes\\.vwr").at(0)).at(1), first);
 }
 
+// Names are stored in the package's code page, which the database and the
+// summary name; the shortcuts carry the application's identity.
+TEST_F(InstallerTables, CodePageAndShortcutIdentity) {
+    const std::string society = "\xD0\x9E\xD0\xB1\xD1\x89\xD0\xB5\xD1\x81\xD1\x82\xD0\xB2\xD0\xBE"; // "Общество"
+    const std::string viewer = "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x81\xD0\xBC\xD0\xBE\xD1\x82\xD1\x80";  // "Просмотр"
+    const std::string report = "lib/\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.jar";                        // "Отчёт"
+    struct Case {
+        int codePage;
+        std::string vendor, name, file, summary; // summary: Subject and Author as the package stores them
+    };
+    for (const Case& c : {Case{1252, "Soci\xC3\xA9t\xC3\xA9", "Viewer", "lib/R\xC3\xA9sum\xC3\xA9.jar",
+                               "Subject: Viewer\nAuthor: Soci\xE9t\xE9\n"},
+                          Case{1251, society, viewer, report,
+                               "Subject: \xCF\xF0\xEE\xF1\xEC\xEE\xF2\xF0\nAuthor: \xCE\xE1\xF9\xE5\xF1\xF2\xE2\xEE\n"}}) {
+        SCOPED_TRACE(c.codePage);
+        InstallerPackage sample = package(InstallScope::Machine);
+        sample.codePage = c.codePage;
+        sample.vendor = c.vendor;
+        sample.name = c.name;
+        sample.appId = "ACME.Viewer";
+        add(sample, c.file);
+        // Nothing lands in the current folder (msiinfo writes a table's
+        // binary columns there).
+        launcher::test::TempFolder current;
+        fs::path before = fs::current_path();
+        fs::current_path(current.path());
+        build(sample);
+        fs::current_path(before);
+        EXPECT_TRUE(fs::is_empty(current.path()));
+        EXPECT_EQ(codePage(), c.codePage);
+        std::string summary = runTool(msiinfo_, {"suminfo", (folder_.path() / "p.msi").string()}).output;
+        EXPECT_NE(summary.find(c.summary), std::string::npos) << summary;
+        EXPECT_EQ(row("Directory", 0, "VendorFolder").at(2), c.vendor);
+        EXPECT_EQ(row("Directory", 0, "INSTALLDIR").at(2), c.name);
+        EXPECT_EQ(row("File", 2, c.file.substr(4)).size(), 8u) << c.file;
+        EXPECT_EQ(row("Property", 0, "ProductName").at(1), c.name);
+        EXPECT_EQ(row("Property", 0, "Manufacturer").at(1), c.vendor);
+        EXPECT_EQ(row("Shortcut", 0, "StartMenuShortcut").at(2), c.name);
+        EXPECT_EQ(row("RegLocator", 0, "RememberedInstallFolder").at(2), "Software\\" + c.vendor + "\\" + c.name);
+        for (const auto& found : table("Shortcut")) {
+            EXPECT_EQ(row("MsiShortcutProperty", 1, found.at(0)),
+                      (std::vector<std::string>{found[0] == "DesktopShortcut" ? "DesktopAppId" : "StartMenuAppId", found[0],
+                                                "{9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3} 5", "ACME.Viewer"}));
+        }
+    }
+    // Text without a token: nothing is imported again, the code page is set all the same.
+    build(package(InstallScope::User));
+    EXPECT_EQ(codePage(), 1252);
+    EXPECT_EQ(runTool(msiinfo_, {"tables", (folder_.path() / "p.msi").string()}).output.find("MsiShortcutProperty"), std::string::npos);
+}
+
 // A failed build names its cause, not the warnings about attributes that
 // the source carries for the WiX toolset.
 TEST_F(InstallerTables, FailedBuildNamesItsCause) {
     InstallerPackage missing = package(InstallScope::Machine);
     fs::remove(folder_.path() / "lib/a.jar");
     try {
-        buildMsi(wixl_, wixlSource(missing).text, folder_.path(), folder_.path() / "p.msi", InstallerPlatform::X64);
+        buildMsi(wixl_, wixlForm(missing).text, folder_.path(), folder_.path() / "p.msi", InstallerPlatform::X64);
         ADD_FAILURE() << "a package without its file was built";
     } catch (const PackError& e) {
         std::string message = e.what();

@@ -160,8 +160,23 @@ INSTANTIATE_TEST_SUITE_P(
                                          "--vendor", "A/B"}, 2, "--vendor: \"A/B\" cannot be a folder name"},
         Failure{"VendorOfDotsOnly", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0", "--vendor", ". ."},
                 2, "--vendor: \". .\" cannot be a folder name"},
-        Failure{"NameBeyondWindows1252", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
-                                          "--name", "\xCE\xA9mega"}, 2, "--name: the name"},
+        Failure{"NameBeyondTheCodePage", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                          "--name", "\xCE\xA9mega"}, 1,
+                "--name: the name \"\xCE\xA9mega\" holds \"\xCE\xA9\" (U+03A9), which the package's code page 1252 (Western "
+                "European) cannot hold; --codepage 1253 (Greek) holds the whole text"},
+        Failure{"VendorBeyondTheChosenCodePage", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                                  "--codepage", "1251", "--vendor", "Soci\xC3\xA9t\xC3\xA9"}, 1,
+                "--vendor: the vendor \"Soci\xC3\xA9t\xC3\xA9\" holds \"\xC3\xA9\" (U+00E9), which the package's code page 1251"},
+        Failure{"UnknownCodePage", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                    "--codepage", "65001"}, 2, "--codepage: \"65001\" is no code page a package can use"},
+        Failure{"CodePageWithoutInstaller", {"--codepage", "1251"}, 2, "--codepage goes with --msi or --wxs"},
+        Failure{"AppIdWithASpace", {"--app-id", "ACME Viewer"}, 1,
+                "--app-id: \"ACME Viewer\" is not an identity Windows accepts: it has 1 to 128 characters and no spaces"},
+        Failure{"AppIdTooLong", {"--app-id", std::string(129, 'A')}, 1, "is not an identity Windows accepts"},
+        Failure{"DefaultAppIdOfPunctuation", {"--wxs", "@app.wxs", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
+                                              "--name", "++"}, 1,
+                "the App User Model ID made of --vendor and --name: \"\" is not an identity Windows accepts: it has 1 to 128 "
+                "characters and no spaces; give one with --app-id"},
         Failure{"UnknownScope", {"--msi", "@app.msi", "--msi-upgrade-code", kGuid, "--app-version", "1.0.0.0",
                                  "--install-scope", "everyone"}, 2, "neither machine nor user"},
         Failure{"ScopeWithoutInstaller", {"--install-scope", "user"}, 2, "--install-scope goes with --msi or --wxs"},
@@ -266,6 +281,31 @@ TEST_F(PackCommand, WixSourceNamesTheFolderRelativeToItself) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "installer"), fs::directory_iterator()), 1); // no scratch left
 }
 
+// The taskbar identity: --app-id or, with a package, "Vendor.Name"; the INI
+// and the package's shortcuts carry the same one, and the source names its
+// code page.
+TEST_F(PackCommand, AppIdentityAndCodePageInTheIniAndTheSource) {
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x81\xD0\xBC\xD0\xBE\xD1\x82\xD1\x80"; // "Просмотр"
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--app-version", "1.0.0.0", "--wxs",
+                   "@viewer.wxs", "--msi-upgrade-code", kGuid, "--vendor", "ACME, Inc.", "--codepage", "1251", "--description",
+                   cyrillic}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"),
+              "[Product Information]\r\nProduct Name=Viewer\r\n[Application]\r\nApp User Model ID=ACMEInc.Viewer\r\n");
+    std::string source = launcher::test::readBytes(folder.path() / "viewer.wxs");
+    for (const std::string& part : std::vector<std::string>{"Codepage=\"1251\"", "SummaryCodepage=\"1251\"", "Description=\"" + cyrillic + "\"",
+                                   "WorkingDirectory=\"INSTALLDIR\">\n", "<ShortcutProperty Key=\"System.AppUserModel.ID\" Value=\"ACMEInc.Viewer\"/>\n",
+                                   "</Shortcut>\n"}) {
+        EXPECT_NE(source.find(part), std::string::npos) << part << " in\n" << source;
+    }
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--ini", "@app.ini", "--app-id",
+                   "ACME.Viewer.2"}),
+              0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Application]\nApp User Model ID=ACME.Viewer.2\nCmd=x\n");
+    ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--ini", "@app.ini"}), 0) << err.str();
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Application]\nCmd=x\n");
+}
+
 // The ARM64 launcher packed beside the x64 one: branded alike under its own
 // file name, named by the x64 launcher's INI (and naming it in its own, the
 // only launcher it hands back to), in the package, and each
@@ -279,8 +319,11 @@ TEST_F(PackCommand, Arm64SiblingBesideTheX64Launcher) {
     ASSERT_EQ(run({"--launcher", "@launcher.exe", "--arm64-launcher", "@arm64.exe", "--name", "Viewer", "--dest", "@out",
                    "--ini", "@app.ini", "--app-version", "2.0.1.0", "--wxs", "@viewer.wxs", "--msi-upgrade-code", kGuid}),
               0) << err.str();
-    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"), "[Application]\nARM64 Product=Viewer-arm64.exe\nCmd=x\n");
-    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"), "[Application]\nX64 Product=Viewer.exe\nCmd=x\n");
+    // Both launchers show their windows under the package's one identity.
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer.ini"),
+              "[Application]\nARM64 Product=Viewer-arm64.exe\nApp User Model ID=Viewer\nCmd=x\n");
+    EXPECT_EQ(launcher::test::readBytes(dest / "Viewer-arm64.ini"),
+              "[Application]\nX64 Product=Viewer.exe\nApp User Model ID=Viewer\nCmd=x\n");
     EXPECT_NE(launcher::test::readBytes(folder.path() / "viewer.wxs").find("out/Viewer-arm64.exe\""), std::string::npos);
     ASSERT_EQ(run({"--show", "@out/Viewer-arm64.exe"}), 0) << err.str();
     for (const char* line : {"machine: ARM64 (0xAA64)\n", "file version: 2.0.1.0\n", "  OriginalFilename: Viewer-arm64.exe\n",

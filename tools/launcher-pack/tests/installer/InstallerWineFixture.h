@@ -4,6 +4,7 @@
 // programs (msiexec, reg, start).
 
 #include "PackCommand.h"
+#include "PackageTables.h"
 #include "ToolProcess.h"
 
 #include "support/ChildProcess.h"

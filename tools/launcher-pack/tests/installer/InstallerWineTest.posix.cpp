@@ -192,14 +192,14 @@ TEST_F(InstallerWine, UpgradeReplacesAndDowngradeIsRefused) {
     EXPECT_FALSE(contains(readBytes(folder_.path() / "v2.wxs"), "b.jar"));
     // The written source names its files relative to itself: it builds from
     // any working folder. It is the WiX toolset's; wixl reads all of it but
-    // the components' conditions.
+    // the components' conditions and the shortcuts' property.
     std::istringstream written(readBytes(folder_.path() / "v2.wxs"));
     std::string forWixl;
     for (std::string line; std::getline(written, line);) {
         if (!contains(line, "<Condition>")) forWixl += line + "\n";
     }
     EXPECT_NE(forWixl.size(), readBytes(folder_.path() / "v2.wxs").size());
-    writeBytes(folder_.path() / "v2-wixl.wxs", forWixl);
+    writeBytes(folder_.path() / "v2-wixl.wxs", wixlSource(forWixl).text);
     ToolRun rebuilt = runTool(*findTool("wixl"), {"-a", "x64", "-o", (folder_.path() / "rebuilt.msi").string(),
                                                   (folder_.path() / "v2-wixl.wxs").string()});
     EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.output;
