@@ -25,6 +25,7 @@ std::string WixWriter::text() {
     if (!package_.helpUrl.empty()) out_ << "    <Property Id=\"ARPHELPLINK\" Value=\"" << xmlText(package_.helpUrl) << "\"/>\n";
     if (!package_.aboutUrl.empty()) out_ << "    <Property Id=\"ARPURLINFOABOUT\" Value=\"" << xmlText(package_.aboutUrl) << "\"/>\n";
     installFolder();
+    secureProperties();
     fileTypeSearches();
     directories();
     out_ << "    <Feature Id=\"Application\" Title=\"" << xmlText(package_.name) << "\" Level=\"1\">\n";
@@ -44,7 +45,9 @@ void WixWriter::upgrades() {
          << "      <UpgradeVersion Minimum=\"0.0.0\" IncludeMinimum=\"yes\"";
     if (above) out_ << " Maximum=\"" << *above << "\" IncludeMaximum=\"no\"";
     out_ << " Property=\"WIX_UPGRADE_DETECTED\"/>\n";
+    upgradeProperties_.push_back("WIX_UPGRADE_DETECTED");
     if (above) {
+        upgradeProperties_.push_back("WIX_DOWNGRADE_DETECTED");
         out_ << "      <UpgradeVersion Minimum=\"" << *above
              << "\" IncludeMinimum=\"yes\" OnlyDetect=\"yes\" Property=\"WIX_DOWNGRADE_DETECTED\"/>\n";
     }
@@ -79,6 +82,28 @@ void WixWriter::installFolder() {
          << "      <RemoveExistingProducts Sequence=\"1401\"/>\n"
          << "      <Custom Action=\"SetInstallLocation\" Sequence=\"1001\"/>\n"
          << "    </InstallExecuteSequence>\n";
+}
+
+// The properties an administrator gives on msiexec's command line reach
+// the installation's elevated part only when the package calls them
+// secure: a standard user who installs a per-machine package with an
+// administrator's approval would otherwise have INSTALLDIR= or
+// DESKTOP_SHORTCUT=0 dropped without a word. wixl writes only the upgrade
+// searches' properties there and ignores Secure="yes", so its package gets
+// the whole list afterwards.
+void WixWriter::secureProperties() {
+    std::vector<std::string> secure = {"INSTALLDIR"};
+    if (package_.desktopShortcut) secure.push_back("DESKTOP_SHORTCUT");
+    if (!package_.associations.empty()) secure.push_back("FILE_TYPES");
+    if (!wixl_) {
+        for (const std::string& property : secure) out_ << "    <Property Id=\"" << property << "\" Secure=\"yes\"/>\n";
+        return;
+    }
+    std::string list;
+    for (const std::string& property : upgradeProperties_) list += property + ";";
+    for (const std::string& property : secure) list += property + ";";
+    list.pop_back();
+    queries_.push_back("UPDATE `Property` SET `Value` = '" + list + "' WHERE `Property` = 'SecureCustomProperties'");
 }
 
 // In the installation folder, beside its files: the remembered folder,

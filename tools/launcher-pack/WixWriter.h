@@ -39,6 +39,7 @@ private:
     // Product, properties and upgrades.
     void upgrades();
     void installFolder();
+    void secureProperties();
     void programComponents(const std::string& indent);
 
     // Folders and files.
@@ -80,6 +81,7 @@ private:
     std::string executableId_;
     std::map<std::string, std::string> defaultSearches_; // extension -> property with its current default
     std::vector<std::string> queries_;
+    std::vector<std::string> upgradeProperties_; // the upgrade searches' properties, secure already
 };
 
 } // namespace launcher::pack

@@ -324,6 +324,19 @@ TEST_F(InstallerTables, CodePageAndShortcutIdentity) {
     EXPECT_EQ(runTool(msiinfo_, {"tables", (folder_.path() / "p.msi").string()}).output.find("MsiShortcutProperty"), std::string::npos);
 }
 
+// What msiexec's command line may set reaches the elevated part of a
+// per-machine installation only as a secure property.
+TEST_F(InstallerTables, CommandLinePropertiesAreSecure) {
+    InstallerPackage viewer = package(InstallScope::Machine);
+    build(viewer);
+    EXPECT_EQ(row("Property", 0, "SecureCustomProperties").at(1),
+              "WIX_UPGRADE_DETECTED;WIX_DOWNGRADE_DETECTED;INSTALLDIR;DESKTOP_SHORTCUT;FILE_TYPES");
+    std::string source = wixSource(viewer);
+    for (const char* property : {"INSTALLDIR", "DESKTOP_SHORTCUT", "FILE_TYPES"}) {
+        EXPECT_NE(source.find("<Property Id=\"" + std::string(property) + "\" Secure=\"yes\"/>"), std::string::npos) << property;
+    }
+}
+
 // A failed build names its cause, not the warnings about attributes that
 // the source carries for the WiX toolset.
 TEST_F(InstallerTables, FailedBuildNamesItsCause) {
