@@ -29,7 +29,6 @@ struct SignatureVerdict {
     bool valid() const { return outcome == SignatureOutcome::Valid; }
 };
 
-
 // publicKeyDer is the key's SubjectPublicKeyInfo in DER form.
 SignatureVerdict verifyFeedSignature(ByteView feed, ByteView derSignature, ByteView publicKeyDer);
 

@@ -33,9 +33,10 @@ std::u16string inQuotes(std::u16string_view text) {
     return out;
 }
 
-// A whole number without sign or blanks; 19 digits always fit.
+// A whole number without sign or blanks, of at most 18 digits: more than
+// any feed's weekly count reaches, and what the state file keeps.
 std::optional<uint64_t> sequenceFrom(std::u16string_view text) {
-    if (text.empty() || text.size() > 19) return std::nullopt;
+    if (text.empty() || text.size() > 18) return std::nullopt;
     uint64_t value = 0;
     for (char16_t c : text) {
         if (c < u'0' || c > u'9') return std::nullopt;
@@ -58,7 +59,6 @@ std::optional<FeedEntry> readEntry(const IniIndex& index, std::u16string_view se
     const std::u16string size = readIniValue(index, section, u"Size");
     const std::u16string version = readIniValue(index, section, u"Version");
     const std::u16string where = u"[" + std::u16string(section) + u"] ";
-    FeedEntry entry;
     if (url.empty()) {
         why = where + u"has no \"URL\"";
     } else if (!isHttpAddress(url) || checkStartAddress(toUtf8(url)) == AddressVerdict::Malformed) {
@@ -108,8 +108,8 @@ FeedVerdict checkFeed(std::string_view feed, std::string_view signature, const F
     if (signature.size() > kFeedSizeLimit) {
         return refuse(FeedCheck::Size, u"the signature has more than " + toDecimal(kFeedSizeLimit) + u" bytes");
     }
-    const SignatureVerdict signed_ = verifyFeedSignature(asBytes(feed), asBytes(signature), expected.publicKey);
-    if (!signed_.valid()) return refuse(FeedCheck::Signature, signed_.reason);
+    const SignatureVerdict checked = verifyFeedSignature(asBytes(feed), asBytes(signature), expected.publicKey);
+    if (!checked.valid()) return refuse(FeedCheck::Signature, checked.reason);
     return checkFeedText(feed, expected);
 }
 

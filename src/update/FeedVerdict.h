@@ -22,8 +22,9 @@
 //               none), or this product's, compared without regard to
 //               letter case: product codes are GUIDs, which Windows and
 //               vendors' tools write in either case
-//   Sequence    "Sequence" is a whole number above the highest one accepted
-//               before, so a replayed older feed changes nothing
+//   Sequence    "Sequence" is a whole number (18 digits at most) above the
+//               highest one accepted before, so a replayed older feed
+//               changes nothing
 //   Platform    the feed has a section for this launcher's platform
 //   Entry       its "URL" (https, or plain http to a loopback address
 //               only), "SHA-256", "Size" (above 0) and "Version" are valid,
@@ -66,6 +67,8 @@ struct FeedEntry {
     std::u16string versionText; // as the feed writes it
 };
 
+// The key and the list of bad entries are views: the caller keeps them
+// alive while the feed is checked.
 struct FeedExpectations {
     ByteView publicKey; // the vendor's key, SubjectPublicKeyInfo in DER form
     std::u16string productCode;

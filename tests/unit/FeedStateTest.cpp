@@ -13,113 +13,71 @@
 namespace launcher {
 namespace {
 
-const std::u16string kSumA(64, u'a');
-const std::u16string kSumB = u"0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+const std::string kSumText = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+const std::u16string kSum = fromAscii(kSumText);
 
-FeedState fullState() {
-    FeedState state;
-    state.lastLook = 1718000000;
-    state.highestSequence = 18446744073709551ull; // 17 digits
-    state.badEntries = {kSumA, kSumB};
-    return state;
+FeedState stateOf(std::optional<int64_t> look, std::optional<uint64_t> sequence, TextList bad = {}) {
+    return FeedState{look, sequence, std::move(bad)};
 }
 
 TEST(FeedState, ReadsBackWhatWasWritten) {
-    for (const FeedState& state : {FeedState{}, fullState(), FeedState{0, 0, {}}}) {
+    for (const FeedState& state : {FeedState{}, stateOf(0, 0), stateOf(1718000000, 18446744073709551ull, {kSum})}) {
         EXPECT_EQ(parseFeedState(formatFeedState(state)), state) << formatFeedState(state);
     }
 }
 
 TEST(FeedState, GarbageReadsAsEmptyOrKeepsWhatItCan) {
-    const FeedState empty;
-    FeedState onlySequence;
-    onlySequence.highestSequence = 12;
-    FeedState onlyB;
-    onlyB.badEntries = {kSumB};
-    struct Row {
-        const char* label;
-        std::string bytes;
-        FeedState state;
-    } rows[] = {
-        {"Empty", "", empty},
-        {"Binary", std::string("\x00\xff\xfe\x01[\x00", 6), empty},
-        {"Utf16ByteOrderMarkAlone", "\xff\xfe", empty},
-        {"AnotherSection", "[Other]\nHighest Sequence=12\n", empty},
-        {"NoSection", "Highest Sequence=12\n", empty},
-        {"NegativeTime", "[Runtime Feed]\nLast Look=-5\nHighest Sequence=12\n", onlySequence},
-        {"TimeWithText", "[Runtime Feed]\nLast Look=12 o'clock\nHighest Sequence=12\n", onlySequence},
-        {"TimeTooLarge", "[Runtime Feed]\nLast Look=1234567890123456789\nHighest Sequence=12\n", onlySequence},
-        {"SequenceNotANumber", "[Runtime Feed]\nHighest Sequence=twelve\n", empty},
-        {"BadEntriesPartlyJunk",
-         "[Runtime Feed]\nBad Entries=junk;" + toUtf8(kSumB) + ";;" + toUtf8(kSumA).substr(1) + "\n", onlyB},
-        {"BadEntriesUpperCaseAndTwice",
-         "[runtime feed]\r\nbad entries = " + toUtf8(kSumB) + ";" +
-             "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF\r\n",
-         onlyB},
-        {"TooLarge", "[Runtime Feed]\nHighest Sequence=12\n;" + std::string(kFeedStateSizeLimit, 'x'), empty},
+    const std::pair<std::string, FeedState> rows[] = {
+        {std::string("\x00\xff\xfe\x01[\x00", 6), {}},
+        {"\xff\xfe", {}},
+        {"[Other]\nHighest Sequence=12\n", {}},
+        {"[Runtime Feed]\nHighest Sequence=twelve\n", {}},
+        {"[Runtime Feed]\nLast Look=-5\nHighest Sequence=12\n", stateOf({}, 12)},
+        {"[Runtime Feed]\nLast Look=1234567890123456789\nHighest Sequence=12\n", stateOf({}, 12)},
+        {"[Runtime Feed]\nBad Entries=junk;" + kSumText + ";;" + kSumText.substr(1) + "\n", stateOf({}, {}, {kSum})},
+        {"[runtime feed]\r\nbad entries = 0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF;" +
+             kSumText + "\r\n",
+         stateOf({}, {}, {kSum})},
+        {"[Runtime Feed]\nHighest Sequence=12\n;" + std::string(kFeedStateSizeLimit, 'x'), {}},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(parseFeedState(row.bytes), row.state) << row.label;
-    }
+    for (const auto& [bytes, state] : rows) EXPECT_EQ(parseFeedState(bytes), state) << bytes.substr(0, 80);
 }
 
 TEST(FeedState, KeepsTheNewestBadMarks) {
     FeedState state;
     for (size_t i = 0; i < kMaxBadEntries + 3; ++i) {
-        std::u16string sum = toDecimal(static_cast<long long>(i));
-        markEntryBad(state, std::u16string(64 - sum.size(), u'0') + sum);
+        const std::u16string number = toDecimal(static_cast<long long>(i));
+        markEntryBad(state, std::u16string(64 - number.size(), u'0') + number);
     }
     markEntryBad(state, u"not a checksum");
+    markEntryBad(state, state.badEntries.front()); // marked again: the newest, once
     ASSERT_EQ(state.badEntries.size(), kMaxBadEntries);
-    EXPECT_EQ(state.badEntries.front(), std::u16string(63, u'0') + u"3");
-    // A mark made again becomes the newest, once.
-    markEntryBad(state, state.badEntries.front());
+    EXPECT_EQ(state.badEntries.front(), std::u16string(63, u'0') + u"4");
     EXPECT_EQ(state.badEntries.back(), std::u16string(63, u'0') + u"3");
-    EXPECT_EQ(state.badEntries.size(), kMaxBadEntries);
-    EXPECT_EQ(parseFeedState(formatFeedState(state)), state);
 }
 
 TEST(FeedState, LookIsDueByTheInterval) {
-    FeedState looked;
-    looked.lastLook = 1000000;
-    struct Row {
-        const char* label;
-        FeedState state;
-        int64_t now;
-        uint32_t hours;
-        bool due;
-    } rows[] = {
-        {"FirstLook", FeedState{}, 1000000, 24, true},
-        {"JustLooked", looked, 1000000, 24, false},
-        {"ASecondBeforeTheInterval", looked, 1000000 + 24 * 3600 - 1, 24, false},
-        {"AtTheInterval", looked, 1000000 + 24 * 3600, 24, true},
-        {"EveryStart", looked, 1000000, 0, true},
-        {"ClockSetBack", looked, 999999, 24, true},
-        {"LongestInterval", looked, 1000000 + int64_t{0xFFFFFFFF} * 3600 - 1, 0xFFFFFFFF, false},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(isFeedLookDue(row.state, row.now, row.hours), row.due) << row.label;
-    }
+    const FeedState looked = stateOf(1000000, {});
+    EXPECT_TRUE(isFeedLookDue(FeedState{}, 1000000, 24));
+    EXPECT_FALSE(isFeedLookDue(looked, 1000000 + 24 * 3600 - 1, 24));
+    EXPECT_TRUE(isFeedLookDue(looked, 1000000 + 24 * 3600, 24));
+    EXPECT_TRUE(isFeedLookDue(looked, 1000000, 0));
+    EXPECT_TRUE(isFeedLookDue(looked, 999999, 24)); // the clock was set back
+    EXPECT_FALSE(isFeedLookDue(looked, 1000000 + int64_t{0xFFFFFFFF} * 3600 - 1, 0xFFFFFFFF));
 }
 
 TEST(FeedStateFile, SavesWholeAndReadsBack) {
     test::TempFolder folder;
     const std::u16string path = folder.text(kFeedStateFileName);
-    EXPECT_EQ(readFeedState(path), FeedState{}); // no file yet
-    ASSERT_TRUE(saveFeedState(path, fullState()));
-    EXPECT_EQ(readFeedState(path), fullState());
-    FeedState next = fullState();
-    next.highestSequence = 19;
-    next.badEntries.clear();
-    ASSERT_TRUE(saveFeedState(path, next));
-    EXPECT_EQ(readFeedState(path), next);
+    EXPECT_EQ(readFeedState(path), FeedState{});
+    ASSERT_TRUE(saveFeedState(path, stateOf(5, 6, {kSum})));
+    ASSERT_TRUE(saveFeedState(path, stateOf(7, 8)));
+    EXPECT_EQ(readFeedState(path), stateOf(7, 8));
     // Nothing but the state file is left in the folder.
-    size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
-    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
     test::writeBytes(folder.path() / "runtime-feed.state", std::string(kFeedStateSizeLimit + 1, '['));
     EXPECT_EQ(readFeedState(path), FeedState{});
-    EXPECT_FALSE(saveFeedState(folder.text(u"missing-folder/state"), next));
+    EXPECT_FALSE(saveFeedState(folder.text(u"missing-folder/state"), FeedState{}));
 }
 
 } // namespace
