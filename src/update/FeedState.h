@@ -1,0 +1,55 @@
+#pragma once
+// What a launcher remembers of the runtime feed between starts, in a small
+// text file in the pinned runtime's per-user folder, beside install.lock:
+// when it last looked, the highest "Sequence" it accepted, and the entries
+// whose runtimes failed to start (by SHA-256), which it never takes again.
+//
+//     [Runtime Feed]
+//     Last Look=1718000000
+//     Highest Sequence=12
+//     Bad Entries=<64 hex digits>;<64 hex digits>
+//
+// The file is the launcher's own, but a user, a cleaner or a crash can
+// leave anything in it: a value that cannot be read counts as missing, and
+// a file that cannot be read at all as empty state, which only makes the
+// next start look at the feed again.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace launcher {
+
+inline constexpr std::u16string_view kFeedStateFileName = u"runtime-feed.state";
+// A state file holds a few lines; anything larger is not read.
+inline constexpr size_t kFeedStateSizeLimit = 16 * 1024;
+// The entries marked bad that are kept, newest last: a vendor replaces a
+// bad runtime in its next feed, so old marks only take room.
+inline constexpr size_t kMaxBadEntries = 32;
+
+struct FeedState {
+    // Seconds since 1970-01-01 UTC.
+    std::optional<int64_t> lastLook;
+    std::optional<uint64_t> highestSequence;
+    // Lower-case hex SHA-256 values, oldest first, without duplicates.
+    std::vector<std::u16string> badEntries;
+
+    friend bool operator==(const FeedState&, const FeedState&) = default;
+};
+
+FeedState parseFeedState(std::string_view bytes);
+std::string formatFeedState(const FeedState& state);
+
+// Adds the entry to the bad ones (the oldest mark goes when there are too
+// many); a text that is no SHA-256 changes nothing.
+void markEntryBad(FeedState& state, std::u16string_view sha256);
+
+// Whether the feed is due at now (seconds since 1970 UTC): at the first
+// look, at every start for an interval of 0, once the interval has passed
+// since the last look, and when the last look lies in the future (a clock
+// that was set ahead once must not stop every later look).
+bool isFeedLookDue(const FeedState& state, int64_t now, uint32_t intervalHours);
+
+} // namespace launcher
