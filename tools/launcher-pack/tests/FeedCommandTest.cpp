@@ -39,7 +39,7 @@ class FeedCommand : public testing::Test {
 protected:
     void SetUp() override {
         openssl_ = findTool("openssl");
-        if (!openssl_) GTEST_SKIP() << "needs the openssl tool on PATH, which scripts/setup installs";
+        if (!openssl_) GTEST_SKIP() << "needs the openssl tool on PATH (scripts/setup installs it on Linux; Wine has none)";
     }
     int run(std::vector<std::string> arguments) {
         out.str("");
@@ -191,12 +191,6 @@ TEST(FeedCommandUsage, BadInputsAreRefused) {
         {with(base, with(given, {"--platform", "linux-x64"})), 2, "--platform is given twice"},
         {with(base, {"--runtime-download", "http://e.org/j.zip", "--runtime-sha256", kCommandSha, "--runtime-size", "10",
                      "--version", "21"}), 1, "is not an https address"},
-        {with(base, {"--runtime-download", "https://e.org/j.zip", "--runtime-sha256", "00", "--runtime-size", "10",
-                     "--version", "21"}), 1, "--runtime-sha256: \"00\" is not 64 hexadecimal digits"},
-        {with(base, {"--runtime-download", "https://e.org/j.zip", "--runtime-sha256", kCommandSha, "--runtime-size", "0",
-                     "--version", "21"}), 1, "--runtime-size: \"0\""},
-        {with(base, {"--runtime-download", "https://e.org/j.zip", "--runtime-sha256", kCommandSha, "--runtime-size", "10",
-                     "--version", "jdk-21"}), 1, "--version: \"jdk-21\""},
         {with(base, with(given, {"--product-code", ""})), 1, "--product-code: "},
         {with(base, {"--runtime-download-latest", "seven"}), 1, "is not a Java feature version"},
     };

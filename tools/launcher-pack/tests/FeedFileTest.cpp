@@ -45,21 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                     EntryRow{"NotHttp", {"ftp://example.org/jre.zip", kFeedSha, "10", "21"}, "--runtime-download: \"ftp://example.org/jre.zip\" is not an http or https address"},
                     EntryRow{"UserName", {"https://me@example.org/jre.zip", kFeedSha, "10", "21"}, "--runtime-download:"},
                     EntryRow{"ShortSha", {"https://e.org/j.zip", "abc", "10", "21"}, "--runtime-sha256: \"abc\" is not 64"},
-                    EntryRow{"NotHexSha", {"https://e.org/j.zip", std::string(63, 'a') + "g", "10", "21"}, "--runtime-sha256:"},
                     EntryRow{"ZeroSize", {"https://e.org/j.zip", kFeedSha, "0", "21"}, "--runtime-size: \"0\" is not a whole number of bytes greater than 0"},
-                    EntryRow{"NegativeSize", {"https://e.org/j.zip", kFeedSha, "-5", "21"}, "--runtime-size:"},
-                    EntryRow{"EmptySize", {"https://e.org/j.zip", kFeedSha, "", "21"}, "--runtime-size:"},
                     EntryRow{"BuildNumber", {"https://e.org/j.zip", kFeedSha, "10", "21.0.5+11"}, "--version: \"21.0.5+11\" is not a version"},
                     EntryRow{"FiveParts", {"https://e.org/j.zip", kFeedSha, "10", "1.2.3.4.5"}, "--version:"},
                     EntryRow{"EmptyPart", {"https://e.org/j.zip", kFeedSha, "10", "21..5"}, "--version:"},
-                    EntryRow{"TrailingDot", {"https://e.org/j.zip", kFeedSha, "10", "21."}, "--version:"},
-                    EntryRow{"HugePart", {"https://e.org/j.zip", kFeedSha, "10", "21.3000000000"}, "--version:"},
-                    EntryRow{"NoVersion", {"https://e.org/j.zip", kFeedSha, "10", ""}, "--version:"}),
+                    EntryRow{"HugePart", {"https://e.org/j.zip", kFeedSha, "10", "21.3000000000"}, "--version:"}),
     [](const testing::TestParamInfo<EntryRow>& info) { return std::string(info.param.name); });
-
-TEST(FeedEntryCheck, WritesTheChecksumInLowerCase) {
-    EXPECT_EQ(checkedFeedEntry({"https://e.org/j.zip", std::string(64, 'A'), "1", "21"}, kFeedOptionNames).sha256, kFeedSha);
-}
 
 const std::string kFeedEntryLines = "URL=https://e.org/j.zip\r\nSHA-256=" + kFeedSha + "\r\nSize=5\r\nVersion=21.0.5\r\n";
 
