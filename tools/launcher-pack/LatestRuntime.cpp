@@ -20,9 +20,14 @@ constexpr char kLatestOption[] = "--runtime-download-latest";
 // The API answers with a few kilobytes; more is not the API.
 constexpr uint64_t kMostAnswerBytes = 8 * 1024 * 1024;
 
-std::string windowsName(std::string_view architecture) {
-    return "Windows " + std::string(architecture) + " JRE";
+bool forLinux(const LatestRuntimeRequest& request) { return request.os == "linux"; }
+
+std::string offerName(const LatestRuntimeRequest& request, std::string_view architecture) {
+    return (forLinux(request) ? "Linux " : "Windows ") + std::string(architecture) + " JRE";
 }
+
+// The archive the launcher unpacks on that system.
+std::string archiveSuffix(const LatestRuntimeRequest& request) { return forLinux(request) ? ".tar.gz" : ".zip"; }
 
 // A member of an object, or null when the value is no object or lacks it.
 const Json* member(const Json& object, const char* name) {
@@ -51,7 +56,7 @@ std::array<uint64_t, 5> versionOf(const Json& entry) {
 
 bool fits(const Json& entry, const LatestRuntimeRequest& request, std::string_view architecture) {
     const Json* binary = member(entry, "binary");
-    if (!binary || textOf(*binary, "os") != "windows" || textOf(*binary, "architecture") != architecture ||
+    if (!binary || textOf(*binary, "os") != request.os || textOf(*binary, "architecture") != architecture ||
         textOf(*binary, "image_type") != "jre") {
         return false;
     }
@@ -71,25 +76,39 @@ bool isSha256(const std::string& text) {
     return true;
 }
 
-bool endsWithZip(const std::string& link) {
+bool endsWith(const std::string& link, const std::string& suffix) {
     const size_t query = link.find_first_of("?#");
     const std::string path = link.substr(0, query);
-    if (path.size() < 4) return false;
-    std::string end = path.substr(path.size() - 4);
+    if (path.size() < suffix.size()) return false;
+    std::string end = path.substr(path.size() - suffix.size());
     for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return end == ".zip";
+    return end == suffix;
 }
 
-AdoptiumRelease releaseOf(const Json& entry) {
+// The version as the runtime's release file gives it, which is what the
+// launcher compares with its bounds: "21.0.5", "17.0.4.1" for a patch
+// release, and "1.8.0.432" for Java 8, which calls itself 1.8.0_432.
+std::string releaseVersion(const Json& entry) {
+    const Json* version = member(entry, "version");
+    const Json* major = version ? member(*version, "major") : nullptr;
+    if (!major || !major->is_number_unsigned()) return "";
+    const std::array<uint64_t, 5> parts = versionOf(entry);
+    if (parts[0] <= 8) return "1." + std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]);
+    std::string text = std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]);
+    return parts[3] == 0 ? text : text + "." + std::to_string(parts[3]);
+}
+
+AdoptiumRelease releaseOf(const Json& entry, const LatestRuntimeRequest& request) {
     AdoptiumRelease release;
     release.name = textOf(entry, "release_name");
+    release.version = releaseVersion(entry);
     const std::string named = release.name.empty() ? "the release" : "the release " + release.name;
     const Json* package = member(*member(entry, "binary"), "package");
     if (!package) throw PackError(std::string(kLatestOption) + ": " + named + " has no binary.package");
     release.pin.url = textOf(*package, "link");
-    if (!endsWithZip(release.pin.url)) {
-        throw PackError(std::string(kLatestOption) + ": " + named + " has no zip archive as its package (link \"" +
-                        release.pin.url + "\")");
+    if (!endsWith(release.pin.url, archiveSuffix(request))) {
+        throw PackError(std::string(kLatestOption) + ": " + named + " has no " + archiveSuffix(request).substr(1) +
+                        " archive as its package (link \"" + release.pin.url + "\")");
     }
     // The launcher's own rule for a runtime's address: an answer that
     // points elsewhere would only be refused by every start.
@@ -147,7 +166,7 @@ std::string adoptiumArchitecture(uint16_t machine) {
 }
 
 std::string adoptiumLatestAddress(const LatestRuntimeRequest& request, std::string_view architecture) {
-    return request.apiBase + "/v3/assets/latest/" + request.feature + "/hotspot?os=windows&architecture=" +
+    return request.apiBase + "/v3/assets/latest/" + request.feature + "/hotspot?os=" + request.os + "&architecture=" +
            std::string(architecture) + "&image_type=jre&vendor=eclipse";
 }
 
@@ -168,14 +187,13 @@ AdoptiumRelease pickAdoptiumRelease(std::string_view answer, const LatestRuntime
         if (fits(entry, request, architecture) && (!newest || versionOf(entry) > versionOf(*newest))) newest = &entry;
     }
     if (!newest) {
-        throw PackError(std::string(kLatestOption) + ": the Adoptium API has no " + windowsName(architecture) +
+        throw PackError(std::string(kLatestOption) + ": the Adoptium API has no " + offerName(request, architecture) +
                         " of Java " + request.feature + " (" + address + " lists none)");
     }
-    return releaseOf(*newest);
+    return releaseOf(*newest, request);
 }
 
-RuntimePin fetchLatestRuntimePin(const LatestRuntimeRequest& request, uint16_t machine, std::ostream& err) {
-    const std::string architecture = adoptiumArchitecture(machine);
+AdoptiumRelease fetchLatestRelease(const LatestRuntimeRequest& request, std::string_view architecture) {
     const std::string address = adoptiumLatestAddress(request, architecture);
     std::string answer;
     DownloadCallbacks callbacks;
@@ -190,7 +208,12 @@ RuntimePin fetchLatestRuntimePin(const LatestRuntimeRequest& request, uint16_t m
         const std::string reason = result.httpStatus == 404 ? " The Adoptium API knows no Java " + request.feature + "." : "";
         throw PackError(std::string(kLatestOption) + ": " + toUtf8(result.message) + reason);
     }
-    AdoptiumRelease release = pickAdoptiumRelease(answer, request, architecture);
+    return pickAdoptiumRelease(answer, request, architecture);
+}
+
+RuntimePin fetchLatestRuntimePin(const LatestRuntimeRequest& request, uint16_t machine, std::ostream& err) {
+    const std::string architecture = adoptiumArchitecture(machine);
+    AdoptiumRelease release = fetchLatestRelease(request, architecture);
     err << "launcher-pack: pinned " << (release.name.empty() ? "the runtime" : release.name) << " for Windows "
         << architecture << ": " << release.pin.url << " (" << *release.pin.size << " bytes)\n";
     return release.pin;

@@ -21,6 +21,9 @@ inline constexpr char kAdoptiumApiBase[] = "https://api.adoptium.net";
 struct LatestRuntimeRequest {
     std::string feature; // "21"
     std::string apiBase; // without a trailing "/"
+    // The API's name of the operating system: "windows" (a .zip) or
+    // "linux" (a .tar.gz), the archives the launcher unpacks on each.
+    std::string os = "windows";
 };
 
 // The request the options make, or nothing. Throws UsageError when it comes
@@ -33,23 +36,29 @@ std::optional<LatestRuntimeRequest> latestRuntimeRequest(const PackOptions& opti
 std::string adoptiumArchitecture(uint16_t machine);
 
 // The address of the API's answer: the newest GA hotspot JRE of the
-// feature version for Windows on that architecture.
+// feature version for the request's system on that architecture.
 std::string adoptiumLatestAddress(const LatestRuntimeRequest& request, std::string_view architecture);
 
 struct AdoptiumRelease {
     RuntimePin pin;
-    std::string name; // "jdk-21.0.5+11"
+    std::string name;    // "jdk-21.0.5+11"
+    std::string version; // "21.0.5", as the runtime's release file names it; empty when the answer has none
 };
 
 // The release the answer (a JSON list of assets) offers for the request:
-// among the entries for Windows, the architecture and a JRE, the newest.
-// Throws PackError when the answer is not such a list, holds no fitting
-// entry, or its entry lacks a zip's link, a SHA-256 or a size.
+// among the entries for the request's system, the architecture and a JRE,
+// the newest. Throws PackError when the answer is not such a list, holds no
+// fitting entry, or its entry lacks the archive's link (a zip for Windows,
+// a tar.gz for Linux), a SHA-256 or a size.
 AdoptiumRelease pickAdoptiumRelease(std::string_view answer, const LatestRuntimeRequest& request,
                                     std::string_view architecture);
 
 // Asks the API through the launcher's own download layer and picks the
-// release; says on err what it pinned. Throws PackError.
+// release. Throws PackError.
+AdoptiumRelease fetchLatestRelease(const LatestRuntimeRequest& request, std::string_view architecture);
+
+// fetchLatestRelease for the launcher's machine; says on err what it
+// pinned. Throws PackError.
 RuntimePin fetchLatestRuntimePin(const LatestRuntimeRequest& request, uint16_t machine, std::ostream& err);
 
 } // namespace launcher::pack

@@ -5,6 +5,7 @@
 #include "Branding.h"
 #include "EmbeddedConfig.h"
 #include "ExecutableFiles.h"
+#include "FeedCommand.h"
 #include "FileIo.h"
 #include "IconFile.h"
 #include "IniEdit.h"
@@ -45,7 +46,9 @@ const char kUsage[] =
     "                      [--sign-pkcs11-engine FILE]] [--sign-password-env VAR] [--timestamp-url URL]...\n"
     "                     [--sign-command 'COMMAND ARG... {}'] [--app-id ID]\n"
     "                     [--sign-timeout SECONDS]\n"
-    "       launcher-pack --show FILE.exe|FILE.msi|FOLDER [--upgrade-code TEXT]\n";
+    "       launcher-pack --show FILE.exe|FILE.msi|FOLDER [--upgrade-code TEXT]\n"
+    "       launcher-pack feed-key --out NAME\n"
+    "       launcher-pack feed --key NAME.pem --out DIR --platform P ... (launcher-pack feed --help)\n";
 
 std::optional<std::string> value(const PackOptions& options, const std::string& option) { return options.value(option); }
 
@@ -221,6 +224,7 @@ int runLauncherPack(const std::vector<std::string>& arguments, std::ostream& out
         out << kUsage;
         return 0;
     }
+    if (isFeedSubcommand(arguments)) return runFeedSubcommand(arguments, out, err);
     try {
         PackOptions options(arguments);
         if (options.has("--show")) show(options, out);

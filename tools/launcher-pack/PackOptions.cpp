@@ -17,19 +17,38 @@ const char* const kValued[] = {"--launcher", "--name",   "--dest",  "--ini",   "
 const char* const kRepeatable[] = {"--file-association", "--timestamp-url"};
 const char* const kFlags[] = {"--desktop-shortcut"};
 
-template <size_t N>
-bool among(const char* const (&list)[N], const std::string& option) {
-    return std::find(std::begin(list), std::end(list), option) != std::end(list);
+// The runtime feed's commands take only their own options: one of the
+// packaging options there would be ignored, not obeyed.
+const char* const kFeedKeyValued[] = {"--out"};
+const char* const kFeedValued[] = {"--key", "--out", "--platform", "--product-code", "--version",
+                                   "--runtime-download", "--runtime-sha256", "--runtime-size",
+                                   "--runtime-download-latest", "--runtime-api-base"};
+
+bool among(std::span<const char* const> list, const std::string& option) {
+    return std::find(list.begin(), list.end(), option) != list.end();
 }
 
 } // namespace
 
-PackOptions::PackOptions(const std::vector<std::string>& arguments) {
+const OptionTable& feedKeyOptionTable() {
+    static const OptionTable table{kFeedKeyValued, {}, {}};
+    return table;
+}
+
+const OptionTable& feedOptionTable() {
+    static const OptionTable table{kFeedValued, {}, {}};
+    return table;
+}
+
+PackOptions::PackOptions(const std::vector<std::string>& arguments)
+    : PackOptions(arguments, OptionTable{kValued, kRepeatable, kFlags}) {}
+
+PackOptions::PackOptions(const std::vector<std::string>& arguments, const OptionTable& table) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        bool flag = among(kFlags, option);
-        bool repeatable = among(kRepeatable, option);
-        if (!flag && !repeatable && !among(kValued, option)) throw UsageError("unknown option " + option);
+        bool flag = among(table.flags, option);
+        bool repeatable = among(table.repeatable, option);
+        if (!flag && !repeatable && !among(table.valued, option)) throw UsageError("unknown option " + option);
         if (given_.count(option) && !repeatable) throw UsageError(option + " is given twice");
         if (flag) {
             given_[option];
