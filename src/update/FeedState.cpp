@@ -16,8 +16,9 @@ constexpr std::u16string_view kLastLookLine = u"Last Look";
 constexpr std::u16string_view kHighestSequenceLine = u"Highest Sequence";
 constexpr std::u16string_view kBadEntriesLine = u"Bad Entries";
 
-// A whole number without sign; 18 digits always fit a signed 64-bit value.
-std::optional<uint64_t> wholeNumber(std::u16string_view text) {
+} // namespace
+
+std::optional<uint64_t> feedNumberFrom(std::u16string_view text) {
     if (text.empty() || text.size() > 18) return std::nullopt;
     uint64_t value = 0;
     for (char16_t c : text) {
@@ -27,17 +28,15 @@ std::optional<uint64_t> wholeNumber(std::u16string_view text) {
     return value;
 }
 
-} // namespace
-
 FeedState parseFeedState(std::string_view bytes) {
     FeedState state;
     if (bytes.size() > kFeedStateSizeLimit) return state;
     const std::u16string text = decodeIniBytes(bytes);
     const IniIndex index(text);
-    if (std::optional<uint64_t> seconds = wholeNumber(readIniValue(index, kStateHeader, kLastLookLine))) {
+    if (std::optional<uint64_t> seconds = feedNumberFrom(readIniValue(index, kStateHeader, kLastLookLine))) {
         state.lastLook = static_cast<int64_t>(*seconds);
     }
-    state.highestSequence = wholeNumber(readIniValue(index, kStateHeader, kHighestSequenceLine));
+    state.highestSequence = feedNumberFrom(readIniValue(index, kStateHeader, kHighestSequenceLine));
     for (const std::u16string& item : splitString(readIniValue(index, kStateHeader, kBadEntriesLine), u";")) {
         markEntryBad(state, item);
     }

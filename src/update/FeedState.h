@@ -29,6 +29,11 @@ inline constexpr size_t kFeedStateSizeLimit = 16 * 1024;
 // bad runtime in its next feed, so old marks only take room.
 inline constexpr size_t kMaxBadEntries = 32;
 
+// A whole number without sign or blanks, of at most 18 digits (always a
+// signed 64-bit value, so a trace never shows it negative): the feed's
+// "Sequence" and the state's numbers alike.
+std::optional<uint64_t> feedNumberFrom(std::u16string_view text);
+
 struct FeedState {
     // Seconds since 1970-01-01 UTC.
     std::optional<int64_t> lastLook;

@@ -5,6 +5,7 @@
 #include "config/RuntimeDownload.h"
 #include "jre/RuntimeTrace.h"
 #include "update/FeedSignature.h"
+#include "update/FeedState.h"
 
 #include <algorithm>
 
@@ -31,18 +32,6 @@ std::u16string inQuotes(std::u16string_view text) {
     out.append(text);
     out.push_back(u'"');
     return out;
-}
-
-// A whole number without sign or blanks, of at most 18 digits: more than
-// any feed's weekly count reaches, and what the state file keeps.
-std::optional<uint64_t> sequenceFrom(std::u16string_view text) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    uint64_t value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - u'0');
-    }
-    return value;
 }
 
 bool hasSection(std::u16string_view text, std::u16string_view name) {
@@ -124,7 +113,7 @@ FeedVerdict checkFeedText(std::string_view feed, const FeedExpectations& expecte
     }
 
     const std::u16string sequenceText = readIniValue(index, kFeedHeader, u"Sequence");
-    const std::optional<uint64_t> sequence = sequenceFrom(sequenceText);
+    const std::optional<uint64_t> sequence = feedNumberFrom(sequenceText);
     if (!sequence) {
         return refuse(FeedCheck::Sequence, u"\"Sequence\" " + inQuotes(sequenceText) + u" is not a whole number");
     }

@@ -4,6 +4,7 @@
 #include "config/IniText.h"
 #include "config/RuntimeDownload.h"
 #include "jre/VersionNumber.h"
+#include "update/FeedState.h"
 
 #include <algorithm>
 #include <vector>
@@ -34,16 +35,6 @@ bool isPlainVersion(const std::string& text) {
         start = dot + 1;
     }
     return groups <= 4 && parseVersion(fromUtf8(text), kVersionFillLow).ok;
-}
-
-std::optional<uint64_t> wholeNumber(std::u16string_view text) {
-    if (text.empty() || text.size() > 19) return std::nullopt; // 19 digits always fit
-    uint64_t value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - u'0');
-    }
-    return value;
 }
 
 FeedEntry entryIn(const IniIndex& index, const std::string& platform, const std::string& where) {
@@ -105,7 +96,7 @@ Feed parseFeed(std::string_view bytes, const std::string& where) {
     Feed feed;
     feed.productCode = toUtf8(readIniValue(index, kFeedSection, kProductCodeKey));
     const std::u16string sequence = readIniValue(index, kFeedSection, kSequenceKey);
-    std::optional<uint64_t> number = wholeNumber(sequence);
+    std::optional<uint64_t> number = feedNumberFrom(sequence);
     if (sequence.empty()) throw PackError(where + ": [Feed] has no \"Sequence\"");
     if (!number) throw PackError(where + ": [Feed] \"Sequence\" is \"" + toUtf8(sequence) + "\", not a whole number");
     feed.sequence = *number;
