@@ -24,6 +24,13 @@ protected:
     std::u16string ini = app.text(u"tool.ini");
 
     void writeIni(std::string_view text) { test::writeBytes(test::toPath(ini), text); }
+    // UTF-16 with its mark carries any text on both targets (Windows reads a
+    // file without one in the system's ANSI code page).
+    void writeIniUtf16(std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        writeIni(bytes);
+    }
     std::filesystem::path userIni(std::string_view product = "Viewer", std::string_view code = "CODE") {
         return appData.path() / product / code / "tool.ini";
     }
@@ -95,7 +102,8 @@ TEST_F(SettingsReaderTest, AppUserModelIdByWindowsRules) {
                                            {"ACME\tViewer", false},
                                            {"ACME\xC2\xA0Viewer", false},    // a no-break space
                                            {"ACME\xE3\x80\x80Viewer", false}}) { // an ideographic space
-        writeIni("[Java Runtime Environment]\r\nMain Class=Main\r\n[Application]\r\nApp User Model ID=" + row.value + "\r\n");
+        writeIniUtf16(u"[Java Runtime Environment]\r\nMain Class=Main\r\n[Application]\r\nApp User Model ID=" + fromUtf8(row.value) +
+                      u"\r\n");
         LaunchSettings s;
         size_t shown = messages.messages().size();
         EXPECT_EQ(read(s), row.taken) << row.value;
@@ -205,9 +213,7 @@ TEST_F(SettingsReaderTest, NonAsciiChoiceInANonAsciiSettingsFolderReadsBack) {
     // The vendor's file names the product; UTF-16 carries it on both targets.
     std::u16string text = u"[Product Information]\r\nProduct Name=" + s.productName +
                           u"\r\nProduct Code=CODE\r\n[Java Runtime Environment]\r\nMain Class=Main\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    test::writeBytes(test::toPath(ini), bytes);
+    writeIniUtf16(text);
     LaunchSettings next;
     ASSERT_TRUE(read(next));
     EXPECT_EQ(next.productName, s.productName);
