@@ -1,38 +1,22 @@
 #include "base/Sha256.h"
 
-#include "base/SystemLibrary.win32.h"
-
-#include <windows.h>
-#include <bcrypt.h>
+#include "base/Bcrypt.win32.h"
 
 namespace launcher {
 
 namespace {
-
-// BCrypt is loaded only when something is hashed, so a plain start never
-// maps it and the executable does not import it.
-constexpr wchar_t kBcrypt[] = L"bcrypt.dll";
-using Bcrypt = LazySystemLibrary<kBcrypt>;
-
-bool succeeded(NTSTATUS status) { return status >= 0; }
-
-void closeShaAlgorithm(BCRYPT_ALG_HANDLE algorithm) {
-    auto* const close = Bcrypt::bind<decltype(::BCryptCloseAlgorithmProvider), "BCryptCloseAlgorithmProvider">();
-    if (close) close(algorithm, 0);
-}
 
 void destroyShaHash(BCRYPT_HASH_HANDLE hash) {
     auto* const destroy = Bcrypt::bind<decltype(::BCryptDestroyHash), "BCryptDestroyHash">();
     if (destroy) destroy(hash);
 }
 
-using UniqueAlgorithm = UniqueResource<NullEmptyTraits<BCRYPT_ALG_HANDLE, closeShaAlgorithm>>;
 using UniqueHash = UniqueResource<NullEmptyTraits<BCRYPT_HASH_HANDLE, destroyShaHash>>;
 
 } // namespace
 
 struct Sha256::State {
-    UniqueAlgorithm algorithm;
+    UniqueBcryptAlgorithm algorithm;
     // Declared after the algorithm so that it is destroyed first.
     UniqueHash hash;
     // Set by the first call that fails; the digest is then withheld.
@@ -43,14 +27,14 @@ Sha256::Sha256() : state_(std::make_unique<State>()) {
     auto* const open = Bcrypt::bind<decltype(::BCryptOpenAlgorithmProvider), "BCryptOpenAlgorithmProvider">();
     auto* const create = Bcrypt::bind<decltype(::BCryptCreateHash), "BCryptCreateHash">();
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!open || !create || !succeeded(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+    if (!open || !create || !bcryptSucceeded(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
         state_->failed = true;
         return;
     }
     state_->algorithm.reset(algorithm);
     // Without a buffer of ours the provider keeps the hash object itself.
     BCRYPT_HASH_HANDLE hash = nullptr;
-    if (!succeeded(create(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
+    if (!bcryptSucceeded(create(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
         state_->failed = true;
         return;
     }
@@ -67,7 +51,7 @@ void Sha256::update(std::span<const uint8_t> bytes) {
     // The call takes a 32-bit length; larger pieces go in slices.
     while (left > 0) {
         ULONG piece = static_cast<ULONG>(std::min<size_t>(left, 0x40000000));
-        if (!hashData || !succeeded(hashData(state_->hash.get(), const_cast<PUCHAR>(data), piece, 0))) {
+        if (!hashData || !bcryptSucceeded(hashData(state_->hash.get(), const_cast<PUCHAR>(data), piece, 0))) {
             state_->failed = true;
             return;
         }
@@ -80,7 +64,7 @@ std::optional<Sha256Digest> Sha256::finish() {
     if (state_->failed) return std::nullopt;
     auto* const finishHash = Bcrypt::bind<decltype(::BCryptFinishHash), "BCryptFinishHash">();
     Sha256Digest digest;
-    if (!finishHash || !succeeded(finishHash(state_->hash.get(), digest.data(), digest.size(), 0))) {
+    if (!finishHash || !bcryptSucceeded(finishHash(state_->hash.get(), digest.data(), digest.size(), 0))) {
         state_->failed = true;
         return std::nullopt;
     }

@@ -1,10 +1,7 @@
 #include "update/FeedSignature.h"
 
+#include "base/Bcrypt.win32.h"
 #include "base/Sha256.h"
-#include "base/SystemLibrary.win32.h"
-
-#include <windows.h>
-#include <bcrypt.h>
 
 #include <algorithm>
 #include <vector>
@@ -13,24 +10,11 @@ namespace launcher {
 
 namespace {
 
-// BCrypt is loaded only when a feed is checked, so a plain start never maps
-// it and the executable does not import it.
-constexpr wchar_t kBcrypt[] = L"bcrypt.dll";
-using Bcrypt = LazySystemLibrary<kBcrypt>;
-
-bool bcryptSucceeded(NTSTATUS status) { return status >= 0; }
-
-void closeEcdsaAlgorithm(BCRYPT_ALG_HANDLE algorithm) {
-    auto* const close = Bcrypt::bind<decltype(::BCryptCloseAlgorithmProvider), "BCryptCloseAlgorithmProvider">();
-    if (close) close(algorithm, 0);
-}
-
 void destroyEcdsaKey(BCRYPT_KEY_HANDLE key) {
     auto* const destroy = Bcrypt::bind<decltype(::BCryptDestroyKey), "BCryptDestroyKey">();
     if (destroy) destroy(key);
 }
 
-using UniqueEcdsaAlgorithm = UniqueResource<NullEmptyTraits<BCRYPT_ALG_HANDLE, closeEcdsaAlgorithm>>;
 using UniqueEcdsaKey = UniqueResource<NullEmptyTraits<BCRYPT_KEY_HANDLE, destroyEcdsaKey>>;
 
 // The key as BCrypt imports a public ECC key: its header, then X and Y.
@@ -66,7 +50,7 @@ SignatureVerdict verifyP256(ByteView feed, ByteView, ByteView, const ParsedSigna
     if (!bcryptSucceeded(open(&algorithmHandle, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0))) {
         return noBcryptCheck(u"the system's BCrypt offers no ECDSA P-256");
     }
-    const UniqueEcdsaAlgorithm algorithm(algorithmHandle);
+    const UniqueBcryptAlgorithm algorithm(algorithmHandle);
     std::vector<uint8_t> blob = publicKeyBlob(parsed.key);
     BCRYPT_KEY_HANDLE keyHandle = nullptr;
     if (!bcryptSucceeded(import(algorithm.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &keyHandle, blob.data(),
