@@ -3,6 +3,7 @@
 
 #include "base/Text.h"
 #include "config/RuntimeDownload.h"
+#include "config/RuntimeFeed.h"
 #include "jre/RuntimeCriteria.h"
 #include "jre/VersionNumber.h"
 
@@ -24,6 +25,8 @@ struct LaunchSettings {
     std::u16string libraryPath;
     // The vendor's pinned runtime; not configured by default.
     RuntimeDownload runtimeDownload;
+    // The vendor's signed feed of newer runtimes for the pin; not configured by default.
+    RuntimeFeed runtimeFeed;
 
     // "Application"
     bool serviceMode = false;

@@ -151,6 +151,20 @@ bool readRuntimeDownload(LayeredIniFile& layered, WindowHandle owner, LaunchSett
     return true;
 }
 
+// The feed, like the pin, is the vendor's alone. Settings it cannot use
+// leave the start as it is without a feed: a newer runtime is a gift, and
+// the pinned one still runs the program.
+void readRuntimeFeed(LayeredIniFile& layered, LaunchSettings& settings) {
+    const RuntimeFeedKeys keys{layered.read(kJreSection, kRuntimeFeedUrlKey), layered.read(kJreSection, kRuntimeFeedKeyKey),
+                               layered.read(kJreSection, kRuntimeFeedIntervalKey)};
+    RuntimeFeedCheck check = checkRuntimeFeed(keys, settings.runtimeDownload.configured());
+    if (check.error != RuntimeFeedError::None) {
+        if (trace::on()) trace::say({u"runtime feed: not followed: ", runtimeFeedErrorText(check)});
+        return;
+    }
+    settings.runtimeFeed = std::move(check.feed);
+}
+
 } // namespace
 
 bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view modulePath, WindowHandle owner,
@@ -211,7 +225,9 @@ bool readLaunchSettings(std::u16string_view iniPath, std::u16string_view moduleP
         showFormattedError(owner, MessageId::AppUserModelIdInvalid, settings.appUserModelId);
         return false;
     }
-    return readRuntimeDownload(layered, owner, settings);
+    if (!readRuntimeDownload(layered, owner, settings)) return false;
+    readRuntimeFeed(layered, settings);
+    return true;
 }
 
 } // namespace launcher

@@ -28,14 +28,14 @@ FeedLookResult result(FeedLookOutcome outcome, std::u16string line, FeedCheck fa
     return {.outcome = outcome, .failed = failed, .folder = {}, .line = std::move(line)};
 }
 
-struct Fetched {
+struct FeedFetch {
     std::string body;
     DownloadResult download;
 };
 
 // At most kFeedSizeLimit bytes: the download stops reading at the limit.
-Fetched fetch(const std::u16string& url, const std::atomic<bool>* cancel) {
-    Fetched fetched;
+FeedFetch fetch(const std::u16string& url, const std::atomic<bool>* cancel) {
+    FeedFetch fetched;
     fetched.download = download(toUtf8(url),
         {.write =
                 [&](std::span<const uint8_t> bytes) {
@@ -123,12 +123,12 @@ FeedLookResult lookAtFeed(const FeedLookRequest& request) {
             u"runtime feed: not due (last look at " + toDecimal(state.lastLook.value_or(0)) + u", every " +
                 toDecimal(request.intervalHours) + u" h)");
     }
-    const Fetched feed = fetch(request.feedUrl, request.cancel);
+    const FeedFetch feed = fetch(request.feedUrl, request.cancel);
     if (!feed.download) {
         FeedLookResult failed = fetchFailure(u"the feed", feed.download);
         return failed.outcome == FeedLookOutcome::Cancelled ? failed : withRecord(failed, recordLook(request, {}));
     }
-    const Fetched signature = fetch(request.feedUrl + u".sig", request.cancel);
+    const FeedFetch signature = fetch(request.feedUrl + u".sig", request.cancel);
     if (!signature.download) {
         FeedLookResult failed = fetchFailure(u"the feed's signature", signature.download);
         return failed.outcome == FeedLookOutcome::Cancelled ? failed : withRecord(failed, recordLook(request, {}));
