@@ -4,7 +4,6 @@ namespace launcher {
 
 namespace {
 
-constexpr std::u16string_view kLongPrefix = u"\\\\?\\";
 constexpr std::u16string_view kLongUncPrefix = u"\\\\?\\UNC\\";
 
 } // namespace
@@ -18,7 +17,7 @@ bool isUncPath(std::u16string_view path) {
     if (path.size() < 2 || path[0] != u'\\' || path[1] != u'\\') return false;
     // "\\?\C:\..." is a local path in long form; only its UNC form names a
     // server.
-    if (startsWith(path, kLongPrefix)) return hasLongUncPrefix(path);
+    if (startsWith(path, kLongPathPrefix)) return hasLongUncPrefix(path);
     return !(path.size() >= 3 && path[2] == u'?');
 }
 
@@ -29,8 +28,8 @@ std::u16string longPathPattern(std::u16string_view pattern) {
         out.append(pattern.substr(2));
         return out;
     }
-    if (startsWith(pattern, kLongPrefix)) return std::u16string(pattern);
-    std::u16string out(kLongPrefix);
+    if (startsWith(pattern, kLongPathPrefix)) return std::u16string(pattern);
+    std::u16string out(kLongPathPrefix);
     out.append(pattern);
     return out;
 }

@@ -74,6 +74,8 @@ std::u16string longPathPattern(std::u16string_view pattern);
 bool isUncPath(std::u16string_view path);
 
 // True when the path begins with "\\?\UNC\" (the letters in any case).
+// The prefix of a Windows path in its long form, "\\\\?\\".
+inline constexpr std::u16string_view kLongPathPrefix = u"\\\\?\\";
 bool hasLongUncPrefix(std::u16string_view path);
 
 // The root of a search: the full path cut at its last separator (on

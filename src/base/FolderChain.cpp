@@ -1,3 +1,4 @@
+#include "base/FileFinder.h"
 #include "base/FolderChain.h"
 #include "base/PathText.h"
 #include "base/Platform.h"
@@ -6,7 +7,6 @@ namespace launcher {
 
 namespace {
 
-constexpr std::u16string_view kLongPrefix = u"\\\\?\\";
 constexpr size_t kLongUncPrefixLength = 8;
 
 bool isAbsoluteIn(std::u16string_view path, PathForm form) {
@@ -34,8 +34,8 @@ TextList splitPathComponents(std::u16string_view path, PathForm form) {
 
     std::u16string_view prefix;
     std::u16string_view rest = path;
-    if (form.windows && startsWith(path, kLongPrefix)) {
-        size_t length = hasLongUncPrefix(path) ? kLongUncPrefixLength : kLongPrefix.size();
+    if (form.windows && startsWith(path, kLongPathPrefix)) {
+        size_t length = hasLongUncPrefix(path) ? kLongUncPrefixLength : kLongPathPrefix.size();
         prefix = path.substr(0, length);
         rest = path.substr(length);
     }

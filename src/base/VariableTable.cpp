@@ -19,6 +19,10 @@ constexpr VariableRule kVariableRules[] = {
      u"a step of the start-up cache's assembly"},
     {u"QX_LAUNCHER_ARM64_HANDOVER", kWindowsOnly, LeftOutUse::Flag, kHandOverVariableValues,
      u"the hand-over between the x64 launcher and its ARM64 sibling"},
+    // Set by a start whose newest runtime of the feed failed, for the start
+    // it relaunches; the value only ever makes a start skip that runtime.
+    {u"QX_LAUNCHER_RUNTIME_FEED_FAILED", kBoth, LeftOutUse::Read, {},
+     u"the runtime of the feed that failed to start, for the start relaunched on the one it replaced"},
     {u"JAVA_HOME", kBoth, LeftOutUse::Ignored, {}, u"a runtime the search looks at first"},
     {u"APPDATA", kWindowsOnly, LeftOutUse::Ignored, {}, u"the per-user INI file's folder"},
     {u"LOCALAPPDATA", kWindowsOnly, LeftOutUse::Ignored, {},

@@ -21,6 +21,7 @@ namespace {
 struct HelperLookup {
     const std::u16string* mainClass;
     const MessageOwner* owner;
+    const std::function<void()>* missing;
 };
 
 // The helper has said why on standard error and ends the VM. Where that is
@@ -28,8 +29,9 @@ struct HelperLookup {
 // user would see nothing at all: say it in a box before the process ends
 // with the helper's code.
 void reportHelperExit(jint, void* context) {
-    if (messagesGoToStandardError()) return;
     const auto* lookup = static_cast<const HelperLookup*>(context);
+    if (*lookup->missing) (*lookup->missing)();
+    if (messagesGoToStandardError()) return;
     showFormattedError(lookup->owner->load(), MessageId::MainClassNotFound, *lookup->mainClass);
 }
 
@@ -74,9 +76,10 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     args.ignoreUnrecognized = JNI_FALSE;
     JavaVM* created = nullptr;
     jint result = entries_.createJavaVm(&created, reinterpret_cast<void**>(&env_), &args);
+    createResult_ = result;
     if (result != JNI_OK) {
         env_ = nullptr;
-        if (reportFailure) showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, result));
+        if (reportFailure) reportCreateFailure(owner);
         return false;
     }
     vm_->store(created);
@@ -86,7 +89,12 @@ bool JvmHost::createVm(const std::vector<std::string>& options, const std::funct
     return true;
 }
 
-jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwner& owner) {
+void JvmHost::reportCreateFailure(const MessageOwner& owner) const {
+    showError(owner.load(), jniErrorText(MessageId::CreateJavaVmFailed, createResult_));
+}
+
+jclass JvmHost::findMainClass(const MainInvocation& invocation, const MessageOwner& owner) {
+    const std::u16string& mainClass = invocation.mainClass;
     if (entries_.findClassFromBootLoader) {
         jclass helper = entries_.findClassFromBootLoader(env_, "sun/launcher/LauncherHelper");
         jmethodID check = helper ? env_->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;")
@@ -95,7 +103,7 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwne
             std::u16string dotted = mainClass;
             replaceAll(dotted, u'/', u'.');
             if (jstring name = toJavaString(env_, dotted)) {
-                HelperLookup lookup{&mainClass, &owner};
+                HelperLookup lookup{&mainClass, &owner, &invocation.mainClassMissing};
                 HelperExitWatch watch(lookup);
                 auto found = static_cast<jclass>(env_->CallStaticObjectMethod(helper, check, JNI_TRUE, jint{1}, name));
                 if (found) return found;
@@ -117,6 +125,10 @@ jclass JvmHost::findMainClass(const std::u16string& mainClass, const MessageOwne
     jclass found = env_->FindClass(utf);
     env_->ReleaseStringUTFChars(name, utf);
     if (!found) {
+        if (invocation.mainClassMissing) {
+            env_->ExceptionClear();
+            invocation.mainClassMissing();
+        }
         env_->ExceptionDescribe();
         // The name as configured: no detour through a code page.
         showFormattedError(owner.load(), MessageId::MainClassNotFound, mainClass);
@@ -154,7 +166,7 @@ MainOutcome JvmHost::invokeMain(const MainInvocation& invocation, const MessageO
         trace::say({u"main class lookup: ", invocation.mainClass,
                     entries_.findClassFromBootLoader ? u" (through the runtime's launcher helper)" : u" (FindClass)"});
     }
-    jclass mainClass = findMainClass(invocation.mainClass, owner);
+    jclass mainClass = findMainClass(invocation, owner);
     if (!mainClass) {
         if (trace::on()) trace::line(u"main class not found");
         return fail();

@@ -39,6 +39,10 @@ struct MainInvocation {
     // Called when main has thrown, before the user may be asked about it
     // (the splash must not cover the question); may be empty.
     std::function<void()> beforeAskingUser;
+    // Called when the main class cannot be found, before any message: a
+    // start on a runtime never tried before goes back to the one it
+    // replaced there, and does not return. May be empty.
+    std::function<void()> mainClassMissing;
 };
 
 // How the call of main ended, as far as the exit code is concerned. The
@@ -62,6 +66,8 @@ public:
     // again.
     bool createVm(const std::vector<std::string>& options, const std::function<RedirectFiles()>& redirectFiles,
                   const MessageOwner& owner, bool reportFailure = true);
+    // The message of the last failed createVm, for a caller that asked for none.
+    void reportCreateFailure(const MessageOwner& owner) const;
     MainOutcome invokeMain(const MainInvocation& invocation, const MessageOwner& owner);
     // From the next createVm on, the runtime's notices about the cache it
     // records are kept from the output (see RuntimeOutput.h).
@@ -78,13 +84,14 @@ public:
     bool loaded() const { return entries_.createJavaVm != nullptr; }
 
 private:
-    jclass findMainClass(const std::u16string& mainClass, const MessageOwner& owner);
+    jclass findMainClass(const MainInvocation& invocation, const MessageOwner& owner);
     // True when main left an exception that nobody chose to go on from.
     bool reportUncaughtException(const MainInvocation& invocation);
 
     JvmEntryPoints entries_;
     std::shared_ptr<std::atomic<JavaVM*>> vm_ = std::make_shared<std::atomic<JavaVM*>>(nullptr);
     JNIEnv* env_ = nullptr;
+    jint createResult_ = JNI_OK;
     bool filterCacheNotices_ = false;
 };
 

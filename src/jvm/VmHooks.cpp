@@ -1,4 +1,5 @@
 #include "jvm/VmHooks.h"
+#include "base/BackgroundWork.h"
 #include "base/Trace.h"
 
 #include <atomic>
@@ -55,6 +56,9 @@ void JNICALL vmExitHook(jint code) {
     if (HelperWatch* watch = currentHelperWatch.exchange(nullptr)) watch->handler(code, watch->context);
     runVmEndWork();
     if (VmExitListener* listener = currentListener.load()) listener->exit(code);
+    // The runtime ends the process after this hook: not while a look at
+    // the feed still uses what the exit tears down.
+    endBackgroundWork(code);
 }
 
 void JNICALL vmAbortHook() {

@@ -14,6 +14,8 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "base/BackgroundWork.h"
+#include "launcher/RuntimeFeedHook.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
 #include "ui/TerminalInstall.h"
@@ -34,6 +36,8 @@ int main() {
     // installs the vendor's pinned runtime without asking, its progress
     // on the console's standard error.
     launcher::setRuntimeInstaller(&launcher::installOnTerminal);
+    // The vendor's runtime feed, looked at once main has been called.
+    launcher::setRuntimeFeedWorker(&launcher::runFeedWork);
     int exitCode;
     {
         launcher::Launcher app;
@@ -41,5 +45,8 @@ int main() {
         exitCode = app.init() ? app.run() : -1;
         launcher::Launcher::setCurrent(nullptr);
     }
+    // Once the program has ended: a look at the feed still running holds
+    // up the end by a second at most.
+    launcher::endBackgroundWork(exitCode);
     return exitCode;
 }

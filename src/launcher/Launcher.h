@@ -13,6 +13,7 @@
 #include "jvm/JvmHost.h"
 #include "launcher/Arm64HandOver.h"
 #include "splash/SplashCloseAction.h"
+#include "update/RuntimeUse.h"
 #include "splash/SplashThread.h"
 #include "vmopts/RedirectNames.h"
 #include "vmopts/StartupCache.h"
@@ -125,10 +126,24 @@ private:
     void finishStartupCache();
     // Creates the VM once more without the cache's options, after the
     // runtime refused them.
-    bool createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles);
+    bool createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles, bool reportFailure);
     // The chosen runtime's major version: the registry's, else its release
     // file's; 0 when neither tells.
     int32_t runtimeFeatureRelease() const;
+    // The folder the search takes in the pinned runtime's place: the
+    // feed's newest runtime that may be used, else the pinned folder.
+    std::u16string feedOrPinnedFolder(const std::u16string& pinnedFolder);
+    // The launch runs on a runtime of the feed that has not started a
+    // program before: a failure to start goes back to the one it replaced.
+    bool onUntriedFeedEntry() const;
+    // The search took the runtime from the feed entry's folder.
+    bool runsOnFeedEntry() const;
+    // Once main is called: the feed's work on a background thread.
+    void startFeedWork();
+    // When the VM or the main class failed on an untried runtime of the
+    // feed: marks it bad and starts the launch again, ending the process
+    // with that start's code. Returns only when that cannot be done.
+    void fallBackFromFeedEntry();
 
     LaunchSettings settings_;
     // What of the user's own may be trusted: less in an elevated start.
@@ -159,6 +174,13 @@ private:
     std::u16string splashShadowText_;
     SplashThread splash_;
     SplashCloseAction splashClose_; // the runtime's SplashClose once its splash shows
+    // The runtime feed: the pinned runtime's folder, and the entry taken in
+    // its place (SHA-256, version, whether it started a program before).
+    std::u16string pinFolder_;
+    std::u16string feedEntry_;
+    std::u16string feedEntryVersion_;
+    bool feedEntryProven_ = false;
+    RuntimeUseLock feedUse_; // held while the process runs on the entry
 };
 
 } // namespace launcher

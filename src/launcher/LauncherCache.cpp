@@ -44,7 +44,7 @@ TextList Launcher::startupCacheOptions(std::u16string_view classPath, const Text
     return cacheOptions_;
 }
 
-bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles) {
+bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redirectFiles, bool reportFailure) {
     if (trace::on()) trace::line(u"startup cache: the runtime refused the cache's options; created again without them");
     std::vector<std::string> options = options_.entries();
     for (const std::u16string& option : cacheOptions_) {
@@ -55,7 +55,7 @@ bool Launcher::createVmWithoutCache(const std::function<RedirectFiles()>& redire
     setVmEndWork(nullptr, nullptr);
     cacheOptions_.clear();
     traceVmOptions(options);
-    return jvm_.createVm(options, redirectFiles, messageOwner_);
+    return jvm_.createVm(options, redirectFiles, messageOwner_, reportFailure);
 }
 
 void Launcher::finishStartupCache() {

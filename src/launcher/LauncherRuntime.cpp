@@ -20,8 +20,8 @@ bool Launcher::chooseRuntime() {
     search.criteria = settings_.runtime;
     search.configuredFolder = settings_.jrePath;
     if (settings_.runtimeDownload.configured()) {
-        search.pinnedFolder = runtimeInstallFolder(settings_.productName, settings_.productCode,
-                                                   settings_.runtimeDownload.sha256);
+        pinFolder_ = runtimeInstallFolder(settings_.productName, settings_.productCode, settings_.runtimeDownload.sha256);
+        search.pinnedFolder = feedOrPinnedFolder(pinFolder_);
     }
     search.hasPair = !settings_.pairProduct.empty();
     std::u16string module;
@@ -32,6 +32,8 @@ bool Launcher::chooseRuntime() {
     if (choice.jvmPath.empty() && handsBackToX64()) return true;
     PinnedInstallRoute route = PinnedInstallRoute::None;
     if (choice.jvmPath.empty()) {
+        // An install is always the pinned runtime's, into its own folder.
+        search.pinnedFolder = pinFolder_;
         route = pinnedInstallRoute(settings_.runtimeDownload, search.pinnedFolder,
                                    search.criteria.includeUserSources ? std::u16string() : userSources_.reason,
                                    settings_.serviceMode);

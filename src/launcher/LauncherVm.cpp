@@ -72,8 +72,15 @@ MainOutcome Launcher::vmThreadMain() {
     // one of another kind than its version promises) still runs the
     // application, as without the cache.
     const bool cached = !cacheOptions_.empty();
-    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached) &&
-        !(cached && createVmWithoutCache(redirectFiles))) {
+    // A runtime of the feed that fails here has its failure told by the
+    // start that goes back to the runtime it replaced, if by anybody.
+    const bool untried = onUntriedFeedEntry();
+    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) &&
+        !(cached && createVmWithoutCache(redirectFiles, !untried))) {
+        if (untried) {
+            fallBackFromFeedEntry();
+            jvm_.reportCreateFailure(messageOwner_);
+        }
         return MainOutcome::Failed;
     }
     MainInvocation invocation;
@@ -81,10 +88,13 @@ MainOutcome Launcher::vmThreadMain() {
     invocation.arguments = arguments_;
     invocation.failureCheck = settings_.failureCheck;
     invocation.parkAfterMain = settings_.runtime.vendors.ibmSearched && settings_.runtime.vendors.ibmPreferred;
-    invocation.mainStarted = [](void* guard, bool servesLaunches) {
-        static_cast<SingleInstanceGuard*>(guard)->mainStarted(servesLaunches);
+    invocation.mainStarted = [](void* self, bool servesLaunches) {
+        auto* launcher = static_cast<Launcher*>(self);
+        launcher->instance_.mainStarted(servesLaunches);
+        launcher->startFeedWork();
     };
-    invocation.mainStartedContext = &instance_;
+    invocation.mainStartedContext = this;
+    if (untried) invocation.mainClassMissing = [this] { fallBackFromFeedEntry(); };
     invocation.beforeAskingUser = [this] { stopSplashThread(); };
     const MainOutcome outcome = jvm_.invokeMain(invocation, messageOwner_);
     if (outcome == MainOutcome::Failed) return outcome;

@@ -3,6 +3,8 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "base/BackgroundWork.h"
+#include "launcher/RuntimeFeedHook.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
 #include "ui/TerminalInstall.h"
@@ -17,9 +19,17 @@ int main() {
     if (std::optional<int> code = launcher::runCacheAssemblyIfAsked()) return *code;
     // The Linux launcher installs the vendor's pinned runtime without asking.
     launcher::setRuntimeInstaller(&launcher::installOnTerminal);
-    launcher::Launcher app;
-    launcher::Launcher::setCurrent(&app);
-    int exitCode = app.init() ? app.run() : -1;
-    launcher::Launcher::setCurrent(nullptr);
+    // The vendor's runtime feed, looked at once main has been called.
+    launcher::setRuntimeFeedWorker(&launcher::runFeedWork);
+    int exitCode;
+    {
+        launcher::Launcher app;
+        launcher::Launcher::setCurrent(&app);
+        exitCode = app.init() ? app.run() : -1;
+        launcher::Launcher::setCurrent(nullptr);
+    }
+    // Once the program has ended: a look at the feed still running holds
+    // up the end by a second at most.
+    launcher::endBackgroundWork(exitCode);
     return exitCode;
 }

@@ -9,6 +9,8 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
+#include "base/BackgroundWork.h"
+#include "launcher/RuntimeFeedHook.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
 #include "ui/TerminalInstall.h"
@@ -29,6 +31,8 @@ int main() {
     // The vendor's pinned runtime is installed from the runtime-not-found
     // dialog, or in a progress window of its own when it is not to be asked.
     launcher::setRuntimeInstallStep(&launcher::installPinnedStep);
+    // The vendor's runtime feed, looked at once main has been called.
+    launcher::setRuntimeFeedWorker(&launcher::runFeedWork);
     int exitCode;
     {
         launcher::Launcher app;
@@ -39,5 +43,8 @@ int main() {
         exitCode = app.init() ? app.run() : -1;
         launcher::Launcher::setCurrent(nullptr);
     }
+    // Once the program has ended: a look at the feed still running holds
+    // up the end by a second at most.
+    launcher::endBackgroundWork(exitCode);
     return exitCode;
 }

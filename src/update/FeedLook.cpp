@@ -3,8 +3,8 @@
 #include "base/FolderChain.h"
 #include "base/PathText.h"
 #include "base/Text.h"
-#include "install/InstallLock.h"
 #include "update/FeedStateFile.h"
+#include "update/RuntimeUse.h"
 
 namespace launcher {
 
@@ -14,15 +14,6 @@ namespace {
 // that cannot record only makes the next start look again, which is
 // better than a background thread that waits for a whole download.
 constexpr std::chrono::seconds kStateLockWait{10};
-
-std::u16string withoutTrailingSeparators(std::u16string folder) {
-    while (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();
-    return folder;
-}
-
-std::u16string runtimeFolderOf(const std::u16string& pinnedFolder) {
-    return folderOf(withoutTrailingSeparators(pinnedFolder));
-}
 
 FeedLookResult result(FeedLookOutcome outcome, std::u16string line, FeedCheck failed = FeedCheck::None) {
     return {.outcome = outcome, .failed = failed, .folder = {}, .line = std::move(line)};
@@ -65,19 +56,17 @@ FeedLookResult fetchFailure(const std::u16string& what, const DownloadResult& fa
 // Reads the state again and saves it changed, under the install lock, so
 // that what another start recorded meanwhile (a bad mark, a higher
 // sequence) is kept.
-bool recordLook(const FeedLookRequest& request, std::optional<uint64_t> accepted) {
-    const std::u16string folder = runtimeFolderOf(request.pin.folder);
-    const std::u16string lockFile = joinPath(folder, u"install.lock");
-    if (createFolderChain(lockFile) != 0) return false;
-    InstallLock lock;
-    if (lock.acquire(lockFile, kStateLockWait, request.cancel) != InstallLock::Outcome::Locked) {
-        return false;
-    }
-    const std::u16string path = joinPath(folder, kFeedStateFileName);
-    FeedState state = readFeedState(path);
-    state.lastLook = request.now;
-    if (accepted && (!state.highestSequence || *state.highestSequence < *accepted)) state.highestSequence = accepted;
-    return saveFeedState(path, state);
+bool recordLook(const FeedLookRequest& request, std::optional<uint64_t> accepted, const FeedEntry* installed = nullptr) {
+    return changeFeedState(feedRuntimeFolder(request.pin.folder), [&](FeedState& state) {
+        state.lastLook = request.now;
+        if (accepted && (!state.highestSequence || *state.highestSequence < *accepted)) state.highestSequence = accepted;
+        // The runtime the next start takes; the one it replaces is still
+        // the started entry, which a failing start goes back to.
+        if (installed) {
+            state.currentEntry = installed->sha256;
+            state.currentVersion = installed->versionText;
+        }
+    }, kStateLockWait, request.cancel);
 }
 
 FeedLookResult withRecord(FeedLookResult done, bool recorded) {
@@ -98,23 +87,16 @@ FeedLookResult install(const FeedLookRequest& request, const FeedVerdict& verdic
                               u"runtime feed: could not install " + verdict.entry.versionText + u": " + installed.message),
             recordLook(request, std::nullopt));
     }
+    markFeedEntry(pin.folder);
     FeedLookResult done = result(FeedLookOutcome::Installed,
         verdict.reason + u"; runtime " + verdict.entry.versionText +
             (installed.outcome == InstallOutcome::Installed ? u" installed in " : u" was installed already in ") +
             pin.folder);
     done.folder = pin.folder;
-    return withRecord(std::move(done), recordLook(request, verdict.sequence));
+    return withRecord(std::move(done), recordLook(request, verdict.sequence, &verdict.entry));
 }
 
 } // namespace
-
-std::u16string feedEntryFolder(const std::u16string& pinnedFolder, std::u16string_view sha256) {
-    return joinPath(runtimeFolderOf(pinnedFolder), sha256.substr(0, 16));
-}
-
-std::u16string feedStatePath(const std::u16string& pinnedFolder) {
-    return joinPath(runtimeFolderOf(pinnedFolder), kFeedStateFileName);
-}
 
 FeedLookResult lookAtFeed(const FeedLookRequest& request) {
     const FeedState state = readFeedState(feedStatePath(request.pin.folder));

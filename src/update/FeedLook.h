@@ -10,6 +10,7 @@
 // loses what the other recorded.
 
 #include "install/RuntimeInstall.h"
+#include "update/FeedStateFile.h"
 #include "update/FeedVerdict.h"
 
 #include <atomic>
@@ -53,12 +54,5 @@ struct FeedLookResult {
 };
 
 FeedLookResult lookAtFeed(const FeedLookRequest& request);
-
-// The folder an entry of the feed goes to: beside the pinned runtime's,
-// named like it by the first 16 hex digits of its SHA-256.
-std::u16string feedEntryFolder(const std::u16string& pinnedFolder, std::u16string_view sha256);
-
-// The state file beside install.lock in the product's runtime folder.
-std::u16string feedStatePath(const std::u16string& pinnedFolder);
 
 } // namespace launcher

@@ -4,6 +4,7 @@
 #include "config/RuntimeDownload.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace launcher {
 
@@ -15,6 +16,32 @@ constexpr std::u16string_view kStateHeader = u"Runtime Feed";
 constexpr std::u16string_view kLastLookLine = u"Last Look";
 constexpr std::u16string_view kHighestSequenceLine = u"Highest Sequence";
 constexpr std::u16string_view kBadEntriesLine = u"Bad Entries";
+constexpr std::u16string_view kCurrentEntryLine = u"Current Entry";
+constexpr std::u16string_view kCurrentVersionLine = u"Current Version";
+constexpr std::u16string_view kStartedEntryLine = u"Started Entry";
+constexpr std::u16string_view kStartedVersionLine = u"Started Version";
+
+// A version as a feed writes one: digits, dots, letters, "+" and "-",
+// nothing that could break the file's lines or a trace.
+bool isVersionText(std::u16string_view text) {
+    if (text.empty() || text.size() > 64) return false;
+    return std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.' ||
+               c == u'+' || c == u'-' || c == u'_';
+    });
+}
+
+// An entry is only of use with its version, which the floor is checked
+// against: one without the other counts as missing.
+void readEntry(const IniIndex& index, std::u16string_view entryKey, std::u16string_view versionKey,
+               std::u16string& sha256, std::u16string& version) {
+    sha256 = normalizedSha256(readIniValue(index, kStateHeader, entryKey)).value_or(u"");
+    version = readIniValue(index, kStateHeader, versionKey);
+    if (sha256.empty() || !isVersionText(version)) {
+        sha256.clear();
+        version.clear();
+    }
+}
 
 } // namespace
 
@@ -40,6 +67,8 @@ FeedState parseFeedState(std::string_view bytes) {
     for (const std::u16string& item : splitString(readIniValue(index, kStateHeader, kBadEntriesLine), u";")) {
         markEntryBad(state, item);
     }
+    readEntry(index, kCurrentEntryLine, kCurrentVersionLine, state.currentEntry, state.currentVersion);
+    readEntry(index, kStartedEntryLine, kStartedVersionLine, state.startedEntry, state.startedVersion);
     return state;
 }
 
@@ -59,6 +88,14 @@ std::string formatFeedState(const FeedState& state) {
         bad.append(entry);
     }
     if (!bad.empty()) line(kBadEntriesLine, bad);
+    auto entry = [&](std::u16string_view entryKey, std::u16string_view versionKey, const std::u16string& sha256,
+                     const std::u16string& version) {
+        if (sha256.empty() || !isVersionText(version)) return;
+        line(entryKey, sha256);
+        line(versionKey, version);
+    };
+    entry(kCurrentEntryLine, kCurrentVersionLine, state.currentEntry, state.currentVersion);
+    entry(kStartedEntryLine, kStartedVersionLine, state.startedEntry, state.startedVersion);
     return toUtf8(text);
 }
 
@@ -78,6 +115,10 @@ bool isFeedLookDue(const FeedState& state, int64_t now, uint32_t intervalHours) 
     // now is not before the last look, so the difference fits unsigned.
     const uint64_t elapsed = static_cast<uint64_t>(now) - static_cast<uint64_t>(*state.lastLook);
     return elapsed >= uint64_t{intervalHours} * 3600;
+}
+
+int64_t currentTimeSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 } // namespace launcher

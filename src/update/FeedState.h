@@ -8,6 +8,15 @@
 //     Last Look=1718000000
 //     Highest Sequence=12
 //     Bad Entries=<64 hex digits>;<64 hex digits>
+//     Current Entry=<64 hex digits>
+//     Current Version=26.0.2
+//     Started Entry=<64 hex digits>
+//     Started Version=26.0.1
+//
+// The current entry is the newest runtime a look installed, which the next
+// start uses in the pinned runtime's place; the started entry is the last
+// one that has started a program, which a start goes back to when the
+// current one fails.
 //
 // The file is the launcher's own, but a user, a cleaner or a crash can
 // leave anything in it: a value that cannot be read counts as missing, and
@@ -40,6 +49,10 @@ struct FeedState {
     std::optional<uint64_t> highestSequence;
     // Lower-case hex SHA-256 values, oldest first, without duplicates.
     std::vector<std::u16string> badEntries;
+    std::u16string currentEntry;   // lower-case hex SHA-256; empty: none
+    std::u16string currentVersion; // as the feed wrote it
+    std::u16string startedEntry;   // lower-case hex SHA-256; empty: none
+    std::u16string startedVersion;
 
     friend bool operator==(const FeedState&, const FeedState&) = default;
 };
@@ -50,6 +63,9 @@ std::string formatFeedState(const FeedState& state);
 // Adds the entry to the bad ones (the oldest mark goes when there are too
 // many); a text that is no SHA-256 changes nothing.
 void markEntryBad(FeedState& state, std::u16string_view sha256);
+
+// The system's clock in seconds since 1970-01-01 UTC.
+int64_t currentTimeSeconds();
 
 // Whether the feed is due at now (seconds since 1970 UTC): at the first
 // look, at every start for an interval of 0, once the interval has passed

@@ -3,6 +3,9 @@
 
 #include "update/FeedState.h"
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <string>
 
 namespace launcher {
@@ -16,8 +19,26 @@ FeedState readFeedState(const std::u16string& path);
 // caller holds the install lock, so two starts never save at once.
 bool saveFeedState(const std::u16string& path, const FeedState& state);
 
+// Reads the state in the runtime folder, changes it and saves it whole,
+// holding the product's install lock (waiting at most wait), so that what
+// another start recorded meanwhile is kept. False when the lock or the
+// save failed: nothing was changed.
+bool changeFeedState(const std::u16string& runtimeFolder, const std::function<void(FeedState&)>& change,
+                     std::chrono::milliseconds wait, const std::atomic<bool>* cancel = nullptr);
+
 // The platform's step: replaces the file at path with bytes in one move;
 // the new file is removed again when any step fails.
 bool replaceFileWhole(const std::u16string& path, std::string_view bytes);
+
+// The product's per-user runtime folder, which holds the pinned runtime's
+// folder, the entries' folders, the state file and install.lock.
+std::u16string feedRuntimeFolder(const std::u16string& pinnedFolder);
+
+// The folder an entry of the feed goes to: beside the pinned runtime's,
+// named like it by the first 16 hex digits of its SHA-256.
+std::u16string feedEntryFolder(const std::u16string& pinnedFolder, std::u16string_view sha256);
+
+// The state file beside install.lock in the product's runtime folder.
+std::u16string feedStatePath(const std::u16string& pinnedFolder);
 
 } // namespace launcher

@@ -25,6 +25,7 @@ TEST(VariableTable, EveryVariableTheLauncherReads) {
         {u"QX_LAUNCHER_TRACE", kAll, ListedValues},
         {u"QX_LAUNCHER_STARTUP_CACHE_ASSEMBLY", kAll, RefusesStart},
         {u"QX_LAUNCHER_ARM64_HANDOVER", kWin, Flag},
+        {u"QX_LAUNCHER_RUNTIME_FEED_FAILED", kAll, Read},
         {u"JAVA_HOME", kAll, Ignored},
         {u"APPDATA", kWin, Ignored},
         {u"LOCALAPPDATA", kWin, Ignored},
