@@ -84,8 +84,9 @@ std::vector<std::u16string> removeUnusedEntries(const std::u16string& pinnedFold
     const std::u16string& current = state.currentEntry;
     if (!current.empty() && current != state.startedEntry && !isBad(state, current)) return {};
     std::vector<std::u16string> keep = {pinned.substr(runtimeFolder.size() + 1)};
+    // A current entry marked bad is never taken again: it goes too.
     for (const std::u16string* entry : {&current, &state.startedEntry, &runningEntry}) {
-        if (!entry->empty()) keep.push_back(entry->substr(0, 16));
+        if (!entry->empty() && !(entry == &current && isBad(state, current))) keep.push_back(entry->substr(0, 16));
     }
     std::vector<std::u16string> lines;
     for (const std::u16string& name : feedEntryNames(runtimeFolder)) {
