@@ -26,6 +26,23 @@
 
 namespace launcher {
 
+class Launcher;
+
+// While the VM is created on a runtime of the feed that has not started a
+// program before: an exit() inside the creation goes back to the runtime
+// it replaced (Launcher::fallBackFromFeedEntry) instead of ending the start.
+class FeedFallbackAtExit {
+public:
+    explicit FeedFallbackAtExit(Launcher* launcher);
+    ~FeedFallbackAtExit() { disarm(); }
+    FeedFallbackAtExit(const FeedFallbackAtExit&) = delete;
+    FeedFallbackAtExit& operator=(const FeedFallbackAtExit&) = delete;
+    void disarm();
+
+private:
+    static void atExit();
+};
+
 class Launcher {
 public:
     Launcher() = default;
@@ -144,6 +161,7 @@ private:
     // feed: marks it bad and starts the launch again, ending the process
     // with that start's code. Returns only when that cannot be done.
     void fallBackFromFeedEntry();
+    friend class FeedFallbackAtExit;
 
     LaunchSettings settings_;
     // What of the user's own may be trusted: less in an elevated start.

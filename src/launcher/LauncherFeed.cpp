@@ -13,6 +13,9 @@
 #include "update/FeedChoice.h"
 #include "update/FeedStateFile.h"
 
+#include <atomic>
+#include <cstdlib>
+
 // The runtime feed's share of the launch: the newest runtime it installed,
 // taken in the pinned runtime's place; the look at the feed once main has
 // been called; and, when that runtime fails to start the program, the same
@@ -42,7 +45,21 @@ std::optional<VersionNumber> installedVersion(const std::u16string& folder) {
     return version.version;
 }
 
+std::atomic<Launcher*> fallbackAtExit{nullptr};
+
 } // namespace
+
+void FeedFallbackAtExit::atExit() {
+    if (Launcher* launcher = fallbackAtExit.exchange(nullptr)) launcher->fallBackFromFeedEntry();
+}
+
+FeedFallbackAtExit::FeedFallbackAtExit(Launcher* launcher) {
+    if (!launcher) return;
+    static const bool registered = std::atexit(&FeedFallbackAtExit::atExit) == 0;
+    if (registered) fallbackAtExit = launcher;
+}
+
+void FeedFallbackAtExit::disarm() { fallbackAtExit = nullptr; }
 
 std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) {
     if (!settings_.runtimeFeed.configured() || pinnedFolder.empty()) return pinnedFolder;
@@ -58,7 +75,7 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     });
     if (trace::on()) trace::say({u"runtime feed: ", choice.why});
     if (choice.entry.empty()) return pinnedFolder;
-    const std::u16string folder = feedEntryFolder(pinnedFolder, choice.entry);
+    const std::u16string folder = withTrailingSeparator(feedEntryFolder(pinnedFolder, choice.entry));
     // Held for the life of the process: no clean-up removes a runtime a
     // start runs on.
     if (!feedUse_.holdShared(runtimeUsePath(folder))) {

@@ -75,6 +75,9 @@ MainOutcome Launcher::vmThreadMain() {
     // A runtime of the feed that fails here has its failure told by the
     // start that goes back to the runtime it replaced, if by anybody.
     const bool untried = onUntriedFeedEntry();
+    // A runtime may also end the process inside the creation, with exit()
+    // ("Error occurred during initialization of VM"): the end goes back too.
+    FeedFallbackAtExit atExit(untried ? this : nullptr);
     if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) &&
         !(cached && createVmWithoutCache(redirectFiles, !untried))) {
         if (untried) {
@@ -83,6 +86,7 @@ MainOutcome Launcher::vmThreadMain() {
         }
         return MainOutcome::Failed;
     }
+    atExit.disarm();
     MainInvocation invocation;
     invocation.mainClass = settings_.mainClass;
     invocation.arguments = arguments_;

@@ -4,6 +4,7 @@
 #include "base/PathText.h"
 #include "base/Text.h"
 #include "update/FeedStateFile.h"
+#include "update/RuntimeProbe.h"
 #include "update/RuntimeUse.h"
 
 namespace launcher {
@@ -14,6 +15,9 @@ namespace {
 // that cannot record only makes the next start look again, which is
 // better than a background thread that waits for a whole download.
 constexpr std::chrono::seconds kStateLockWait{10};
+// A runtime that starts at all prints its version within seconds, even on
+// a busy machine at the lowest priority.
+constexpr std::chrono::seconds kProbeLimit{60};
 
 FeedLookResult result(FeedLookOutcome outcome, std::u16string line, FeedCheck failed = FeedCheck::None) {
     return {.outcome = outcome, .failed = failed, .folder = {}, .line = std::move(line)};
@@ -88,6 +92,22 @@ FeedLookResult install(const FeedLookRequest& request, const FeedVerdict& verdic
             recordLook(request, std::nullopt));
     }
     markFeedEntry(pin.folder);
+    const ProbeResult probe = probeRuntime(pin.folder, kProbeLimit, request.cancel);
+    if (probe.cancelled) {
+        return result(FeedLookOutcome::Cancelled, u"runtime feed: check of " + verdict.entry.versionText + u" cancelled");
+    }
+    if (probe.starts == false) {
+        // Never taken by a start; the clean-up removes it.
+        const bool recorded = changeFeedState(feedRuntimeFolder(request.pin.folder), [&](FeedState& state) {
+            state.lastLook = request.now;
+            if (!state.highestSequence || *state.highestSequence < *verdict.sequence) state.highestSequence = verdict.sequence;
+            markEntryBad(state, verdict.entry.sha256);
+        }, kStateLockWait, request.cancel);
+        return withRecord(result(FeedLookOutcome::InstallFailed, u"runtime feed: runtime " + verdict.entry.versionText +
+                                                                   u" was installed but does not start (" + probe.detail +
+                                                                   u"): marked bad"),
+                          recorded);
+    }
     FeedLookResult done = result(FeedLookOutcome::Installed,
         verdict.reason + u"; runtime " + verdict.entry.versionText +
             (installed.outcome == InstallOutcome::Installed ? u" installed in " : u" was installed already in ") +
