@@ -3,6 +3,7 @@
 #include "config/RuntimeDownload.h"
 #include "update/Base64.h"
 #include "update/EcdsaDer.h"
+#include "update/FeedState.h"
 
 namespace launcher {
 
@@ -13,14 +14,9 @@ RuntimeFeedCheck refused(RuntimeFeedError error, std::u16string value) {
 }
 
 std::optional<uint32_t> intervalFrom(std::u16string_view text) {
-    if (text.empty() || text.size() > 6) return std::nullopt;
-    uint32_t hours = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        hours = hours * 10 + static_cast<uint32_t>(c - u'0');
-    }
-    if (hours > kMaxFeedIntervalHours) return std::nullopt;
-    return hours;
+    const std::optional<uint64_t> hours = feedNumberFrom(text);
+    if (!hours || *hours > kMaxFeedIntervalHours) return std::nullopt;
+    return static_cast<uint32_t>(*hours);
 }
 
 } // namespace
