@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "base/Descriptor.posix.h"
+#include "base/FileReplace.h"
 #include "config/IniText.h"
 
 #include <algorithm>
@@ -21,24 +22,6 @@ namespace launcher {
 
 namespace {
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A link to an INI file is kept as a link: the file it points to is the one
 // that gets replaced.
 bool resolveLink(const std::string& path, std::string& target) {
@@ -50,31 +33,6 @@ bool resolveLink(const std::string& path, std::string& target) {
     std::unique_ptr<char, void (*)(void*)> resolved(realpath(path.c_str(), nullptr), std::free);
     if (!resolved) return false;
     target = resolved.get();
-    return true;
-}
-
-// Writes the bytes to a new file in the same folder and renames it over the
-// target, so that a reader (or a crash) sees either the old or the new file,
-// never a half-written one.
-bool replaceFile(const std::string& target, std::string_view bytes, const mode_t* mode) {
-    static std::atomic<unsigned> counter{0};
-    std::string folder = folderOf(target);
-    std::string temporary;
-    UniqueDescriptor fd;
-    for (int attempt = 0; attempt < 100 && !fd; ++attempt) {
-        temporary = folder + "/.ini-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        fd.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd && errno != EEXIST) return false;
-    }
-    if (!fd) return false;
-    ScopeExit removeTemporary([&] { ::unlink(temporary.c_str()); });
-    if (mode) (void)fchmod(fd.get(), *mode & 07777); // keep the file's permissions
-    if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0) return false;
-    if (::close(fd.release()) != 0) return false;
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return false;
-    removeTemporary.dismiss();
-    UniqueDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory) (void)fsync(directory.get()); // make the rename itself durable
     return true;
 }
 
@@ -191,7 +149,7 @@ bool IniFile::writeString(std::u16string_view section, std::u16string_view key, 
     if (error != 0 && error != ENOENT) return false;
     std::optional<std::string> updated = setIniValue(bytes, section, key, value);
     if (!updated) return false;
-    return replaceFile(target, *updated, error == 0 ? &mode : nullptr);
+    return replaceFileWhole(fromNarrow(target), *updated, error == 0 ? std::optional<uint32_t>(mode) : std::nullopt);
 }
 
 bool IniFile::deleteFile() {

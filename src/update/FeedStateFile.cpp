@@ -1,5 +1,6 @@
 #include "update/FeedStateFile.h"
 
+#include "base/FileReplace.h"
 #include "base/FolderChain.h"
 #include "base/PathText.h"
 #include "install/InstallLock.h"

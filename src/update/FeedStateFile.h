@@ -26,10 +26,6 @@ bool saveFeedState(const std::u16string& path, const FeedState& state);
 bool changeFeedState(const std::u16string& runtimeFolder, const std::function<void(FeedState&)>& change,
                      std::chrono::milliseconds wait, const std::atomic<bool>* cancel = nullptr);
 
-// The platform's step: replaces the file at path with bytes in one move;
-// the new file is removed again when any step fails.
-bool replaceFileWhole(const std::u16string& path, std::string_view bytes);
-
 // The product's per-user runtime folder, which holds the pinned runtime's
 // folder, the entries' folders, the state file and install.lock.
 std::u16string feedRuntimeFolder(const std::u16string& pinnedFolder);

@@ -79,11 +79,16 @@ protected:
     test::LoopbackServer server;
     fs::path key;
     FeedLookRequest request;
-    const std::string archive = test::buildZip({
-        {.name = "jdk-21-jre/bin/java", .data = "program", .unixMode = 0100755},
-        {.name = "jdk-21-jre/lib/server/libjvm.so", .data = test::libraryImage(test::kOwnMachine)},
-        {.name = "jdk-21-jre/release", .data = "JAVA_VERSION=\"21.0.3\"\n"},
-    });
+    // The runtime's java program answers "-version" with the exit code.
+    static std::string runtimeArchive(int versionExitCode) {
+        return test::buildZip({
+            {.name = "jdk-21-jre/bin/java", .data = "#!/bin/sh\nexit " + std::to_string(versionExitCode) + "\n",
+                .unixMode = 0100755},
+            {.name = "jdk-21-jre/lib/server/libjvm.so", .data = test::libraryImage(test::kOwnMachine)},
+            {.name = "jdk-21-jre/release", .data = "JAVA_VERSION=\"21.0.3\"\n"},
+        });
+    }
+    std::string archive = runtimeArchive(0);
 };
 
 TEST_F(FeedLook, InstallsTheAcceptedEntryBesideThePinAndRecordsIt) {
@@ -114,6 +119,21 @@ TEST_F(FeedLook, InstallsTheAcceptedEntryBesideThePinAndRecordsIt) {
     FeedState later = expected;
     later.lastLook = request.now;
     EXPECT_EQ(state(), later);
+}
+
+// A runtime that does not even print its version would end the first
+// start that makes its VM: no start ever takes it.
+TEST_F(FeedLook, ARuntimeThatDoesNotStartIsMarkedBadNotTaken) {
+    archive = runtimeArchive(3);
+    publish(9);
+    const FeedLookResult result = lookAtFeed(request);
+    EXPECT_EQ(result.outcome, FeedLookOutcome::InstallFailed) << toUtf8(result.line);
+    EXPECT_NE(result.line.find(u"ended with 3"), std::u16string::npos) << toUtf8(result.line);
+    const FeedState after = state();
+    EXPECT_TRUE(after.currentEntry.empty());
+    EXPECT_EQ(after.highestSequence, 9u);
+    ASSERT_EQ(after.badEntries.size(), 1u);
+    EXPECT_EQ(after.badEntries[0], fromUtf8(sha256Of(archive)));
 }
 
 TEST_F(FeedLook, ContactsNothingBeforeTheIntervalHasPassed) {

@@ -1,4 +1,4 @@
-#include "update/FeedStateFile.h"
+#include "base/FileReplace.h"
 
 #include "base/Handles.win32.h"
 #include "base/Text.h"
@@ -24,7 +24,7 @@ bool writeStateBytes(HANDLE file, std::string_view bytes) {
 
 } // namespace
 
-bool replaceFileWhole(const std::u16string& path, std::string_view bytes) {
+bool replaceFileWhole(const std::u16string& path, std::string_view bytes, std::optional<uint32_t>) {
     static std::atomic<unsigned> counter{0};
     const std::u16string target = systemPath(path);
     std::u16string temporary;
