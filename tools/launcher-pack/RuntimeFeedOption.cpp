@@ -34,9 +34,8 @@ std::string keyFromFile(const std::string& name) {
                      "); launcher-pack feed-key --out NAME writes one as NAME.pub.pem");
 }
 
-[[noreturn]] void refuse(const RuntimeFeedCheck& check, const std::string& keyFile) {
-    const std::string value = toUtf8(check.value);
-    switch (check.error) {
+[[noreturn]] void refuse(RuntimeFeedError error, const std::string& value, const std::string& keyFile) {
+    switch (error) {
     case RuntimeFeedError::None: break;
     case RuntimeFeedError::NoPin:
         throw UsageError("--runtime-feed needs a pinned runtime (--runtime-download or --runtime-download-latest) for "
@@ -52,7 +51,7 @@ std::string keyFromFile(const std::string& name) {
         throw UsageError("--runtime-feed-interval: \"" + value + "\" is not a whole number of hours from 0 to " +
                          std::to_string(kMaxFeedIntervalHours));
     }
-    throw UsageError("--runtime-feed: " + toUtf8(runtimeFeedErrorText(check)));
+    throw UsageError("--runtime-feed: not a feed the launcher follows");
 }
 
 } // namespace
@@ -80,7 +79,7 @@ std::optional<RuntimeFeedRequest> runtimeFeedRequest(const PackOptions& options,
     if (!url) return std::nullopt;
     // The launcher ignores a feed without a pin: the feed only ever offers a
     // newer runtime in the pinned one's place.
-    if (!pinned) refuse({.feed = {}, .error = RuntimeFeedError::NoPin, .value = {}}, {});
+    if (!pinned) refuse(RuntimeFeedError::NoPin, *url, {});
     if (trimWhitespace(fromUtf8(*url)).empty()) throw UsageError("--runtime-feed: no address given");
     const std::optional<std::string> keyFile = options.value("--runtime-feed-key");
     if (!keyFile) {
@@ -91,11 +90,11 @@ std::optional<RuntimeFeedRequest> runtimeFeedRequest(const PackOptions& options,
     // Given but blank, the interval would quietly become the default.
     const std::optional<std::string> interval = options.value("--runtime-feed-interval");
     if (interval && trimWhitespace(fromUtf8(*interval)).empty()) {
-        refuse({.feed = {}, .error = RuntimeFeedError::BadInterval, .value = fromUtf8(*interval)}, *keyFile);
+        refuse(RuntimeFeedError::BadInterval, *interval, *keyFile);
     }
     const RuntimeFeedCheck check =
         checkRuntimeFeed({fromUtf8(*url), fromUtf8(key), fromUtf8(interval.value_or(""))}, pinned);
-    if (check.error != RuntimeFeedError::None) refuse(check, *keyFile);
+    if (check.error != RuntimeFeedError::None) refuse(check.error, toUtf8(check.value), *keyFile);
     // The interval is always written: a value left in the vendor's own INI
     // would otherwise go on counting for a feed it was never meant for.
     return RuntimeFeedRequest{toUtf8(check.feed.url), key, std::to_string(check.feed.intervalHours)};
