@@ -5,6 +5,8 @@
 #include "config/IniFile.h"
 #include "config/RuntimeChoiceWriter.h"
 #include "base/Platform.h"
+#include "base/Trace.h"
+#include "FeedFixtures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -331,6 +333,46 @@ TEST_F(SettingsReaderTest, PinnedRuntimeErrorsStopWithTheirOwnMessage) {
         ASSERT_EQ(messages.messages().size(), ++shown);
         EXPECT_EQ(messages.messages().back(), row.message);
     }
+}
+
+// The feed, like the pin, is the vendor's: the user's own file names
+// another feed and key, and neither is read. A value the launcher cannot use
+// leaves the start going without a feed, traced but not shown.
+TEST_F(SettingsReaderTest, RuntimeFeedComesFromTheLauncherIniOnly) {
+    const std::string head = "[Product Information]\r\nProduct Name=Viewer\r\nProduct Code=CODE\r\n"
+                             "[Java Runtime Environment]\r\nMain Class=Main\r\nRuntime Download URL=https://example.com/"
+                             "jre.zip\r\nRuntime Download SHA-256=" + std::string(64, 'a') + "\r\n";
+    const std::string key = toUtf8(test::kRightKey);
+    writeIni(head + "Runtime Feed URL=https://example.com/feed.ini\r\nRuntime Feed Key=" + key +
+             "\r\nRuntime Feed Interval=6\r\n");
+    test::writeBytes(userIni(), "[Java Runtime Environment]\r\nRuntime Feed URL=https://evil.example/feed.ini\r\n"
+                                "Runtime Feed Key=" + toUtf8(test::kWrongKey) + "\r\nRuntime Feed Interval=0\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(s));
+    EXPECT_EQ(s.runtimeFeed.url, u"https://example.com/feed.ini");
+    EXPECT_EQ(s.runtimeFeed.publicKey, test::fixtureBytes(test::kRightKey));
+    EXPECT_EQ(s.runtimeFeed.intervalHours, 6u);
+
+    writeIni(head);
+    LaunchSettings unset;
+    ASSERT_TRUE(read(unset));
+    EXPECT_FALSE(unset.runtimeFeed.configured());
+
+    writeIni(head + "Runtime Feed URL=https://example.com/feed.ini\r\nRuntime Feed Key=" + key +
+             "\r\nRuntime Feed Interval=1.5\r\n");
+    const std::filesystem::path traceFile = app.path() / "trace.log";
+    LaunchSettings refused;
+    {
+        test::EnvironmentOverride variable(u"QX_LAUNCHER_TRACE", traceFile.u16string());
+        trace::enableFromEnvironment();
+        EXPECT_TRUE(read(refused));
+        trace::disable();
+    }
+    EXPECT_FALSE(refused.runtimeFeed.configured());
+    EXPECT_TRUE(refused.runtimeDownload.configured());
+    EXPECT_NE(test::readBytes(traceFile).find("runtime feed: not followed: \"Runtime Feed Interval\" 1.5"), std::string::npos)
+        << test::readBytes(traceFile);
+    EXPECT_TRUE(messages.messages().empty());
 }
 
 } // namespace

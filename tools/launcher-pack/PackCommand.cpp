@@ -11,6 +11,7 @@
 #include "IniEdit.h"
 #include "LatestRuntime.h"
 #include "PeImage.h"
+#include "RuntimeFeedOption.h"
 #include "RuntimePin.h"
 #include "InstallTarget.h"
 #include "InstallerCommand.h"
@@ -39,6 +40,7 @@ const char kUsage[] =
     "                     [--input DIR] [--runtime DIR]\n"
     "                     [--runtime-download URL --runtime-sha256 HEX [--runtime-size BYTES] |\n"
     "                      --runtime-download-latest FEATURE [--runtime-api-base URL]]\n"
+    "                     [--runtime-feed URL --runtime-feed-key NAME.pub.pem [--runtime-feed-interval HOURS]]\n"
     "                     [--msi FILE.msi] [--wxs FILE.wxs] [--msi-upgrade-code GUID]\n"
     "                     [--install-scope machine|user] [--desktop-shortcut] [--codepage N]\n"
     "                     [--file-association EXT[:DESCRIPTION]]... [--help-url URL] [--about-url URL]\n"
@@ -81,6 +83,7 @@ void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     }
     std::optional<LatestRuntimeRequest> latest = latestRuntimeRequest(options);
     std::optional<RuntimePin> pin = runtimePinRequest(options);
+    std::optional<RuntimeFeedRequest> feed = runtimeFeedRequest(options, pin || latest);
     Branding branding;
     branding.name = checkedName(*value(options, "--name"));
     if (auto version = value(options, "--app-version")) {
@@ -133,6 +136,8 @@ void package(const PackOptions& options, std::ostream& out, std::ostream& err) {
     // The API is asked for the launcher's own architecture, once everything
     // that needs no network has been checked.
     if (latest) pin = fetchLatestRuntimePin(*latest, readPeImage(Bytes(launcher.begin(), launcher.end())).machine, err);
+    // The feed's keys first, so that the pin's, set after them, read first.
+    if (feed) ini = withRuntimeFeed(ini, *feed);
     if (pin) ini = withRuntimePin(ini, *pin);
     Branding siblingBranding = branding;
     siblingBranding.fileName = arm64SiblingName(branding.name);

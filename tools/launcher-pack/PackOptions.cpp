@@ -13,7 +13,8 @@ const char* const kValued[] = {"--launcher", "--name",   "--dest",  "--ini",   "
                                "--about-url", "--sign-pkcs12", "--sign-password-env", "--sign-pkcs11-module",
                                "--sign-key", "--sign-cert", "--sign-pkcs11-engine", "--sign-command", "--sign-timeout",
                                "--runtime-download", "--runtime-sha256", "--runtime-size", "--arm64-launcher",
-                               "--runtime-download-latest", "--runtime-api-base", "--codepage", "--app-id"};
+                               "--runtime-download-latest", "--runtime-api-base", "--codepage", "--app-id",
+                               "--runtime-feed", "--runtime-feed-key", "--runtime-feed-interval"};
 const char* const kRepeatable[] = {"--file-association", "--timestamp-url"};
 const char* const kFlags[] = {"--desktop-shortcut"};
 

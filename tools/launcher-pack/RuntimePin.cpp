@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "config/IniText.h"
 #include "config/RuntimeDownload.h"
+#include "config/RuntimeFeed.h"
 
 namespace launcher::pack {
 
@@ -58,7 +59,8 @@ std::string withRuntimePin(const std::string& ini, const RuntimePin& pin) {
 std::string withoutRuntimePin(std::string_view ini) {
     std::string text(ini);
     for (std::u16string_view key :
-         {kRuntimeDownloadUrlKey, kRuntimeDownloadSha256Key, kRuntimeDownloadSizeKey, kRuntimeDownloadModeKey}) {
+         {kRuntimeDownloadUrlKey, kRuntimeDownloadSha256Key, kRuntimeDownloadSizeKey, kRuntimeDownloadModeKey,
+          kRuntimeFeedUrlKey, kRuntimeFeedKeyKey, kRuntimeFeedIntervalKey}) {
         text = removeIniValue(text, "Java Runtime Environment", toUtf8(key));
     }
     return text;

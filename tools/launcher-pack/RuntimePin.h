@@ -25,7 +25,8 @@ std::optional<RuntimePin> runtimePinRequest(const PackOptions& options);
 // launcher's own rules against the INI's "Product Name".
 std::string withRuntimePin(const std::string& ini, const RuntimePin& pin);
 
-// The INI text without any of the pin's keys, "Runtime Download" included.
+// The INI text without any of the pin's keys, "Runtime Download" included,
+// nor the runtime feed's, which offers runtimes in the pin's place.
 // The pinned archive holds an x64 runtime: the ARM64 sibling would download
 // it only to refuse it, so the sibling's settings name no pin and a sibling
 // that finds no ARM64 runtime leaves the install to the x64 launcher.
