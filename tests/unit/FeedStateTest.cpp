@@ -43,6 +43,58 @@ TEST(FeedState, GarbageReadsAsEmptyOrKeepsWhatItCan) {
     for (const auto& [bytes, state] : rows) EXPECT_EQ(parseFeedState(bytes), state) << bytes.substr(0, 80);
 }
 
+FeedState withEntries(std::u16string current, std::u16string currentVersion, std::u16string started = {},
+                      std::u16string startedVersion = {}) {
+    FeedState state;
+    state.currentEntry = std::move(current);
+    state.currentVersion = std::move(currentVersion);
+    state.startedEntry = std::move(started);
+    state.startedVersion = std::move(startedVersion);
+    return state;
+}
+
+TEST(FeedState, EntriesReadBackWithTheirVersions) {
+    const std::u16string other(64, u'b');
+    FeedState full = withEntries(kSum, u"26.0.2+7", other, u"21.0.3");
+    full.lastLook = 5;
+    full.badEntries = {other};
+    for (const FeedState& state : {full, withEntries(kSum, u"jdk-21.0.3_9"), withEntries({}, {}, other, u"21")}) {
+        EXPECT_EQ(parseFeedState(formatFeedState(state)), state) << formatFeedState(state);
+    }
+}
+
+// An entry is of use only with a version the floor can be checked against:
+// one without the other reads as neither, and the other entry stays.
+TEST(FeedState, EntryWithoutAReadableVersionCountsAsMissing) {
+    const std::string sum = kSumText;
+    const std::string started = "Started Entry=" + std::string(64, 'b') + "\nStarted Version=21.0.3\n";
+    const FeedState onlyStarted = withEntries({}, {}, std::u16string(64, u'b'), u"21.0.3");
+    const std::pair<std::string, FeedState> rows[] = {
+        {"Current Entry=" + sum + "\n", onlyStarted},
+        {"Current Version=26.0.2\n", onlyStarted},
+        {"Current Entry=" + sum + "\nCurrent Version=26=1\n", onlyStarted},
+        {"Current Entry=" + sum + "\nCurrent Version=26 0 2\n", onlyStarted},
+        {"Current Entry=" + sum + "\nCurrent Version=26.0.2;x\n", onlyStarted},
+        {"Current Entry=" + sum + "\nCurrent Version=" + std::string(65, '2') + "\n", onlyStarted},
+        {"Current Entry=" + sum.substr(1) + "\nCurrent Version=26.0.2\n", onlyStarted},
+        {"Current Entry=" + sum + "0\nCurrent Version=26.0.2\n", onlyStarted},
+        {"Current Entry=0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF\nCurrent Version= 26.0.2 \n",
+         withEntries(kSum, u"26.0.2", std::u16string(64, u'b'), u"21.0.3")},
+    };
+    for (const auto& [lines, state] : rows) {
+        EXPECT_EQ(parseFeedState("[Runtime Feed]\n" + lines + started), state) << lines;
+    }
+}
+
+// A version that could break the file's lines is not written, nor its
+// entry: no line of it reaches the file.
+TEST(FeedState, VersionThatBreaksLinesIsNotWritten) {
+    for (const std::u16string& version : TextList{u"26\nBad Entries=" + kSum, u"26=1", u"26 0", u""}) {
+        const std::string text = formatFeedState(withEntries(kSum, version, kSum, version));
+        EXPECT_EQ(text, "[Runtime Feed]\n") << text;
+    }
+}
+
 TEST(FeedState, KeepsTheNewestBadMarks) {
     FeedState state;
     for (size_t i = 0; i < kMaxBadEntries + 3; ++i) {

@@ -3,6 +3,7 @@
 // the launcher's own platform when every check passes.
 
 #include "FeedFixtures.h"
+#include "base/Text.h"
 #include "update/FeedVerdict.h"
 
 #include <gtest/gtest.h>
