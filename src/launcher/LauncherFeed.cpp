@@ -78,7 +78,11 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     const std::u16string folder = withTrailingSeparator(feedEntryFolder(pinnedFolder, choice.entry));
     // Held for the life of the process: no clean-up removes a runtime a
     // start runs on.
-    if (!feedUse_.holdShared(runtimeUsePath(folder))) {
+    // The folder is looked at again with the lock held: a clean-up that
+    // removed it just before leaves only its lock file.
+    if (!feedUse_.holdShared(runtimeUsePath(folder)) ||
+        findJvmLibrary(folder, settings_.runtime.jvmType).path.empty()) {
+        feedUse_.release();
         if (trace::on()) trace::line(u"runtime feed: the entry is being removed: the pinned runtime is used");
         return pinnedFolder;
     }
