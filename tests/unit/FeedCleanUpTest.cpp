@@ -75,7 +75,7 @@ TEST(FeedCleanUp, RemovesOnlyWhatNoStartNeeds) {
         {"current proven", usedOf(kA, kA), {}, {}, {name(kA)}},
         {"current unproven: nothing", usedOf(kA, kB), {}, {}, {name(kA), name(kB), name(kC)}},
         {"current unproven, nothing started", usedOf(kA, {}), {}, {}, {name(kA), name(kB), name(kC)}},
-        {"current bad: current and started kept", usedOf(kA, kB, {kA}), {}, {}, {name(kA), name(kB)}},
+        {"current bad: it goes, the started one stays", usedOf(kA, kB, {kA}), {}, {}, {name(kB)}},
         {"running kept", usedOf(kA, kA), kC, {}, {name(kA), name(kC)}},
         {"held kept", usedOf(kA, kA), {}, kB, {name(kA), name(kB)}},
         {"no state: only the running", FeedState{}, kB, {}, {name(kB)}},
