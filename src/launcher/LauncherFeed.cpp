@@ -89,7 +89,9 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     feedEntry_ = choice.entry;
     feedEntryVersion_ = choice.entry == facts.state.currentEntry ? facts.state.currentVersion : facts.state.startedVersion;
     feedEntryProven_ = choice.proven;
-    return folder;
+    // The search reads a runtime's home with its separator at the end, as
+    // the pinned runtime's folder comes.
+    return withTrailingSeparator(folder);
 }
 
 bool Launcher::runsOnFeedEntry() const {

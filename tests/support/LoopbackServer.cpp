@@ -50,6 +50,21 @@ std::string LoopbackServer::url(const std::string& path) const {
     return "http://" + address_ + ":" + std::to_string(port_) + path;
 }
 
+std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+int LoopbackServer::requestsFor(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(requests_.begin(), requests_.end(), [&](const Request& r) { return r.path == path; }));
+}
+
+void LoopbackServer::watchRequests(std::function<void(const std::string& path)> watch) {
+    std::lock_guard lock(mutex_);
+    watch_ = std::move(watch);
+}
+
 void LoopbackServer::run() {
     while (!stopping_) {
         const SocketHandle client = acceptWithin(listener_, kPollMilliseconds);
@@ -78,11 +93,16 @@ void LoopbackServer::answer(SocketHandle client) {
         }
     }
     ServedReply reply{404, "not served here"};
+    const std::string path = requestPath(request);
+    std::function<void(const std::string&)> watch;
     {
         std::lock_guard lock(mutex_);
-        const auto found = replies_.find(requestPath(request));
+        requests_.push_back({path, std::chrono::steady_clock::now()});
+        watch = watch_;
+        const auto found = replies_.find(path);
         if (found != replies_.end()) reply = found->second;
     }
+    if (watch) watch(path);
     std::string head = reply.interim + "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonPhrase(reply.status) + "\r\n";
     head += "Connection: close\r\n";
     if (!reply.location.empty()) head += "Location: " + reply.location + "\r\n";

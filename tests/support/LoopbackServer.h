@@ -7,10 +7,13 @@
 #include "support/LoopbackSocket.h"
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace launcher::test {
 
@@ -47,6 +50,18 @@ public:
     std::string url(const std::string& path) const;
     int connections() const { return connections_.load(); }
 
+    // Every request's path and when it came, oldest first: tests that care
+    // about the order of a client's fetches, or how many of one path came.
+    struct Request {
+        std::string path;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::vector<Request> requests() const;
+    int requestsFor(const std::string& path) const;
+    // Called on the server's thread as each request comes, before its reply:
+    // the moment the test checks what the client had done by then.
+    void watchRequests(std::function<void(const std::string& path)> watch);
+
 private:
     void run();
     void answer(SocketHandle client);
@@ -56,8 +71,10 @@ private:
     SocketHandle listener_ = kNoSocket;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::map<std::string, ServedReply> replies_;
+    std::vector<Request> requests_;
+    std::function<void(const std::string&)> watch_;
     std::thread thread_;
 };
 
