@@ -77,9 +77,8 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     if (choice.entry.empty()) return pinnedFolder;
     const std::u16string folder = withTrailingSeparator(feedEntryFolder(pinnedFolder, choice.entry));
     // Held for the life of the process: no clean-up removes a runtime a
-    // start runs on.
-    // The folder is looked at again with the lock held: a clean-up that
-    // removed it just before leaves only its lock file.
+    // start runs on. The folder is looked at again with the lock held: a
+    // clean-up that removed it just before leaves only its lock file.
     if (!feedUse_.holdShared(runtimeUsePath(folder)) ||
         findJvmLibrary(folder, settings_.runtime.jvmType).path.empty()) {
         feedUse_.release();
@@ -91,7 +90,7 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     feedEntryProven_ = choice.proven;
     // The search reads a runtime's home with its separator at the end, as
     // the pinned runtime's folder comes.
-    return withTrailingSeparator(folder);
+    return folder;
 }
 
 bool Launcher::runsOnFeedEntry() const {

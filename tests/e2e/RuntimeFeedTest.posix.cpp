@@ -58,7 +58,8 @@ std::unique_ptr<Suite> suite;
 // How a runtime of the feed may be unable to start a program.
 enum class Breakage {
     None,
-    // Its VM library returns an error from JNI_CreateJavaVM (the stand-in's).
+    // Its VM library returns an error from JNI_CreateJavaVM (the stand-in's),
+    // and it has no java program the look could ask first.
     CreateFails,
     // Without lib/modules: the runtime says so and ends the process itself
     // while the VM is made.
@@ -72,6 +73,7 @@ const std::string& runtimeArchive(const std::string& version, Breakage breakage 
     std::vector<test::ZipItem> items;
     for (const test::ZipItem& item : suite->items) {
         if (breakage == Breakage::NoModules && item.name.ends_with("/lib/modules")) continue;
+        if (breakage == Breakage::CreateFails && item.name.ends_with("/bin/java")) continue;
         items.push_back(item);
         if (breakage == Breakage::CreateFails && item.name.ends_with("/lib/server/libjvm.so")) {
             items.back().data = test::readBytes(test::standinLibrary("create-fails"));
@@ -264,10 +266,21 @@ void RuntimeFeed::checkFallBack(Breakage breakage) {
 
 TEST_F(RuntimeFeed, AnEntryWhoseVmIsNotMadeGoesBackToThePinAndIsMarkedBad) { checkFallBack(Breakage::CreateFails); }
 
-// Disabled until the launcher goes back to the pinned runtime when the
-// runtime ends the process itself while its VM is made: today that start
-// ends with the runtime's code 1, and so does every later one.
-TEST_F(RuntimeFeed, DISABLED_AnEntryThatEndsTheProcessWhileStartingGoesBackToThePin) { checkFallBack(Breakage::NoModules); }
+// A runtime that ends the process itself while its VM is made would take
+// that start with it: the look asks the runtime to start before any start
+// may take it.
+TEST_F(RuntimeFeed, AnEntryThatDoesNotStartIsNeverTaken) {
+    publish(1, version(2), Breakage::NoModules);
+    const test::ChildResult looked =
+        start({"until", (runtimeFolder() / "runtime-feed.state").string(), "Bad Entries=" + published});
+    EXPECT_EQ(looked.exitCode, 0) << looked.err;
+    EXPECT_TRUE(has(looked.err, "was installed but does not start")) << looked.err;
+
+    const test::ChildResult after = start();
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_TRUE(has(after.out, home(pinned))) << after.out;
+    EXPECT_FALSE(has(after.err, "starts again")) << after.err;
+}
 
 TEST_F(RuntimeFeed, NothingIsFetchedElevatedOrInAService) {
     ASSERT_EQ(start().exitCode, 0); // the pinned runtime installed; no feed served yet
