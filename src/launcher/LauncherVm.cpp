@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 #include "base/Trace.h"
 #include "jvm/RedirectionCheck.h"
+#include "jvm/VmHooks.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/VmThread.h"
 #include "splash/SplashChoice.h"
@@ -75,8 +76,13 @@ MainOutcome Launcher::vmThreadMain() {
     // A runtime of the feed that fails here has its failure told by the
     // start that goes back to the runtime it replaced, if by anybody.
     const bool untried = onUntriedFeedEntry();
-    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) &&
-        !(cached && createVmWithoutCache(redirectFiles, !untried))) {
+    // A broken runtime may also end the process from inside its creation
+    // (a missing module image aborts it): the fallback comes first then too.
+    if (untried) setCreateEndHandler([](void* self) { static_cast<Launcher*>(self)->fallBackFromFeedEntry(); }, this);
+    const bool created = jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) ||
+                         (cached && createVmWithoutCache(redirectFiles, !untried));
+    setCreateEndHandler(nullptr, nullptr);
+    if (!created) {
         if (untried) {
             fallBackFromFeedEntry();
             jvm_.reportCreateFailure(messageOwner_);
