@@ -16,6 +16,16 @@ struct HelperWatch {
 };
 std::atomic<HelperWatch*> currentHelperWatch{nullptr};
 
+struct CreateEnd {
+    CreateEndHandler handler;
+    void* context;
+};
+std::atomic<CreateEnd*> currentCreateEnd{nullptr};
+
+void tellCreateEnd() {
+    if (CreateEnd* end = currentCreateEnd.exchange(nullptr)) end->handler(end->context);
+}
+
 struct EndWork {
     VmEndWork work;
     void* context;
@@ -51,8 +61,17 @@ void setHelperExitHandler(HelperExitHandler handler, void* context) {
     currentHelperWatch = &watch;
 }
 
+void setCreateEndHandler(CreateEndHandler handler, void* context) {
+    static CreateEnd end;
+    currentCreateEnd = nullptr;
+    if (!handler) return;
+    end = {handler, context};
+    currentCreateEnd = &end;
+}
+
 void JNICALL vmExitHook(jint code) {
     if (trace::on()) trace::say({u"exit code ", toDecimal(code), u": the runtime ends the process (System.exit, or its own launcher helper)"});
+    tellCreateEnd();
     if (HelperWatch* watch = currentHelperWatch.exchange(nullptr)) watch->handler(code, watch->context);
     runVmEndWork();
     if (VmExitListener* listener = currentListener.load()) listener->exit(code);
@@ -63,6 +82,7 @@ void JNICALL vmExitHook(jint code) {
 
 void JNICALL vmAbortHook() {
     if (trace::on()) trace::line(u"the runtime aborts the process");
+    tellCreateEnd();
     if (VmExitListener* listener = currentListener.load()) listener->abort();
 }
 

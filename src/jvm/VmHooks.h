@@ -28,6 +28,13 @@ using VmEndWork = void (*)(void* context);
 void setVmEndWork(VmEndWork work, void* context);
 void runVmEndWork();
 
+// Told first when the VM exits or aborts while it is being created: a
+// runtime that cannot start may end the process from inside creation
+// instead of returning an error, and the launcher may still start again on
+// another runtime. Set for the length of the creation only.
+using CreateEndHandler = void (*)(void* context);
+void setCreateEndHandler(CreateEndHandler handler, void* context);
+
 void JNICALL vmExitHook(jint code);
 void JNICALL vmAbortHook();
 

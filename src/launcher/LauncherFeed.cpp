@@ -75,6 +75,8 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     });
     if (trace::on()) trace::say({u"runtime feed: ", choice.why});
     if (choice.entry.empty()) return pinnedFolder;
+    // A home as the search takes it, like the pinned folder it replaces:
+    // the library is looked for below the trailing separator.
     const std::u16string folder = withTrailingSeparator(feedEntryFolder(pinnedFolder, choice.entry));
     // Held for the life of the process: no clean-up removes a runtime a
     // start runs on. The folder is looked at again with the lock held: a

@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 #include "base/Trace.h"
 #include "jvm/RedirectionCheck.h"
+#include "jvm/VmHooks.h"
 #include "launcher/LaunchTrace.h"
 #include "launcher/VmThread.h"
 #include "splash/SplashChoice.h"
@@ -75,11 +76,15 @@ MainOutcome Launcher::vmThreadMain() {
     // A runtime of the feed that fails here has its failure told by the
     // start that goes back to the runtime it replaced, if by anybody.
     const bool untried = onUntriedFeedEntry();
-    // A runtime may also end the process inside the creation, with exit()
-    // ("Error occurred during initialization of VM"): the end goes back too.
+    // A runtime may also end the process inside the creation: with exit()
+    // ("Error occurred during initialization of VM"), or through the exit or
+    // abort hook (a missing module image): the fallback comes first then too.
     FeedFallbackAtExit atExit(untried ? this : nullptr);
-    if (!jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) &&
-        !(cached && createVmWithoutCache(redirectFiles, !untried))) {
+    if (untried) setCreateEndHandler([](void* self) { static_cast<Launcher*>(self)->fallBackFromFeedEntry(); }, this);
+    const bool created = jvm_.createVm(options_.entries(), redirectFiles, messageOwner_, !cached && !untried) ||
+                         (cached && createVmWithoutCache(redirectFiles, !untried));
+    setCreateEndHandler(nullptr, nullptr);
+    if (!created) {
         if (untried) {
             fallBackFromFeedEntry();
             jvm_.reportCreateFailure(messageOwner_);
