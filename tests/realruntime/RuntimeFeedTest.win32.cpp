@@ -28,7 +28,9 @@ struct RelabelledZip {
 };
 
 // The real runtime below one top folder, its release file saying version;
-// without lib/modules when broken, so that its VM cannot be created. Built
+// without lib/modules when broken, so that its VM cannot be created, and
+// without bin/java.exe, so that the look cannot ask it first and the start
+// finds out. Built
 // once for each kind: the runtime is some 50 MB.
 const RelabelledZip& relabelledRuntime(const std::string& version, bool broken = false) {
     static std::map<std::pair<std::string, bool>, RelabelledZip> built;
@@ -39,7 +41,7 @@ const RelabelledZip& relabelledRuntime(const std::string& version, bool broken =
     for (const auto& item : fs::recursive_directory_iterator(home)) {
         if (!item.is_regular_file()) continue;
         const std::string name = fs::relative(item.path(), home).generic_string();
-        if (broken && name == "lib/modules") continue;
+        if (broken && (name == "lib/modules" || name == "bin/java.exe")) continue;
         std::string data = test::readBytes(item.path());
         if (name == "release") {
             const size_t at = data.find("JAVA_VERSION=\"") + 14;
