@@ -1,6 +1,6 @@
 // The Windows launcher follows the vendor's runtime feed (signed here with
 // a key BCrypt makes, served over loopback beside the pinned stand-in): the
-// start after main looks at the feed and installs its windows-x64 entry,
+// start after main looks at the feed and installs its own platform's entry,
 // the next start runs on that entry, an entry that cannot create its VM
 // sends the start back to the pinned runtime, and an elevated start fetches
 // nothing. Under Wine every process is elevated, so the user's starts are
@@ -14,6 +14,10 @@
 
 namespace launcher {
 namespace {
+
+// The feed's section this test build's launcher reads, and the other one.
+constexpr const char* kOwnPlatform = sizeof(void*) == 8 ? "windows-x64" : "windows-x86";
+constexpr const char* kOtherPlatform = sizeof(void*) == 8 ? "windows-x86" : "windows-x64";
 
 namespace fs = std::filesystem;
 
@@ -62,7 +66,8 @@ protected:
                        "[Class Path]\r\nClass Path=app.jar\r\n");
     }
     // Serves the entry's zip at /entry.zip and a feed that offers it for
-    // windows-x64 (and something else for windows-x86), signed as the
+    // the launcher's own platform (and something else for the other one:
+    // the 32-bit launcher reads windows-x86), signed as the
     // vendor signs; tamper changes the served feed after signing.
     void publish(const std::string& entryZip, const std::string& version,
                  const std::function<void(std::string&)>& tamper = {}) {
@@ -70,9 +75,10 @@ protected:
         server.serve("/entry.zip", test::ServedReply{.body = entryZip});
         std::string feed = test::feedText(
             1, "CODE",
-            {{.platform = "windows-x86", .url = server.url("/x86.zip"), .sha256 = std::string(64, 'b'), .size = 10,
+            {{.platform = kOtherPlatform, .url = server.url("/other.zip"), .sha256 = std::string(64, 'b'), .size = 10,
               .version = "17.0.9"},
-             {.url = server.url("/entry.zip"), .sha256 = entrySha, .size = entryZip.size(), .version = version}});
+             {.platform = kOwnPlatform, .url = server.url("/entry.zip"), .sha256 = entrySha, .size = entryZip.size(),
+              .version = version}});
         const std::string signature = signer.sign(feed);
         ASSERT_FALSE(signature.empty());
         if (tamper) tamper(feed);
