@@ -136,6 +136,21 @@ TEST_F(FeedLook, ARuntimeThatDoesNotStartIsMarkedBadNotTaken) {
     EXPECT_EQ(after.badEntries[0], fromUtf8(sha256Of(archive)));
 }
 
+// The feed or its signature sent on to plain http elsewhere: the download's
+// address rule refuses the redirect, and the look installs nothing.
+TEST_F(FeedLook, ARedirectToPlainHttpElsewhereIsNotFollowed) {
+    for (const char* redirected : {"/runtime-feed.ini", "/runtime-feed.ini.sig"}) {
+        SCOPED_TRACE(redirected);
+        publish(8);
+        server.serve(redirected, ServedReply{.status = 302, .location = "http://192.0.2.1/runtime-feed"});
+        request.now += 25 * 3600;
+        const FeedLookResult result = lookAtFeed(request);
+        EXPECT_EQ(result.outcome, FeedLookOutcome::FetchFailed) << toUtf8(result.line);
+        EXPECT_TRUE(state().currentEntry.empty());
+        EXPECT_FALSE(fs::exists(runtimeFolder() / publish(8)));
+    }
+}
+
 TEST_F(FeedLook, ContactsNothingBeforeTheIntervalHasPassed) {
     publish(8);
     fs::create_directories(runtimeFolder());
