@@ -4,7 +4,7 @@
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
-#include "jre/JreLocator.h"
+#include "MachineRuntime.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
@@ -55,10 +55,7 @@ int main(int argc, char** argv) {
     readModulePath(self);
     const fs::path bin = test::toPath(folderOf(self));
 
-    RuntimeSearch search;
-    search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
-    search.criteria.jdkKind = search.criteria.jreKind = true;
-    const std::string jreHome = fs::path(toUtf8(locateRuntime(search).jvmPath)).parent_path().parent_path().parent_path();
+    const std::string jreHome = bench::machineRuntimeHome().string();
 
     test::TempFolder work;
     const fs::path forwarding = install(work.path() / "forwarding", bin, jreHome, "yes");

@@ -8,7 +8,7 @@
 
 #include "base/ModulePath.h"
 #include "base/PathText.h"
-#include "jre/JreLocator.h"
+#include "MachineRuntime.h"
 #include "PairedRounds.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
@@ -52,10 +52,7 @@ int main(int argc, char** argv) {
     std::u16string self;
     readModulePath(self);
     const fs::path bin = test::toPath(folderOf(self));
-    RuntimeSearch search;
-    search.criteria.maximumVersion = makeVersion(65535, 65535, 65535, 65535);
-    search.criteria.jdkKind = search.criteria.jreKind = true;
-    const fs::path runtime = fs::path(toUtf8(locateRuntime(search).jvmPath)).parent_path().parent_path().parent_path();
+    const fs::path runtime = bench::machineRuntimeHome();
 
     test::TempFolder work;
     const fs::path data = work.path() / "data";
