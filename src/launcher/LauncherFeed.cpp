@@ -111,7 +111,6 @@ void Launcher::startFeedWork() {
     if (settings_.serviceMode) why = u"a service does not look at the feed";
     else if (!userSources_.reason.empty()) why = u"not in this start: " + userSources_.reason;
     else if (!runtimeFeedWorker()) why = u"this launcher does not follow a feed";
-    else if (!installedVersion(pinFolder_)) why = u"the pinned runtime is not installed, so there is nothing to update";
     if (!why.empty()) {
         if (trace::on()) trace::say({u"runtime feed: not looked at: ", why});
         return;
@@ -125,7 +124,6 @@ void Launcher::startFeedWork() {
     work.look.maximumVersion = settings_.runtime.maximumVersion;
     work.look.pin = {.url = settings_.runtimeDownload.url, .sha256 = settings_.runtimeDownload.sha256,
                      .size = settings_.runtimeDownload.size, .folder = pinFolder_};
-    work.look.pinnedVersion = installedVersion(pinFolder_);
     work.look.intervalHours = settings_.runtimeFeed.intervalHours;
     if (runsOnFeedEntry()) {
         work.runningEntry = feedEntry_;

@@ -6,6 +6,9 @@
 #include "base/Trace.h"
 #include "install/InstallLock.h"
 #include "install/UnpackFiles.h"
+#include "jre/JvmLibrary.h"
+#include "jre/RuntimeFolders.h"
+#include "jre/VersionNumber.h"
 #include "update/FeedStateFile.h"
 #include "update/RuntimeUse.h"
 
@@ -113,6 +116,16 @@ void runFeedWork(const FeedWork& work, const std::atomic<bool>& cancel) {
         if (trace::on()) trace::line(line);
     }
     FeedLookRequest look = work.look;
+    // Read here, not on the way to main: the pinned runtime's version is
+    // the floor of every entry, and without it there is nothing to update.
+    const ParsedVersion pinned = parseVersion(releaseVersion(withTrailingSeparator(look.pin.folder)), 0);
+    if (!pinned.ok) {
+        if (trace::on()) {
+            trace::line(u"runtime feed: not looked at: the pinned runtime is not installed, so there is nothing to update");
+        }
+        return;
+    }
+    look.pinnedVersion = pinned.version;
     look.now = currentTimeSeconds();
     look.cancel = &cancel;
     const FeedLookResult result = lookAtFeed(look);

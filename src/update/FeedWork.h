@@ -12,7 +12,9 @@
 namespace launcher {
 
 struct FeedWork {
-    FeedLookRequest look; // its time and cancel flag are set when the work runs
+    // Its time, cancel flag and the pinned runtime's version (from its
+    // release file) are set when the work runs.
+    FeedLookRequest look;
     // The entry this start runs on (lower-case hex SHA-256) and its version;
     // empty when it runs on the pinned runtime or another one.
     std::u16string runningEntry;
