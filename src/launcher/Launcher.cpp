@@ -1,4 +1,5 @@
 #include "launcher/Launcher.h"
+#include "base/BackgroundWork.h"
 #include "base/ConsoleVariant.h"
 #include "base/Trace.h"
 #include "config/UserSourcePolicy.h"
@@ -21,6 +22,20 @@ bool stopped(std::u16string_view cause) {
     return false;
 }
 } // namespace
+
+int runLaunch() {
+    int exitCode;
+    {
+        Launcher app;
+        Launcher::setCurrent(&app);
+        exitCode = app.init() ? app.run() : -1;
+        Launcher::setCurrent(nullptr);
+    }
+    // Once the program has ended: a look at the runtime feed still running
+    // holds up the end by a second at most.
+    endBackgroundWork(exitCode);
+    return exitCode;
+}
 
 Launcher* Launcher::current() { return currentLauncher; }
 void Launcher::setCurrent(Launcher* launcher) { currentLauncher = launcher; }

@@ -28,6 +28,11 @@ namespace launcher {
 
 class Launcher;
 
+// The whole launch of this process: the launch object, current for the
+// VM's hooks, through init and run to its end, then the end of any
+// background work. The process exit code.
+int runLaunch();
+
 // While the VM is created on a runtime of the feed that has not started a
 // program before: an exit() inside the creation goes back to the runtime
 // it replaced (Launcher::fallBackFromFeedEntry) instead of ending the start.

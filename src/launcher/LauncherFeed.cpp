@@ -39,12 +39,6 @@ std::u16string takeFailedEntry() {
     return normalizedSha256(failed.value.value_or(u"")).value_or(u"");
 }
 
-std::optional<VersionNumber> installedVersion(const std::u16string& folder) {
-    const ParsedVersion version = parseVersion(releaseVersion(withTrailingSeparator(folder)), 0);
-    if (!version.ok) return std::nullopt;
-    return version.version;
-}
-
 std::atomic<Launcher*> fallbackAtExit{nullptr};
 
 } // namespace
@@ -65,7 +59,7 @@ std::u16string Launcher::feedOrPinnedFolder(const std::u16string& pinnedFolder) 
     if (!settings_.runtimeFeed.configured() || pinnedFolder.empty()) return pinnedFolder;
     FeedChoiceFacts facts;
     facts.state = readFeedState(feedStatePath(pinnedFolder));
-    facts.pinnedVersion = installedVersion(pinnedFolder);
+    facts.pinnedVersion = installedRuntimeVersion(pinnedFolder);
     facts.failedEntry = takeFailedEntry();
     facts.minimumVersion = settings_.runtime.minimumVersion;
     facts.maximumVersion = settings_.runtime.maximumVersion;

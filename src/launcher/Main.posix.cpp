@@ -3,7 +3,6 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
-#include "base/BackgroundWork.h"
 #include "launcher/RuntimeFeedHook.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
@@ -21,15 +20,5 @@ int main() {
     launcher::setRuntimeInstaller(&launcher::installOnTerminal);
     // The vendor's runtime feed, looked at once main has been called.
     launcher::setRuntimeFeedWorker(&launcher::runFeedWork);
-    int exitCode;
-    {
-        launcher::Launcher app;
-        launcher::Launcher::setCurrent(&app);
-        exitCode = app.init() ? app.run() : -1;
-        launcher::Launcher::setCurrent(nullptr);
-    }
-    // Once the program has ended: a look at the feed still running holds
-    // up the end by a second at most.
-    launcher::endBackgroundWork(exitCode);
-    return exitCode;
+    return launcher::runLaunch();
 }

@@ -9,7 +9,6 @@
 #include "launcher/CacheAssembly.h"
 #include "launcher/Launcher.h"
 #include "launcher/ProcessSetup.h"
-#include "base/BackgroundWork.h"
 #include "launcher/RuntimeFeedHook.h"
 #include "launcher/RuntimeInstallHook.h"
 #include "launcher/UserEnvironment.h"
@@ -33,18 +32,8 @@ int main() {
     launcher::setRuntimeInstallStep(&launcher::installPinnedStep);
     // The vendor's runtime feed, looked at once main has been called.
     launcher::setRuntimeFeedWorker(&launcher::runFeedWork);
-    int exitCode;
-    {
-        launcher::Launcher app;
-        launcher::Launcher::setCurrent(&app);
-        // Lets the system set up the thread's window bookkeeping before any
-        // window of ours exists.
-        DefWindowProcW(nullptr, WM_NULL, 0, 0);
-        exitCode = app.init() ? app.run() : -1;
-        launcher::Launcher::setCurrent(nullptr);
-    }
-    // Once the program has ended: a look at the feed still running holds
-    // up the end by a second at most.
-    launcher::endBackgroundWork(exitCode);
-    return exitCode;
+    // Lets the system set up the thread's window bookkeeping before any
+    // window of ours exists.
+    DefWindowProcW(nullptr, WM_NULL, 0, 0);
+    return launcher::runLaunch();
 }

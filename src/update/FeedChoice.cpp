@@ -1,19 +1,18 @@
 #include "update/FeedChoice.h"
 
+#include "jre/JvmLibrary.h"
+#include "jre/RuntimeFolders.h"
+
 #include <algorithm>
 
 namespace launcher {
 
 namespace {
 
-bool isBad(const FeedState& state, const std::u16string& entry) {
-    return std::find(state.badEntries.begin(), state.badEntries.end(), entry) != state.badEntries.end();
-}
-
 // Why the entry cannot be taken, or empty.
 std::u16string refusal(const FeedChoiceFacts& facts, const std::u16string& entry, const std::u16string& versionText,
                        const std::function<bool(const std::u16string&)>& installed) {
-    if (isBad(facts.state, entry)) return u"it is marked bad: it failed to start a program";
+    if (isMarkedBad(facts.state, entry)) return u"it is marked bad: it failed to start a program";
     if (entry == facts.failedEntry) return u"it failed to start a program in the start that started this one";
     const ParsedVersion version = parseVersion(versionText, 0);
     if (!version.ok) return u"its version cannot be read";
@@ -31,6 +30,12 @@ std::u16string entryName(const std::u16string& entry, const std::u16string& vers
 }
 
 } // namespace
+
+std::optional<VersionNumber> installedRuntimeVersion(const std::u16string& folder) {
+    const ParsedVersion version = parseVersion(releaseVersion(withTrailingSeparator(folder)), 0);
+    if (!version.ok) return std::nullopt;
+    return version.version;
+}
 
 FeedChoice chooseFeedEntry(const FeedChoiceFacts& facts, const std::function<bool(const std::u16string&)>& installed) {
     const FeedState& state = facts.state;

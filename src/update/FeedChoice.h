@@ -32,6 +32,10 @@ struct FeedChoice {
     std::u16string why;      // one trace line
 };
 
+// The version the runtime in folder names in its release file; none when
+// it has none (not installed).
+std::optional<VersionNumber> installedRuntimeVersion(const std::u16string& folder);
+
 // installed(entry) tells whether the entry's folder holds a runtime.
 FeedChoice chooseFeedEntry(const FeedChoiceFacts& facts, const std::function<bool(const std::u16string&)>& installed);
 

@@ -99,6 +99,10 @@ std::string formatFeedState(const FeedState& state) {
     return toUtf8(text);
 }
 
+bool isMarkedBad(const FeedState& state, std::u16string_view sha256) {
+    return std::find(state.badEntries.begin(), state.badEntries.end(), sha256) != state.badEntries.end();
+}
+
 void markEntryBad(FeedState& state, std::u16string_view sha256) {
     const std::optional<std::u16string> entry = normalizedSha256(sha256);
     if (!entry) return;

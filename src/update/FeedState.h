@@ -60,6 +60,9 @@ struct FeedState {
 FeedState parseFeedState(std::string_view bytes);
 std::string formatFeedState(const FeedState& state);
 
+// Whether the entry (lower-case hex SHA-256) is marked bad.
+bool isMarkedBad(const FeedState& state, std::u16string_view sha256);
+
 // Adds the entry to the bad ones (the oldest mark goes when there are too
 // many); a text that is no SHA-256 changes nothing.
 void markEntryBad(FeedState& state, std::u16string_view sha256);

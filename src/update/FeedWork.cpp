@@ -6,9 +6,7 @@
 #include "base/Trace.h"
 #include "install/InstallLock.h"
 #include "install/UnpackFiles.h"
-#include "jre/JvmLibrary.h"
-#include "jre/RuntimeFolders.h"
-#include "jre/VersionNumber.h"
+#include "update/FeedChoice.h"
 #include "update/FeedStateFile.h"
 #include "update/RuntimeUse.h"
 
@@ -29,10 +27,6 @@ bool isEntryName(std::u16string_view name) {
     return name.size() == 16 && std::all_of(name.begin(), name.end(), [](char16_t c) {
                return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
            });
-}
-
-bool isBad(const FeedState& state, const std::u16string& entry) {
-    return std::find(state.badEntries.begin(), state.badEntries.end(), entry) != state.badEntries.end();
 }
 
 // The entries' names (16 hex digits) that have a lock file, so a look
@@ -85,11 +79,11 @@ std::vector<std::u16string> removeUnusedEntries(const std::u16string& pinnedFold
     }
     const FeedState state = readFeedState(joinPath(runtimeFolder, kFeedStateFileName));
     const std::u16string& current = state.currentEntry;
-    if (!current.empty() && current != state.startedEntry && !isBad(state, current)) return {};
+    if (!current.empty() && current != state.startedEntry && !isMarkedBad(state, current)) return {};
     std::vector<std::u16string> keep = {pinned.substr(runtimeFolder.size() + 1)};
     // A current entry marked bad is never taken again: it goes too.
     for (const std::u16string* entry : {&current, &state.startedEntry, &runningEntry}) {
-        if (!entry->empty() && !(entry == &current && isBad(state, current))) keep.push_back(entry->substr(0, 16));
+        if (!entry->empty() && !(entry == &current && isMarkedBad(state, current))) keep.push_back(entry->substr(0, 16));
     }
     std::vector<std::u16string> lines;
     for (const std::u16string& name : feedEntryNames(runtimeFolder)) {
@@ -118,14 +112,13 @@ void runFeedWork(const FeedWork& work, const std::atomic<bool>& cancel) {
     FeedLookRequest look = work.look;
     // Read here, not on the way to main: the pinned runtime's version is
     // the floor of every entry, and without it there is nothing to update.
-    const ParsedVersion pinned = parseVersion(releaseVersion(withTrailingSeparator(look.pin.folder)), 0);
-    if (!pinned.ok) {
+    look.pinnedVersion = installedRuntimeVersion(look.pin.folder);
+    if (!look.pinnedVersion) {
         if (trace::on()) {
             trace::line(u"runtime feed: not looked at: the pinned runtime is not installed, so there is nothing to update");
         }
         return;
     }
-    look.pinnedVersion = pinned.version;
     look.now = currentTimeSeconds();
     look.cancel = &cancel;
     const FeedLookResult result = lookAtFeed(look);
