@@ -11,9 +11,9 @@ namespace launcher {
 
 using BackgroundTask = std::function<void(const std::atomic<bool>& cancel)>;
 
-// Runs task on a thread of its own at the lowest priority the system gives
-// a thread without privileges; task reads cancel and returns soon once it
-// is set. False, without running task, when no thread could be started or
+// Runs task on a thread of its own at a low priority (Windows: background
+// mode; Linux: ten nice steps below its starter); task reads cancel and
+// returns soon once it is set. False, without running task, when no thread could be started or
 // another piece is still running.
 bool startBackgroundWork(BackgroundTask task);
 

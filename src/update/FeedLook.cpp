@@ -15,9 +15,6 @@ namespace {
 // that cannot record only makes the next start look again, which is
 // better than a background thread that waits for a whole download.
 constexpr std::chrono::seconds kStateLockWait{10};
-// A runtime that starts at all prints its version within seconds, even on
-// a busy machine at the lowest priority.
-constexpr std::chrono::seconds kProbeLimit{60};
 
 FeedLookResult result(FeedLookOutcome outcome, std::u16string line, FeedCheck failed = FeedCheck::None) {
     return {.outcome = outcome, .failed = failed, .folder = {}, .line = std::move(line)};
@@ -92,9 +89,17 @@ FeedLookResult install(const FeedLookRequest& request, const FeedVerdict& verdic
             recordLook(request, std::nullopt));
     }
     markFeedEntry(pin.folder);
-    const ProbeResult probe = probeRuntime(pin.folder, kProbeLimit, request.cancel);
+    const ProbeResult probe = probeRuntime(pin.folder, request.probeLimit, request.cancel);
     if (probe.cancelled) {
         return result(FeedLookOutcome::Cancelled, u"runtime feed: check of " + verdict.entry.versionText + u" cancelled");
+    }
+    if (probe.timedOut) {
+        // Neither taken nor marked bad: the sequence stays where it was, so
+        // the next look finds the entry installed and asks it again.
+        return withRecord(result(FeedLookOutcome::InstallFailed, u"runtime feed: runtime " + verdict.entry.versionText +
+                                                                    u" was installed but not checked (" + probe.detail +
+                                                                    u"): asked again at the next look"),
+            recordLook(request, std::nullopt));
     }
     if (probe.starts == false) {
         // Never taken by a start; the clean-up removes it.

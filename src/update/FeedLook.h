@@ -14,6 +14,7 @@
 #include "update/FeedVerdict.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct FeedLookRequest {
     RuntimePin pin;
     std::optional<VersionNumber> pinnedVersion; // the floor, when known
     uint32_t intervalHours = 24;
+    // How long an installed entry's java program may take to print its
+    // version; a runtime that starts at all does so within seconds, even
+    // on a busy machine at a low priority.
+    std::chrono::seconds probeLimit{60};
     int64_t now = 0; // seconds since 1970-01-01 UTC
     const std::atomic<bool>* cancel = nullptr;
 };

@@ -13,7 +13,10 @@ ProbeResult probeRuntime(const std::u16string& folder, std::chrono::seconds limi
     const std::optional<int> code = runProbe(program, u"-version", limit, cancel);
     if (!code) return {.starts = false, .detail = u"its java program could not be started", .cancelled = false};
     if (*code == kProbeCancelled) return {.starts = std::nullopt, .detail = u"cancelled", .cancelled = true};
-    if (*code == kProbeTimedOut) return {.starts = false, .detail = u"\"java -version\" did not end in time", .cancelled = false};
+    if (*code == kProbeTimedOut) {
+        return {.starts = std::nullopt, .detail = u"\"java -version\" did not end in time", .cancelled = false,
+                .timedOut = true};
+    }
     if (*code != 0) {
         return {.starts = false, .detail = u"\"java -version\" ended with " + toDecimal(static_cast<long long>(*code)),
                 .cancelled = false};

@@ -18,6 +18,9 @@ struct ProbeResult {
     std::optional<bool> starts;
     std::u16string detail; // for the trace: the exit code, the timeout
     bool cancelled = false;
+    // No answer within the limit: a busy machine, or a scanner holding the
+    // new program, says nothing about the runtime, so it is asked again later.
+    bool timedOut = false;
 };
 
 ProbeResult probeRuntime(const std::u16string& folder, std::chrono::seconds limit, const std::atomic<bool>* cancel);

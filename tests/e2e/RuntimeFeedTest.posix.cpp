@@ -368,10 +368,14 @@ TEST_F(RuntimeFeed, TheStartupCacheFollowsTheRuntime) {
 
     const test::ChildResult onEntry = start();
     EXPECT_EQ(onEntry.exitCode, 0) << onEntry.err;
-    EXPECT_TRUE(has(onEntry.out, home(entry))) << onEntry.out;
+    EXPECT_TRUE(has(onEntry.out, home(entry))) << onEntry.out << onEntry.err;
+    // The cache wants room for an archive; the entry's runtime took some.
+    if (has(onEntry.err, "startup cache: the cache folder cannot be written")) {
+        GTEST_SKIP() << "the disk is too full for the start-up cache";
+    }
     const std::set<fs::path> entryFiles = files();
     EXPECT_TRUE(std::any_of(entryFiles.begin(), entryFiles.end(), [&](const fs::path& f) { return !pinFiles.contains(f); }))
-        << "no archive of the entry's own";
+        << "no archive of the entry's own\n" << onEntry.err;
     // The runtime had nothing to say about an archive that is not its own.
     const test::ChildResult again = start();
     EXPECT_EQ(again.out, onEntry.out);

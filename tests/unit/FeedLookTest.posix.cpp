@@ -81,9 +81,11 @@ protected:
     FeedLookRequest request;
     // The runtime's java program answers "-version" with the exit code.
     static std::string runtimeArchive(int versionExitCode) {
+        return runtimeArchive("exit " + std::to_string(versionExitCode));
+    }
+    static std::string runtimeArchive(const std::string& javaScript) {
         return test::buildZip({
-            {.name = "jdk-21-jre/bin/java", .data = "#!/bin/sh\nexit " + std::to_string(versionExitCode) + "\n",
-                .unixMode = 0100755},
+            {.name = "jdk-21-jre/bin/java", .data = "#!/bin/sh\n" + javaScript + "\n", .unixMode = 0100755},
             {.name = "jdk-21-jre/lib/server/libjvm.so", .data = test::libraryImage(test::kOwnMachine)},
             {.name = "jdk-21-jre/release", .data = "JAVA_VERSION=\"21.0.3\"\n"},
         });
@@ -134,6 +136,31 @@ TEST_F(FeedLook, ARuntimeThatDoesNotStartIsMarkedBadNotTaken) {
     EXPECT_EQ(after.highestSequence, 9u);
     ASSERT_EQ(after.badEntries.size(), 1u);
     EXPECT_EQ(after.badEntries[0], fromUtf8(sha256Of(archive)));
+}
+
+// A runtime that does not answer in time says nothing about itself (a busy
+// machine, a scanner holding the new program): neither taken nor marked
+// bad, and asked again by the next look without a second download.
+TEST_F(FeedLook, ARuntimeThatDoesNotAnswerInTimeIsAskedAgainLater) {
+    archive = runtimeArchive("exec sleep 30");
+    const std::string name = publish(9);
+    request.probeLimit = std::chrono::seconds(1);
+    const FeedLookResult slow = lookAtFeed(request);
+    EXPECT_EQ(slow.outcome, FeedLookOutcome::InstallFailed) << toUtf8(slow.line);
+    EXPECT_NE(slow.line.find(u"asked again at the next look"), std::u16string::npos) << toUtf8(slow.line);
+    const FeedState after = state();
+    EXPECT_TRUE(after.badEntries.empty());
+    EXPECT_TRUE(after.currentEntry.empty());
+    EXPECT_FALSE(after.highestSequence);
+    EXPECT_EQ(after.lastLook, kNow);
+
+    test::writeBytes(runtimeFolder() / name / "bin/java", "#!/bin/sh\nexit 0\n");
+    request.now += 25 * 3600;
+    const FeedLookResult answered = lookAtFeed(request);
+    EXPECT_EQ(answered.outcome, FeedLookOutcome::Installed) << toUtf8(answered.line);
+    EXPECT_NE(answered.line.find(u"was installed already"), std::u16string::npos) << toUtf8(answered.line);
+    EXPECT_EQ(state().currentEntry.substr(0, 16), fromUtf8(name));
+    EXPECT_EQ(server.requestsFor("/jre.zip"), 1);
 }
 
 // The feed or its signature sent on to plain http elsewhere: the download's

@@ -3,6 +3,7 @@
 // refused in words, and the launcher goes on.
 
 #include "FeedFixtures.h"
+#include "base/Text.h"
 #include "update/FeedSignature.posix.h"
 
 #include <gtest/gtest.h>

@@ -61,12 +61,14 @@ public class Main {
                 break;
             case "until":
                 // Runs on until the test makes the file, or until the file
-                // holds the text (at most a minute): a start that stays while
-                // others come and go, or while its own background work ends.
+                // holds the text (at most three minutes, as background work
+                // at a low priority may wait long for a turn on a busy
+                // machine): a start that stays while others come and go, or
+                // while its own background work ends.
                 out.println("QX_JVM_HOME=" + System.getenv("QX_JVM_HOME"));
                 java.nio.file.Path mark = java.nio.file.Path.of(args[1]);
                 String text = args.length > 2 ? args[2] : "";
-                for (int i = 0; i < 600; i++) {
+                for (int i = 0; i < 1800; i++) {
                     try {
                         if (java.nio.file.Files.readString(mark).contains(text)) break;
                     } catch (java.io.IOException notYet) {
