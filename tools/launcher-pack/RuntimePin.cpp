@@ -50,7 +50,10 @@ std::string withRuntimePin(const std::string& ini, const RuntimePin& pin) {
     // Each new key goes to the section's start: the last one set reads first.
     const char section[] = "Java Runtime Environment";
     std::string text = ini;
-    if (pin.size) text = setIniValue(text, section, toUtf8(kRuntimeDownloadSizeKey), *pin.size);
+    // A size left from the vendor's INI belongs to another archive, and the
+    // launcher stops a download at it: without --runtime-size, no size.
+    text = pin.size ? setIniValue(text, section, toUtf8(kRuntimeDownloadSizeKey), *pin.size)
+                    : removeIniValue(text, section, toUtf8(kRuntimeDownloadSizeKey));
     text = setIniValue(text, section, toUtf8(kRuntimeDownloadSha256Key), toUtf8(check.download.sha256));
     text = setIniValue(text, section, toUtf8(kRuntimeDownloadUrlKey), pin.url);
     return text;

@@ -83,9 +83,12 @@ TEST_F(PackCommand, PinnedRuntimeKeysGoIntoTheIni) {
               "Runtime Download URL=https://example.com/jre.zip\r\n"
               "Runtime Download SHA-256=9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08\r\n"
               "Runtime Download Size=46137344\r\n");
-    // An INI of the vendor's own that has the keys already: replaced in place.
+    // An INI of the vendor's own that has the keys already: replaced in place,
+    // and the old archive's size, which would cut the new download short,
+    // goes with it.
     launcher::test::writeBytes(folder.path() / "pinned.ini", "[Product Information]\nProduct Name=V\n"
-                                                             "[Java Runtime Environment]\nRuntime Download URL=https://old/\n");
+                                                             "[Java Runtime Environment]\nRuntime Download URL=https://old/\n"
+                                                             "Runtime Download Size=1000\n");
     ASSERT_EQ(run({"--launcher", "@launcher.exe", "--name", "Viewer", "--dest", "@out", "--ini", "@pinned.ini",
                    "--runtime-download", "http://127.0.0.1:8000/jre.zip", "--runtime-sha256", kSha256}),
               0) << err.str();
