@@ -196,6 +196,10 @@ protected:
         return fs::exists(file) ? test::readBytes(file) : "";
     }
     static std::string home(const fs::path& runtime) { return "QX_JVM_HOME=" + runtime.string(); }
+    void expectStartOn(const fs::path& runtime) {
+        const test::ChildResult started = start();
+        EXPECT_TRUE(has(started.out, home(runtime))) << started.out << started.err;
+    }
     int feedRequests() const { return server.requestsFor("/runtime-feed.ini") + server.requestsFor("/runtime-feed.ini.sig"); }
 
     test::TempFolder folder;
@@ -228,7 +232,7 @@ TEST_F(RuntimeFeed, LooksAfterMainAndTheNextStartRunsOnTheEntry) {
         first = start(untilInstalled());
     }
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_TRUE(has(first.out, home(pinned))) << first.out;
+    EXPECT_TRUE(has(first.out, home(pinned))) << first.out << first.err;
     EXPECT_EQ(server.requestsFor("/runtime-feed.ini"), 1);
     EXPECT_EQ(feedBeforeMain.load(), 0) << "the feed was fetched before main was called";
     const std::string firstTrace = test::readBytes(trace);
@@ -259,7 +263,7 @@ void RuntimeFeed::checkFallBack(Breakage breakage) {
 
     const test::ChildResult after = start();
     EXPECT_EQ(after.exitCode, 0) << after.err;
-    EXPECT_TRUE(has(after.out, home(pinned))) << after.out;
+    EXPECT_TRUE(has(after.out, home(pinned))) << after.out << after.err;
     EXPECT_TRUE(has(after.err, "is not used: it is marked bad")) << after.err;
     EXPECT_FALSE(has(after.err, "starts again")) << after.err;
 }
@@ -278,7 +282,7 @@ TEST_F(RuntimeFeed, AnEntryThatDoesNotStartIsNeverTaken) {
 
     const test::ChildResult after = start();
     EXPECT_EQ(after.exitCode, 0) << after.err;
-    EXPECT_TRUE(has(after.out, home(pinned))) << after.out;
+    EXPECT_TRUE(has(after.out, home(pinned))) << after.out << after.err;
     EXPECT_FALSE(has(after.err, "starts again")) << after.err;
 }
 
@@ -316,7 +320,7 @@ TEST_F(RuntimeFeed, TwoStartsAtOnceDownloadTheEntryOnce) {
     EXPECT_EQ(b.exitCode, 0) << b.err;
     EXPECT_EQ(server.requestsFor("/runtime-" + version(2) + ".zip"), 1);
     EXPECT_TRUE(fs::exists(entry / "lib/server/libjvm.so"));
-    EXPECT_TRUE(has(start().out, home(entry)));
+    expectStartOn(entry);
 }
 
 TEST_F(RuntimeFeed, AStalledDownloadDoesNotHoldTheProgramsEnd) {
@@ -348,7 +352,7 @@ TEST_F(RuntimeFeed, AStalledDownloadDoesNotHoldTheProgramsEnd) {
     serveArchiveWhole(version(2));
     const test::ChildResult next = start(untilInstalled());
     EXPECT_TRUE(has(next.err, "installed in " + entry.string())) << next.err;
-    EXPECT_TRUE(has(start().out, home(entry)));
+    expectStartOn(entry);
 }
 
 TEST_F(RuntimeFeed, TheStartupCacheFollowsTheRuntime) {
@@ -362,7 +366,7 @@ TEST_F(RuntimeFeed, TheStartupCacheFollowsTheRuntime) {
         return found;
     };
     const test::ChildResult onPin = start(untilInstalled());
-    EXPECT_TRUE(has(onPin.out, home(pinned))) << onPin.out;
+    EXPECT_TRUE(has(onPin.out, home(pinned))) << onPin.out << onPin.err;
     const std::set<fs::path> pinFiles = files();
     ASSERT_FALSE(pinFiles.empty()) << onPin.err;
 
