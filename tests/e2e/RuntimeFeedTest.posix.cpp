@@ -86,6 +86,8 @@ const std::string& runtimeArchive(const std::string& version, Breakage breakage 
     return archive;
 }
 
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 test::ChildResult openssl(const std::vector<std::string>& arguments) { return test::runChild(kOpenssl, arguments); }
 
 class RuntimeFeed : public ::testing::Test {
@@ -214,8 +216,6 @@ protected:
     test::EnvironmentOverride noProxy{u"http_proxy", std::nullopt};
     test::EnvironmentOverride traced{u"QX_LAUNCHER_TRACE", u"1"};
 };
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST_F(RuntimeFeed, LooksAfterMainAndTheNextStartRunsOnTheEntry) {
     const fs::path entry = publish(1, version(2));
