@@ -13,8 +13,8 @@ using BackgroundTask = std::function<void(const std::atomic<bool>& cancel)>;
 
 // Runs task on a thread of its own at a low priority (Windows: background
 // mode; Linux: ten nice steps below its starter); task reads cancel and
-// returns soon once it is set. False, without running task, when no thread could be started or
-// another piece is still running.
+// returns soon once it is set. False, without running task, when no thread
+// could be started or another piece is still running.
 bool startBackgroundWork(BackgroundTask task);
 
 // Called as the process ends, with its exit code: asks the work to stop
