@@ -58,25 +58,15 @@ void PrintTo(const InstallRow& row, std::ostream* out) { *out << row.name; }
 // A product "Viewer" of code "CODE" whose runtime can only be its pin: the
 // minimum version keeps every other runtime out, and the pinned one is used
 // whatever its version. The user's folders are the test's own.
-class PinnedRealRuntime : public test::RealRuntimeTest, public ::testing::WithParamInterface<InstallRow> {
+class PinnedRealRuntime : public test::OwnFoldersRealRuntimeTest, public ::testing::WithParamInterface<InstallRow> {
 protected:
     test::LoopbackServer server;
-    fs::path localData = folder.path() / "local";
-    fs::path launchTrace = folder.path() / "launch.txt";
-    test::EnvironmentOverride localDataVariable{u"LOCALAPPDATA", localData.u16string()};
-    test::EnvironmentOverride appDataVariable{u"APPDATA", folder.text(u"roaming")};
-    test::EnvironmentOverride traceVariable{u"QX_LAUNCHER_TRACE", launchTrace.u16string()};
-    // Wine's WinHTTP takes its proxy from these.
-    test::EnvironmentOverride noHttpProxy{u"http_proxy", std::nullopt};
-    test::EnvironmentOverride noHttpsProxy{u"https_proxy", std::nullopt};
 
     void SetUp() override {
-        RealRuntimeTest::SetUp();
+        OwnFoldersRealRuntimeTest::SetUp();
         if (IsSkipped()) return;
-        fs::create_directories(localData);
         useProgram(GetParam().program);
     }
-    std::string trace() const { return fs::exists(launchTrace) ? test::readBytes(launchTrace) : std::string(); }
     // Starts the program, which writes its report to the file named; the
     // exit code, or STILL_ACTIVE when it did not end in time.
     DWORD run(const fs::path& report, bool pressInstall) const {

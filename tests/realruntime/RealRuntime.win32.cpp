@@ -44,6 +44,15 @@ void RealRuntimeTest::SetUp() {
     fs::copy_file(buildFolder() / "java" / "realapp.jar", folder.path() / "app.jar");
 }
 
+void OwnFoldersRealRuntimeTest::SetUp() {
+    RealRuntimeTest::SetUp();
+    if (!IsSkipped()) fs::create_directories(localData);
+}
+
+std::string OwnFoldersRealRuntimeTest::trace() const {
+    return fs::exists(launchTrace) ? readBytes(launchTrace) : std::string();
+}
+
 void RealRuntimeTest::useProgram(const char* program) {
     fs::copy_file(builtProgramFolder() / program, exe, fs::copy_options::overwrite_existing);
 }

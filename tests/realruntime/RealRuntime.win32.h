@@ -51,4 +51,23 @@ protected:
     CapturedRun start(const std::vector<std::wstring>& arguments, const RunOptions& options = {}) const;
 };
 
+// As RealRuntimeTest, for launches that install into the user's folders:
+// those folders are the test's own, each launch writes its trace to a file,
+// and no proxy stands between the launcher and the loopback server.
+class OwnFoldersRealRuntimeTest : public RealRuntimeTest {
+protected:
+    std::filesystem::path localData = folder.path() / "local";
+    std::filesystem::path launchTrace = folder.path() / "launch.txt";
+    EnvironmentOverride localDataVariable{u"LOCALAPPDATA", localData.u16string()};
+    EnvironmentOverride appDataVariable{u"APPDATA", folder.text(u"roaming")};
+    EnvironmentOverride traceVariable{u"QX_LAUNCHER_TRACE", launchTrace.u16string()};
+    // Wine's WinHTTP takes its proxy from these.
+    EnvironmentOverride noHttpProxy{u"http_proxy", std::nullopt};
+    EnvironmentOverride noHttpsProxy{u"https_proxy", std::nullopt};
+
+    void SetUp() override;
+    // The launches' trace so far; empty before the first.
+    std::string trace() const;
+};
+
 } // namespace launcher::test

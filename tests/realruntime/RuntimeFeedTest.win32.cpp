@@ -58,27 +58,18 @@ const RelabelledZip& relabelledRuntime(const std::string& version, bool broken =
 
 // "Viewer" of code "CODE", pinned to the runtime relabelled 11.0.1 and
 // installed without a question, following a feed that offers the entry.
-class RealRuntimeFeed : public test::RealRuntimeTest {
+class RealRuntimeFeed : public test::OwnFoldersRealRuntimeTest {
 protected:
     test::LoopbackServer server;
     test::FeedSigner signer;
-    fs::path localData = folder.path() / "local";
-    fs::path launchTrace = folder.path() / "launch.txt";
     fs::path flag = folder.path() / "flag";
-    test::EnvironmentOverride localDataVariable{u"LOCALAPPDATA", localData.u16string()};
-    test::EnvironmentOverride appDataVariable{u"APPDATA", folder.text(u"roaming")};
-    test::EnvironmentOverride traceVariable{u"QX_LAUNCHER_TRACE", launchTrace.u16string()};
-    // Wine's WinHTTP takes its proxy from these.
-    test::EnvironmentOverride noHttpProxy{u"http_proxy", std::nullopt};
-    test::EnvironmentOverride noHttpsProxy{u"https_proxy", std::nullopt};
     const RelabelledZip* pin = nullptr;
     const RelabelledZip* entry = nullptr;
 
     void SetUp() override {
-        RealRuntimeTest::SetUp();
+        OwnFoldersRealRuntimeTest::SetUp();
         if (IsSkipped()) return;
         ASSERT_TRUE(signer.ready()) << signer.failure();
-        fs::create_directories(localData);
         useProgram("launcher.exe");
         pin = &relabelledRuntime("11.0.1");
         server.serve("/pin.zip", test::ServedReply{.body = pin->zip});
@@ -102,7 +93,6 @@ protected:
     fs::path runtimeFolder(const std::string& sha256) const {
         return localData / "Viewer" / "CODE" / "runtime" / sha256.substr(0, 16);
     }
-    std::string trace() const { return fs::exists(launchTrace) ? test::readBytes(launchTrace) : std::string(); }
     std::string state() const {
         const fs::path file = localData / "Viewer" / "CODE" / "runtime" / "runtime-feed.state";
         return fs::exists(file) ? test::readBytes(file) : std::string();
