@@ -22,6 +22,18 @@ struct CreateEnd {
 };
 std::atomic<CreateEnd*> currentCreateEnd{nullptr};
 
+// Hands value to the hooks through current, or takes it back when set is
+// false. The value lives in a static slot that is never freed, as a hook
+// may read it on another thread while the process ends; the pointer is
+// taken back before the slot is written, so no hook sees it half-written.
+template <typename Slot>
+void publish(std::atomic<Slot*>& current, Slot& slot, const Slot& value, bool set) {
+    current = nullptr;
+    if (!set) return;
+    slot = value;
+    current = &slot;
+}
+
 void tellCreateEnd() {
     if (CreateEnd* end = currentCreateEnd.exchange(nullptr)) end->handler(end->context);
 }
@@ -35,10 +47,7 @@ std::atomic<EndWork*> currentEndWork{nullptr};
 
 void setVmEndWork(VmEndWork work, void* context) {
     static EndWork end;
-    currentEndWork = nullptr;
-    if (!work) return;
-    end = {work, context};
-    currentEndWork = &end;
+    publish(currentEndWork, end, {work, context}, work != nullptr);
 }
 
 void runVmEndWork() {
@@ -50,23 +59,14 @@ void runVmEndWork() {
 void setVmExitListener(VmExitListener* listener) { currentListener = listener; }
 
 void setHelperExitHandler(HelperExitHandler handler, void* context) {
-    // One lookup at a time; the watch outlives any exit it may see, as the
-    // process ends within that exit.
+    // One lookup at a time.
     static HelperWatch watch;
-    if (!handler) {
-        currentHelperWatch = nullptr;
-        return;
-    }
-    watch = {handler, context};
-    currentHelperWatch = &watch;
+    publish(currentHelperWatch, watch, {handler, context}, handler != nullptr);
 }
 
 void setCreateEndHandler(CreateEndHandler handler, void* context) {
     static CreateEnd end;
-    currentCreateEnd = nullptr;
-    if (!handler) return;
-    end = {handler, context};
-    currentCreateEnd = &end;
+    publish(currentCreateEnd, end, {handler, context}, handler != nullptr);
 }
 
 void JNICALL vmExitHook(jint code) {
